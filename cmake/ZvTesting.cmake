@@ -1,0 +1,21 @@
+# zv_add_test(NAME SOURCES a.cpp ... LIBS lib ... [DISPLAY] [TIMEOUT s] [LABELS l ...])
+# A QtTest executable registered with CTest. Widget tests run offscreen; DISPLAY
+# tests need a real X server (the test script runs the suite under xvfb-run).
+function(zv_add_test name)
+  cmake_parse_arguments(T "DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set(env "QTWEBENGINE_DISABLE_SANDBOX=1" "QT_MEDIA_BACKEND=gstreamer"
+          "ZV_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "ZV_BINARY_DIR=${PROJECT_BINARY_DIR}")
+  if(NOT T_DISPLAY)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  else()
+    list(APPEND T_LABELS display)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}" LABELS "${T_LABELS}")
+endfunction()

@@ -1,0 +1,13 @@
+#pragma once
+// Windows-1252, the character set of every portal answer and of config.ini.
+// 0x80-0x9F differ from Latin-1 (euro sign, oe ligature, curly quotes...).
+#include <QByteArray>
+#include <QString>
+
+namespace zv {
+
+QString fromCp1252(QByteArrayView bytes);
+// Characters outside Windows-1252 become '?'.
+QByteArray toCp1252(QStringView text);
+
+} // namespace zv

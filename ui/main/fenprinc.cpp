@@ -1,0 +1,10 @@
+#include "ui/main/fenprinc.h"
+
+TfmPrinc::TfmPrinc(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint) {}
+
+TfmPrinc::~TfmPrinc() = default;
+
+bool TfmPrinc::FormCreate()
+{
+    return true;
+}
