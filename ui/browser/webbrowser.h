@@ -1,0 +1,50 @@
+#pragma once
+// TWebBrowser: the embedded web browser of every window, over QWebEngineView.
+// Pages get no bridge into the program and no access to local files; a page
+// that asks for a new window has it opened in the user's default browser.
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QUrl>
+#include <QWebEngineView>
+
+class QWebEngineProfile;
+
+class TWebBrowser : public QWebEngineView {
+    Q_OBJECT
+public:
+    explicit TWebBrowser(QWidget* parent = nullptr);
+    ~TWebBrowser() override;
+
+    // Starts a load and returns at once. Takes a full URL, "about:blank", or a
+    // portal path written as host + path without a scheme
+    // ("127.0.0.1:8631/exe/cont.php?c=pub").
+    void Navigate(const QString& url);
+    void Refresh(); // reloads the current page
+    // True once a page has been committed to the view (callers test it before
+    // touching the document).
+    bool HasDocument() const { return hasDocument_; }
+    // document.body.style[property] = value. "borderstyle" is the body's
+    // border style, other names are CSS properties in script spelling.
+    // Does nothing while there is no document.
+    void SetBodyStyle(const QString& property, const QString& value);
+
+    // The URL a Navigate call loads (exposed for tests).
+    static QUrl urlFromText(const QString& text);
+    // The profile every browser of the program shares: off the record, no
+    // persistent cookies, no local file access.
+    static QWebEngineProfile* sharedProfile();
+
+signals:
+    void DocumentComplete(); // a load has finished (successfully or not)
+    void NewWindow2(const QUrl& url); // the page asked for a new window
+    void DownloadComplete(); // the page and its resources are loaded
+
+private:
+    friend class ZvPopupCatcher;
+    void newWindowRequested(const QUrl& url);
+
+    bool hasDocument_ = false;
+    QElapsedTimer popupClock_; // limits how fast a page may open windows
+    int popupBurst_ = 0;
+};

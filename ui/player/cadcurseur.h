@@ -1,0 +1,58 @@
+#pragma once
+// TfrmCurseur: a horizontal slider made of two image buttons, a track
+// (btnGlissiere) and a knob (btnCurseur) the user drags. Its value is the
+// knob's horizontal place as a fraction 0..1.
+
+#include "ui/controls/btngraph.h"
+
+#include <QWidget>
+#include <functional>
+
+class QMouseEvent;
+
+class TfrmCurseur : public QWidget {
+    Q_OBJECT
+public:
+    // The designed frame: 248 x 27, track "Son" at (0, 7) 89 x 9, knob "C" at
+    // (44, 4) 20 x 20, both active.
+    explicit TfrmCurseur(QWidget* parent = nullptr);
+
+    TBtnGraph* btnGlissiere;
+    TBtnGraph* btnCurseur;
+
+    // Called while the knob is dragged and once more when it is released (then
+    // IsIdle() is already true).
+    std::function<void(TfrmCurseur* sender)> OnChange;
+
+    double GetFraction() const; // 0 when the knob has no room to move
+    void SetFraction(double x); // clamped to the ends; raises no event
+    bool IsIdle() const { return !dragging_; }
+    void SetActif(bool value); // track and knob
+    bool Actif() const { return actif_; }
+
+    int maxKnobLeft() const; // the largest left edge of the knob
+
+    // The two layouts of the main window, pictures left to the caller:
+    // volume, 81 x 25 with a stretched 81 x 4 track and an 11 x 21 resizable knob;
+    // position, width x 21 with a stretched full-size track and the knob at 0, 0.
+    void SetupVolume();
+    void SetupPosition(int width);
+
+    void btnCurseurMouseDown(QMouseEvent* event);
+    void btnCurseurMouseMove(QMouseEvent* event);
+    void btnCurseurMouseUp(QMouseEvent* event);
+
+signals:
+    void Change(TfrmCurseur* sender); // raised with OnChange
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void changed();
+
+    bool dragging_ = false;
+    int grabX_ = 0;
+    int grabY_ = 0;
+    bool actif_ = true;
+};
