@@ -7,6 +7,7 @@
 #include <QString>
 #include <QUrl>
 #include <QWebEngineView>
+#include <functional>
 
 class QWebEngineProfile;
 
@@ -34,6 +35,14 @@ public:
     // The profile every browser of the program shares: off the record, no
     // persistent cookies, no local file access.
     static QWebEngineProfile* sharedProfile();
+    // Opens the address of a requested new window; QDesktopServices::openUrl
+    // unless a test installs its own. Only web and mail addresses are opened.
+    using UrlOpener = std::function<void(const QUrl&)>;
+    static void setUrlOpener(UrlOpener opener);
+    // How many new windows a page may open in a burst before further requests
+    // are dropped until it calms down.
+    static constexpr int PopupBurst = 3;
+    static constexpr int PopupQuietMs = 3000;
 
 signals:
     void DocumentComplete(); // a load has finished (successfully or not)
@@ -41,8 +50,9 @@ signals:
     void DownloadComplete(); // the page and its resources are loaded
 
 private:
-    friend class ZvPopupCatcher;
     void newWindowRequested(const QUrl& url);
+    void loadDone();
+    void showMenu(const QPoint& pos);
 
     bool hasDocument_ = false;
     QElapsedTimer popupClock_; // limits how fast a page may open windows

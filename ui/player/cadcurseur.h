@@ -55,4 +55,5 @@ private:
     int grabX_ = 0;
     int grabY_ = 0;
     bool actif_ = true;
+    bool trackFollowsWidth_ = false; // the position slider's track spans the frame
 };
