@@ -1,0 +1,86 @@
+#include "portal/cp1252.h"
+
+#include <array>
+
+namespace zv {
+
+namespace {
+
+// 0x80..0x9F. The five bytes Windows leaves undefined (81 8D 8F 90 9D) map to the
+// C1 control of the same value, so that every byte survives a round trip.
+constexpr char16_t high[32] = {
+    0x20AC,
+    0x0081,
+    0x201A,
+    0x0192,
+    0x201E,
+    0x2026,
+    0x2020,
+    0x2021,
+    0x02C6,
+    0x2030,
+    0x0160,
+    0x2039,
+    0x0152,
+    0x008D,
+    0x017D,
+    0x008F,
+    0x0090,
+    0x2018,
+    0x2019,
+    0x201C,
+    0x201D,
+    0x2022,
+    0x2013,
+    0x2014,
+    0x02DC,
+    0x2122,
+    0x0161,
+    0x203A,
+    0x0153,
+    0x009D,
+    0x017E,
+    0x0178,
+};
+
+int toByte(char32_t code)
+{
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF))
+        return int(code);
+    for (int i = 0; i < 32; ++i)
+        if (high[i] == code)
+            return 0x80 + i;
+    return '?';
+}
+
+} // namespace
+
+QString fromCp1252(QByteArrayView bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* o = out.data();
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        *o++ = QChar(c >= 0x80 && c < 0xA0 ? high[c - 0x80] : char16_t(c));
+    }
+    return out;
+}
+
+QByteArray toCp1252(QStringView text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            ++i; // one character outside the set
+            out += '?';
+            continue;
+        }
+        out += char(toByte(u));
+    }
+    return out;
+}
+
+} // namespace zv
