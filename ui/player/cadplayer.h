@@ -64,7 +64,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void OnPlayerStatus(const QString& text);
     QFrame* errorPanel(EngineKind kind) const;
 
     std::unique_ptr<PlayerEngine> PlayerControl;

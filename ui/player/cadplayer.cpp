@@ -1,0 +1,393 @@
+#include "ui/player/cadplayer.h"
+
+#include "portal/errors.h"
+
+#include <QDesktopServices>
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+// Playback states as the engines report them.
+constexpr int kWmpPaused = 2;
+constexpr int kWmpPlaying = 3;
+constexpr int kRaPlaying = 3;
+constexpr int kRaPaused = 4;
+
+EngineFactory& factorySlot()
+{
+    static EngineFactory factory;
+    return factory;
+}
+
+std::unique_ptr<PlayerEngine> createEngine(EngineKind kind, QWidget* parent)
+{
+    const EngineFactory& factory = factorySlot();
+    return factory ? factory(kind, parent) : CreateRealEngine(kind, parent);
+}
+
+// The click of a link label (QLabel has no clicked signal of its own).
+class ClickFilter : public QObject {
+public:
+    ClickFilter(QObject* parent, std::function<void()> onClick)
+        : QObject(parent)
+        , onClick_(std::move(onClick))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease
+            && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            zv::guarded(onClick_);
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> onClick_;
+};
+
+struct ErrorPanel {
+    QFrame* panel;
+    QLabel* info;
+    QLabel* link;
+};
+
+ErrorPanel makeErrorPanel(QWidget* parent, const QString& name, const QString& info, const QString& link,
+    std::function<void()> onLinkClick)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QStringLiteral("panErreur") + name);
+    panel->setAutoFillBackground(true);
+    QPalette pal = panel->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    panel->setPalette(pal);
+    panel->setFrameShape(QFrame::NoFrame);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(5, 5, 5, 5); // the panel's border width
+    layout->setSpacing(0);
+
+    QFont infoFont(QStringLiteral("MS Sans Serif"));
+    infoFont.setPixelSize(13);
+    auto* infoLabel = new QLabel(info, panel);
+    infoLabel->setObjectName(QStringLiteral("lblErrInfo") + name);
+    infoLabel->setFont(infoFont);
+    infoLabel->setWordWrap(true);
+    infoLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    infoLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    layout->addWidget(infoLabel, 1);
+
+    QFont linkFont(QStringLiteral("MS Sans Serif"));
+    linkFont.setPixelSize(11);
+    linkFont.setUnderline(true);
+    auto* linkLabel = new QLabel(link, panel);
+    linkLabel->setObjectName(QStringLiteral("lblErrLien") + name);
+    linkLabel->setFont(linkFont);
+    QPalette linkPal = linkLabel->palette();
+    linkPal.setColor(QPalette::WindowText, Qt::blue);
+    linkLabel->setPalette(linkPal);
+    linkLabel->setAlignment(Qt::AlignCenter);
+    linkLabel->setFixedHeight(20);
+    linkLabel->setCursor(Qt::PointingHandCursor);
+    linkLabel->installEventFilter(new ClickFilter(linkLabel, std::move(onLinkClick)));
+    layout->addWidget(linkLabel);
+
+    panel->hide();
+    return {panel, infoLabel, linkLabel};
+}
+
+} // namespace
+
+TfrmPlayer::TfrmPlayer(QWidget* parent)
+    : QFrame(parent)
+{
+    setObjectName(QStringLiteral("frmPlayer"));
+    resize(293, 200);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+
+    auto wmp = makeErrorPanel(this, QStringLiteral("WMP"),
+        QStringLiteral("Impossible d'initialiser Windows Media Player, veuillez vérifier "
+                       "votre installation et si nécessaire télécharger une version "
+                       "récente (9 ou ultérieure)."),
+        QStringLiteral("Télécharger Windows Média Player"), [this] { lblErrLienWMPClick(); });
+    panErreurWMP = wmp.panel;
+    lblErrInfoWMP = wmp.info;
+    lblErrLienWMP = wmp.link;
+
+    auto ra = makeErrorPanel(this, QStringLiteral("RA"),
+        QStringLiteral("Impossible d'initialiser RealPlayer, veuillez vérifier votre "
+                       "installation et si nécessaire télécharger une version récente."),
+        QStringLiteral("Télécharger RealPlayer"), [this] { lblErrLienRAClick(); });
+    panErreurRA = ra.panel;
+    lblErrInfoRA = ra.info;
+    lblErrLienRA = ra.link;
+
+    auto vlc = makeErrorPanel(this, QStringLiteral("VLC"),
+        QStringLiteral("Impossible d'initialiser VLC, veuillez vérifier votre installation "
+                       "et si nécessaire télécharger une version récente."),
+        QStringLiteral("Télécharger VLC"), [this] { lblErrLienVLCClick(); });
+    panErreurVLC = vlc.panel;
+    lblErrInfoVLC = vlc.info;
+    lblErrLienVLC = vlc.link;
+
+    for (QFrame* panel : {panErreurWMP, panErreurRA, panErreurVLC})
+        panel->setGeometry(rect());
+}
+
+TfrmPlayer::~TfrmPlayer()
+{
+    zv::swallowed([this] { Load(QString()); });
+}
+
+void TfrmPlayer::setEngineFactory(EngineFactory factory)
+{
+    factorySlot() = std::move(factory);
+}
+
+QFrame* TfrmPlayer::errorPanel(EngineKind kind) const
+{
+    switch (kind) {
+    case EngineKind::WindowsMedia: return panErreurWMP;
+    case EngineKind::RealPlayer: return panErreurRA;
+    case EngineKind::Vlc: return panErreurVLC;
+    }
+    return panErreurWMP;
+}
+
+void TfrmPlayer::Load(const QString& url)
+{
+    for (QFrame* panel : {panErreurWMP, panErreurRA, panErreurVLC})
+        panel->hide();
+    setEnabled(true);
+
+    const EngineChoice choice = ChooseEngine(url);
+    const QString& u = choice.url;
+
+    if (PlayerControl
+        && (u.isEmpty() || PlayerControl->kind() != choice.engine
+            || PlayerControl->kind() == EngineKind::Vlc)) {
+        zv::swallowed([this] { Stop(); });
+        PlayerControl.reset();
+    }
+
+    if (!u.isEmpty() && !PlayerControl) {
+        try {
+            if (choice.engine == EngineKind::Vlc) {
+                VlcMuted = false;
+                VlcPaused = false;
+            }
+            std::unique_ptr<PlayerEngine> control = createEngine(choice.engine, this);
+            if (!control)
+                throw zv::Error(
+                    QStringLiteral("Le lecteur %1 n'a pas pu être créé.").arg(EngineName(choice.engine)));
+            PlayerEngine* sender = control.get();
+            // VLC only ever sends the frame's own two texts.
+            if (choice.engine != EngineKind::Vlc)
+                connect(sender, &PlayerEngine::statusChanged, this,
+                    [this, sender](const QString& text) { emit Message(sender, text); });
+            if (choice.engine != EngineKind::Vlc)
+                control->setSource(u);
+            control->setGeometry(0, 0, width(), height());
+            PlayerControl = std::move(control);
+        } catch (const std::exception& e) {
+            const auto* error = dynamic_cast<const zv::Error*>(&e);
+            const QString text = error ? error->message() : QString::fromLocal8Bit(e.what());
+            zv::reportError(QStringLiteral("L'erreur suivante s'est produite : ") + text);
+            zv::swallowed([this] { Load(QString()); });
+            QFrame* panel = errorPanel(choice.engine);
+            panel->setGeometry(rect());
+            panel->raise();
+            panel->show();
+            throw zv::Abort();
+        }
+        PlayerControl->show();
+    }
+
+    setEnabled(!PlayerControl);
+    Url = u;
+}
+
+void TfrmPlayer::Play()
+{
+    if (!PlayerControl)
+        return;
+    switch (PlayerControl->kind()) {
+    case EngineKind::WindowsMedia:
+    case EngineKind::RealPlayer:
+        PlayerControl->setSource(Url);
+        PlayerControl->play();
+        break;
+    case EngineKind::Vlc:
+        PlayerControl->setSource(Url);
+        PlayerControl->play();
+        emit Message(this, QStringLiteral("Lecture en cours..."));
+        break;
+    }
+}
+
+void TfrmPlayer::Pause()
+{
+    if (!PlayerControl)
+        return;
+    if (PlayerControl->kind() == EngineKind::Vlc) {
+        if (VlcPaused) {
+            PlayerControl->play();
+            VlcPaused = false;
+        } else {
+            PlayerControl->pause();
+            VlcPaused = true;
+        }
+        return;
+    }
+    if (IsPaused())
+        PlayerControl->play();
+    else
+        PlayerControl->pause();
+}
+
+void TfrmPlayer::Stop()
+{
+    if (!PlayerControl)
+        return;
+    PlayerControl->stop();
+    if (PlayerControl->kind() == EngineKind::Vlc) {
+        VlcPaused = false;
+        emit Message(this, QStringLiteral("Arrêté."));
+    }
+}
+
+void TfrmPlayer::ToggleMute()
+{
+    if (!PlayerControl)
+        return;
+    if (PlayerControl->kind() == EngineKind::Vlc) {
+        PlayerControl->toggleMute();
+        VlcMuted = !VlcMuted;
+        return;
+    }
+    PlayerControl->setMuted(!PlayerControl->isMuted());
+}
+
+void TfrmPlayer::FullScreen()
+{
+    if (PlayerControl)
+        PlayerControl->setFullScreen(true);
+}
+
+void TfrmPlayer::SetVolume(int volume)
+{
+    if (!PlayerControl)
+        return;
+    if (PlayerControl->kind() == EngineKind::RealPlayer)
+        volume = static_cast<std::int16_t>(volume);
+    PlayerControl->setVolume(volume);
+}
+
+double TfrmPlayer::GetPosition() const
+{
+    if (!PlayerControl)
+        return 0;
+    const double length = PlayerControl->length();
+    switch (PlayerControl->kind()) {
+    case EngineKind::WindowsMedia: {
+        const double position = PlayerControl->position();
+        return position > 0 && length > 0 ? position / length : 0;
+    }
+    case EngineKind::RealPlayer: return length > 0 ? PlayerControl->position() / length : 0;
+    case EngineKind::Vlc: return length > 0 ? PlayerControl->position() : 0;
+    }
+    return 0;
+}
+
+void TfrmPlayer::SetPosition(double fraction)
+{
+    if (!PlayerControl || !std::isfinite(fraction))
+        return;
+    // A fraction outside the media would make the engines seek past either end.
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    const double length = PlayerControl->length();
+    switch (PlayerControl->kind()) {
+    case EngineKind::WindowsMedia:
+        if (PlayerControl->position() > 0 && length > 0)
+            PlayerControl->setPosition(length * fraction);
+        break;
+    case EngineKind::RealPlayer:
+        if (length > 0)
+            PlayerControl->setPosition(std::round(fraction * length));
+        break;
+    case EngineKind::Vlc:
+        if (length > 0)
+            PlayerControl->setPosition(fraction);
+        break;
+    }
+}
+
+bool TfrmPlayer::IsPlaying() const
+{
+    if (!PlayerControl)
+        return false;
+    switch (PlayerControl->kind()) {
+    case EngineKind::WindowsMedia: return PlayerControl->playState() == kWmpPlaying;
+    case EngineKind::RealPlayer: return PlayerControl->playState() == kRaPlaying;
+    case EngineKind::Vlc: return PlayerControl->isPlaying();
+    }
+    return false;
+}
+
+bool TfrmPlayer::IsPaused() const
+{
+    if (!PlayerControl)
+        return false;
+    switch (PlayerControl->kind()) {
+    case EngineKind::WindowsMedia: return PlayerControl->playState() == kWmpPaused;
+    case EngineKind::RealPlayer: return PlayerControl->playState() == kRaPaused;
+    case EngineKind::Vlc: return VlcPaused;
+    }
+    return false;
+}
+
+bool TfrmPlayer::IsMuted() const
+{
+    if (!PlayerControl)
+        return false;
+    return PlayerControl->kind() == EngineKind::Vlc ? VlcMuted : PlayerControl->isMuted();
+}
+
+void TfrmPlayer::lblErrLienWMPClick()
+{
+    QDesktopServices::openUrl(
+        QUrl(QStringLiteral("https://support.microsoft.com/fr-fr/windows/"
+                            "obtenir-le-lecteur-windows-media-81718e0d-cfce-25b1-aee3-94596b658287")));
+}
+
+void TfrmPlayer::lblErrLienRAClick()
+{
+    QDesktopServices::openUrl(QUrl(QStringLiteral("https://www.real.com/fr/")));
+}
+
+void TfrmPlayer::lblErrLienVLCClick()
+{
+    QDesktopServices::openUrl(QUrl(QStringLiteral("https://www.videolan.org/vlc/download-windows.fr.html")));
+}
+
+void TfrmPlayer::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    for (QFrame* panel : {panErreurWMP, panErreurRA, panErreurVLC})
+        panel->setGeometry(rect());
+    if (PlayerControl)
+        PlayerControl->setGeometry(rect());
+}

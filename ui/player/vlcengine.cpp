@@ -1,0 +1,230 @@
+#include "ui/player/vlcengine.h"
+
+#include "portal/errors.h"
+#include "ui/player/fullscreen.h"
+
+#include <QByteArrayList>
+#include <QResizeEvent>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+#include <vlc/vlc.h>
+
+namespace {
+
+// The events the control reports; libVLC sends them from its own threads.
+constexpr libvlc_event_e kEvents[] = {libvlc_MediaPlayerPlaying, libvlc_MediaPlayerPaused,
+    libvlc_MediaPlayerStopped, libvlc_MediaPlayerEndReached, libvlc_MediaPlayerEncounteredError};
+
+QString vlcError()
+{
+    const char* message = libvlc_errmsg();
+    return message ? QString::fromUtf8(message) : QString();
+}
+
+// A local path has no scheme; everything else is handed over as a location.
+libvlc_media_t* newMedia(libvlc_instance_t* instance, const QString& url)
+{
+    const QByteArray bytes = url.toUtf8();
+    if (url.contains(QLatin1String("://")))
+        return libvlc_media_new_location(instance, bytes.constData());
+    return libvlc_media_new_path(instance, bytes.constData());
+}
+
+} // namespace
+
+void VlcEngine::InstanceRelease::operator()(libvlc_instance_t* instance) const
+{
+    libvlc_release(instance);
+}
+
+void VlcEngine::PlayerRelease::operator()(libvlc_media_player_t* player) const
+{
+    libvlc_media_player_release(player);
+}
+
+VlcEngine::VlcEngine(QWidget* parent)
+    : PlayerEngine(parent)
+{
+    QByteArrayList args{"--quiet", "--no-video-title-show", "--no-osd", "--no-snapshot-preview", "--no-stats",
+        "--no-media-library", "--ignore-config"};
+    const bool headless = HeadlessMedia();
+    if (headless)
+        args << "--aout=dummy"
+             << "--vout=dummy";
+    for (const QByteArray& extra : qgetenv("ZV_VLC_OPTIONS").split(' '))
+        if (!extra.trimmed().isEmpty())
+            args << extra.trimmed();
+    std::vector<const char*> argv;
+    for (const QByteArray& arg : args)
+        argv.push_back(arg.constData());
+
+    instance_.reset(libvlc_new(static_cast<int>(argv.size()), argv.data()));
+    if (!instance_) {
+        const QString reason = vlcError();
+        throw zv::Error(reason.isEmpty()
+                ? QStringLiteral("la bibliothèque VLC n'a pas pu démarrer.")
+                : QStringLiteral("la bibliothèque VLC n'a pas pu démarrer (%1).").arg(reason));
+    }
+    player_.reset(libvlc_media_player_new(instance_.get()));
+    if (!player_)
+        throw zv::Error(QStringLiteral("le lecteur VLC n'a pas pu être créé."));
+
+    surface_ = new QWidget(this);
+    surface_->setAutoFillBackground(true);
+    QPalette pal = surface_->palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    surface_->setPalette(pal);
+    surface_->setGeometry(rect());
+    fullScreen_ = new FullScreenSurface(surface_);
+    if (!headless) {
+        video_ = new QWidget(surface_);
+        video_->setAttribute(Qt::WA_NativeWindow);
+        video_->setAttribute(Qt::WA_DontCreateNativeAncestors);
+        video_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        auto* layout = new QVBoxLayout(surface_);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(video_);
+        libvlc_media_player_set_xwindow(player_.get(), static_cast<uint32_t>(video_->winId()));
+    }
+    // Keys and clicks go to the program (Escape leaves full screen).
+    libvlc_video_set_key_input(player_.get(), 0);
+    libvlc_video_set_mouse_input(player_.get(), 0);
+    attachEvents(true);
+}
+
+VlcEngine::~VlcEngine()
+{
+    // Detaching waits for a callback in progress; queued calls die with us.
+    attachEvents(false);
+    libvlc_media_player_stop(player_.get());
+}
+
+void VlcEngine::attachEvents(bool attach)
+{
+    libvlc_event_manager_t* manager = libvlc_media_player_event_manager(player_.get());
+    for (libvlc_event_e type : kEvents) {
+        if (attach)
+            libvlc_event_attach(manager, type, &VlcEngine::onVlcEvent, this);
+        else
+            libvlc_event_detach(manager, type, &VlcEngine::onVlcEvent, this);
+    }
+}
+
+void VlcEngine::onVlcEvent(const libvlc_event_t* event, void* data)
+{
+    auto* self = static_cast<VlcEngine*>(data);
+    const int type = event->type;
+    QMetaObject::invokeMethod(
+        self,
+        [self, type] {
+            switch (type) {
+            case libvlc_MediaPlayerPlaying:
+                emit self->statusChanged(QStringLiteral("Lecture en cours..."));
+                break;
+            case libvlc_MediaPlayerPaused: emit self->statusChanged(QStringLiteral("En pause")); break;
+            case libvlc_MediaPlayerStopped: emit self->statusChanged(QStringLiteral("Arrêté.")); break;
+            case libvlc_MediaPlayerEndReached:
+                emit self->statusChanged(QStringLiteral("Fin du média."));
+                break;
+            case libvlc_MediaPlayerEncounteredError:
+                emit self->statusChanged(QStringLiteral("Impossible de lire le média."));
+                break;
+            default: break;
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void VlcEngine::setSource(const QString& url)
+{
+    libvlc_media_t* media = newMedia(instance_.get(), url);
+    if (!media)
+        return;
+    libvlc_media_player_set_media(player_.get(), media);
+    libvlc_media_release(media);
+    libvlc_media_player_play(player_.get());
+}
+
+void VlcEngine::play()
+{
+    libvlc_media_player_set_pause(player_.get(), 0);
+    if (libvlc_media_player_get_state(player_.get()) != libvlc_Playing)
+        libvlc_media_player_play(player_.get());
+}
+
+void VlcEngine::pause()
+{
+    libvlc_media_player_set_pause(player_.get(), 1);
+}
+
+void VlcEngine::stop()
+{
+    libvlc_media_player_stop(player_.get());
+}
+
+bool VlcEngine::isMuted() const
+{
+    return libvlc_audio_get_mute(player_.get()) == 1;
+}
+
+void VlcEngine::setMuted(bool muted)
+{
+    libvlc_audio_set_mute(player_.get(), muted ? 1 : 0);
+}
+
+void VlcEngine::toggleMute()
+{
+    libvlc_audio_toggle_mute(player_.get());
+}
+
+void VlcEngine::setVolume(int volume)
+{
+    libvlc_audio_set_volume(player_.get(), std::clamp(volume, 0, 100));
+}
+
+double VlcEngine::position() const
+{
+    const float position = libvlc_media_player_get_position(player_.get());
+    return std::isfinite(position) ? std::clamp(static_cast<double>(position), 0.0, 1.0) : 0.0;
+}
+
+double VlcEngine::length() const
+{
+    return std::max<libvlc_time_t>(0, libvlc_media_player_get_length(player_.get()));
+}
+
+void VlcEngine::setPosition(double fraction)
+{
+    if (std::isfinite(fraction))
+        libvlc_media_player_set_position(player_.get(), static_cast<float>(std::clamp(fraction, 0.0, 1.0)));
+}
+
+int VlcEngine::playState() const
+{
+    return libvlc_media_player_get_state(player_.get());
+}
+
+bool VlcEngine::isPlaying() const
+{
+    return libvlc_media_player_is_playing(player_.get()) != 0;
+}
+
+void VlcEngine::setFullScreen(bool on)
+{
+    fullScreen_->setFullScreen(on);
+}
+
+bool VlcEngine::isFullScreen() const
+{
+    return fullScreen_->isFullScreen();
+}
+
+void VlcEngine::resizeEvent(QResizeEvent* event)
+{
+    PlayerEngine::resizeEvent(event);
+    if (!fullScreen_->isFullScreen())
+        surface_->setGeometry(rect());
+}

@@ -1,0 +1,227 @@
+#include "ui/player/wmpengine.h"
+
+#include "portal/errors.h"
+#include "ui/player/fullscreen.h"
+
+#include <QAudioOutput>
+#include <QCoreApplication>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QPluginLoader>
+#include <QVideoWidget>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Qt 6.4 ends the whole process when a QMediaPlayer is created without a
+// loadable backend, so the backend is looked for before that.
+bool mediaBackendPresent(const QString& name)
+{
+    for (const QString& path : QCoreApplication::libraryPaths()) {
+        const QDir dir(path + QStringLiteral("/multimedia"));
+        for (const QString& file : dir.entryList(QDir::Files)) {
+            const QJsonObject meta = QPluginLoader(dir.filePath(file)).metaData();
+            if (meta.value(QStringLiteral("IID")).toString()
+                != QLatin1String("org.qt-project.Qt.QPlatformMediaPlugin"))
+                continue;
+            const QJsonArray keys
+                = meta.value(QStringLiteral("MetaData")).toObject().value(QStringLiteral("Keys")).toArray();
+            if (name.isEmpty() ? !keys.isEmpty() : keys.contains(name))
+                return true;
+        }
+    }
+    return false;
+}
+
+QUrl mediaUrl(const QString& text)
+{
+    return QUrl::fromUserInput(text, QDir::currentPath(), QUrl::AssumeLocalFile);
+}
+
+} // namespace
+
+WmpEngine::WmpEngine(QWidget* parent)
+    : PlayerEngine(parent)
+{
+    // The FFmpeg backend of Qt 6.4 stalls on streams; GStreamer plays them.
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    const QString backend = qEnvironmentVariable("QT_MEDIA_BACKEND");
+    if (!mediaBackendPresent(backend))
+        throw zv::Error(
+            QStringLiteral("le module de lecture multimédia « %1 » est introuvable.").arg(backend));
+
+    player_ = new QMediaPlayer(this);
+    if (!player_->isAvailable())
+        throw zv::Error(QStringLiteral("le lecteur multimédia n'est pas disponible."));
+    // Without an audio output the backend never reaches the end of the media.
+    audio_ = new QAudioOutput(this);
+    player_->setAudioOutput(audio_);
+    video_ = new QVideoWidget(this);
+    video_->setAspectRatioMode(Qt::IgnoreAspectRatio); // stretch to fit
+    video_->setGeometry(rect());
+    player_->setVideoOutput(video_);
+    fullScreen_ = new FullScreenSurface(video_);
+
+    connect(player_, &QMediaPlayer::mediaStatusChanged, this, &WmpEngine::onMediaStatus);
+    connect(player_, &QMediaPlayer::playbackStateChanged, this, &WmpEngine::onPlaybackState);
+    connect(player_, &QMediaPlayer::bufferProgressChanged, this, &WmpEngine::onBufferProgress);
+    connect(player_, &QMediaPlayer::errorOccurred, this, &WmpEngine::onError);
+}
+
+WmpEngine::~WmpEngine()
+{
+    // No status texts while the control goes away.
+    player_->disconnect(this);
+    player_->stop();
+}
+
+void WmpEngine::setSource(const QString& url)
+{
+    if (url == url_ && !player_->source().isEmpty())
+        return;
+    url_ = url;
+    lastBufferPercent_ = -1;
+    player_->setSource(mediaUrl(url));
+}
+
+void WmpEngine::play()
+{
+    player_->play();
+}
+
+void WmpEngine::pause()
+{
+    player_->pause();
+}
+
+void WmpEngine::stop()
+{
+    player_->stop();
+}
+
+bool WmpEngine::isMuted() const
+{
+    return audio_->isMuted();
+}
+
+void WmpEngine::setMuted(bool muted)
+{
+    audio_->setMuted(muted);
+}
+
+void WmpEngine::setVolume(int volume)
+{
+    audio_->setVolume(std::clamp(volume, 0, 100) / 100.0f);
+}
+
+double WmpEngine::position() const
+{
+    return player_->position() / 1000.0;
+}
+
+double WmpEngine::length() const
+{
+    return player_->duration() / 1000.0;
+}
+
+void WmpEngine::setPosition(double seconds)
+{
+    if (std::isfinite(seconds))
+        player_->setPosition(static_cast<qint64>(std::max(0.0, seconds) * 1000));
+}
+
+int WmpEngine::playState() const
+{
+    switch (player_->playbackState()) {
+    case QMediaPlayer::PlayingState: return 3;
+    case QMediaPlayer::PausedState: return 2;
+    case QMediaPlayer::StoppedState: break;
+    }
+    if (player_->mediaStatus() == QMediaPlayer::EndOfMedia)
+        return 8;
+    return player_->mediaStatus() == QMediaPlayer::NoMedia ? 0 : 1;
+}
+
+void WmpEngine::setFullScreen(bool on)
+{
+    fullScreen_->setFullScreen(on);
+}
+
+bool WmpEngine::isFullScreen() const
+{
+    return fullScreen_->isFullScreen();
+}
+
+void WmpEngine::resizeEvent(QResizeEvent* event)
+{
+    PlayerEngine::resizeEvent(event);
+    if (!fullScreen_->isFullScreen())
+        video_->setGeometry(rect());
+}
+
+void WmpEngine::sendStatus(const QString& text)
+{
+    if (text == lastStatus_)
+        return;
+    lastStatus_ = text;
+    emit statusChanged(text);
+}
+
+void WmpEngine::onMediaStatus(QMediaPlayer::MediaStatus status)
+{
+    switch (status) {
+    case QMediaPlayer::LoadingMedia: sendStatus(QStringLiteral("Connexion...")); break;
+    case QMediaPlayer::BufferingMedia:
+    case QMediaPlayer::StalledMedia: onBufferProgress(player_->bufferProgress()); break;
+    case QMediaPlayer::BufferedMedia:
+        if (player_->playbackState() == QMediaPlayer::PlayingState)
+            sendStatus(QStringLiteral("Lecture en cours..."));
+        break;
+    case QMediaPlayer::EndOfMedia: sendStatus(QStringLiteral("Fin du média.")); break;
+    case QMediaPlayer::InvalidMedia: sendStatus(QStringLiteral("Média non valide.")); break;
+    case QMediaPlayer::NoMedia:
+    case QMediaPlayer::LoadedMedia: break;
+    }
+}
+
+void WmpEngine::onPlaybackState(QMediaPlayer::PlaybackState state)
+{
+    switch (state) {
+    case QMediaPlayer::PlayingState: sendStatus(QStringLiteral("Lecture en cours...")); break;
+    case QMediaPlayer::PausedState: sendStatus(QStringLiteral("En pause")); break;
+    case QMediaPlayer::StoppedState:
+        if (player_->mediaStatus() != QMediaPlayer::EndOfMedia && player_->error() == QMediaPlayer::NoError)
+            sendStatus(QStringLiteral("Arrêté."));
+        break;
+    }
+}
+
+void WmpEngine::onBufferProgress(float progress)
+{
+    const QMediaPlayer::MediaStatus status = player_->mediaStatus();
+    if (status != QMediaPlayer::BufferingMedia && status != QMediaPlayer::StalledMedia)
+        return;
+    const int percent = std::clamp(static_cast<int>(std::lround(progress * 100)), 0, 100);
+    if (percent == lastBufferPercent_)
+        return;
+    lastBufferPercent_ = percent;
+    sendStatus(QStringLiteral("Mise en mémoire tampon : %1 %").arg(percent));
+}
+
+void WmpEngine::onError(QMediaPlayer::Error error, const QString& text)
+{
+    QString message;
+    switch (error) {
+    case QMediaPlayer::NoError: return;
+    case QMediaPlayer::ResourceError: message = QStringLiteral("Impossible d'ouvrir le média"); break;
+    case QMediaPlayer::FormatError: message = QStringLiteral("Format de média non pris en charge"); break;
+    case QMediaPlayer::NetworkError: message = QStringLiteral("Erreur réseau"); break;
+    case QMediaPlayer::AccessDeniedError: message = QStringLiteral("Accès au média refusé"); break;
+    }
+    if (!text.isEmpty())
+        message += QStringLiteral(" : ") + text;
+    sendStatus(message + QLatin1Char('.'));
+}

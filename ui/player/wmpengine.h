@@ -1,0 +1,52 @@
+#pragma once
+// The Windows Media Player control, played by Qt Multimedia (GStreamer).
+// Positions in seconds; play state 1 stopped, 2 paused, 3 playing, 8 ended.
+#include "ui/player/engine.h"
+
+#include <QMediaPlayer>
+
+class FullScreenSurface;
+class QAudioOutput;
+class QVideoWidget;
+
+class WmpEngine : public PlayerEngine {
+    Q_OBJECT
+public:
+    // Throws zv::Error when Qt Multimedia has no usable backend.
+    explicit WmpEngine(QWidget* parent);
+    ~WmpEngine() override;
+
+    EngineKind kind() const override { return EngineKind::WindowsMedia; }
+    void setSource(const QString& url) override;
+    void play() override;
+    void pause() override;
+    void stop() override;
+    bool isMuted() const override;
+    void setMuted(bool muted) override;
+    void setVolume(int volume) override;
+    double position() const override;
+    double length() const override;
+    void setPosition(double seconds) override;
+    int playState() const override;
+    bool isPlaying() const override { return playState() == 3; }
+    void setFullScreen(bool on) override;
+    bool isFullScreen() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void sendStatus(const QString& text);
+    void onMediaStatus(QMediaPlayer::MediaStatus status);
+    void onPlaybackState(QMediaPlayer::PlaybackState state);
+    void onBufferProgress(float progress);
+    void onError(QMediaPlayer::Error error, const QString& text);
+
+    QMediaPlayer* player_ = nullptr;
+    QAudioOutput* audio_ = nullptr;
+    QVideoWidget* video_ = nullptr;
+    FullScreenSurface* fullScreen_ = nullptr;
+    QString url_;
+    QString lastStatus_;
+    int lastBufferPercent_ = -1;
+};
