@@ -6,9 +6,10 @@
 // with the component's French texts.
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
-
+#include <QString>
 #include <functional>
 #include <memory>
 
@@ -29,7 +30,7 @@ public:
     // caller before Get (a local path, UTF-8).
     QByteArray Body = "Default.htm";
     QByteArray Header = "Head.txt"; // after a request: the status line and header lines
-    int TimeOut = 0;                // ms; 0 = none. Connection and each wait between chunks
+    int TimeOut = 0; // ms; 0 = none. Connection and each wait between chunks
     bool InputFileMode = false;
     bool OutputFileMode = false;
     int Port = 0; // 0 means 80; a port written in the URL wins
@@ -37,8 +38,8 @@ public:
     qint64 BytesReceived = 0;
     qint64 BytesExpected = 0; // Content-Length, 0 when absent
 
-    std::function<void(int cmd)> OnSuccess; // status below 299
-    std::function<void(int cmd)> OnFailure; // status 400 and above
+    std::function<void(int cmd)> OnSuccess; // status 1 to 299, after the whole body
+    std::function<void(int cmd)> OnFailure; // status 400 and above, or an answer without a status
     // Raised after the request lines are composed, before connecting; a handler may
     // append raw header lines (without line ends).
     std::function<void(QList<QByteArray>& headerLines)> OnAboutToSend;
@@ -48,14 +49,33 @@ public:
     int StatusCode() const { return status_; } // status of the last answer, 0 if none
 
     // url: host[:port] followed by path and query, or anything containing "//"
-    // (the host is then taken after it). Throws zv::Error on transport failure.
+    // (the host is then taken after it). Throws zv::Error on transport failure,
+    // and zv::Abort when the component was destroyed while the request waited.
+    // Errors thrown by the callbacks leave Get once the component is idle again.
     void Get(const QByteArray& url);
     // Stops the request under way; callable from any handler that runs during a wait.
     void Abort();
 
+    // A text-mode body larger than this ends the request with an error.
+    static constexpr qint64 MaxTextBody = qint64(256) * 1024 * 1024;
+    // Redirects followed for one Get; one more ends the request with an error.
+    static constexpr int MaxRedirects = 10;
+
+    // Host name look-up. Tests replace it to steer a slow or failing one: it must
+    // call done with the addresses found (none: unknown host) later, from the event
+    // loop, or never, and stop when context is destroyed. Empty: the system's.
+    using HostLookup = std::function<void(
+        const QString& host, QObject* context, std::function<void(const QList<QHostAddress>&)> done)>;
+    static void setHostLookup(HostLookup lookup);
+
 private:
     struct Request;
+    enum class Outcome { Final, Redirect };
     void run(QByteArray url);
+    QList<QHostAddress> resolve(Request& req, const QByteArray& host);
+    void connectTo(Request& req, const QList<QHostAddress>& addresses, quint16 port);
+    Outcome receive(Request& req);
+    QString abandonText() const;
 
     bool busy_ = false;
     int status_ = 0;

@@ -1,0 +1,233 @@
+// The socket-free parts of the fetch component: URL splitting, request lines,
+// the answer head reader and the redirect target.
+#include "portal/httpanswer.h"
+
+#include <QTest>
+
+using namespace zv;
+
+class TestHttpAnswer : public QObject {
+    Q_OBJECT
+private slots:
+    void splitUrl_data();
+    void splitUrl();
+    void requestLinesAreExact();
+    void requestBytesCannotEndTheHeadEarly();
+    void status_data();
+    void status();
+    void headFields_data();
+    void headFields();
+    void headIsTheSameWhateverTheSplit();
+    void headTooLarge();
+    void redirect_data();
+    void redirect();
+    void cookieJarKeepsTheLatest();
+};
+
+void TestHttpAnswer::splitUrl_data()
+{
+    QTest::addColumn<QByteArray>("url");
+    QTest::addColumn<QByteArray>("host");
+    QTest::addColumn<QByteArray>("hostPort");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("portValid");
+    QTest::addColumn<QByteArray>("path");
+
+    QTest::newRow("host and path") << QByteArray("www.zevalo.com/exe/cont.php?c=message")
+                                   << QByteArray("www.zevalo.com") << QByteArray("www.zevalo.com") << 0
+                                   << true << QByteArray("/exe/cont.php?c=message");
+    QTest::newRow("host only") << QByteArray("www.zevalo.com") << QByteArray("www.zevalo.com")
+                               << QByteArray("www.zevalo.com") << 0 << true << QByteArray("/");
+    QTest::newRow("port") << QByteArray("127.0.0.1:8631/exe/x.php") << QByteArray("127.0.0.1")
+                          << QByteArray("127.0.0.1:8631") << 8631 << true << QByteArray("/exe/x.php");
+    QTest::newRow("scheme") << QByteArray("http://h.example:81/a/b.mp3") << QByteArray("h.example")
+                            << QByteArray("h.example:81") << 81 << true << QByteArray("/a/b.mp3");
+    QTest::newRow("other scheme") << QByteArray("mms://h/x") << QByteArray("h") << QByteArray("h") << 0
+                                  << true << QByteArray("/x");
+    QTest::newRow("query without path")
+        << QByteArray("h?x=1") << QByteArray("h") << QByteArray("h") << 0 << true << QByteArray("/?x=1");
+    QTest::newRow("empty host") << QByteArray("/exe/x") << QByteArray() << QByteArray() << 0 << true
+                                << QByteArray("/exe/x");
+    QTest::newRow("empty port") << QByteArray("h:/x") << QByteArray("h") << QByteArray("h:") << 0 << true
+                                << QByteArray("/x");
+    QTest::newRow("port not a number")
+        << QByteArray("h:8o/x") << QByteArray("h") << QByteArray("h:8o") << 0 << false << QByteArray("/x");
+    QTest::newRow("port too big") << QByteArray("h:65536/") << QByteArray("h") << QByteArray("h:65536") << 0
+                                  << false << QByteArray("/");
+    QTest::newRow("ipv6") << QByteArray("[::1]:8080/x") << QByteArray("[::1]") << QByteArray("[::1]:8080")
+                          << 8080 << true << QByteArray("/x");
+    QTest::newRow("space and line ends in the path")
+        << QByteArray("h/a b\r\nX: y") << QByteArray("h") << QByteArray("h") << 0 << true
+        << QByteArray("/a%20b%0D%0AX:%20y");
+    QTest::newRow("high bytes kept") << QByteArray("h/caf\xe9?q=\x80") << QByteArray("h") << QByteArray("h")
+                                     << 0 << true << QByteArray("/caf\xe9?q=\x80");
+}
+
+void TestHttpAnswer::splitUrl()
+{
+    QFETCH(QByteArray, url);
+    const HttpTarget t = splitHttpUrl(url);
+    QTEST(t.host, "host");
+    QTEST(t.hostPort, "hostPort");
+    QTEST(t.port, "port");
+    QTEST(t.portValid, "portValid");
+    QTEST(t.path, "path");
+}
+
+void TestHttpAnswer::requestLinesAreExact()
+{
+    const HttpTarget t = splitHttpUrl("h:81/p?q");
+    QCOMPARE(requestBytes(composeRequestLines(t, {})),
+        QByteArray("GET /p?q HTTP/1.0\r\n"
+                   "Host: h:81\r\n"
+                   "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
+                   "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
+                   "\r\n"));
+    const QList<QByteArray> lines = composeRequestLines(t, "http://h/", "a=1; b=2");
+    QCOMPARE(lines.size(), 6);
+    QCOMPARE(lines[4], QByteArray("Referer: http://h/"));
+    QCOMPARE(lines[5], QByteArray("Cookie: a=1; b=2"));
+}
+
+void TestHttpAnswer::requestBytesCannotEndTheHeadEarly()
+{
+    QCOMPARE(requestBytes({"GET / HTTP/1.0", "", "X: 1\r\n", "Y: 2\r\n\r\nZ: 3"}),
+        QByteArray("GET / HTTP/1.0\r\nX: 1\r\nY: 2Z: 3\r\n\r\n"));
+}
+
+void TestHttpAnswer::status_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("status");
+    QTest::newRow("ok") << QByteArray("HTTP/1.0 200 OK") << 200;
+    QTest::newRow("no reason") << QByteArray("HTTP/1.1 404") << 404;
+    QTest::newRow("two blanks") << QByteArray("HTTP/1.0  302 Found") << 302;
+    QTest::newRow("no blank") << QByteArray("HTTP/1.0") << 0;
+    QTest::newRow("no number") << QByteArray("HTTP/1.0 OK") << 0;
+    QTest::newRow("empty") << QByteArray() << 0;
+    QTest::newRow("number glued") << QByteArray("X 200abc") << 200;
+    QTest::newRow("too many digits") << QByteArray("X 2000000000000") << 0;
+    QTest::newRow("garbage") << QByteArray("\xff\xfe\x01 \x02") << 0;
+}
+
+void TestHttpAnswer::status()
+{
+    QFETCH(QByteArray, line);
+    QTEST(statusOfLine(line), "status");
+}
+
+void TestHttpAnswer::headFields_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("hasLength");
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<QByteArray>("location");
+    QTest::addColumn<QByteArray>("body"); // the bytes left after the head
+
+    QTest::newRow("plain") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nbody") << true << 200
+                           << true << qint64(4) << QByteArray() << QByteArray("body");
+    QTest::newRow("name in any case") << QByteArray("HTTP/1.0 200 OK\r\ncOnTeNt-LeNgTh:   12  \r\n\r\n")
+                                      << true << 200 << true << qint64(12) << QByteArray() << QByteArray();
+    QTest::newRow("no length") << QByteArray("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n\r\nx\r\n")
+                               << true << 200 << false << qint64(0) << QByteArray()
+                               << QByteArray("\r\nx\r\n");
+    QTest::newRow("length not a number") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\n")
+                                         << true << 200 << false << qint64(0) << QByteArray() << QByteArray();
+    QTest::newRow("length too big") << QByteArray(
+        "HTTP/1.0 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n")
+                                    << true << 200 << false << qint64(0) << QByteArray() << QByteArray();
+    QTest::newRow("first length wins")
+        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 3\r\nContent-Length: 7\r\n\r\n") << true << 200
+        << true << qint64(3) << QByteArray() << QByteArray();
+    QTest::newRow("location") << QByteArray("HTTP/1.0 302 Found\r\nlocation:  /exe/x.php \r\n\r\n") << true
+                              << 302 << false << qint64(0) << QByteArray("/exe/x.php") << QByteArray();
+    QTest::newRow("bare line feeds") << QByteArray("HTTP/1.0 200 OK\nContent-Length: 2\n\nok") << true << 200
+                                     << true << qint64(2) << QByteArray() << QByteArray("ok");
+    QTest::newRow("cut in the head") << QByteArray("HTTP/1.0 200 OK\r\nContent-Le") << false << 200 << false
+                                     << qint64(0) << QByteArray() << QByteArray();
+    QTest::newRow("garbage without line end") << QByteArray("\x00\x01garbage", 9) << false << 0 << false
+                                              << qint64(0) << QByteArray() << QByteArray();
+    QTest::newRow("empty status line") << QByteArray("\r\nContent-Length: 1\r\n\r\nx") << true << 0 << true
+                                       << qint64(1) << QByteArray() << QByteArray("x");
+}
+
+void TestHttpAnswer::headFields()
+{
+    QFETCH(QByteArray, answer);
+    HttpAnswerHead head;
+    const qsizetype used = head.feed(answer);
+    QTEST(head.complete(), "complete");
+    QTEST(head.status(), "status");
+    QTEST(head.hasContentLength(), "hasLength");
+    QTEST(head.contentLength(), "length");
+    QTEST(head.location(), "location");
+    QTEST(answer.mid(used), "body");
+    if (head.complete())
+        QVERIFY(head.text().startsWith(head.statusLine() + "\r\n"));
+}
+
+void TestHttpAnswer::headIsTheSameWhateverTheSplit()
+{
+    const QByteArray answer = "HTTP/1.0 302 Found\r\nSet-Cookie: s=1; path=/\r\nSet-Cookie: t=2\r\n"
+                              "Location: http://h/x\r\nContent-Length: 3\r\n\r\nabc";
+    HttpAnswerHead whole;
+    const qsizetype usedWhole = whole.feed(answer);
+    for (qsizetype split = 1; split < answer.size(); ++split) {
+        HttpAnswerHead parts;
+        qsizetype used = parts.feed(answer.left(split));
+        if (!parts.complete())
+            used += parts.feed(answer.mid(split));
+        QCOMPARE(used, usedWhole);
+        QCOMPARE(parts.text(), whole.text());
+        QCOMPARE(parts.location(), QByteArray("http://h/x"));
+        QCOMPARE(parts.cookies(), (QList<QByteArray>{"s=1", "t=2"}));
+    }
+    QCOMPARE(whole.headerLines().size(), 4);
+}
+
+void TestHttpAnswer::headTooLarge()
+{
+    HttpAnswerHead head;
+    const QByteArray line = "X-Filler: " + QByteArray(1000, 'x') + "\r\n";
+    head.feed("HTTP/1.0 200 OK\r\n");
+    int rounds = 0;
+    while (!head.tooLarge() && rounds++ < 2000)
+        head.feed(line);
+    QVERIFY(head.tooLarge());
+    QVERIFY(!head.complete());
+    QCOMPARE(head.feed("\r\n"), qsizetype(0));
+}
+
+void TestHttpAnswer::redirect_data()
+{
+    QTest::addColumn<QByteArray>("location");
+    QTest::addColumn<QByteArray>("target");
+    QTest::newRow("absolute") << QByteArray("http://other:81/x") << QByteArray("http://other:81/x");
+    QTest::newRow("no slash at all") << QByteArray("page.php?a=1")
+                                     << QByteArray("http://h:8631/page.php?a=1");
+    QTest::newRow("path on the same host")
+        << QByteArray("/exe/x.php") << QByteArray("http://h:8631/exe/x.php");
+    QTest::newRow("scheme-relative") << QByteArray("//other/x") << QByteArray("//other/x");
+    QTest::newRow("host and path") << QByteArray("other/x") << QByteArray("other/x");
+    QTest::newRow("blanks trimmed") << QByteArray("  /y ") << QByteArray("http://h:8631/y");
+}
+
+void TestHttpAnswer::redirect()
+{
+    QFETCH(QByteArray, location);
+    QTEST(redirectTarget(location, "h:8631"), "target");
+}
+
+void TestHttpAnswer::cookieJarKeepsTheLatest()
+{
+    CookieJar jar;
+    QVERIFY(jar.header().isEmpty());
+    jar.take({"a=1", "b=2"});
+    jar.take({"a=3"});
+    QCOMPARE(jar.header(), QByteArray("b=2; a=3"));
+}
+
+QTEST_GUILESS_MAIN(TestHttpAnswer)
+#include "tst_httpanswer.moc"

@@ -1,0 +1,905 @@
+// TNMHTTP against the scripted loopback server: the bytes on the wire, the
+// callbacks, the error texts, time-outs, aborts, redirects, file mode and
+// destruction while a request waits.
+#include "portal/errors.h"
+#include "portal/nmhttp.h"
+#include "support/scriptedserver.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+using zv::test::BlackHole;
+using zv::test::Reply;
+using zv::test::ScriptedServer;
+
+namespace {
+
+const QByteArray Accepts = "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
+                           "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n";
+
+// What one Get did, as a caller sees it.
+struct Result {
+    QString error; // text of the zv::Error thrown, empty if none
+    bool aborted = false; // zv::Abort thrown
+    int successes = 0;
+    int failures = 0;
+};
+
+Result get(TNMHTTP& nmh, const QByteArray& url)
+{
+    Result r;
+    nmh.OnSuccess = [&r](int) { ++r.successes; };
+    nmh.OnFailure = [&r](int) { ++r.failures; };
+    try {
+        nmh.Get(url);
+    } catch (const zv::Error& e) {
+        r.error = e.message();
+    } catch (const zv::Abort&) {
+        r.aborted = true;
+    }
+    return r;
+}
+
+// Runs fn from the event loop after ms, errors kept away from the loop.
+void later(int ms, QObject* context, std::function<void()> fn)
+{
+    QTimer::singleShot(ms, context, [fn = std::move(fn)] { zv::guarded(fn); });
+}
+
+QByteArray generated(qint64 size)
+{
+    QByteArray out(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i)
+        out[i] = zv::test::generatedByte(i);
+    return out;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(zv::test::Reply)
+
+class TestNmHttp : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup();
+
+    void wireFormat_data();
+    void wireFormat();
+    void defaultsOfAComponent();
+    void immediateErrors_data();
+    void immediateErrors();
+    void refusedConnection();
+    void hostLookup_data();
+    void hostLookup();
+    void realHostName();
+    void connectionTimeOut();
+    void abortWhileConnecting();
+    void bodyWaitEnds_data();
+    void bodyWaitEnds();
+    void timeOutIsPerWait();
+    void noTimeOutKeepsWaitingWithTheLoopLive();
+    void abortWhenIdleDoesNothing();
+    void nestedGetIsRefused();
+    void statusDecidesTheCallback_data();
+    void statusDecidesTheCallback();
+    void bodyIsExact_data();
+    void bodyIsExact();
+    void headerHoldsTheHead();
+    void brokenAnswers_data();
+    void brokenAnswers();
+    void oversizedAnswers_data();
+    void oversizedAnswers();
+    void redirects_data();
+    void redirects();
+    void redirectCarriesCookies();
+    void redirectChainIsBounded();
+    void redirectToAnotherServer();
+    void fileMode_data();
+    void fileMode();
+    void fileModeWritesAsItArrives();
+    void fileModeUnwritableFile();
+    void destroyedWhileWaiting_data();
+    void destroyedWhileWaiting();
+    void destroyedInACallback_data();
+    void destroyedInACallback();
+    void callbackErrorLeavesGetWhenIdle();
+    void twoRequestsInARow();
+};
+
+void TestNmHttp::cleanup()
+{
+    TNMHTTP::setHostLookup({});
+}
+
+void TestNmHttp::wireFormat_data()
+{
+    QTest::addColumn<QByteArray>("url"); // "@" stands for 127.0.0.1:PORT
+    QTest::addColumn<QByteArray>("referer");
+    QTest::addColumn<QByteArray>("added"); // a line added by OnAboutToSend
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("portal request") << QByteArray("@/exe/cont.php?c=message") << QByteArray() << QByteArray()
+                                    << QByteArray("GET /exe/cont.php?c=message HTTP/1.0\r\nHost: @\r\n"
+                                           + Accepts + "\r\n");
+    QTest::newRow("no path") << QByteArray("@") << QByteArray() << QByteArray()
+                             << QByteArray("GET / HTTP/1.0\r\nHost: @\r\n" + Accepts + "\r\n");
+    QTest::newRow("scheme") << QByteArray("http://@/a/b.mp3") << QByteArray() << QByteArray()
+                            << QByteArray("GET /a/b.mp3 HTTP/1.0\r\nHost: @\r\n" + Accepts + "\r\n");
+    QTest::newRow("download") << QByteArray("@/dir/my%20song.rbs?x=1") << QByteArray("http://@/")
+                              << QByteArray("User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)")
+                              << QByteArray("GET /dir/my%20song.rbs?x=1 HTTP/1.0\r\nHost: @\r\n" + Accepts
+                                     + "Referer: http://@/\r\n"
+                                       "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\r\n"
+                                       "\r\n");
+    QTest::newRow("space in the path") << QByteArray("@/a b") << QByteArray() << QByteArray()
+                                       << QByteArray("GET /a%20b HTTP/1.0\r\nHost: @\r\n" + Accepts + "\r\n");
+}
+
+void TestNmHttp::wireFormat()
+{
+    QFETCH(QByteArray, url);
+    QFETCH(QByteArray, referer);
+    QFETCH(QByteArray, added);
+    QFETCH(QByteArray, expected);
+    ScriptedServer srv;
+    srv.setDefault(Reply::ok("x"));
+    url.replace("@", srv.hostPort());
+    expected.replace("@", srv.hostPort());
+    referer.replace("@", srv.hostPort());
+
+    TNMHTTP nmh;
+    nmh.HeaderInfo.Referer = referer;
+    int aboutToSend = 0;
+    nmh.OnAboutToSend = [&](QList<QByteArray>& lines) {
+        ++aboutToSend;
+        QVERIFY(nmh.Busy());
+        if (!added.isEmpty())
+            lines << added;
+    };
+    const Result r = get(nmh, url);
+    QCOMPARE(r.error, QString());
+    QCOMPARE(r.successes, 1);
+    QCOMPARE(aboutToSend, 1);
+    QCOMPARE(srv.requests().size(), 1);
+    QCOMPARE(srv.requests()[0].raw, expected);
+}
+
+void TestNmHttp::defaultsOfAComponent()
+{
+    TNMHTTP nmh;
+    QCOMPARE(nmh.Body, QByteArray("Default.htm"));
+    QCOMPARE(nmh.Header, QByteArray("Head.txt"));
+    QCOMPARE(nmh.TimeOut, 0);
+    QVERIFY(!nmh.InputFileMode);
+    QVERIFY(!nmh.OutputFileMode);
+    QVERIFY(!nmh.Busy());
+    QCOMPARE(nmh.BytesReceived, qint64(0));
+    QCOMPARE(nmh.BytesExpected, qint64(0));
+
+    // The Port property stands in when the URL has none; the Host line stays as written.
+    ScriptedServer srv;
+    srv.setDefault(Reply::ok("p"));
+    nmh.Port = srv.port();
+    const Result r = get(nmh, "127.0.0.1/x");
+    QCOMPARE(r.successes, 1);
+    QVERIFY(srv.requests().value(0).raw.contains("\r\nHost: 127.0.0.1\r\n"));
+}
+
+void TestNmHttp::immediateErrors_data()
+{
+    QTest::addColumn<QByteArray>("url");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("empty") << QByteArray() << QStringLiteral("URL vide");
+    QTest::newRow("https") << QByteArray("https://www.zevalo.com/x")
+                           << QStringLiteral("HTTP Secure Socket is not supported");
+    QTest::newRow("https in capitals")
+        << QByteArray("HTTPS://h/") << QStringLiteral("HTTP Secure Socket is not supported");
+    QTest::newRow("no host") << QByteArray("/exe/cont.php") << QStringLiteral("Adresse distante nulle");
+    QTest::newRow("scheme and no host")
+        << QByteArray("http:///x") << QStringLiteral("Adresse distante nulle");
+    QTest::newRow("control byte in the host")
+        << QByteArray("h\r\nX/") << QStringLiteral("Adresse distante nulle");
+    QTest::newRow("bad port") << QByteArray("127.0.0.1:99999/x") << QStringLiteral("La connection a échoué");
+}
+
+void TestNmHttp::immediateErrors()
+{
+    QFETCH(QByteArray, url);
+    TNMHTTP nmh;
+    const Result r = get(nmh, url);
+    QTEST(r.error, "error");
+    QCOMPARE(r.successes + r.failures, 0);
+    QVERIFY(!nmh.Busy());
+}
+
+void TestNmHttp::refusedConnection()
+{
+    quint16 port = 0;
+    {
+        ScriptedServer gone; // a port nobody listens on any more
+        port = gone.port();
+    }
+    TNMHTTP nmh;
+    const Result r = get(nmh, "127.0.0.1:" + QByteArray::number(port) + "/x");
+    QCOMPARE(r.error, QStringLiteral("La connection a échoué"));
+    QVERIFY(!nmh.Busy());
+}
+
+void TestNmHttp::hostLookup_data()
+{
+    QTest::addColumn<int>("answerAfterMs"); // -1: the look-up never ends
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<int>("timeOut");
+    QTest::addColumn<int>("abortAfterMs"); // -1: no abort
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("found") << 20 << true << 0 << -1 << QString();
+    QTest::newRow("not found") << 20 << false << 0 << -1 << QStringLiteral("Adresse distante nulle");
+    QTest::newRow("time-out") << -1 << false << 150 << -1
+                              << QStringLiteral("Temps dépassé pour la recherche de l'hôte");
+    QTest::newRow("aborted") << -1 << false << 0 << 100 << QStringLiteral("Recherche de l'hôte annulée");
+    QTest::newRow("aborted before") << 20 << true << 0 << 0 << QStringLiteral("Recherche de l'hôte annulée");
+}
+
+void TestNmHttp::hostLookup()
+{
+    QFETCH(int, answerAfterMs);
+    QFETCH(bool, found);
+    QFETCH(int, timeOut);
+    QFETCH(int, abortAfterMs);
+    ScriptedServer srv;
+    srv.setDefault(Reply::ok("trouvé"));
+    QString looked;
+    TNMHTTP::setHostLookup([&](const QString& host, QObject* context, auto done) {
+        looked = host;
+        if (answerAfterMs < 0)
+            return;
+        QTimer::singleShot(answerAfterMs, context, [done, found] {
+            done(found ? QList<QHostAddress>{QHostAddress::LocalHost} : QList<QHostAddress>{});
+        });
+    });
+    TNMHTTP nmh;
+    nmh.TimeOut = timeOut;
+    if (abortAfterMs == 0)
+        nmh.OnAboutToSend = [&](QList<QByteArray>&) { nmh.Abort(); };
+    else if (abortAfterMs > 0)
+        later(abortAfterMs, this, [&] { nmh.Abort(); });
+    const Result r = get(nmh, "portail.zevalo.test:" + QByteArray::number(srv.port()) + "/exe/x");
+    QTEST(r.error, "error");
+    if (abortAfterMs != 0)
+        QCOMPARE(looked, QStringLiteral("portail.zevalo.test"));
+    QCOMPARE(r.successes, r.error.isEmpty() ? 1 : 0);
+    if (r.error.isEmpty())
+        QCOMPARE(nmh.Body, QByteArray("trouvé"));
+    QVERIFY(!nmh.Busy());
+}
+
+void TestNmHttp::realHostName()
+{
+    ScriptedServer srv;
+    srv.setDefault(Reply::ok("local"));
+    TNMHTTP nmh;
+    const Result r = get(nmh, "localhost:" + QByteArray::number(srv.port()) + "/");
+    QCOMPARE(r.error, QString());
+    QCOMPARE(nmh.Body, QByteArray("local"));
+    QVERIFY(srv.requests().value(0).raw.contains(
+        "\r\nHost: localhost:" + QByteArray::number(srv.port()) + "\r\n"));
+}
+
+void TestNmHttp::connectionTimeOut()
+{
+    BlackHole hole;
+    TNMHTTP nmh;
+    nmh.TimeOut = 200;
+    const Result r = get(nmh, hole.hostPort() + "/x");
+    QCOMPARE(r.error, QStringLiteral("Temps dépassé pour la connexion"));
+    QVERIFY(!nmh.Busy());
+}
+
+void TestNmHttp::abortWhileConnecting()
+{
+    BlackHole hole;
+    TNMHTTP nmh; // no time-out: only the abort ends the wait
+    bool busyDuringWait = false;
+    later(150, this, [&] {
+        busyDuringWait = nmh.Busy();
+        nmh.Abort();
+    });
+    const Result r = get(nmh, hole.hostPort() + "/x");
+    QCOMPARE(r.error, QStringLiteral("Connexion annulée"));
+    QVERIFY(busyDuringWait);
+    QVERIFY(!nmh.Busy());
+}
+
+void TestNmHttp::bodyWaitEnds_data()
+{
+    QTest::addColumn<bool>("fileMode");
+    QTest::addColumn<QByteArray>("how"); // timeout, timer-abort, packet-abort
+    QTest::addColumn<QString>("error");
+    QTest::newRow("text, time-out") << false << QByteArray("timeout")
+                                    << QStringLiteral("Capture de Socket abandonnée");
+    QTest::newRow("file, time-out") << true << QByteArray("timeout")
+                                    << QStringLiteral("Envoi de Socket abandonné");
+    QTest::newRow("text, abort") << false << QByteArray("timer-abort")
+                                 << QStringLiteral("Capture de Socket abandonnée");
+    QTest::newRow("file, abort") << true << QByteArray("timer-abort")
+                                 << QStringLiteral("Envoi de Socket abandonné");
+    QTest::newRow("text, abort from a packet")
+        << false << QByteArray("packet-abort") << QStringLiteral("Capture de Socket abandonnée");
+    QTest::newRow("file, abort from a packet")
+        << true << QByteArray("packet-abort") << QStringLiteral("Envoi de Socket abandonné");
+}
+
+void TestNmHttp::bodyWaitEnds()
+{
+    QFETCH(bool, fileMode);
+    QFETCH(QByteArray, how);
+    ScriptedServer srv;
+    // Head and a first piece at once, the rest far later.
+    srv.setDefault(Reply::ok(QByteArray(200, 'x')).inPieces(80, 60000));
+    QTemporaryDir dir;
+    TNMHTTP nmh;
+    nmh.InputFileMode = fileMode;
+    if (fileMode)
+        nmh.Body = QFile::encodeName(dir.filePath(QStringLiteral("f.bin")));
+    int packets = 0;
+    nmh.OnPacketRecvd = [&] {
+        ++packets;
+        if (how == "packet-abort")
+            nmh.Abort();
+    };
+    if (how == "timeout")
+        nmh.TimeOut = 250;
+    else if (how == "timer-abort")
+        later(250, this, [&] { nmh.Abort(); });
+    const Result r = get(nmh, srv.url("/x"));
+    QTEST(r.error, "error");
+    QCOMPARE(r.successes + r.failures, 0);
+    QVERIFY(packets >= 1);
+    QVERIFY(!nmh.Busy());
+    QTRY_COMPARE(srv.openConnections(), 0); // the connection is closed
+}
+
+void TestNmHttp::timeOutIsPerWait()
+{
+    // 20 pieces 40 ms apart take far longer than the time-out, but no single wait does.
+    ScriptedServer srv;
+    const QByteArray body = generated(200);
+    srv.setDefault(Reply::ok(body).inPieces(10, 40));
+    TNMHTTP nmh;
+    nmh.TimeOut = 2000;
+    int packets = 0;
+    nmh.OnPacketRecvd = [&] { ++packets; };
+    const Result r = get(nmh, srv.url("/"));
+    QCOMPARE(r.error, QString());
+    QCOMPARE(nmh.Body, body);
+    QVERIFY(packets > 1);
+    QCOMPARE(nmh.BytesReceived, qint64(body.size()));
+}
+
+void TestNmHttp::noTimeOutKeepsWaitingWithTheLoopLive()
+{
+    ScriptedServer srv;
+    srv.setDefault(Reply::never());
+    TNMHTTP nmh;
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] {
+        if (++ticks == 8)
+            nmh.Abort();
+    });
+    ticker.start(30);
+    const Result r = get(nmh, srv.url("/jamais"));
+    QCOMPARE(ticks, 8); // the loop ran timers while Get waited, and only the abort ended it
+    QCOMPARE(r.error, QStringLiteral("Capture de Socket abandonnée"));
+    QCOMPARE(srv.requests().size(), 1);
+}
+
+void TestNmHttp::abortWhenIdleDoesNothing()
+{
+    ScriptedServer srv;
+    srv.setDefault(Reply::ok("ok"));
+    TNMHTTP nmh;
+    nmh.Abort();
+    const Result r = get(nmh, srv.url("/"));
+    QCOMPARE(r.successes, 1);
+    QCOMPARE(nmh.Body, QByteArray("ok"));
+}
+
+void TestNmHttp::nestedGetIsRefused()
+{
+    ScriptedServer srv;
+    srv.setDefault(Reply::ok("premier").delayed(300));
+    TNMHTTP nmh;
+    QString nestedError;
+    QTimer::singleShot(50, this, [&] {
+        try {
+            nmh.Get(srv.url("/second"));
+        } catch (const zv::Error& e) {
+            nestedError = e.message();
+        }
+    });
+    const Result r = get(nmh, srv.url("/premier"));
+    QCOMPARE(nestedError, QStringLiteral("Déjà connecté"));
+    QCOMPARE(r.error, QString());
+    QCOMPARE(r.successes, 1);
+    QCOMPARE(nmh.Body, QByteArray("premier"));
+    QCOMPARE(srv.requests().size(), 1);
+}
+
+void TestNmHttp::statusDecidesTheCallback_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("successes");
+    QTest::addColumn<int>("failures");
+    QTest::addColumn<QByteArray>("body");
+
+    const QByteArray page = "<html><body>Introuvable</body></html>\r\n";
+    QTest::newRow("200") << QByteArray("HTTP/1.0 200 OK\r\n\r\nok") << 200 << 1 << 0 << QByteArray("ok");
+    QTest::newRow("204") << QByteArray("HTTP/1.0 204 No Content\r\n\r\n") << 204 << 1 << 0 << QByteArray();
+    QTest::newRow("299") << QByteArray("HTTP/1.0 299 X\r\n\r\nb") << 299 << 1 << 0 << QByteArray("b");
+    QTest::newRow("304") << QByteArray("HTTP/1.0 304 Not Modified\r\n\r\n") << 304 << 0 << 0 << QByteArray();
+    QTest::newRow("302 without Location")
+        << QByteArray("HTTP/1.0 302 Found\r\n\r\nmoved") << 302 << 0 << 0 << QByteArray("moved");
+    QTest::newRow("404") << QByteArray(
+        "HTTP/1.0 404 Not Found\r\nContent-Length: " + QByteArray::number(page.size()) + "\r\n\r\n" + page)
+                         << 404 << 0 << 1 << page;
+    QTest::newRow("500") << QByteArray("HTTP/1.0 500 Oops\r\n\r\nerr") << 500 << 0 << 1 << QByteArray("err");
+    QTest::newRow("no status number")
+        << QByteArray("BONJOUR\r\n\r\ntexte") << 0 << 0 << 1 << QByteArray("texte");
+    QTest::newRow("garbage head lines")
+        << QByteArray("\x01\x02\xff\r\n:::\r\n\x80\x81\r\n\r\nz") << 0 << 0 << 1 << QByteArray("z");
+}
+
+void TestNmHttp::statusDecidesTheCallback()
+{
+    QFETCH(QByteArray, answer);
+    ScriptedServer srv;
+    srv.setDefault(Reply::raw(answer));
+    TNMHTTP nmh;
+    const Result r = get(nmh, srv.url("/x"));
+    QCOMPARE(r.error, QString());
+    QTEST(nmh.StatusCode(), "status");
+    QTEST(r.successes, "successes");
+    QTEST(r.failures, "failures");
+    QTEST(nmh.Body, "body");
+}
+
+void TestNmHttp::bodyIsExact_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("pieceSize"); // 0: all at once
+    QTest::newRow("ok and a line break") << QByteArray("ok\r\n") << 0;
+    QTest::newRow("line breaks only") << QByteArray("\r\n\r\n\n") << 0;
+    QTest::newRow("one byte at a time") << QByteArray("a|b|c\r\nd|e\r\n") << 1;
+    QTest::newRow("every byte value") << [] {
+        QByteArray all;
+        for (int i = 0; i < 256; ++i)
+            all += char(i);
+        return all + all;
+    }() << 37;
+    QTest::newRow("Windows-1252") << QByteArray("Th\xe9\xe2tre \x80 \x9c\x92") << 3;
+    QTest::newRow("empty") << QByteArray() << 0;
+}
+
+void TestNmHttp::bodyIsExact()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(int, pieceSize);
+    ScriptedServer srv;
+    Reply reply = Reply::ok(body);
+    if (pieceSize > 0)
+        reply.inPieces(pieceSize, 5);
+    srv.setDefault(reply);
+    TNMHTTP nmh;
+    QByteArray seenInHandler;
+    nmh.OnSuccess = [&](int) { seenInHandler = nmh.Body; };
+    try {
+        nmh.Get(srv.url("/"));
+    } catch (const zv::Error& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+    QCOMPARE(seenInHandler, body);
+    QCOMPARE(nmh.Body, body);
+    QCOMPARE(nmh.BytesReceived, qint64(body.size()));
+    QCOMPARE(nmh.BytesExpected, qint64(body.size()));
+}
+
+void TestNmHttp::headerHoldsTheHead()
+{
+    ScriptedServer srv;
+    srv.setDefault(Reply::raw("HTTP/1.0 200 OK\r\nServer: essai\nX-Vide:\r\n\r\ncorps"));
+    TNMHTTP nmh;
+    get(nmh, srv.url("/"));
+    QCOMPARE(nmh.Header, QByteArray("HTTP/1.0 200 OK\r\nServer: essai\r\nX-Vide:\r\n"));
+    QCOMPARE(nmh.Body, QByteArray("corps"));
+    QCOMPARE(nmh.BytesExpected, qint64(0));
+}
+
+void TestNmHttp::brokenAnswers_data()
+{
+    QTest::addColumn<Reply>("reply");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QByteArray>("body");
+    const QString cut = QStringLiteral("Capture de Socket abandonnée");
+    QTest::newRow("closed at once") << Reply::raw({}) << cut << QByteArray();
+    QTest::newRow("closed in the head")
+        << Reply::raw("HTTP/1.0 200 OK\r\nContent-Len") << cut << QByteArray();
+    QTest::newRow("garbage without lines")
+        << Reply::raw(QByteArray("\x00\xff\x13garbage", 10)) << cut << QByteArray();
+    QTest::newRow("closed mid-body") << Reply::ok(QByteArray(1000, 'b')).closeAfter(500) << cut
+                                     << QByteArray();
+    QTest::newRow("closed mid-body, no length")
+        << Reply::raw("HTTP/1.0 200 OK\r\n\r\npartial") << QString() << QByteArray("partial");
+    QTest::newRow("reset after the whole body")
+        << Reply::ok("tout").withReset() << QString() << QByteArray("tout");
+    QTest::newRow("head only") << Reply::raw("HTTP/1.0 200 OK\r\n\r\n") << QString() << QByteArray();
+    QTest::newRow("more than announced")
+        << Reply::raw("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nabcd") << QString() << QByteArray("abcd");
+}
+
+void TestNmHttp::brokenAnswers()
+{
+    QFETCH(Reply, reply);
+    ScriptedServer srv;
+    srv.setDefault(reply);
+    TNMHTTP nmh;
+    const Result r = get(nmh, srv.url("/"));
+    QTEST(r.error, "error");
+    if (r.error.isEmpty()) {
+        QCOMPARE(r.successes, 1);
+        QTEST(nmh.Body, "body");
+    } else {
+        QCOMPARE(r.successes + r.failures, 0);
+    }
+    QVERIFY(!nmh.Busy());
+}
+
+void TestNmHttp::oversizedAnswers_data()
+{
+    QTest::addColumn<Reply>("reply");
+    QTest::addColumn<bool>("fileMode");
+    QTest::addColumn<QString>("error");
+    const QString tooBig = QStringLiteral("Réponse trop volumineuse");
+    QTest::newRow("announced length over the limit")
+        << Reply::generated(TNMHTTP::MaxTextBody + 1) << false << tooBig;
+    QTest::newRow("streamed past the limit")
+        << Reply::generated(TNMHTTP::MaxTextBody + 1, false) << false << tooBig;
+    QTest::newRow("endless head") << Reply::raw("HTTP/1.0 200 OK\r\n" + QByteArray(2 * 1024 * 1024, 'h'))
+                                  << false << tooBig;
+    QTest::newRow("file mode has no limit but the disk")
+        << Reply::generated(TNMHTTP::MaxTextBody / 8) << true << QString();
+}
+
+void TestNmHttp::oversizedAnswers()
+{
+    QFETCH(Reply, reply);
+    QFETCH(bool, fileMode);
+    ScriptedServer srv;
+    srv.setDefault(reply);
+    QTemporaryDir dir;
+    TNMHTTP nmh;
+    nmh.InputFileMode = fileMode;
+    if (fileMode)
+        nmh.Body = QFile::encodeName(dir.filePath(QStringLiteral("gros.bin")));
+    const Result r = get(nmh, srv.url("/"));
+    QTEST(r.error, "error");
+    if (!r.error.isEmpty()) {
+        QCOMPARE(r.successes + r.failures, 0);
+        QVERIFY(nmh.Body.size() <= TNMHTTP::MaxTextBody);
+    } else {
+        QCOMPARE(QFileInfo(QString::fromUtf8(nmh.Body)).size(), TNMHTTP::MaxTextBody / 8);
+    }
+    QVERIFY(!nmh.Busy());
+}
+
+void TestNmHttp::redirects_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("location"); // "@" stands for 127.0.0.1:PORT
+    QTest::newRow("301 absolute") << 301 << QByteArray("http://@/final");
+    QTest::newRow("302 absolute") << 302 << QByteArray("http://@/final");
+    QTest::newRow("300") << 300 << QByteArray("http://@/final");
+    QTest::newRow("302 no slash") << 302 << QByteArray("final");
+    QTest::newRow("302 path") << 302 << QByteArray("/final");
+    QTest::newRow("302 without scheme") << 302 << QByteArray("@/final");
+    QTest::newRow("307") << 307 << QByteArray("/final");
+}
+
+void TestNmHttp::redirects()
+{
+    QFETCH(int, code);
+    QFETCH(QByteArray, location);
+    ScriptedServer srv;
+    location.replace("@", srv.hostPort());
+    srv.on("/start", Reply::redirect(code, location));
+    srv.on("/final", Reply::ok("arrivé"));
+    TNMHTTP nmh;
+    int packets = 0;
+    int aboutToSend = 0;
+    nmh.OnPacketRecvd = [&] { ++packets; };
+    nmh.OnAboutToSend = [&](QList<QByteArray>&) { ++aboutToSend; };
+    const Result r = get(nmh, srv.url("/start"));
+    QCOMPARE(r.error, QString());
+    QCOMPARE(r.successes, 1);
+    QCOMPARE(r.failures, 0);
+    QCOMPARE(nmh.Body, QByteArray("arrivé"));
+    QCOMPARE(nmh.StatusCode(), 200);
+    QCOMPARE(packets, 1); // the redirect's own body is not reported
+    QCOMPARE(aboutToSend, 2);
+    QCOMPARE(srv.requests().size(), 2);
+    QCOMPARE(srv.requests()[1].path, QByteArray("/final"));
+    QCOMPARE(srv.requests()[1].header("Host"), srv.hostPort());
+}
+
+void TestNmHttp::redirectCarriesCookies()
+{
+    ScriptedServer srv;
+    srv.on("/a", Reply::redirect(302, "/b").withHeader("Set-Cookie: session=42; path=/"));
+    srv.on("/b", Reply::ok("fin"));
+    TNMHTTP nmh;
+    const Result r = get(nmh, srv.url("/a"));
+    QCOMPARE(r.successes, 1);
+    QCOMPARE(srv.requests()[0].header("Cookie"), QByteArray());
+    QCOMPARE(srv.requests()[1].header("Cookie"), QByteArray("session=42"));
+}
+
+void TestNmHttp::redirectChainIsBounded()
+{
+    ScriptedServer srv;
+    for (int i = 0; i < 20; ++i)
+        srv.on("/r" + QByteArray::number(i), Reply::redirect(302, "/r" + QByteArray::number(i + 1)));
+    srv.on("/r10", Reply::ok("dixième"));
+    TNMHTTP nmh;
+    Result r = get(nmh, srv.url("/r0")); // ten redirects are followed
+    QCOMPARE(r.error, QString());
+    QCOMPARE(nmh.Body, QByteArray("dixième"));
+
+    srv.on("/loop", Reply::redirect(301, "/loop"));
+    srv.clearRequests();
+    r = get(nmh, srv.url("/loop"));
+    QCOMPARE(r.error, QStringLiteral("Trop de redirections"));
+    QCOMPARE(r.successes + r.failures, 0);
+    QCOMPARE(srv.requests().size(), TNMHTTP::MaxRedirects + 1);
+    QVERIFY(!nmh.Busy());
+}
+
+void TestNmHttp::redirectToAnotherServer()
+{
+    ScriptedServer first;
+    ScriptedServer second;
+    second.on("/ici", Reply::ok("ailleurs"));
+    first.on("/", Reply::redirect(302, "http://" + second.hostPort() + "/ici"));
+    first.on("/https", Reply::redirect(302, "https://" + second.hostPort() + "/ici"));
+    TNMHTTP nmh;
+    Result r = get(nmh, first.url("/"));
+    QCOMPARE(nmh.Body, QByteArray("ailleurs"));
+    QCOMPARE(second.requests().value(0).header("Host"), second.hostPort());
+    r = get(nmh, first.url("/https"));
+    QCOMPARE(r.error, QStringLiteral("HTTP Secure Socket is not supported"));
+}
+
+void TestNmHttp::fileMode_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("withLength");
+    QTest::newRow("with length") << qint64(3 * 1024 * 1024 + 17) << true;
+    QTest::newRow("without length") << qint64(3 * 1024 * 1024 + 17) << false;
+    QTest::newRow("empty") << qint64(0) << true;
+}
+
+void TestNmHttp::fileMode()
+{
+    QFETCH(qint64, size);
+    QFETCH(bool, withLength);
+    ScriptedServer srv;
+    srv.setDefault(Reply::generated(size, withLength));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("morceau é.mp3"));
+    {
+        QFile old(path); // an older, longer file is replaced
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(size + 1000, 'o'));
+    }
+    TNMHTTP nmh;
+    nmh.InputFileMode = true;
+    nmh.Body = path.toUtf8();
+    qint64 biggestChunk = 0;
+    qint64 last = 0;
+    qint64 expectedSeen = -1;
+    nmh.OnPacketRecvd = [&] {
+        biggestChunk = std::max(biggestChunk, nmh.BytesReceived - last);
+        last = nmh.BytesReceived;
+        expectedSeen = nmh.BytesExpected;
+    };
+    const Result r = get(nmh, srv.url("/fichier.mp3"));
+    QCOMPARE(r.error, QString());
+    QCOMPARE(r.successes, 1);
+    QCOMPARE(nmh.Body, path.toUtf8()); // Body keeps the file name
+    QCOMPARE(nmh.BytesReceived, size);
+    QCOMPARE(nmh.BytesExpected, withLength ? size : 0);
+    if (size > 0)
+        QCOMPARE(expectedSeen, withLength ? size : 0);
+    QVERIFY(biggestChunk <= 64 * 1024);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.size(), size);
+    QVERIFY(file.readAll() == generated(size));
+}
+
+void TestNmHttp::fileModeWritesAsItArrives()
+{
+    ScriptedServer srv;
+    srv.setDefault(Reply::ok(generated(4000)).inPieces(1000, 20));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("flux.bin"));
+    TNMHTTP nmh;
+    nmh.InputFileMode = true;
+    nmh.Body = path.toUtf8();
+    QList<qint64> onDisk;
+    QList<qint64> received;
+    nmh.OnPacketRecvd = [&] {
+        onDisk << QFileInfo(path).size();
+        received << nmh.BytesReceived;
+    };
+    const Result r = get(nmh, srv.url("/"));
+    QCOMPARE(r.successes, 1);
+    QVERIFY(received.size() >= 2);
+    QCOMPARE(onDisk, received); // each chunk is on disk when it is reported
+}
+
+void TestNmHttp::fileModeUnwritableFile()
+{
+    ScriptedServer srv;
+    srv.setDefault(Reply::ok("x"));
+    QTemporaryDir dir;
+    TNMHTTP nmh;
+    nmh.InputFileMode = true;
+    nmh.Body = QFile::encodeName(dir.filePath(QStringLiteral("absent/f.mp3")));
+    const Result r = get(nmh, srv.url("/"));
+    QVERIFY(r.error.startsWith(QStringLiteral("Impossible d'écrire le fichier")));
+    QCOMPARE(r.successes + r.failures, 0);
+    QVERIFY(!nmh.Busy());
+}
+
+void TestNmHttp::destroyedWhileWaiting_data()
+{
+    QTest::addColumn<QByteArray>("phase");
+    QTest::addColumn<bool>("viaOwner");
+    QTest::newRow("looking up") << QByteArray("lookup") << false;
+    QTest::newRow("connecting") << QByteArray("connect") << false;
+    QTest::newRow("reading") << QByteArray("read") << false;
+    QTest::newRow("reading, owner destroyed") << QByteArray("read") << true;
+    QTest::newRow("file mode, reading") << QByteArray("read-file") << false;
+}
+
+void TestNmHttp::destroyedWhileWaiting()
+{
+    QFETCH(QByteArray, phase);
+    QFETCH(bool, viaOwner);
+    ScriptedServer srv;
+    srv.setDefault(Reply::ok(QByteArray(100, 'x')).inPieces(40, 60000));
+    BlackHole hole;
+    TNMHTTP::setHostLookup([](const QString&, QObject*, auto) {}); // never answers
+    QTemporaryDir dir;
+
+    auto* owner = new QObject;
+    QPointer<TNMHTTP> nmh = new TNMHTTP(owner);
+    nmh->TimeOut = 0;
+    nmh->InputFileMode = phase == "read-file";
+    if (nmh->InputFileMode)
+        nmh->Body = QFile::encodeName(dir.filePath(QStringLiteral("f")));
+    bool callback = false;
+    nmh->OnSuccess = [&](int) { callback = true; };
+    nmh->OnFailure = [&](int) { callback = true; };
+    later(200, this, [&] {
+        if (viaOwner)
+            delete owner;
+        else
+            delete nmh.data();
+    });
+    QByteArray url = phase == "lookup" ? QByteArray("nulle-part.test/x")
+        : phase == "connect"           ? hole.hostPort() + "/x"
+                                       : srv.url("/x");
+    bool aborted = false;
+    QString error;
+    try {
+        nmh->Get(url);
+    } catch (const zv::Abort&) {
+        aborted = true;
+    } catch (const zv::Error& e) {
+        error = e.message();
+    }
+    QCOMPARE(error, QString());
+    QVERIFY(aborted);
+    QVERIFY(nmh.isNull());
+    QVERIFY(!callback);
+    if (!viaOwner)
+        delete owner;
+    QTRY_COMPARE(srv.openConnections(), 0);
+}
+
+void TestNmHttp::destroyedInACallback_data()
+{
+    QTest::addColumn<QByteArray>("callback");
+    QTest::newRow("about to send") << QByteArray("about");
+    QTest::newRow("packet") << QByteArray("packet");
+    QTest::newRow("success") << QByteArray("success");
+}
+
+void TestNmHttp::destroyedInACallback()
+{
+    QFETCH(QByteArray, callback);
+    ScriptedServer srv;
+    srv.setDefault(Reply::ok(QByteArray(300, 'y')).inPieces(100, 10));
+    TNMHTTP* nmh = new TNMHTTP;
+    int packets = 0;
+    if (callback == "about")
+        nmh->OnAboutToSend = [&](QList<QByteArray>&) { delete nmh; };
+    if (callback == "packet")
+        nmh->OnPacketRecvd = [&] {
+            ++packets;
+            delete nmh;
+        };
+    if (callback == "success")
+        nmh->OnSuccess = [&](int) { delete nmh; };
+    bool aborted = false;
+    try {
+        nmh->Get(srv.url("/"));
+    } catch (const zv::Abort&) {
+        aborted = true;
+    }
+    QVERIFY(aborted);
+    if (callback == "packet")
+        QCOMPARE(packets, 1);
+    QTRY_COMPARE(srv.openConnections(), 0);
+}
+
+void TestNmHttp::callbackErrorLeavesGetWhenIdle()
+{
+    ScriptedServer srv;
+    srv.setDefault(Reply::ok("réponse"));
+    TNMHTTP nmh;
+    bool busyInHandler = false;
+    nmh.OnSuccess = [&](int) {
+        busyInHandler = nmh.Busy();
+        throw zv::Error(QStringLiteral("Réponse illisible"));
+    };
+    QString error;
+    try {
+        nmh.Get(srv.url("/a"));
+    } catch (const zv::Error& e) {
+        error = e.message();
+        QVERIFY(!nmh.Busy());
+    }
+    QCOMPARE(error, QStringLiteral("Réponse illisible"));
+    QVERIFY(busyInHandler);
+    QCOMPARE(srv.openConnections(), 0);
+
+    nmh.OnSuccess = nullptr; // the component is reusable
+    nmh.Get(srv.url("/b"));
+    QCOMPARE(nmh.Body, QByteArray("réponse"));
+}
+
+void TestNmHttp::twoRequestsInARow()
+{
+    ScriptedServer srv;
+    srv.on("/un", Reply::ok("premier, plus long"));
+    srv.on("/deux", Reply::ok("second").delayed(50));
+    TNMHTTP nmh;
+    QStringList order;
+    nmh.OnSuccess = [&](int) { order << QString::fromUtf8(nmh.Body); };
+    nmh.Get(srv.url("/un"));
+    order << QStringLiteral("entre");
+    nmh.Get(srv.url("/deux"));
+    QCOMPARE(order, (QStringList{"premier, plus long", "entre", "second"}));
+}
+
+QTEST_GUILESS_MAIN(TestNmHttp)
+#include "tst_nmhttp.moc"
