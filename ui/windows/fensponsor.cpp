@@ -1,0 +1,211 @@
+#include "ui/windows/fensponsor.h"
+
+#include "portal/cp1252.h"
+#include "portal/errors.h"
+#include "portal/nmhttp.h"
+#include "portal/portalhost.h"
+#include "ui/browser/webbrowser.h"
+#include "ui/controls/btngraph.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimer>
+
+namespace {
+
+constexpr int kWidth = 483;
+constexpr int kHeight = 218;
+constexpr int kBannerWidth = 468;
+constexpr int kBannerHeight = 60;
+
+QPixmap buttonFace(QSize size, const QColor& fill, const QColor& edge)
+{
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 6, 6);
+    QLinearGradient gradient(0, 0, 0, size.height());
+    gradient.setColorAt(0, fill.lighter(125));
+    gradient.setColorAt(1, fill.darker(115));
+    p.fillPath(path, gradient);
+    p.setPen(edge);
+    p.drawPath(path);
+    return pixmap;
+}
+
+// A banner browser is larger than its panel and set at (-2, -2): the panel
+// shows only the top of the banner page and hides the browser's border.
+TWebBrowser* makeBanner(QFrame* panel)
+{
+    auto* browser = new TWebBrowser(panel);
+    browser->setGeometry(-2, -2, 472, 600);
+    return browser;
+}
+
+} // namespace
+
+TfmSponsor::TfmSponsor(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("fmSponsor"));
+    setWindowTitle(QStringLiteral("Zevalo Multimédia"));
+    setModal(true);
+    setFixedSize(kWidth, kHeight);
+
+    lblTitre = new QLabel(QStringLiteral("Défendez la gratuité de Zevalo Multimédia en visitant un sponsor"), this);
+    lblTitre->setAlignment(Qt::AlignCenter);
+    lblTitre->setGeometry(0, 8, kWidth, 20);
+
+    const int left = (kWidth - kBannerWidth) / 2;
+    panSponsor1 = new QFrame(this);
+    panSponsor1->setGeometry(left, 36, kBannerWidth, kBannerHeight);
+    panSponsor2 = new QFrame(this);
+    panSponsor2->setGeometry(left, 36 + kBannerHeight + 10, kBannerWidth, kBannerHeight);
+    wbSponsor1 = makeBanner(panSponsor1);
+    wbSponsor2 = makeBanner(panSponsor2);
+
+    btnQuitter = new TBtnGraph(this);
+    btnQuitter->setCaption(QStringLiteral("Quitter le logiciel"));
+    btnQuitter->setCursor(Qt::PointingHandCursor);
+    btnQuitter->setGeometry((kWidth - 150) / 2, kHeight - 40, 150, 28);
+
+    nmhSponsor1 = new TNMHTTP(this);
+    nmhSponsor2 = new TNMHTTP(this);
+    nmhSponsor1->OnSuccess = [this](int cmd) { nmhSponsor1Success(cmd); };
+    nmhSponsor2->OnSuccess = [this](int cmd) { nmhSponsor2Success(cmd); };
+
+    connect(wbSponsor1, &TWebBrowser::NewWindow2, this, [this] { zv::guarded([this] { wbSponsorNewWindow2(); }); });
+    connect(wbSponsor2, &TWebBrowser::NewWindow2, this, [this] { zv::guarded([this] { wbSponsorNewWindow2(); }); });
+    connect(btnQuitter, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { btnQuitterClick(); }); });
+
+    applyLook({QColor(0xEC, 0xEE, 0xF2), QColor(0x20, 0x2A, 0x36), QColor(0x50, 0x5C, 0x6A), QColor(0x6A, 0x78, 0x88),
+               Qt::white, QColor(0xB0, 0xB6, 0xC0), QStringLiteral("Sans Serif")});
+}
+
+TfmSponsor::~TfmSponsor() = default;
+
+void TfmSponsor::applyLook(const Look& look)
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, look.window);
+    pal.setColor(QPalette::WindowText, look.text);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    QFont heading(look.fontFamily);
+    heading.setBold(true);
+    heading.setPixelSize(12);
+    lblTitre->setFont(heading);
+    lblTitre->setPalette(pal);
+
+    const QSize size = btnQuitter->size();
+    btnQuitter->setImageActif(buttonFace(size, look.button, look.button.darker(140)));
+    btnQuitter->setImageSurvol(buttonFace(size, look.buttonHover, look.button.darker(140)));
+    btnQuitter->setImageEnfonce(buttonFace(size, look.button.darker(120), look.button.darker(160)));
+    QFont buttonFont(look.fontFamily);
+    buttonFont.setBold(true);
+    buttonFont.setPixelSize(11);
+    btnQuitter->setFont(buttonFont);
+    QPalette buttonPal = btnQuitter->palette();
+    buttonPal.setColor(QPalette::WindowText, look.buttonText);
+    btnQuitter->setPalette(buttonPal);
+
+    frameColour_ = look.frame;
+    update();
+}
+
+void TfmSponsor::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (started_)
+        return;
+    started_ = true;
+    // The requests wait in nested loops: start them from the dialog's own loop.
+    QTimer::singleShot(0, this, [this] { zv::guarded([this] { FormCreate(); }); });
+}
+
+void TfmSponsor::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    QPainter p(this);
+    p.setPen(frameColour_);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    for (QFrame* panel : {panSponsor1, panSponsor2})
+        p.drawRect(panel->geometry().adjusted(-1, -1, 0, 0));
+}
+
+void TfmSponsor::keyPressEvent(QKeyEvent* event)
+{
+    // Escape must not quit the program by accident: leaving takes the button.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfmSponsor::FormCreate()
+{
+    nmhSponsor1->Get(zv::portalHost() + "/exe/cont.php?c=urlspons1");
+    nmhSponsor2->Get(zv::portalHost() + "/exe/cont.php?c=urlspons2");
+}
+
+void TfmSponsor::nmhSponsor1Success(int)
+{
+    wbSponsor1->Navigate(zv::fromCp1252(nmhSponsor1->Body));
+}
+
+void TfmSponsor::nmhSponsor2Success(int)
+{
+    wbSponsor2->Navigate(zv::fromCp1252(nmhSponsor2->Body));
+}
+
+void TfmSponsor::wbSponsorNewWindow2()
+{
+    // The browser opens the sponsor's page itself; the user may go on.
+    nmhSponsor1->Abort();
+    nmhSponsor2->Abort();
+    if (isVisible())
+        accept();
+}
+
+void TfmSponsor::btnQuitterClick()
+{
+    nmhSponsor1->Abort();
+    nmhSponsor2->Abort();
+    reject();
+}
+
+TfmSponsorTheme1::TfmSponsorTheme1(QWidget* owner) : TfmSponsor(owner)
+{
+    applyLook({QColor(0xFE, 0x00, 0xCB), Qt::white, QColor(0x8A, 0x00, 0x6E), QColor(0xB0, 0x10, 0x90), Qt::white,
+               QColor(0xFF, 0x9A, 0xEA), QStringLiteral("Tahoma")});
+}
+
+TfmSponsorTheme2::TfmSponsorTheme2(QWidget* owner) : TfmSponsor(owner)
+{
+    applyLook({QColor(0x26, 0x2E, 0x34), QColor(0xE8, 0xEC, 0xEF), QColor(0x32, 0x3D, 0x43), QColor(0x46, 0x56, 0x60),
+               Qt::white, QColor(0x55, 0x63, 0x6C), QStringLiteral("Arial")});
+}
+
+TfmSponsorTheme3::TfmSponsorTheme3(QWidget* owner) : TfmSponsor(owner)
+{
+    applyLook({Qt::white, Qt::black, QColor(0xC0, 0xC0, 0xC0), QColor(0xD8, 0xD8, 0xD8), Qt::black,
+               QColor(0xA0, 0xA0, 0xA0), QStringLiteral("Arial")});
+}
+
+TfmSponsorTheme4::TfmSponsorTheme4(QWidget* owner) : TfmSponsor(owner)
+{
+    applyLook({Qt::white, QColor(0x00, 0x40, 0x00), QColor(0x00, 0x80, 0x40), QColor(0x10, 0xA0, 0x58), Qt::white,
+               QColor(0x00, 0x80, 0x40), QStringLiteral("Verdana")});
+}
+
+TfmSponsorTheme5::TfmSponsorTheme5(QWidget* owner) : TfmSponsor(owner)
+{
+    applyLook({Qt::white, QColor(0x00, 0x49, 0x6C), QColor(0x00, 0x49, 0x6C), QColor(0x10, 0x64, 0x90), Qt::white,
+               QColor(0x00, 0x49, 0x6C), QStringLiteral("Verdana")});
+}

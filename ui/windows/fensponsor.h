@@ -1,0 +1,84 @@
+#pragma once
+// TfmSponsor: the modal window shown at start-up when the portal asks for it.
+// The user goes on only by clicking one of the two sponsor banners (result
+// Accepted, "OK"), or leaves the program with "Quitter le logiciel" (Rejected,
+// "Cancel"). Each theme derives its own look.
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+
+class QFrame;
+class QLabel;
+class TBtnGraph;
+class TNMHTTP;
+class TWebBrowser;
+
+class TfmSponsor : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfmSponsor(QWidget* owner = nullptr);
+    ~TfmSponsor() override;
+
+    QLabel* lblTitre;
+    QFrame* panSponsor1;
+    QFrame* panSponsor2;
+    TWebBrowser* wbSponsor1;
+    TWebBrowser* wbSponsor2;
+    TBtnGraph* btnQuitter;
+    TNMHTTP* nmhSponsor1;
+    TNMHTTP* nmhSponsor2;
+
+    // The banner requests, in their order. Run once the window is on screen.
+    void FormCreate();
+
+    void nmhSponsor1Success(int cmd);
+    void nmhSponsor2Success(int cmd);
+    void wbSponsorNewWindow2();
+    void btnQuitterClick();
+
+protected:
+    struct Look {
+        QColor window;      // the window's colour
+        QColor text;        // the heading's colour
+        QColor button;      // the quit button's face
+        QColor buttonHover; // and when the mouse is over it
+        QColor buttonText;
+        QColor frame;       // the thin line round each banner
+        QString fontFamily;
+    };
+    // Applies a theme's colours and fonts; the layout stays the base form's.
+    void applyLook(const Look& look);
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool started_ = false;
+    QColor frameColour_;
+};
+
+class TfmSponsorTheme1 : public TfmSponsor {
+    Q_OBJECT
+public:
+    explicit TfmSponsorTheme1(QWidget* owner = nullptr);
+};
+class TfmSponsorTheme2 : public TfmSponsor {
+    Q_OBJECT
+public:
+    explicit TfmSponsorTheme2(QWidget* owner = nullptr);
+};
+class TfmSponsorTheme3 : public TfmSponsor {
+    Q_OBJECT
+public:
+    explicit TfmSponsorTheme3(QWidget* owner = nullptr);
+};
+class TfmSponsorTheme4 : public TfmSponsor {
+    Q_OBJECT
+public:
+    explicit TfmSponsorTheme4(QWidget* owner = nullptr);
+};
+class TfmSponsorTheme5 : public TfmSponsor {
+    Q_OBJECT
+public:
+    explicit TfmSponsorTheme5(QWidget* owner = nullptr);
+};
