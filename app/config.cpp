@@ -1,0 +1,259 @@
+#include "app/config.h"
+
+#include "app/atomicfile.h"
+#include "portal/errors.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+// Bytes in, bytes out: config.ini is Windows-1252, never converted.
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+#include <algorithm>
+#include <memory>
+#include <string>
+
+namespace {
+
+const char general[] = "GENERAL";
+const char favoris[] = "FAVORIS";
+const char utf8Bom[] = "\xEF\xBB\xBF";
+
+// A config.ini larger than this is not a settings file: reads give the defaults
+// and writes refuse to replace it.
+constexpr qint64 maxFileSize = 64 * 1024 * 1024;
+
+// However large Nombre is, no more empty entries than this are made up.
+constexpr int maxMadeUpFavorites = 10000;
+
+struct Ini {
+    CSimpleIniA data{false, false, false}; // bytes as they are, one value per key
+    bool bom = false;
+    Ini() { data.SetSpaces(false); }
+};
+
+// Loads the file. False when it exists but cannot be read as a settings file.
+bool load(const QString& path, Ini& ini)
+{
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileSize)
+        return false;
+    const QByteArray bytes = file.read(maxFileSize + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > maxFileSize)
+        return false;
+    ini.bom = bytes.startsWith(utf8Bom);
+    return ini.data.LoadData(bytes.constData(), size_t(bytes.size())) >= 0;
+}
+
+void save(const QString& path, const Ini& ini)
+{
+    std::string text;
+    if (ini.data.Save(text, ini.bom) < 0)
+        throw zv::Error(QStringLiteral("Impossible d'écrire le fichier %1").arg(path));
+    // The Windows form of the file: lines end in CR LF. A value never holds a line end.
+    QByteArray bytes;
+    bytes.reserve(qsizetype(text.size() + text.size() / 16));
+    for (const char c : text) {
+        if (c == '\n')
+            bytes += '\r';
+        bytes += c;
+    }
+    zv::writeFileAtomically(path, bytes);
+}
+
+// Loads the file for a change; a file that cannot be read is not overwritten.
+std::unique_ptr<Ini> loadForWrite(const QString& path)
+{
+    auto ini = std::make_unique<Ini>();
+    if (!load(path, *ini))
+        throw zv::Error(QStringLiteral("Impossible de lire le fichier %1").arg(path));
+    return ini;
+}
+
+// The format has no room for line ends (nor NUL): they would split the line and
+// let a title write keys of its own.
+std::string storable(const QByteArray& value)
+{
+    std::string out(value.constData(), size_t(value.size()));
+    std::replace_if(
+        out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
+    return out;
+}
+
+QByteArray readValue(const QString& path, const char* section, const QByteArray& key)
+{
+    try {
+        Ini ini;
+        if (!load(path, ini))
+            return {};
+        return QByteArray(ini.data.GetValue(section, key.constData(), ""));
+    } catch (...) {
+        return {};
+    }
+}
+
+// Decimal text, optional sign; anything else (or out of range) is the default.
+int toInt(const QByteArray& text, int fallback)
+{
+    if (text.isEmpty())
+        return fallback;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (!(c >= '0' && c <= '9') && !(i == 0 && (c == '-' || c == '+') && text.size() > 1))
+            return fallback;
+    }
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    return ok ? value : fallback;
+}
+
+void writeValue(const QString& path, const char* section, const QByteArray& key, const QByteArray& value)
+{
+    auto ini = loadForWrite(path);
+    if (ini->data.SetValue(section, key.constData(), storable(value).c_str()) < 0)
+        throw zv::Error(QStringLiteral("Impossible d'écrire le fichier %1").arg(path));
+    save(path, *ini);
+}
+
+QByteArray titleKey(int n)
+{
+    return "Titre" + QByteArray::number(n);
+}
+
+QByteArray urlKey(int n)
+{
+    return "URL" + QByteArray::number(n);
+}
+
+} // namespace
+
+TConfig::TConfig()
+    : path_(QCoreApplication::applicationDirPath() + QStringLiteral("/config.ini"))
+{
+}
+
+TConfig::TConfig(QString path)
+    : path_(std::move(path))
+{
+}
+
+int TConfig::GetTheme() const
+{
+    return toInt(readValue(path_, general, "Theme"), 2);
+}
+
+void TConfig::SetTheme(int theme)
+{
+    writeValue(path_, general, "Theme", QByteArray::number(theme));
+}
+
+bool TConfig::GetSexoflux() const
+{
+    return toInt(readValue(path_, general, "Sexoflux"), 0) != 0;
+}
+
+void TConfig::SetSexoflux(bool shown)
+{
+    writeValue(path_, general, "Sexoflux", shown ? "1" : "0");
+}
+
+int TConfig::GetFavoriteCount() const
+{
+    return toInt(readValue(path_, favoris, "Nombre"), 0);
+}
+
+void TConfig::SetFavoriteCount(int count)
+{
+    auto ini = loadForWrite(path_);
+    if (count == 0)
+        ini->data.Delete(favoris, nullptr);
+    ini->data.SetValue(favoris, "Nombre", QByteArray::number(count).constData());
+    save(path_, *ini);
+}
+
+QByteArray TConfig::GetFavoriteTitle(int n) const
+{
+    return readValue(path_, favoris, titleKey(n));
+}
+
+void TConfig::SetFavoriteTitle(int n, const QByteArray& title)
+{
+    writeValue(path_, favoris, titleKey(n), title);
+}
+
+QByteArray TConfig::GetFavoriteUrl(int n) const
+{
+    return readValue(path_, favoris, urlKey(n));
+}
+
+void TConfig::SetFavoriteUrl(int n, const QByteArray& url)
+{
+    writeValue(path_, favoris, urlKey(n), url);
+}
+
+std::vector<Favorite> TConfig::ReadFavorites() const
+{
+    std::vector<Favorite> favorites;
+    Ini ini;
+    if (!load(path_, ini))
+        return favorites;
+    const int count = toInt(ini.data.GetValue(favoris, "Nombre", ""), 0);
+    // A Nombre far beyond the entries present (a damaged file) must not make up
+    // millions of empty ones.
+    int highest = 0;
+    CSimpleIniA::TNamesDepend keys;
+    ini.data.GetAllKeys(favoris, keys);
+    for (const auto& key : keys) {
+        const QByteArray name(key.pItem);
+        const QByteArray lower = name.toLower();
+        const qsizetype digits = lower.startsWith("titre") ? 5 : lower.startsWith("url") ? 3 : -1;
+        if (digits > 0)
+            highest = std::max(highest, toInt(name.mid(digits), 0));
+    }
+    const int entries = std::min(count, std::max(highest, maxMadeUpFavorites));
+    for (int n = 1; n <= entries; ++n)
+        favorites.push_back({QByteArray(ini.data.GetValue(favoris, titleKey(n).constData(), "")),
+            QByteArray(ini.data.GetValue(favoris, urlKey(n).constData(), ""))});
+    return favorites;
+}
+
+void TConfig::WriteFavorites(const std::vector<Favorite>& favorites)
+{
+    auto ini = loadForWrite(path_);
+    ini->data.Delete(favoris, nullptr);
+    ini->data.SetValue(favoris, "Nombre", QByteArray::number(qsizetype(favorites.size())).constData());
+    int n = 0;
+    for (const Favorite& favorite : favorites) {
+        ++n;
+        ini->data.SetValue(favoris, titleKey(n).constData(), storable(favorite.title).c_str());
+        ini->data.SetValue(favoris, urlKey(n).constData(), storable(favorite.url).c_str());
+    }
+    save(path_, *ini);
+}
+
+std::vector<Favorite> LoadFavorites(TConfig& config)
+{
+    std::vector<Favorite> favorites;
+    zv::swallowed([&] { favorites = config.ReadFavorites(); });
+    return favorites;
+}
+
+std::vector<Favorite> LoadFavorites()
+{
+    TConfig config;
+    return LoadFavorites(config);
+}
+
+void SaveFavorites(TConfig& config, const std::vector<Favorite>& favorites)
+{
+    zv::swallowed([&] { config.WriteFavorites(favorites); });
+}
+
+void SaveFavorites(const std::vector<Favorite>& favorites)
+{
+    TConfig config;
+    SaveFavorites(config, favorites);
+}

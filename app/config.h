@@ -1,0 +1,50 @@
+#pragma once
+// TConfig: the settings file config.ini beside the program. Nothing is cached:
+// every read loads the file and every write replaces it at once. Texts are
+// Windows-1252 bytes, kept as they are.
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+struct Favorite {
+    QByteArray title;
+    QByteArray url;
+    bool operator==(const Favorite&) const = default;
+};
+
+class TConfig {
+public:
+    TConfig(); // config.ini in the program's folder
+    explicit TConfig(QString path);
+
+    const QString& path() const { return path_; }
+
+    // Reads never fail: a missing, unreadable or damaged file gives the defaults.
+    // Writes throw zv::Error when the file cannot be replaced; it is then unchanged.
+    int GetTheme() const;
+    void SetTheme(int theme);
+    bool GetSexoflux() const;
+    void SetSexoflux(bool shown);
+    int GetFavoriteCount() const;
+    // 0 first erases the whole favourites section.
+    void SetFavoriteCount(int count);
+    QByteArray GetFavoriteTitle(int n) const;
+    void SetFavoriteTitle(int n, const QByteArray& title);
+    QByteArray GetFavoriteUrl(int n) const;
+    void SetFavoriteUrl(int n, const QByteArray& url);
+
+    // The whole favourites list in one read, entries 1 to Nombre.
+    std::vector<Favorite> ReadFavorites() const;
+    // The favourites section replaced in one write: a crash never leaves half a list.
+    void WriteFavorites(const std::vector<Favorite>& favorites);
+
+private:
+    QString path_;
+};
+
+// The favourites of "Mes MP3". Errors are swallowed: loading keeps what it read,
+// saving leaves the file as it was.
+std::vector<Favorite> LoadFavorites(TConfig& config);
+std::vector<Favorite> LoadFavorites();
+void SaveFavorites(TConfig& config, const std::vector<Favorite>& favorites);
+void SaveFavorites(const std::vector<Favorite>& favorites);

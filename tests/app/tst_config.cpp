@@ -1,0 +1,328 @@
+#include "app/atomicfile.h"
+#include "app/config.h"
+#include "inifile.h"
+#include "portal/errors.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using Entries = QList<QPair<QByteArray, QByteArray>>;
+
+Q_DECLARE_METATYPE(Entries)
+
+static std::vector<Favorite> numbered(int count, const QByteArray& tag)
+{
+    std::vector<Favorite> list;
+    for (int n = 1; n <= count; ++n)
+        list.push_back({tag + " titre " + QByteArray::number(n), "http://h/" + tag + QByteArray::number(n)});
+    return list;
+}
+
+// Makes a folder unwritable, also for root (immutable flag); false if impossible here.
+static bool lockFolder(const QString& dir, bool lock)
+{
+    if (::geteuid() != 0)
+        return QFile::setPermissions(dir,
+            lock ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                 : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return QProcess::execute(u"chattr"_s, {lock ? u"+i"_s : u"-i"_s, dir}) == 0;
+}
+
+class TestConfig : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString path_;
+
+private slots:
+    void init()
+    {
+        path_ = dir_.filePath(u"config.ini"_s);
+        QFile::remove(path_);
+    }
+    void cleanup() { zv::setWriteFailureAfterForTests(-1); }
+
+    void defaultsWithoutFile()
+    {
+        TConfig config(path_);
+        QCOMPARE(config.GetTheme(), 2);
+        QCOMPARE(config.GetSexoflux(), false);
+        QCOMPARE(config.GetFavoriteCount(), 0);
+        QCOMPARE(config.GetFavoriteTitle(1), QByteArray());
+        QVERIFY(LoadFavorites(config).empty());
+        QVERIFY(!QFile::exists(path_));
+    }
+
+    void integers_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("theme");
+        QTest::addColumn<bool>("sexoflux");
+        QTest::newRow("plain") << "[GENERAL]\r\nTheme=4\r\nSexoflux=1\r\n"_ba << 4 << true;
+        QTest::newRow("case of keys and section") << "[general]\nTHEME=3\nsexoFLUX=0\n"_ba << 3 << false;
+        QTest::newRow("spaces around") << "[GENERAL]\nTheme = 5 \nSexoflux=  7\n"_ba << 5 << true;
+        QTest::newRow("not numbers") << "[GENERAL]\nTheme=abc\nSexoflux=oui\n"_ba << 2 << false;
+        QTest::newRow("trailing letters") << "[GENERAL]\nTheme=3abc\nSexoflux=1x\n"_ba << 2 << false;
+        QTest::newRow("hex") << "[GENERAL]\nTheme=0x3\nSexoflux=$1\n"_ba << 2 << false;
+        QTest::newRow("empty values") << "[GENERAL]\nTheme=\nSexoflux=\n"_ba << 2 << false;
+        QTest::newRow("negative") << "[GENERAL]\nTheme=-1\nSexoflux=-1\n"_ba << -1 << true;
+        QTest::newRow("too large") << "[GENERAL]\nTheme=99999999999\n"_ba << 2 << false;
+        QTest::newRow("wrong section") << "[AUTRE]\nTheme=4\nSexoflux=1\n"_ba << 2 << false;
+        QTest::newRow("zero") << "[GENERAL]\nTheme=0\nSexoflux=0\n"_ba << 0 << false;
+    }
+    void integers()
+    {
+        QFETCH(QByteArray, file);
+        testini::write(path_, file);
+        TConfig config(path_);
+        QTEST(config.GetTheme(), "theme");
+        QTEST(config.GetSexoflux(), "sexoflux");
+        QCOMPARE(testini::bytes(path_), file); // reads never write
+    }
+
+    void writesInTheFileFormat()
+    {
+        TConfig config(path_);
+        config.SetTheme(3);
+        config.SetSexoflux(true);
+        QCOMPARE(testini::bytes(path_), "[GENERAL]\r\nTheme=3\r\nSexoflux=1\r\n"_ba);
+        config.SetSexoflux(false);
+        QCOMPARE(TConfig(path_).GetSexoflux(), false);
+        QCOMPARE(TConfig(path_).GetTheme(), 3);
+    }
+
+    void writeKeepsOtherSettingsAndKeySpelling()
+    {
+        testini::write(path_, "; garde\n[general]\ntheme=4\nAutre=x y\n[Perso]\ncle=valeur\n"_ba);
+        TConfig(path_).SetTheme(1);
+        const QByteArray after = testini::bytes(path_);
+        QVERIFY(after.contains("theme=1"));
+        QVERIFY(!after.contains("Theme="));
+        QVERIFY(after.contains("; garde"));
+        QCOMPARE(testini::section(path_, "GENERAL"), (Entries{{"theme", "1"}, {"Autre", "x y"}}));
+        QCOMPARE(testini::section(path_, "Perso"), (Entries{{"cle", "valeur"}}));
+    }
+
+    void textsKeptAsGiven_data()
+    {
+        QTest::addColumn<QByteArray>("title");
+        QTest::newRow("equals signs") << "a=b=c"_ba;
+        QTest::newRow("windows-1252") << "\xE9t\xE9 \x80 \x9C\xFF"_ba;
+        QTest::newRow("semicolon and brackets") << ";[FAVORIS] x"_ba;
+        QTest::newRow("empty") << QByteArray();
+    }
+    void textsKeptAsGiven()
+    {
+        QFETCH(QByteArray, title);
+        TConfig config(path_);
+        config.SetFavoriteTitle(1, title);
+        config.SetFavoriteUrl(1, "http://x/?a=1&b=2"_ba);
+        QCOMPARE(TConfig(path_).GetFavoriteTitle(1), title);
+        QCOMPARE(TConfig(path_).GetFavoriteUrl(1), "http://x/?a=1&b=2"_ba);
+        QVERIFY(testini::bytes(path_).contains("Titre1=" + title + "\r\n"));
+    }
+
+    void lineBreaksCannotAddKeys()
+    {
+        TConfig config(path_);
+        config.SetFavoriteTitle(1, "un\r\n[GENERAL]\r\nTheme=0"_ba);
+        QCOMPARE(config.GetTheme(), 2);
+        QCOMPARE(config.GetFavoriteTitle(1), "un  [GENERAL]  Theme=0"_ba);
+    }
+
+    void threeAfterFive()
+    {
+        TConfig config(path_);
+        config.SetTheme(4);
+        SaveFavorites(config, numbered(5, "a"));
+        SaveFavorites(config, numbered(3, "b"));
+        QCOMPARE(testini::section(path_, "FAVORIS"),
+            (Entries{{"Nombre", "3"}, {"Titre1", "b titre 1"}, {"URL1", "http://h/b1"},
+                {"Titre2", "b titre 2"}, {"URL2", "http://h/b2"}, {"Titre3", "b titre 3"},
+                {"URL3", "http://h/b3"}}));
+        QCOMPARE(LoadFavorites(config), numbered(3, "b"));
+        QCOMPARE(config.GetTheme(), 4);
+    }
+
+    // The same through the single operations, as the settings menu might use them.
+    void threeAfterFiveOneByOne()
+    {
+        TConfig config(path_);
+        SaveFavorites(config, numbered(5, "a"));
+        config.SetFavoriteCount(0);
+        config.SetFavoriteCount(3);
+        for (int n = 1; n <= 3; ++n) {
+            config.SetFavoriteTitle(n, "t" + QByteArray::number(n));
+            config.SetFavoriteUrl(n, "u" + QByteArray::number(n));
+        }
+        QCOMPARE(testini::section(path_, "FAVORIS"),
+            (Entries{{"Nombre", "3"}, {"Titre1", "t1"}, {"URL1", "u1"}, {"Titre2", "t2"}, {"URL2", "u2"},
+                {"Titre3", "t3"}, {"URL3", "u3"}}));
+    }
+
+    void emptyListLeavesOnlyTheCount()
+    {
+        TConfig config(path_);
+        SaveFavorites(config, numbered(4, "a"));
+        SaveFavorites(config, {});
+        QCOMPARE(testini::section(path_, "FAVORIS"), (Entries{{"Nombre", "0"}}));
+        testini::write(path_, "[FAVORIS]\nTitre9=x\nNombre=2\n"_ba);
+        config.SetFavoriteCount(0);
+        QCOMPARE(testini::section(path_, "FAVORIS"), (Entries{{"Nombre", "0"}}));
+    }
+
+    void loadFavorites_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QByteArray>("secondTitle");
+        QTest::addColumn<QByteArray>("secondUrl");
+        QTest::newRow("second title missing")
+            << "[FAVORIS]\nNombre=2\nTitre1=a\nURL1=u1\nURL2=u2\n"_ba << 2 << QByteArray() << "u2"_ba;
+        QTest::newRow("count short of the keys")
+            << "[FAVORIS]\nNombre=1\nTitre1=a\nTitre2=b\n"_ba << 1 << QByteArray() << QByteArray();
+        QTest::newRow("keys in any case") << "[favoris]\nnombre=2\ntitre2=b\nurl2=u\n"_ba << 2 << "b"_ba
+                                          << "u"_ba;
+        QTest::newRow("count not a number")
+            << "[FAVORIS]\nNombre=deux\nTitre1=a\n"_ba << 0 << QByteArray() << QByteArray();
+        QTest::newRow("negative count")
+            << "[FAVORIS]\nNombre=-4\nTitre1=a\n"_ba << 0 << QByteArray() << QByteArray();
+        QTest::newRow("absurd count")
+            << "[FAVORIS]\nNombre=2000000000\nTitre2=b\n"_ba << 10000 << "b"_ba << QByteArray();
+    }
+    void loadFavorites()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, count);
+        testini::write(path_, file);
+        TConfig config(path_);
+        const std::vector<Favorite> list = LoadFavorites(config);
+        QCOMPARE(int(list.size()), count);
+        if (count >= 2) {
+            QTEST(list[1].title, "secondTitle");
+            QTEST(list[1].url, "secondUrl");
+        }
+    }
+
+    void failedWriteLeavesTheOldFile()
+    {
+        TConfig config(path_);
+        SaveFavorites(config, numbered(5, "a"));
+        const QByteArray before = testini::bytes(path_);
+        for (const qint64 after : {qint64(0), qint64(1), qint64(40), before.size() - 1}) {
+            zv::setWriteFailureAfterForTests(after);
+            QVERIFY_THROWS_EXCEPTION(zv::Error, config.SetTheme(5));
+            SaveFavorites(config, numbered(9, "b")); // swallowed
+            QCOMPARE(testini::bytes(path_), before);
+        }
+        zv::setWriteFailureAfterForTests(-1);
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"config.ini"_s});
+        QCOMPARE(LoadFavorites(config), numbered(5, "a"));
+    }
+
+    void readOnlyFolder()
+    {
+        QTemporaryDir locked;
+        const QString path = locked.filePath(u"config.ini"_s);
+        TConfig config(path);
+        SaveFavorites(config, numbered(2, "a"));
+        const QByteArray before = testini::bytes(path);
+        if (!lockFolder(locked.path(), true))
+            QSKIP("cannot make a folder read-only here");
+        QVERIFY_THROWS_EXCEPTION(zv::Error, config.SetSexoflux(true));
+        SaveFavorites(config, {});
+        const QByteArray after = testini::bytes(path);
+        lockFolder(locked.path(), false);
+        QCOMPARE(after, before);
+        QCOMPARE(LoadFavorites(config), numbered(2, "a"));
+    }
+
+    // Whatever config.ini holds, reading it neither crashes nor changes it.
+    void damagedFilesAreOnlyRead()
+    {
+        QRandomGenerator rng(42);
+        const QList<QByteArray> pieces = {"[", "]", "=", "\n", "\r\n", "GENERAL", "FAVORIS", "Theme",
+            "Nombre", "Titre1", "<<<", ";", "#", " ", "\xEF\xBB\xBF", QByteArray(1, '\0'), "\xFF", "9"};
+        for (int round = 0; round < 300; ++round) {
+            QByteArray file;
+            for (int i = rng.bounded(60); i > 0; --i)
+                file += rng.bounded(3) ? pieces[rng.bounded(int(pieces.size()))]
+                                       : QByteArray(1, char(rng.bounded(256)));
+            testini::write(path_, file);
+            TConfig config(path_);
+            config.GetTheme();
+            config.GetSexoflux();
+            LoadFavorites(config);
+            config.GetFavoriteUrl(1);
+            QCOMPARE(testini::bytes(path_), file);
+            zv::swallowed([&] { config.SetTheme(3); });
+            QCOMPARE(TConfig(path_).GetTheme(), 3);
+        }
+    }
+
+    void hugeFileIsNotReplaced()
+    {
+        {
+            QFile file(path_);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[GENERAL]\nTheme=4\n");
+            QVERIFY(file.resize(100 * 1024 * 1024)); // sparse
+        }
+        TConfig config(path_);
+        QCOMPARE(config.GetTheme(), 2);
+        QVERIFY_THROWS_EXCEPTION(zv::Error, config.SetTheme(1));
+        QCOMPARE(QFileInfo(path_).size(), 100 * 1024 * 1024);
+    }
+
+    // A writer killed at any moment leaves one of the lists it wrote, whole.
+    void killedWriterLeavesAWholeFile()
+    {
+        QRandomGenerator rng(3);
+        for (int round = 0; round < 4; ++round) {
+            QFile::remove(path_);
+            QProcess writer;
+            writer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(u"TST_CONFIG_WRITER"_s, path_);
+            writer.setProcessEnvironment(env);
+            writer.start(QCoreApplication::applicationFilePath(), {});
+            QVERIFY(writer.waitForReadyRead(20000)); // first list written
+            QTest::qWait(50 + rng.bounded(300));
+            ::kill(pid_t(writer.processId()), SIGKILL);
+            QVERIFY(writer.waitForFinished(20000));
+            const std::vector<Favorite> list = TConfig(path_).ReadFavorites();
+            QVERIFY(!list.empty());
+            const QByteArray tag = list.front().title.left(list.front().title.indexOf(' '));
+            QCOMPARE(list, numbered(int(list.size()), tag));
+            QCOMPARE(int(list.size()), 200 + tag.toInt() % 100);
+        }
+    }
+};
+
+static int runWriter(const QString& path)
+{
+    TConfig config(path);
+    for (int i = 1;; ++i) {
+        config.WriteFavorites(numbered(200 + i % 100, QByteArray::number(i)));
+        if (i == 1) {
+            ::write(1, "w\n", 2);
+        }
+    }
+}
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet("TST_CONFIG_WRITER"))
+        return runWriter(qEnvironmentVariable("TST_CONFIG_WRITER"));
+    QCoreApplication app(argc, argv);
+    TestConfig test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_config.moc"
