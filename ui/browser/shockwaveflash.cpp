@@ -141,6 +141,7 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent)
     s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
     s->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false); // the game's sound
     view_->setPage(page);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
     connect(page, &QWebEnginePage::loadFinished, this, [this](bool ok) {

@@ -1,0 +1,252 @@
+#include "browser/loopserver.h"
+#include "portal/portalhost.h"
+#include "ui/browser/webbrowser.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+
+namespace {
+
+// Runs a script in the page and waits for its answer.
+QVariant evaluate(TWebBrowser& wb, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    wb.page()->runJavaScript(script, [&](const QVariant& v) {
+        result = v;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 20000))
+        return QStringLiteral("<timeout>");
+    return result;
+}
+
+const QByteArray kPage = "<html><body style='border:3px solid red'>"
+                         "<div style='width:3000px;height:3000px'>grand</div>"
+                         "<a id='blank' href='/cible.html' target='_blank'>lien</a></body></html>";
+
+} // namespace
+
+class TstWebBrowser : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void urlFromText_data();
+    void urlFromText();
+    void documentCompleteStylesTheBody();
+    void stylesBeforeADocument();
+    void downloadCompleteEveryLoad();
+    void newWindowFromLink();
+    void newWindowFromScript();
+    void floodOfWindows();
+    void onlyWebAddressesAreOpened();
+    void oddAddressesDoNotCrash_data();
+    void oddAddressesDoNotCrash();
+    void noLocalFiles();
+
+private:
+    LoopServer server_;
+    QList<QUrl> opened_;
+};
+
+void TstWebBrowser::initTestCase()
+{
+    server_.set("/page.html", kPage);
+    server_.set("/cible.html", "<html><body>cible</body></html>");
+    server_.set("/popup.html",
+        "<html><body><script>window.open('http://127.0.0.1:1/ailleurs.html');"
+        "</script></body></html>");
+    server_.set("/flood.html",
+        "<html><body><script>for (var i = 0; i < 60; ++i)"
+        " window.open('/cible.html?n=' + i);</script></body></html>");
+    server_.set("/schemes.html",
+        "<html><body><script>window.open('file:///etc/passwd');"
+        "window.open('javascript:alert(1)');</script></body></html>");
+    TWebBrowser::setUrlOpener([this](const QUrl& url) { opened_.append(url); });
+}
+
+void TstWebBrowser::urlFromText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("portal request") << "127.0.0.1:8631/exe/cont.php?c=pub"
+                                    << "http://127.0.0.1:8631/exe/cont.php?c=pub";
+    QTest::newRow("named host") << "portail.exemple/exe/contact.php"
+                                << "http://portail.exemple/exe/contact.php";
+    QTest::newRow("full url") << "http://exemple.fr/a?b=c"
+                              << "http://exemple.fr/a?b=c";
+    QTest::newRow("https") << "https://exemple.fr/"
+                           << "https://exemple.fr/";
+    QTest::newRow("blank") << "about:blank"
+                           << "about:blank";
+    QTest::newRow("empty") << ""
+                           << "about:blank";
+    QTest::newRow("address in the query") << "127.0.0.1:8631/exe/r.php?u=http://x/y"
+                                          << "http://127.0.0.1:8631/exe/r.php?u=http://x/y";
+    QTest::newRow("path only") << "/exe/contact.php"
+                               << QString::fromLatin1(zv::portalUrl("/exe/contact.php"));
+}
+
+void TstWebBrowser::urlFromText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, url);
+    QCOMPARE(TWebBrowser::urlFromText(text).toString(), url);
+}
+
+void TstWebBrowser::documentCompleteStylesTheBody()
+{
+    TWebBrowser wb;
+    wb.resize(300, 200);
+    QVERIFY(!wb.HasDocument());
+    // What the main window's handler does.
+    connect(&wb, &TWebBrowser::DocumentComplete, &wb, [&wb] {
+        if (wb.HasDocument()) {
+            wb.SetBodyStyle(QStringLiteral("borderstyle"), QStringLiteral("none"));
+            wb.SetBodyStyle(QStringLiteral("overflow"), QStringLiteral("hidden"));
+        }
+    });
+    QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
+    wb.Navigate(QString::fromLatin1(server_.host() + "/page.html")); // no scheme, as the portal paths
+    QVERIFY(done.wait(30000));
+    QVERIFY(wb.HasDocument());
+    QCOMPARE(wb.url().toString(), server_.url("/page.html"));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        evaluate(wb, "document.body.style.borderStyle").toString(), QStringLiteral("none"), 20000);
+    QCOMPARE(evaluate(wb, "document.body.style.overflow").toString(), QStringLiteral("hidden"));
+    QCOMPARE(
+        evaluate(wb, "getComputedStyle(document.body).borderTopStyle").toString(), QStringLiteral("none"));
+
+    // A value is data, never script.
+    wb.SetBodyStyle(QStringLiteral("color"), QStringLiteral("red'; document.title='pris"));
+    wb.SetBodyStyle(QStringLiteral("color;document.title='pris'"), QStringLiteral("red"));
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(wb, "document.body.style.color").toString(), QString(), 20000);
+    QVERIFY(evaluate(wb, "document.title").toString() != QStringLiteral("pris"));
+}
+
+void TstWebBrowser::stylesBeforeADocument()
+{
+    TWebBrowser wb;
+    wb.SetBodyStyle(QStringLiteral("overflow"), QStringLiteral("hidden")); // nothing to style yet
+    QVERIFY(!wb.HasDocument());
+    QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
+    wb.Navigate(QStringLiteral("about:blank"));
+    QVERIFY(done.wait(30000));
+    QVERIFY(wb.HasDocument());
+}
+
+void TstWebBrowser::downloadCompleteEveryLoad()
+{
+    TWebBrowser wb;
+    QSignalSpy download(&wb, &TWebBrowser::DownloadComplete);
+    wb.Navigate(server_.url("/cible.html"));
+    QVERIFY(download.wait(30000));
+    QCOMPARE(download.count(), 1);
+    wb.Refresh();
+    QVERIFY(download.wait(30000));
+    QCOMPARE(download.count(), 2);
+    // An unreachable page completes too (on the view's error page).
+    QSignalSpy doc(&wb, &TWebBrowser::DocumentComplete);
+    wb.Navigate(QStringLiteral("127.0.0.1:1/rien.html"));
+    QVERIFY(doc.wait(30000));
+}
+
+void TstWebBrowser::newWindowFromLink()
+{
+    opened_.clear();
+    TWebBrowser wb;
+    wb.resize(400, 300);
+    wb.show();
+    QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
+    QSignalSpy newWindow(&wb, &TWebBrowser::NewWindow2);
+    wb.Navigate(server_.url("/page.html"));
+    QVERIFY(done.wait(30000));
+    evaluate(wb, "document.getElementById('blank').click()");
+    QVERIFY(newWindow.count() > 0 || newWindow.wait(20000));
+    QCOMPARE(newWindow.count(), 1);
+    QCOMPARE(newWindow.at(0).at(0).toUrl().toString(), server_.url("/cible.html"));
+    QCOMPARE(opened_, QList<QUrl>{QUrl(server_.url("/cible.html"))});
+    // The page itself stays where it was.
+    QCOMPARE(wb.url().toString(), server_.url("/page.html"));
+}
+
+void TstWebBrowser::newWindowFromScript()
+{
+    opened_.clear();
+    TWebBrowser wb;
+    QSignalSpy newWindow(&wb, &TWebBrowser::NewWindow2);
+    wb.Navigate(server_.url("/popup.html"));
+    QVERIFY(newWindow.wait(30000));
+    QCOMPARE(newWindow.at(0).at(0).toUrl(), QUrl("http://127.0.0.1:1/ailleurs.html"));
+    QCOMPARE(opened_.size(), 1);
+}
+
+void TstWebBrowser::floodOfWindows()
+{
+    opened_.clear();
+    TWebBrowser wb;
+    QSignalSpy newWindow(&wb, &TWebBrowser::NewWindow2);
+    QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
+    wb.Navigate(server_.url("/flood.html"));
+    QVERIFY(done.wait(30000));
+    QTest::qWait(500);
+    QVERIFY(newWindow.count() >= 1);
+    QVERIFY(newWindow.count() <= TWebBrowser::PopupBurst);
+    QVERIFY(opened_.size() <= TWebBrowser::PopupBurst);
+    // The view is still alive and answers.
+    QCOMPARE(evaluate(wb, "1 + 1").toInt(), 2);
+}
+
+void TstWebBrowser::onlyWebAddressesAreOpened()
+{
+    opened_.clear();
+    TWebBrowser wb;
+    QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
+    wb.Navigate(server_.url("/schemes.html"));
+    QVERIFY(done.wait(30000));
+    QTest::qWait(500);
+    for (const QUrl& u : opened_)
+        QVERIFY2(u.scheme() == u"http" || u.scheme() == u"https", qPrintable(u.toString()));
+}
+
+void TstWebBrowser::oddAddressesDoNotCrash_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("spaces and line break") << "  http://127.0.0.1:1/page.html \r\n";
+    QTest::newRow("line break inside") << "127.0.0.1:1/exe/\ncont.php";
+    QTest::newRow("only spaces") << "   ";
+    QTest::newRow("control characters") << QString::fromLatin1("\x01\x02://\x7f");
+    QTest::newRow("bare scheme") << "http://";
+    QTest::newRow("very long") << QString(70000, u'a');
+}
+
+void TstWebBrowser::oddAddressesDoNotCrash()
+{
+    QFETCH(QString, text);
+    TWebBrowser wb;
+    QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
+    wb.Navigate(text);
+    done.wait(8000); // an error page, or nothing at all
+    wb.Navigate(QStringLiteral("about:blank"));
+    QVERIFY(done.count() > 0 || done.wait(30000));
+}
+
+void TstWebBrowser::noLocalFiles()
+{
+    // A portal page may not read the user's files.
+    server_.set(
+        "/lecture.html", "<html><body><iframe id='f' src='file:///etc/hostname'></iframe></body></html>");
+    TWebBrowser wb;
+    QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
+    wb.Navigate(server_.url("/lecture.html"));
+    QVERIFY(done.wait(30000));
+    const QString content = evaluate(wb,
+        "(function(){try{var d=document.getElementById('f').contentDocument;"
+        "return d ? d.body.innerText : 'bloque';}catch(e){return 'bloque';}})()")
+                                .toString();
+    QVERIFY2(content == QStringLiteral("bloque") || content.isEmpty(), qPrintable(content));
+}
+
+QTEST_MAIN(TstWebBrowser)
+#include "tst_webbrowser.moc"
