@@ -1,13 +1,6 @@
-#include "ui/themes/themes.h"
-
-#include <QApplication>
+#include "app/startup.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    auto window = CreateThemeWindow(2);
-    if (!window || !window->FormCreate())
-        return 0;
-    window->show();
-    return app.exec();
+    return RunZevalo(argc, argv);
 }

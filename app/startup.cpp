@@ -1,0 +1,88 @@
+#include "app/startup.h"
+
+#include "app/config.h"
+#include "app/runmode.h"
+#include "app/sessionend.h"
+#include "portal/errors.h"
+#include "ui/themes/themes.h"
+#include "ui/windows/fenprincpopup.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSessionManager>
+#include <QTranslator>
+
+void SetupApplication(QApplication& app)
+{
+    QApplication::setApplicationDisplayName(QStringLiteral("Zevalo Multimédia"));
+
+    // Standard buttons in French ("Oui", "Non", "Annuler").
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+
+    zv::setErrorReporter([](const QString& message) {
+        QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message,
+            QMessageBox::Ok, QApplication::activeWindow());
+        box.exec();
+    });
+}
+
+std::unique_ptr<QWidget> StartProgram(
+    const QStringList& arguments, const QString& configPath, const ThemeWindowFactory& createWindow)
+{
+    if (RunModeFor(arguments) == RunMode::Agent)
+        return std::make_unique<TfmPrincPopup>(HasSwitch(arguments, u"test"));
+
+    std::unique_ptr<QWidget> started;
+    TConfig config(configPath);
+    const int theme = ThemeToOpen(config);
+    if (theme == 0) {
+        QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(),
+            ThemeRepairMessage(), QMessageBox::Ok);
+        box.exec();
+        return started;
+    }
+    zv::guarded([&] {
+        std::unique_ptr<TfmPrinc> window = createWindow(theme);
+        if (window && window->FormCreate()) {
+            window->show();
+            started = std::move(window);
+        }
+    });
+    return started;
+}
+
+int RunZevalo(int argc, char** argv)
+{
+    PrepareEnvironment();
+    QApplication app(argc, argv);
+    SetupApplication(app);
+
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    const bool agent = RunModeFor(arguments) == RunMode::Agent;
+    std::unique_ptr<QWidget> window = StartProgram(
+        arguments, QCoreApplication::applicationDirPath() + QStringLiteral("/config.ini"), CreateThemeWindow);
+    if (!window)
+        return 0;
+
+    if (agent) {
+        // The agent lives, hidden, until the session ends or it is stopped; its
+        // popups coming and going must not end it.
+        QApplication::setQuitOnLastWindowClosed(false);
+        QObject::connect(window.get(), &QObject::destroyed, &app, &QCoreApplication::quit);
+        auto* watcher = new SessionEndWatcher(&app);
+        QObject::connect(watcher, &SessionEndWatcher::sessionEnding, &app, &QCoreApplication::quit);
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+            [](QSessionManager&) { QCoreApplication::quit(); });
+    }
+
+    QPointer<QWidget> alive = window.get();
+    const int code = app.exec();
+    if (!alive)
+        (void)window.release(); // it freed itself on close
+    window.reset();
+    return code;
+}
