@@ -75,6 +75,7 @@ private slots:
     void badMovies_data();
     void badMovies();
     void ruffleMissing();
+    void ruffleBroken();
     void fillsItsParent();
     void destroyedWhileFetching();
 
@@ -200,6 +201,26 @@ void TstShockwaveFlash::ruffleMissing()
     qunsetenv("ZEVALO_RUFFLE_DIR");
     QVERIFY(sw.errorMessage().contains(QStringLiteral("Ruffle")));
     QVERIFY(sw.errorMessage().contains(QStringLiteral("n'est pas installé")));
+}
+
+void TstShockwaveFlash::ruffleBroken()
+{
+    QTemporaryDir dir;
+    QFile js(dir.filePath(QStringLiteral("ruffle.js")));
+    QVERIFY(js.open(QIODevice::WriteOnly));
+    js.write("// not the player\n");
+    js.close();
+    qputenv("ZEVALO_RUFFLE_DIR", dir.path().toLocal8Bit());
+    TShockwaveFlash sw;
+    QSignalSpy failed(&sw, &TShockwaveFlash::MovieFailed);
+    QSignalSpy started(&sw, &TShockwaveFlash::MovieStarted);
+    sw.LoadMovie(server_.url("/jeux/vert.swf"));
+    const bool gotFailure = failed.wait(60000);
+    qunsetenv("ZEVALO_RUFFLE_DIR");
+    QVERIFY(gotFailure);
+    QCOMPARE(started.count(), 0);
+    QCOMPARE(
+        sw.errorMessage(), QStringLiteral("Impossible de lancer le jeu : le lecteur Flash ne démarre pas."));
 }
 
 void TstShockwaveFlash::fillsItsParent()

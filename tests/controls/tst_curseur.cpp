@@ -38,6 +38,7 @@ private slots:
     void dragClamps();
     void inactive();
     void handlerDeletesSlider();
+    void disabledMidDrag();
     void layouts();
     void narrowerFrameKeepsKnobInside();
 };
@@ -269,6 +270,28 @@ void TstCurseur::handlerDeletesSlider()
     QVERIFY(guard.isNull());
     QWidget other;
     QTest::mouseRelease(&other, Qt::LeftButton); // resets QTest's button state
+}
+
+void TstCurseur::disabledMidDrag()
+{
+    // The section switch disables the volume slider; a drag under way must
+    // not stay stuck, or the status loop would never move the knob again.
+    for (bool hide : {false, true}) {
+        TfrmCurseur f;
+        f.show();
+        Recorder r;
+        r.attach(f);
+        QTest::mousePress(f.btnCurseur, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!f.IsIdle());
+        if (hide)
+            f.hide();
+        else
+            f.setEnabled(false);
+        QVERIFY(f.IsIdle());
+        QVERIFY(r.calls.isEmpty());
+        QWidget other;
+        QTest::mouseRelease(&other, Qt::LeftButton);
+    }
 }
 
 void TstCurseur::layouts()

@@ -174,7 +174,13 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent)
 
 TShockwaveFlash::~TShockwaveFlash()
 {
-    ++generation_; // answers still on the way find nothing to do
+    // Answers and script results still on the way find nothing to do; they may
+    // arrive while the view and the network go, so these go while we still live.
+    ++generation_;
+    delete net_;
+    net_ = nullptr;
+    delete view_;
+    view_ = nullptr;
 }
 
 QString TShockwaveFlash::ruffleDir()
@@ -285,9 +291,22 @@ void TShockwaveFlash::play(const QByteArray& swf)
             view_->load(QUrl::fromLocalFile(page));
         return;
     }
-    view_->page()->runJavaScript(QStringLiteral("zvPlay('%1');").arg(QString::fromLatin1(swf.toBase64())));
-    playing_ = true;
-    emit MovieStarted();
+    const int generation = generation_;
+    const QString script
+        = QStringLiteral("(function(){try{return zvPlay('%1');}catch(e){return String(e);}})()")
+              .arg(QString::fromLatin1(swf.toBase64()));
+    view_->page()->runJavaScript(script, [this, generation](const QVariant& result) {
+        zv::guarded([&] {
+            if (generation != generation_)
+                return;
+            if (result.typeId() != QMetaType::Bool || !result.toBool()) {
+                showError(QStringLiteral("Impossible de lancer le jeu : le lecteur Flash ne démarre pas."));
+                return;
+            }
+            playing_ = true;
+            emit MovieStarted();
+        });
+    });
 }
 
 void TShockwaveFlash::showError(const QString& message)

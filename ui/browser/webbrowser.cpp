@@ -161,7 +161,10 @@ void TWebBrowser::newWindowRequested(const QUrl& url)
     const QString scheme = url.scheme().toLower();
     if (url.isValid() && (scheme == u"http" || scheme == u"https" || scheme == u"mailto"))
         urlOpener()(url);
-    emit NewWindow2(url);
+    // Its handlers close the window that holds this browser: not from inside
+    // the page's own callback.
+    QMetaObject::invokeMethod(
+        this, [this, url] { zv::guarded([&] { emit NewWindow2(url); }); }, Qt::QueuedConnection);
 }
 
 void TWebBrowser::showMenu(const QPoint& pos)

@@ -148,3 +148,18 @@ void TfrmCurseur::resizeEvent(QResizeEvent* event)
     if (btnCurseur->x() > maxKnobLeft())
         btnCurseur->move(maxKnobLeft(), btnCurseur->y());
 }
+
+void TfrmCurseur::changeEvent(QEvent* event)
+{
+    // Disabled or hidden in the middle of a drag, the release never comes:
+    // drop the drag rather than stay busy for ever.
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        dragging_ = false;
+    QWidget::changeEvent(event);
+}
+
+void TfrmCurseur::hideEvent(QHideEvent* event)
+{
+    dragging_ = false;
+    QWidget::hideEvent(event);
+}
