@@ -181,7 +181,10 @@ void WmpEngine::onMediaStatus(QMediaPlayer::MediaStatus status)
             sendStatus(QStringLiteral("Lecture en cours..."));
         break;
     case QMediaPlayer::EndOfMedia: sendStatus(QStringLiteral("Fin du média.")); break;
-    case QMediaPlayer::InvalidMedia: sendStatus(QStringLiteral("Média non valide.")); break;
+    case QMediaPlayer::InvalidMedia:
+        sendStatus(QStringLiteral("Média non valide."));
+        player_->stop();
+        break;
     case QMediaPlayer::NoMedia:
     case QMediaPlayer::LoadedMedia: break;
     }
@@ -224,4 +227,6 @@ void WmpEngine::onError(QMediaPlayer::Error error, const QString& text)
     if (!text.isEmpty())
         message += QStringLiteral(" : ") + text;
     sendStatus(message + QLatin1Char('.'));
+    // GStreamer may stay in its playing state after an error.
+    player_->stop();
 }
