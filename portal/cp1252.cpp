@@ -68,18 +68,21 @@ QString fromCp1252(QByteArrayView bytes)
 
 QByteArray toCp1252(QStringView text)
 {
-    QByteArray out;
-    out.reserve(text.size());
     const qsizetype n = text.size();
+    QByteArray out(n, Qt::Uninitialized);
+    char* o = out.data();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = text[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+        if (u < 0x80) {
+            *o++ = char(u);
+        } else if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
             ++i; // one character outside the set
-            out += '?';
-            continue;
+            *o++ = '?';
+        } else {
+            *o++ = char(toByte(u));
         }
-        out += char(toByte(u));
     }
+    out.truncate(o - out.constData());
     return out;
 }
 

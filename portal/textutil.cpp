@@ -316,15 +316,15 @@ const std::array<EntitySpellings, 256>& entityTable()
 
 QByteArray ColorToHtml(const QColor& colour)
 {
-    const QColor rgb = colour.isValid() ? colour.toRgb() : QColor(0, 0, 0);
+    const QRgb rgb = colour.isValid() ? colour.rgb() : 0;
     static const char digits[] = "0123456789ABCDEF";
-    const int parts[3] = {rgb.red(), rgb.green(), rgb.blue()};
-    QByteArray out(6, '0');
+    const int parts[3] = {qRed(rgb), qGreen(rgb), qBlue(rgb)};
+    char out[6];
     for (int i = 0; i < 3; ++i) {
         out[2 * i] = digits[(parts[i] >> 4) & 15];
         out[2 * i + 1] = digits[parts[i] & 15];
     }
-    return out;
+    return QByteArray(out, 6);
 }
 
 QByteArray DecodeEntities(const QByteArray& text)

@@ -1,0 +1,119 @@
+// Each text helper on 10 MB: a feed-like text (markup, references, accented
+// UTF-8 pairs) and, for the entity decoder, a text made only of references.
+#include "portal/cp1252.h"
+#include "portal/textutil.h"
+
+#include <QRandomGenerator>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr qsizetype tenMegabytes = 10 * 1024 * 1024;
+
+QByteArray feedText()
+{
+    const QList<QByteArray> pieces = {
+        "<item><title>Le journal de 20h</title>",
+        " &eacute;t&eacute; ",
+        "&amp;",
+        "&#233;",
+        "&#xe9;",
+        "caf\xC3\xA9 cr\xC3\xA8me ",
+        "Les infos du jour, ",
+        "&lt;b&gt;",
+        "&quot;Mus&eacute;e&quot; ",
+        "http://podcast.example/episode.mp3?id=12&amp;f=1",
+        "\xC3\x80 la une ",
+        "&#38;lt;",
+        "\n",
+    };
+    QRandomGenerator rng(1);
+    QByteArray text;
+    text.reserve(tenMegabytes + 128);
+    while (text.size() < tenMegabytes)
+        text += pieces[rng.bounded(int(pieces.size()))];
+    text.truncate(tenMegabytes);
+    return text;
+}
+
+const QByteArray& feed()
+{
+    static const QByteArray text = feedText();
+    return text;
+}
+
+template <class F> void run(benchmark::State& state, const QByteArray& input, F helper)
+{
+    for (auto _ : state) {
+        auto out = helper(input);
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * input.size());
+}
+
+void BM_DecodeEntities(benchmark::State& state)
+{
+    run(state, feed(), DecodeEntities);
+}
+
+void BM_DecodeEntitiesDense(benchmark::State& state)
+{
+    static const QByteArray text = QByteArray("&amp;lt;&#233;&eacute;&#6&#48;;").repeated(tenMegabytes / 32);
+    run(state, text, DecodeEntities);
+}
+
+void BM_UrlEncode(benchmark::State& state)
+{
+    run(state, feed(), UrlEncode);
+}
+
+void BM_FixUtf8Latin1(benchmark::State& state)
+{
+    run(state, feed(), FixUtf8Latin1);
+}
+
+void BM_FixUtf8Latin1Dense(benchmark::State& state)
+{
+    static const QByteArray text = QByteArray("\xC3\xA9\xC3\x83\xC3\xA8").repeated(tenMegabytes / 6);
+    run(state, text, FixUtf8Latin1);
+}
+
+void BM_ColorToHtml(benchmark::State& state)
+{
+    // 10 MB worth of colours, three bytes each.
+    const QByteArray& bytes = feed();
+    for (auto _ : state) {
+        for (qsizetype i = 0; i + 3 <= bytes.size(); i += 3) {
+            auto out = ColorToHtml(QColor(uchar(bytes[i]), uchar(bytes[i + 1]), uchar(bytes[i + 2])));
+            benchmark::DoNotOptimize(out);
+        }
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * (bytes.size() / 3 * 3));
+}
+
+void BM_FromCp1252(benchmark::State& state)
+{
+    run(state, feed(), [](const QByteArray& b) { return zv::fromCp1252(b); });
+}
+
+void BM_ToCp1252(benchmark::State& state)
+{
+    static const QString text = zv::fromCp1252(feed());
+    for (auto _ : state) {
+        auto out = zv::toCp1252(text);
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * text.size());
+}
+
+} // namespace
+
+BENCHMARK(BM_DecodeEntities)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeEntitiesDense)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UrlEncode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FixUtf8Latin1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FixUtf8Latin1Dense)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColorToHtml)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FromCp1252)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ToCp1252)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
