@@ -1,7 +1,48 @@
 #pragma once
 // TfmPrinc: the portal's skinned main window. Never created as itself, only as
-// one of the theme subclasses (ui/themes).
+// one of the theme subclasses (ui/themes). One source per section:
+// fenprinc.cpp (shell, start-up, shutdown, section switch), fenprinc_canaux.cpp
+// (channel lists), fenprinc_lecture.cpp (playback and status loop),
+// fenprinc_mod.cpp (favourites), fenprinc_web.cpp (web panels, ticker, ads,
+// sponsors), fenprinc_config.cpp (settings menu), fenprinc_jeux.cpp (games),
+// fenprinc_video.cpp (video search).
+#include "portal/canaux.h"
+
+#include <QColor>
+#include <QPixmap>
+#include <QVector>
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QComboBox;
+class QDialog;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TAppVersionInfo;
+class TBtnGraph;
+class TChannelListModel;
+class TChatRadioModel;
+class TNMHTTP;
+class TScrollLabel;
+class TWebBrowser;
+class TfmPrinc;
+class TfrmCurseur;
+class TfrmPlayer;
+
+// The window classes a theme supplies: they create the window, not yet shown.
+using TSponsorWindowClass = std::function<std::unique_ptr<QDialog>(TfmPrinc* owner)>;
+using TGameWindowClass = std::function<std::unique_ptr<QDialog>(
+    TfmPrinc* owner, const QString& name, const QByteArray& url, int width, int height)>;
 
 class TfmPrinc : public QWidget {
     Q_OBJECT
@@ -13,6 +54,257 @@ public:
     // test was not confirmed) and the window is never shown.
     virtual bool FormCreate();
 
+    // Theme hooks, in this order.
+    virtual TSponsorWindowClass SponsorWindowClass() const;
+    virtual TGameWindowClass GameWindowClass() const;
+
+    // ---- shell ---------------------------------------------------------------
+    QLabel* imgFond;
+    QLabel* imgLogo;
+    QLabel* lblTitre;
+    QLabel* lblMarque;
+    QWidget* shpPlayerHG;
+    QWidget* shpPlayerBD;
+    QWidget* shpListeCanauxHG;
+    QWidget* shpListeCanauxBD;
+    QWidget* shpPubHG;
+    QWidget* shpPubBD;
+
+    TBtnGraph* btnFctAccueil;
+    TBtnGraph* btnFctTele;
+    TBtnGraph* btnFctClipVideo;
+    TBtnGraph* btnFctMOD;
+    TBtnGraph* btnFctRadio;
+    TBtnGraph* btnFctJeux;
+    TBtnGraph* btnFctChat;
+    TBtnGraph* btnFctSexo;
+    TBtnGraph* btnFctVideo;
+    TBtnGraph* btnContact;
+    TBtnGraph* btnMinimise;
+    TBtnGraph* btnFerme;
+    TBtnGraph* btnConfig;
+    TScrollLabel* slMessage;
+    QTimer* timLecture;
+    QTimer* timPub;
+
+    // ---- panels --------------------------------------------------------------
+    QFrame* panAccueilG;
+    QFrame* panAccueilD;
+    QFrame* panPub;
+    QFrame* panPlayer;
+    QFrame* panListeCanaux;
+    QFrame* panContact;
+    QFrame* panChat;
+    QFrame* panListeJeux;
+    QFrame* panJeu;
+    QTabWidget* pcMOD;
+    QFrame* panSexo;
+    QFrame* panVideo;
+
+    // ---- web pages -----------------------------------------------------------
+    TWebBrowser* wbAccueilG;
+    TWebBrowser* wbAccueilD;
+    TWebBrowser* wbPub;
+    TWebBrowser* wbContact;
+    TWebBrowser* wbChat;
+    TWebBrowser* wbSexo;
+    QLabel* lblChatRadio;
+    QComboBox* cmbChatRadio;
+
+    // ---- channel lists -------------------------------------------------------
+    QFrame* panBouquet;
+    QLabel* lblBouquet;
+    QComboBox* cmbBouquet;
+    QLabel* lblListeCanaux;
+    QListView* lvListeCanaux;
+    TChannelListModel* lvListeCanauxModel;
+    TChatRadioModel* cmbChatRadioModel;
+    QVector<QPixmap> ilTele; // the flags, in FlagCodes order
+    QVector<QPixmap> ilVideo; // the "new" badge first
+
+    // ---- player and playback row ---------------------------------------------
+    TfrmPlayer* frmPlayer;
+    QLabel* lblStatutPlayer;
+    TfrmCurseur* frmCurseurVideo;
+    TfrmCurseur* frmCurseurSon;
+    TBtnGraph* btnLecture;
+    TBtnGraph* btnPause;
+    TBtnGraph* btnPleinEcran;
+    TBtnGraph* btnMuet;
+    QLabel* lblTelechargerMusique;
+
+    // ---- games ---------------------------------------------------------------
+    QLabel* lblListeJeux;
+    QTreeWidget* tvListeJeux;
+    QFrame* panJeuxWB;
+    TWebBrowser* wbJeu;
+    QPushButton* btnJouer;
+
+    // ---- media on demand -----------------------------------------------------
+    QWidget* tsMODFichier;
+    QTreeWidget* lvMODFichier;
+    QPushButton* btnMODFichierOuvrir;
+    QPushButton* btnMODFichierOuvrirURL;
+    QWidget* tsMODPodcast;
+    QTreeWidget* tvMODPodcast;
+    TWebBrowser* wbMODPodcast;
+    QTreeWidget* lvMODPodcast;
+    QWidget* tsMODRecherche;
+    QLabel* lblMODRecherche;
+    QLineEdit* edtMODRecherche;
+    QPushButton* btnMODRecherche;
+    QTreeWidget* lvMODRecherche;
+    QPushButton* btnMODRechercheSuite;
+    QPushButton* btnMODRechercheFavoris;
+    QPushButton* btnMODRechercheTelecharger;
+    QWidget* tsMODFavoris;
+    QTreeWidget* lvMODFavoris;
+    QPushButton* btnMODFavorisTelecharger;
+    QPushButton* btnMODFavorisSupprimer;
+    QPushButton* btnMODFavorisLectureContinue; // "Non-stop", down at start
+    QPushButton* btnMODFavorisRepeterUne; // "Répéter", up at start
+
+    // ---- video search --------------------------------------------------------
+    QLabel* lblVideoMotsCles;
+    QLineEdit* edtVideoRecherche;
+    QPushButton* btnVideoRecherche;
+    QTreeWidget* lvVideo;
+    TWebBrowser* wbVideoImage;
+    QLabel* lblVideoDureeTitre;
+    QLabel* lblVideoDuree;
+    QPushButton* btnVideoSuite;
+
+    // ---- settings menu -------------------------------------------------------
+    QMenu* mnuConfig;
+
+    // ---- portal requests -----------------------------------------------------
+    TNMHTTP* nmhMessage;
+    TNMHTTP* nmhListeCanaux;
+    TNMHTTP* nmhChat;
+    TNMHTTP* nmhListeJeux;
+    TNMHTTP* nmhListeJeuxNiveau1;
+    TNMHTTP* nmhJeu;
+    TNMHTTP* nmhAccueilG;
+    TNMHTTP* nmhAccueilD;
+    TNMHTTP* nmhSponsors;
+    TNMHTTP* nmhContenuVu;
+    TNMHTTP* nmhTestVersion;
+    TNMHTTP* nmhSexo;
+    TNMHTTP* nmhMODPodcast;
+    TNMHTTP* nmhMODPodcastDetail;
+    TNMHTTP* nmhMODRecherche;
+    TNMHTTP* nmhVideoRecherche;
+
+    // ---- state ---------------------------------------------------------------
+    std::unique_ptr<TAppVersionInfo> AppVersionInfo;
+    // The podcast feed table: podcast id -> feed address.
+    std::unique_ptr<QList<QPair<QByteArray, QByteArray>>> PodcastFeeds;
+    int PlayingIndex = -1; // the favourite being played, -1 for none
+    bool ContentViewedBusy = false;
+    bool TerminateRequested = false; // the program was told to end during start-up
+
+    // ---- shell (fenprinc.cpp) ------------------------------------------------
+    void FormDestroy();
+    void ShowSection(TBtnGraph* button);
+    void btnFctClick(TBtnGraph* sender);
+    void btnContactClick();
+    void btnMinimiseClick();
+    void btnFermeClick();
+    void imgFondMouseDown();
+    // Panel between two markers: right and bottom edges one pixel short of the
+    // far edge of BD.
+    QRect markerRect(const QWidget* hg, const QWidget* bd) const;
+    void PlacePanels();
+    // The nine section buttons, in the order the section switch releases them.
+    QList<TBtnGraph*> sectionButtons() const;
+
+    // ---- channel lists (fenprinc_canaux.cpp) ---------------------------------
+    void cmbBouquetChange();
+    void nmhListeCanauxSuccess(int cmd);
+    void lvListeCanauxDblClick();
+    void cmbChatRadioClick();
+    // The icons the list shows now.
+    zv::ChannelIcons ListeCanauxIcons() const { return listeCanauxIcons_; }
+    void SetListeCanauxIcons(zv::ChannelIcons icons);
+    void ClearListeCanaux();
+    // The selected row of lvListeCanaux, or -1.
+    int ListeCanauxSelectedRow() const;
+    void SelectListeCanauxRow(int row);
+
+    // ---- playback (fenprinc_lecture.cpp) -------------------------------------
+    void btnLectureClick(QObject* sender);
+    void btnPauseClick();
+    void btnMuetClick();
+    void btnPleinEcranClick();
+    void PlayerMessage(QObject* sender, const QString& message);
+    void CurseurSonChange(TfrmCurseur* sender);
+    void CurseurVideoChange(TfrmCurseur* sender);
+    void timLectureTimer();
+    void NotifyContentViewed(int id);
+
+    // ---- favourites (fenprinc_mod.cpp) ---------------------------------------
+    void LoadFavorites();
+    void SaveFavorites();
+    // Appends a row to lvMODFavoris (caption, sub-item 0 = address).
+    void AddFavorite(const QString& title, const QString& url);
+
+    // ---- web panels, ticker, ads, sponsors (fenprinc_web.cpp) ----------------
+    void nmhMessageSuccess(int cmd);
+    void nmhAccueilGSuccess(int cmd);
+    void nmhAccueilDSuccess(int cmd);
+    void nmhChatSuccess(int cmd);
+    void nmhSexoSuccess(int cmd);
+    void nmhSponsorsSuccess(int cmd);
+    void timPubTimer();
+    void wbDocumentComplete(TWebBrowser* browser);
+    void wbSexoDocumentComplete();
+    void ShowPodcastImage(); // the podcast picture pane with no podcast
+
+    // ---- version check (fenprinc.cpp) ----------------------------------------
+    void nmhTestVersionSuccess(int cmd);
+
+    // ---- settings menu (fenprinc_config.cpp) ---------------------------------
+    void btnConfigClick();
+    void mnuConfigPopup();
+    void mnuConfigSexofluxClick(QObject* sender);
+
+    // ---- games (fenprinc_jeux.cpp) -------------------------------------------
+    void nmhListeJeuxSuccess(int cmd);
+
+    // ---- media on demand: podcasts (fenprinc_mod.cpp) ------------------------
+    void nmhMODPodcastSuccess(int cmd);
+
+    // ---- video search (fenprinc_video.cpp) -----------------------------------
+    void edtVideoRechercheChange();
+
+    // Colours of the lists (the themes set them) and the background picture.
+    void SetListColours(const QColor& background, const QColor& text);
+    void SetBackground(const QPixmap& picture);
+
+    // The portal request for a path: host + path, no scheme.
+    static QByteArray PortalRequest(const QByteArray& path);
+
 protected:
     explicit TfmPrinc(QWidget* parent = nullptr);
+
+    // True when the section button's request may run now (not while the channel
+    // list loads).
+    bool SectionSwitchAllowed() const;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createShell();
+    void createChannelList();
+    void createPlayer();
+    void createWebPanels();
+    void createGames();
+    void createMOD();
+    void createVideo();
+    void createRequests();
+    void bindHandlers();
+
+    zv::ChannelIcons listeCanauxIcons_ = zv::ChannelIcons::None;
+    bool destroyed_ = false;
 };

@@ -1,6 +1,8 @@
 // Draws the pictures of the themes (backgrounds, image buttons, flags, badges)
 // and writes them, with the resource list that embeds them, into a folder of
 // the build tree. Run at build time; nothing here ships as a program.
+#include "ui/themes/looks.h"
+
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -843,16 +845,13 @@ int main(int argc, char** argv)
     flags();
     // Theme 2 is the program's own dark look; the others wear it in their
     // own accent colour until they get pictures of their own.
-    theme({2, 800, dark(QColor(0x2F, 0x9C, 0xF0)), fromMarkers(40, 194, 408, 499),
-        fromMarkers(434, 194, 755, 500), fromMarkers(244, 86, 696, 129), 158, 44});
-    theme({1, 790, dark(QColor(0xE8, 0x3E, 0x8C)), fromMarkers(32, 200, 400, 496),
-        fromMarkers(432, 200, 752, 504), fromMarkers(144, 120, 595, 163), 168, 44});
-    theme({3, 800, dark(QColor(0x9A, 0xA4, 0xB4)), fromMarkers(39, 194, 400, 504),
-        fromMarkers(424, 194, 744, 504), fromMarkers(166, 70, 617, 112), 158, 38});
-    theme({4, 800, dark(QColor(0x2E, 0xB8, 0x6A)), fromMarkers(37, 198, 400, 504),
-        fromMarkers(432, 198, 746, 504), fromMarkers(168, 88, 620, 131), 162, 48});
-    theme({5, 800, dark(QColor(0x8E, 0x6B, 0xE8)), fromMarkers(37, 194, 408, 503),
-        fromMarkers(440, 194, 745, 503), fromMarkers(166, 92, 617, 136), 158, 48});
+    for (const zv::themes::Look& l : zv::themes::Looks) {
+        const auto m = l.markers;
+        theme({l.number, l.width, dark(QColor::fromRgb(l.accent)),
+            fromMarkers(m[0].left, m[0].top, m[1].left, m[1].top),
+            fromMarkers(m[2].left, m[2].top, m[3].left, m[3].top),
+            fromMarkers(m[4].left, m[4].top, m[5].left, m[5].top), l.buttonRowY, l.tickerY});
+    }
 
     QFile qrc(outDir + QStringLiteral("/themes.qrc"));
     if (!qrc.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -1,0 +1,49 @@
+#pragma once
+// The rows of the channel list, and the captions the chat radio box mirrors.
+// A bouquet may hold 200,000 entries: one vector of rows, no item per row.
+#include "portal/canaux.h"
+
+#include <QAbstractListModel>
+#include <QPixmap>
+#include <QVector>
+#include <vector>
+
+class TChannelListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    enum Roles { UrlRole = Qt::UserRole + 1, DataRole };
+
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+    void setRows(std::vector<zv::ChannelRow> rows);
+    void clear();
+    const std::vector<zv::ChannelRow>& rows() const { return rows_; }
+    const zv::ChannelRow* row(int i) const;
+    QString caption(int i) const;
+
+    // The small images the rows point into; empty: no icons.
+    void setImages(const QVector<QPixmap>* images);
+    const QVector<QPixmap>* images() const { return images_; }
+
+private:
+    std::vector<zv::ChannelRow> rows_;
+    const QVector<QPixmap>* images_ = nullptr;
+};
+
+// The first `count` captions of the channel list, for the chat radio box.
+class TChatRadioModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit TChatRadioModel(const TChannelListModel* source, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    void setCount(int count);
+
+private:
+    const TChannelListModel* source_;
+    int count_ = 0;
+};

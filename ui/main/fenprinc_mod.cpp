@@ -1,0 +1,60 @@
+// Media on demand: the favourites ("Mes MP3") and the podcast catalogue.
+#include "app/config.h"
+#include "portal/canaux.h"
+#include "portal/cp1252.h"
+#include "portal/errors.h"
+#include "portal/nmhttp.h"
+#include "ui/main/fenprinc.h"
+
+#include <QTreeWidget>
+
+void TfmPrinc::AddFavorite(const QString& title, const QString& url)
+{
+    auto* item = new QTreeWidgetItem(lvMODFavoris);
+    item->setText(0, title);
+    item->setText(1, url);
+}
+
+void TfmPrinc::LoadFavorites()
+{
+    lvMODFavoris->clear();
+    // LoadFavorites keeps what it could read and swallows the rest.
+    for (const Favorite& f : ::LoadFavorites())
+        AddFavorite(zv::fromCp1252(f.title), zv::fromCp1252(f.url));
+}
+
+void TfmPrinc::SaveFavorites()
+{
+    std::vector<Favorite> favorites;
+    favorites.reserve(size_t(lvMODFavoris->topLevelItemCount()));
+    for (int i = 0; i < lvMODFavoris->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = lvMODFavoris->topLevelItem(i);
+        favorites.push_back({zv::toCp1252(item->text(0)), zv::toCp1252(item->text(1))});
+    }
+    ::SaveFavorites(favorites);
+}
+
+void TfmPrinc::nmhMODPodcastSuccess(int)
+{
+    tvMODPodcast->clear();
+    PodcastFeeds->clear();
+    QTreeWidgetItem* group = nullptr;
+    QTreeWidgetItem* subgroup = nullptr;
+    for (const QByteArray& line : zv::SplitLines(nmhMODPodcast->Body)) {
+        const QByteArrayList fields = line.split('\t');
+        const auto field = [&](int i) { return i < fields.size() ? fields[i] : QByteArray(); };
+        const QString g = zv::fromCp1252(field(1));
+        const QString s = zv::fromCp1252(field(2));
+        if (!group || group->text(0) != g) {
+            group = new QTreeWidgetItem(tvMODPodcast, {g});
+        }
+        if (!subgroup || subgroup->text(0) != s)
+            subgroup = new QTreeWidgetItem(group, {s});
+        auto* podcast = new QTreeWidgetItem(subgroup, {zv::fromCp1252(field(3))});
+        bool ok = false;
+        const int id = field(0).trimmed().toInt(&ok);
+        podcast->setData(0, Qt::UserRole, ok ? id : 0);
+        PodcastFeeds->append({field(0), field(4)});
+        group->setExpanded(true);
+    }
+}
