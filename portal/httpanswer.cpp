@@ -1,5 +1,7 @@
 #include "portal/httpanswer.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace zv {
@@ -41,6 +43,20 @@ qint64 parseLength(const QByteArray& text)
     return value;
 }
 
+// Empty, or a scheme and its colon ("http:", "mms:"): what may stand before the
+// "//" that introduces the host. A "//" further on (a URL inside the query, a
+// doubled slash in the path) leaves the host alone.
+bool isSchemePrefix(const QByteArray& prefix)
+{
+    if (prefix.isEmpty())
+        return true;
+    if (!prefix.endsWith(':') || !std::isalpha(static_cast<unsigned char>(prefix[0])))
+        return false;
+    return std::all_of(prefix.begin(), prefix.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.' || c == ':';
+    });
+}
+
 QByteArray encodePath(const QByteArray& path)
 {
     static const char hex[] = "0123456789ABCDEF";
@@ -66,7 +82,7 @@ HttpTarget splitHttpUrl(const QByteArray& url)
     HttpTarget t;
     QByteArray rest = url;
     const qsizetype slashes = rest.indexOf("//");
-    if (slashes >= 0)
+    if (slashes >= 0 && isSchemePrefix(rest.left(slashes)))
         rest = rest.mid(slashes + 2);
 
     qsizetype end = rest.size();

@@ -16,8 +16,8 @@ struct HttpTarget {
     QByteArray path; // from the first "/" on, "/" when the URL has none
 };
 
-// host[:port] then path and query; when the URL contains "//", the host is taken
-// after it. Bytes that would break the request line (controls, spaces) are
+// host[:port] then path and query; when the URL starts with "//" or a scheme
+// and "//", the host is taken after it. Bytes that would break the request line (controls, spaces) are
 // percent-encoded in the path.
 HttpTarget splitHttpUrl(const QByteArray& url);
 

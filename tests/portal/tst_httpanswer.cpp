@@ -44,6 +44,13 @@ void TestHttpAnswer::splitUrl_data()
                             << QByteArray("h.example:81") << 81 << true << QByteArray("/a/b.mp3");
     QTest::newRow("other scheme") << QByteArray("mms://h/x") << QByteArray("h") << QByteArray("h") << 0
                                   << true << QByteArray("/x");
+    QTest::newRow("scheme-relative") << QByteArray("//h/x") << QByteArray("h") << QByteArray("h") << 0 << true
+                                     << QByteArray("/x");
+    QTest::newRow("URL in the query")
+        << QByteArray("h:81/go.php?u=http://other/y") << QByteArray("h") << QByteArray("h:81") << 81 << true
+        << QByteArray("/go.php?u=http://other/y");
+    QTest::newRow("doubled slash in the path")
+        << QByteArray("h//x") << QByteArray("h") << QByteArray("h") << 0 << true << QByteArray("//x");
     QTest::newRow("query without path")
         << QByteArray("h?x=1") << QByteArray("h") << QByteArray("h") << 0 << true << QByteArray("/?x=1");
     QTest::newRow("empty host") << QByteArray("/exe/x") << QByteArray() << QByteArray() << 0 << true
