@@ -14,16 +14,21 @@
 //   nmh.Get(srv.hostPort() + "/exe/cont.php?c=message"); // hostPort() = "127.0.0.1:PORT"
 //   srv.requests()                                     // every request received, raw bytes
 //
-// A request is read up to its empty line, recorded, then answered by the reply
-// registered for its path (path and query, exactly as sent), or by the default
-// reply (404 unless setDefault says otherwise). The server closes the connection
-// at the end of each answer, as an HTTP/1.0 server does.
+// A request is read up to its empty line, recorded, then answered by the
+// responder (setResponder, for answers computed from the request), else by the
+// reply registered for its path (path and query, exactly as sent), else by the
+// default reply (404 unless setDefault says otherwise). The server closes the
+// connection at the end of each answer, as an HTTP/1.0 server does.
+//
+// The server only works while the event loop runs: TNMHTTP::Get runs it; other
+// clients wait with QTRY_* or QSignalSpy::wait on requestReceived.
 //
 // From another process: run the program zv_scripted_server (see its source) or
 // create a ScriptedServer in a QCoreApplication of your own and call exec().
 //
 // BlackHole: a listening socket whose backlog is full, so a connection attempt
-// to it neither succeeds nor fails: for connection time-outs.
+// to it neither succeeds nor fails: for connection time-outs and aborts.
+//   zv::test::BlackHole hole;  nmh.TimeOut = 200;  nmh.Get(hole.hostPort() + "/x");
 
 #include <QByteArray>
 #include <QHash>
