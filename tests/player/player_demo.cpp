@@ -4,6 +4,7 @@
 #include "ui/player/cadplayer.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
@@ -42,8 +43,17 @@ int main(int argc, char** argv)
             frame->Load(args.at(1));
             frame->Play();
             frame->SetVolume(60);
-            if (args.size() > 3 && args.at(3) == QLatin1String("fullscreen"))
+            if (args.size() > 3 && args.at(3) == QLatin1String("fullscreen")) {
                 QTimer::singleShot(1500, frame, [frame] { frame->FullScreen(); });
+                // Then Escape, as the user would press it.
+                QTimer::singleShot(4000, frame, [] {
+                    for (QWidget* w : QApplication::topLevelWidgets())
+                        if (w->isVisible() && w->isFullScreen()) {
+                            QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                            QApplication::sendEvent(w, &press);
+                        }
+                });
+            }
         });
     });
     QTimer poll;

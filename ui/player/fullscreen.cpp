@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QWidget>
 
 FullScreenSurface::FullScreenSurface(QWidget* surface)
@@ -18,7 +19,11 @@ void FullScreenSurface::setFullScreen(bool on)
     fullScreen_ = on;
     QWidget* surface = surface_;
     if (on) {
+        QScreen* screen = surface->screen();
         surface->setWindowFlag(Qt::Window, true);
+        // Without a window manager nothing else would cover the screen.
+        if (screen)
+            surface->setGeometry(screen->geometry());
         // The frame is disabled while a control plays; a window of its own can
         // still take Escape.
         surface->setEnabled(true);

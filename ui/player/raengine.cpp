@@ -100,6 +100,10 @@ RaEngine::RaEngine(QWidget* parent)
             setOption("vo", "null");
             setOption("ao", "null");
         } else {
+            // Native too, so that going full screen and back moves the picture's
+            // window instead of destroying it under the library.
+            surface_->setAttribute(Qt::WA_NativeWindow);
+            surface_->setAttribute(Qt::WA_DontCreateNativeAncestors);
             video_ = new QWidget(surface_);
             video_->setAttribute(Qt::WA_NativeWindow);
             video_->setAttribute(Qt::WA_DontCreateNativeAncestors);

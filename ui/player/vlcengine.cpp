@@ -80,6 +80,10 @@ VlcEngine::VlcEngine(QWidget* parent)
     surface_->setGeometry(rect());
     fullScreen_ = new FullScreenSurface(surface_);
     if (!headless) {
+        // Native too, so that going full screen and back moves the picture's
+        // window instead of destroying it under the library.
+        surface_->setAttribute(Qt::WA_NativeWindow);
+        surface_->setAttribute(Qt::WA_DontCreateNativeAncestors);
         video_ = new QWidget(surface_);
         video_->setAttribute(Qt::WA_NativeWindow);
         video_->setAttribute(Qt::WA_DontCreateNativeAncestors);
