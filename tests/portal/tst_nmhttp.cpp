@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -109,6 +111,7 @@ private slots:
     void destroyedInACallback();
     void callbackErrorLeavesGetWhenIdle();
     void twoRequestsInARow();
+    void serverInAnotherProcess();
 };
 
 void TestNmHttp::cleanup()
@@ -319,29 +322,29 @@ void TestNmHttp::abortWhileConnecting()
 void TestNmHttp::bodyWaitEnds_data()
 {
     QTest::addColumn<bool>("fileMode");
+    QTest::addColumn<bool>("answers"); // false: the server never sends a byte
     QTest::addColumn<QByteArray>("how"); // timeout, timer-abort, packet-abort
     QTest::addColumn<QString>("error");
-    QTest::newRow("text, time-out") << false << QByteArray("timeout")
-                                    << QStringLiteral("Capture de Socket abandonnée");
-    QTest::newRow("file, time-out") << true << QByteArray("timeout")
-                                    << QStringLiteral("Envoi de Socket abandonné");
-    QTest::newRow("text, abort") << false << QByteArray("timer-abort")
-                                 << QStringLiteral("Capture de Socket abandonnée");
-    QTest::newRow("file, abort") << true << QByteArray("timer-abort")
-                                 << QStringLiteral("Envoi de Socket abandonné");
-    QTest::newRow("text, abort from a packet")
-        << false << QByteArray("packet-abort") << QStringLiteral("Capture de Socket abandonnée");
-    QTest::newRow("file, abort from a packet")
-        << true << QByteArray("packet-abort") << QStringLiteral("Envoi de Socket abandonné");
+    const QString text = QStringLiteral("Capture de Socket abandonnée");
+    const QString file = QStringLiteral("Envoi de Socket abandonné");
+    QTest::newRow("text, time-out") << false << true << QByteArray("timeout") << text;
+    QTest::newRow("file, time-out") << true << true << QByteArray("timeout") << file;
+    QTest::newRow("text, no answer, time-out") << false << false << QByteArray("timeout") << text;
+    QTest::newRow("file, no answer, time-out") << true << false << QByteArray("timeout") << file;
+    QTest::newRow("text, abort") << false << true << QByteArray("timer-abort") << text;
+    QTest::newRow("file, abort") << true << true << QByteArray("timer-abort") << file;
+    QTest::newRow("text, abort from a packet") << false << true << QByteArray("packet-abort") << text;
+    QTest::newRow("file, abort from a packet") << true << true << QByteArray("packet-abort") << file;
 }
 
 void TestNmHttp::bodyWaitEnds()
 {
     QFETCH(bool, fileMode);
+    QFETCH(bool, answers);
     QFETCH(QByteArray, how);
     ScriptedServer srv;
     // Head and a first piece at once, the rest far later.
-    srv.setDefault(Reply::ok(QByteArray(200, 'x')).inPieces(80, 60000));
+    srv.setDefault(answers ? Reply::ok(QByteArray(200, 'x')).inPieces(80, 60000) : Reply::never());
     QTemporaryDir dir;
     TNMHTTP nmh;
     nmh.InputFileMode = fileMode;
@@ -360,7 +363,7 @@ void TestNmHttp::bodyWaitEnds()
     const Result r = get(nmh, srv.url("/x"));
     QTEST(r.error, "error");
     QCOMPARE(r.successes + r.failures, 0);
-    QVERIFY(packets >= 1);
+    QCOMPARE(packets >= 1, answers);
     QVERIFY(!nmh.Busy());
     QTRY_COMPARE(srv.openConnections(), 0); // the connection is closed
 }
@@ -899,6 +902,29 @@ void TestNmHttp::twoRequestsInARow()
     order << QStringLiteral("entre");
     nmh.Get(srv.url("/deux"));
     QCOMPARE(order, (QStringList{"premier, plus long", "entre", "second"}));
+}
+
+void TestNmHttp::serverInAnotherProcess()
+{
+    const QString program
+        = qEnvironmentVariable("ZV_BINARY_DIR") + QStringLiteral("/tests/support/zv_scripted_server");
+    if (!QFileInfo(program).isExecutable())
+        QSKIP("zv_scripted_server is not built");
+    QProcess server;
+    server.start(program, {});
+    QVERIFY(server.waitForStarted());
+    auto stop = qScopeGuard([&] {
+        server.kill();
+        server.waitForFinished();
+    });
+    QTRY_VERIFY(server.canReadLine());
+    const QByteArray port = server.readLine().trimmed();
+    TNMHTTP nmh;
+    nmh.TimeOut = 10000;
+    const Result r = get(nmh, "127.0.0.1:" + port + "/gen?n=100000&len=0");
+    QCOMPARE(r.error, QString());
+    QCOMPARE(nmh.Body, generated(100000));
+    QCOMPARE(nmh.BytesExpected, qint64(0));
 }
 
 QTEST_GUILESS_MAIN(TestNmHttp)
