@@ -1,0 +1,120 @@
+// On a real X display: each engine's picture shows inside the frame, goes full
+// screen and comes back while playback goes on.
+#include "mediaserver.h"
+#include "portal/errors.h"
+#include "ui/player/cadplayer.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+// Share of the pixels that are bright: the test picture is mostly colour bars,
+// an empty player is black.
+double brightShare(const QImage& image)
+{
+    if (image.isNull())
+        return 0;
+    const QImage img = image.convertToFormat(QImage::Format_RGB32).scaled(80, 60);
+    int bright = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            if (std::max({c.red(), c.green(), c.blue()}) > 150)
+                ++bright;
+        }
+    return double(bright) / (img.width() * img.height());
+}
+
+QImage grab(QWidget* widget)
+{
+    const QRect r(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+    return widget->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
+}
+
+} // namespace
+
+class TestPlayerVideo : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void pictureInFrameAndFullScreen_data();
+    void pictureInFrameAndFullScreen();
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<MediaServer> server_;
+};
+
+void TestPlayerVideo::initTestCase()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("needs an X display");
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    if (ffmpeg.isEmpty())
+        QSKIP("ffmpeg is needed to make the test media");
+    const QStringList input{"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=8", "-f", "lavfi",
+        "-i", "sine=duration=8"};
+    for (const QStringList& out : {QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac",
+                                       "-movflags", "+faststart", "-shortest", dir_.filePath("clip.mp4")},
+             QStringList{"-shortest", "-f", "rm", dir_.filePath("clip.rm")}}) {
+        QProcess p;
+        p.start(ffmpeg, QStringList{"-loglevel", "error", "-y"} + input + out);
+        QVERIFY(p.waitForFinished(120000) && p.exitCode() == 0);
+    }
+    server_ = std::make_unique<MediaServer>(dir_.path());
+    QVERIFY(server_->isListening());
+}
+
+void TestPlayerVideo::pictureInFrameAndFullScreen_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::newRow("wmp: Qt Multimedia") << "wmp:%1clip.mp4";
+    QTest::newRow("ra: libmpv") << "%1clip.rm";
+    QTest::newRow("vlc: libVLC") << "%1clip.mp4";
+}
+
+void TestPlayerVideo::pictureInFrameAndFullScreen()
+{
+    QFETCH(QString, url);
+    QWidget window;
+    window.resize(400, 300);
+    auto* frame = new TfrmPlayer(&window);
+    frame->setGeometry(20, 20, 293, 200);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(brightShare(grab(frame)), 0.0);
+
+    frame->Load(url.arg(server_->url(QString()).toString()));
+    frame->Play();
+    QTRY_VERIFY_WITH_TIMEOUT(frame->IsPlaying() && frame->GetPosition() > 0.05, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(brightShare(grab(frame)) > 0.4, 10000);
+
+    frame->FullScreen();
+    PlayerEngine* control = frame->playerControl();
+    QVERIFY(control->isFullScreen());
+    QWidget* full = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->isFullScreen())
+            full = w;
+    QVERIFY(full);
+    QTRY_COMPARE_WITH_TIMEOUT(full->geometry(), full->screen()->geometry(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(brightShare(grab(full)) > 0.4, 10000);
+
+    QTest::keyClick(full, Qt::Key_Escape);
+    QVERIFY(!control->isFullScreen());
+    QTest::qWait(500);
+    QVERIFY(frame->IsPlaying());
+    QTRY_VERIFY_WITH_TIMEOUT(brightShare(grab(frame)) > 0.4, 10000);
+    const double before = frame->GetPosition();
+    QTRY_VERIFY_WITH_TIMEOUT(frame->GetPosition() > before, 10000);
+    frame->Load(QString());
+}
+
+QTEST_MAIN(TestPlayerVideo)
+#include "tst_playervideo.moc"
