@@ -20,7 +20,7 @@ void TestNmHttpQuit::quitEndsTheWait()
     zv::test::ScriptedServer srv;
     srv.setDefault(zv::test::Reply::never());
     TNMHTTP nmh;
-    QTimer::singleShot(100, qApp, [] { QCoreApplication::exit(0); });
+    QTimer::singleShot(100, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
     bool aborted = false;
     try {
         nmh.Get(srv.url("/jamais"));
