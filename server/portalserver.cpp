@@ -33,7 +33,9 @@ namespace zvs {
 
 namespace {
 
-constexpr size_t kMaxRequestLine = 8192;
+constexpr size_t kMaxRequestLine = 8000; // the parser takes header lines up to 8192
+constexpr size_t kMaxHeaderBytes = 32 * 1024;
+constexpr const char* kOriginalTarget = "X-Zevalo-Target";
 constexpr qint64 kMaxServedFile = 256ll * 1024 * 1024;
 constexpr size_t kMaxPostBody = 64 * 1024;
 
@@ -41,10 +43,12 @@ const char* kText = "text/plain; charset=windows-1252";
 const char* kHtml = "text/html; charset=windows-1252";
 
 // The request line as the client wrote it may hold raw spaces in the target
-// (game names are sent unencoded) or end with a bare LF: rewrite it into a
-// line that the HTTP parser accepts. Control bytes and spaces inside the target
-// become %XX; other bytes stay as they are.
-std::string repairRequestLine(std::string line)
+// (game names are sent unencoded), a second '?' (picture addresses are sent
+// unencoded too) or end with a bare LF: rewrite it into a line that the HTTP
+// parser accepts. Control bytes, spaces and any '?' after the first become %XX;
+// other bytes stay as they are. The target as it came, with only spaces and
+// control bytes encoded, is kept in `original`.
+std::string repairRequestLine(std::string line, std::string* original)
 {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
@@ -64,14 +68,23 @@ std::string repairRequestLine(std::string line)
     while (!rest.empty() && rest.front() == ' ')
         rest.erase(rest.begin());
     std::string target;
+    original->clear();
+    bool query = false;
     for (unsigned char c : rest) {
         if (c <= 0x20 || c == 0x7F) {
             char hex[4];
             std::snprintf(hex, sizeof hex, "%%%02X", c);
             target += hex;
-        } else {
-            target += char(c);
+            *original += hex;
+            continue;
         }
+        *original += char(c);
+        if (c == '?' && query) {
+            target += "%3F";
+            continue;
+        }
+        query = query || c == '?';
+        target += char(c);
     }
     return method + ' ' + target + ' ' + version + "\r\n";
 }
@@ -112,13 +125,20 @@ public:
     {
     }
 
-    enum class Line { Ready, Closed, TooLong };
+    enum class Line { Ready, Closed, TooLong, HeadersTooLong };
 
-    Line takeRequestLine(time_t waitSec)
+    // Reads the request line and the header lines, repaired (see
+    // repairRequestLine; bare LF line ends become CR LF), and queues them for
+    // the parser. The body, if any, is read from the socket as it comes.
+    Line takeRequestHead(time_t waitSec)
     {
         std::string line;
-        while (line.size() <= kMaxRequestLine) {
-            if (!waitFor(sock_, POLLIN, line.empty() ? waitSec : readSec_))
+        bool first = true;
+        size_t headerBytes = 0;
+        pending_.clear();
+        pos_ = 0;
+        for (;;) {
+            if (!waitFor(sock_, POLLIN, first && line.empty() ? waitSec : readSec_))
                 return Line::Closed;
             char c;
             const ssize_t n = ::recv(sock_, &c, 1, 0);
@@ -127,18 +147,38 @@ public:
             if (n <= 0)
                 return Line::Closed;
             line += c;
-            if (c == '\n') {
+            if (c != '\n') {
+                if (line.size() > kMaxRequestLine)
+                    return first ? Line::TooLong : Line::HeadersTooLong;
+                continue;
+            }
+            if (first) {
                 if (line == "\r\n" || line == "\n") { // stray blank lines between requests
                     line.clear();
                     continue;
                 }
-                pending_ = repairRequestLine(line);
-                pos_ = 0;
+                std::string original;
+                pending_ = repairRequestLine(line, &original);
                 http10_ = pending_.size() >= 10 && pending_.compare(pending_.size() - 10, 8, "HTTP/1.0") == 0;
-                return Line::Ready;
+                // Ahead of the client's own header lines, so that it wins. The
+                // parser percent-decodes header values: '%' goes as "%25".
+                std::string escaped;
+                for (char ch : original)
+                    escaped += ch == '%' ? std::string("%25") : std::string(1, ch);
+                pending_ += std::string(kOriginalTarget) + ": " + escaped + "\r\n";
+                first = false;
+            } else {
+                while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+                    line.pop_back();
+                pending_ += line + "\r\n";
+                headerBytes += line.size();
+                if (line.empty())
+                    return Line::Ready;
+                if (headerBytes > kMaxHeaderBytes)
+                    return Line::HeadersTooLong;
             }
+            line.clear();
         }
-        return Line::TooLong;
     }
 
     bool is_readable() const override { return pos_ < pending_.size() || waitFor(sock_, POLLIN, readSec_); }
@@ -217,13 +257,15 @@ private:
         size_t remaining = keep_alive_max_count_;
         time_t wait = read_timeout_sec_;
         while (remaining > 0 && is_running()) {
-            const auto line = stream.takeRequestLine(wait);
-            if (line == RequestStream::Line::TooLong) {
-                static const char answer[] = "HTTP/1.1 414 URI Too Long\r\nConnection: close\r\n"
-                                             "Content-Type: text/plain\r\nContent-Length: 0\r\n\r\n";
-                stream.write(answer, sizeof answer - 1);
+            const auto line = stream.takeRequestHead(wait);
+            if (line == RequestStream::Line::TooLong || line == RequestStream::Line::HeadersTooLong) {
+                const bool uri = line == RequestStream::Line::TooLong;
+                const std::string answer = std::string("HTTP/1.1 ")
+                    + (uri ? "414 URI Too Long" : "431 Request Header Fields Too Large")
+                    + "\r\nConnection: close\r\nContent-Type: text/plain\r\nContent-Length: 0\r\n\r\n";
+                stream.write(answer.data(), answer.size());
                 if (rawLog)
-                    rawLog("- (request line too long) 414 0");
+                    rawLog(uri ? "- (request line too long) 414 0" : "- (header too long) 431 0");
                 break;
             }
             if (line != RequestStream::Line::Ready)
@@ -688,7 +730,9 @@ struct PortalServer::Impl {
     // --- dispatch ---
     void handle(const httplib::Request& req, httplib::Response& res)
     {
-        const QByteArray target = QByteArray::fromStdString(req.target);
+        // The target as the client wrote it, before the line was repaired.
+        const QByteArray target = QByteArray::fromStdString(
+            req.has_header(kOriginalTarget) ? req.get_header_value(kOriginalTarget) : req.target);
         const qsizetype qm = target.indexOf('?');
         const QByteArray rawPath = qm < 0 ? target : target.left(qm);
         const Query q(qm < 0 ? QByteArray() : target.mid(qm + 1));
@@ -777,7 +821,7 @@ PortalServer::PortalServer(ServerOptions options)
     d->loadViews();
 
     auto& http = d->http;
-    http.new_task_queue = [] { return new httplib::ThreadPool(16); };
+    http.new_task_queue = [] { return new httplib::ThreadPool(48); };
     http.set_payload_max_length(kMaxPostBody);
     http.set_read_timeout(5, 0);
     http.set_write_timeout(10, 0);
@@ -794,7 +838,8 @@ PortalServer::PortalServer(ServerOptions options)
     http.Get(R"([\s\S]*)", handler);
     http.Post(R"([\s\S]*)", handler);
     http.set_logger([impl](const httplib::Request& req, const httplib::Response& res) {
-        std::string target = req.target;
+        std::string target
+            = req.has_header(kOriginalTarget) ? req.get_header_value(kOriginalTarget) : req.target;
         for (char& c : target) {
             if (static_cast<unsigned char>(c) < 0x20)
                 c = '?';
