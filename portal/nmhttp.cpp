@@ -285,7 +285,7 @@ QList<QHostAddress> TNMHTTP::resolve(Request& req, const QByteArray& host)
         req.checkAlive();
         if (req.aborted)
             fail("Recherche de l'hôte annulée");
-        if (req.timedOut)
+        if (req.timedOut && !req.lookupDone)
             fail("Temps dépassé pour la recherche de l'hôte");
     }
     req.stopLookup();
@@ -310,8 +310,8 @@ void TNMHTTP::connectTo(Request& req, const QList<QHostAddress>& addresses, quin
             req.checkAlive();
             if (req.aborted)
                 fail("Connexion annulée");
-            if (req.timedOut)
-                fail("Temps dépassé pour la connexion");
+            // The state first: the time-out may have run out while another
+            // request's wait ran above this one, after the connection was made.
             const auto state = req.socket.state();
             if (state == QAbstractSocket::ConnectedState) {
                 req.timer.stop();
@@ -319,6 +319,8 @@ void TNMHTTP::connectTo(Request& req, const QList<QHostAddress>& addresses, quin
             }
             if (state == QAbstractSocket::UnconnectedState)
                 break; // refused or failed: the next address
+            if (req.timedOut)
+                fail("Temps dépassé pour la connexion");
             req.wait();
         }
     }
@@ -339,9 +341,11 @@ TNMHTTP::Outcome TNMHTTP::receive(Request& req)
     req.startTimer();
     for (;;) {
         req.checkAlive();
-        if (req.aborted || req.timedOut)
+        if (req.aborted)
             throw zv::Error(abandoned);
 
+        // What arrived counts before the time-out does: the timer may have run
+        // out while another request's wait ran above this one.
         bool progress = false;
         while (req.socket.bytesAvailable() > 0) {
             const qint64 n = req.socket.read(buffer.data(), ChunkSize);
@@ -405,6 +409,8 @@ TNMHTTP::Outcome TNMHTTP::receive(Request& req)
             break; // the server closed: the answer is complete
         if (progress)
             req.startTimer();
+        else if (req.timedOut)
+            throw zv::Error(abandoned);
         req.wait();
     }
 

@@ -87,6 +87,7 @@ private slots:
     void noTimeOutKeepsWaitingWithTheLoopLive();
     void abortWhenIdleDoesNothing();
     void nestedGetIsRefused();
+    void nestedRequestKeepsTheOuterAnswer();
     void statusDecidesTheCallback_data();
     void statusDecidesTheCallback();
     void bodyIsExact_data();
@@ -433,6 +434,25 @@ void TestNmHttp::nestedGetIsRefused()
     QCOMPARE(r.successes, 1);
     QCOMPARE(nmh.Body, QByteArray("premier"));
     QCOMPARE(srv.requests().size(), 1);
+}
+
+void TestNmHttp::nestedRequestKeepsTheOuterAnswer()
+{
+    // The outer request's time-out runs out while a longer request of another
+    // component waits above it; its answer had arrived meanwhile and counts.
+    ScriptedServer srv;
+    srv.on("/outer", Reply::ok("extérieur").delayed(50));
+    srv.on("/inner", Reply::ok("intérieur").delayed(700));
+    TNMHTTP outer;
+    TNMHTTP inner;
+    outer.TimeOut = 300;
+    Result innerResult;
+    QTimer::singleShot(20, this, [&] { innerResult = get(inner, srv.url("/inner")); });
+    const Result r = get(outer, srv.url("/outer"));
+    QCOMPARE(innerResult.successes, 1);
+    QCOMPARE(r.error, QString());
+    QCOMPARE(r.successes, 1);
+    QCOMPARE(outer.Body, QByteArray("extérieur"));
 }
 
 void TestNmHttp::statusDecidesTheCallback_data()
