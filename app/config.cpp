@@ -41,7 +41,7 @@ bool load(const QString& path, Ini& ini)
         return true;
     if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileSize)
         return false;
-    const QByteArray bytes = file.read(maxFileSize + 1);
+    const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError || bytes.size() > maxFileSize)
         return false;
     ini.bom = bytes.startsWith(utf8Bom);
