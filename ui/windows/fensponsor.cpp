@@ -49,14 +49,16 @@ TWebBrowser* makeBanner(QFrame* panel)
 
 } // namespace
 
-TfmSponsor::TfmSponsor(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint)
+TfmSponsor::TfmSponsor(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("fmSponsor"));
     setWindowTitle(QStringLiteral("Zevalo Multimédia"));
     setModal(true);
     setFixedSize(kWidth, kHeight);
 
-    lblTitre = new QLabel(QStringLiteral("Défendez la gratuité de Zevalo Multimédia en visitant un sponsor"), this);
+    lblTitre = new QLabel(
+        QStringLiteral("Défendez la gratuité de Zevalo Multimédia en visitant un sponsor"), this);
     lblTitre->setAlignment(Qt::AlignCenter);
     lblTitre->setGeometry(0, 8, kWidth, 20);
 
@@ -78,12 +80,14 @@ TfmSponsor::TfmSponsor(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Framele
     nmhSponsor1->OnSuccess = [this](int cmd) { nmhSponsor1Success(cmd); };
     nmhSponsor2->OnSuccess = [this](int cmd) { nmhSponsor2Success(cmd); };
 
-    connect(wbSponsor1, &TWebBrowser::NewWindow2, this, [this] { zv::guarded([this] { wbSponsorNewWindow2(); }); });
-    connect(wbSponsor2, &TWebBrowser::NewWindow2, this, [this] { zv::guarded([this] { wbSponsorNewWindow2(); }); });
+    connect(wbSponsor1, &TWebBrowser::NewWindow2, this,
+        [this] { zv::guarded([this] { wbSponsorNewWindow2(); }); });
+    connect(wbSponsor2, &TWebBrowser::NewWindow2, this,
+        [this] { zv::guarded([this] { wbSponsorNewWindow2(); }); });
     connect(btnQuitter, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { btnQuitterClick(); }); });
 
-    applyLook({QColor(0xEC, 0xEE, 0xF2), QColor(0x20, 0x2A, 0x36), QColor(0x50, 0x5C, 0x6A), QColor(0x6A, 0x78, 0x88),
-               Qt::white, QColor(0xB0, 0xB6, 0xC0), QStringLiteral("Sans Serif")});
+    applyLook({QColor(0xEC, 0xEE, 0xF2), QColor(0x20, 0x2A, 0x36), QColor(0x50, 0x5C, 0x6A),
+        QColor(0x6A, 0x78, 0x88), Qt::white, QColor(0xB0, 0xB6, 0xC0), QStringLiteral("Sans Serif")});
 }
 
 TfmSponsor::~TfmSponsor() = default;
@@ -150,8 +154,16 @@ void TfmSponsor::keyPressEvent(QKeyEvent* event)
 
 void TfmSponsor::FormCreate()
 {
-    nmhSponsor1->Get(zv::portalHost() + "/exe/cont.php?c=urlspons1");
-    nmhSponsor2->Get(zv::portalHost() + "/exe/cont.php?c=urlspons2");
+    try {
+        nmhSponsor1->Get(zv::portalHost() + "/exe/cont.php?c=urlspons1");
+        if (!closing_)
+            nmhSponsor2->Get(zv::portalHost() + "/exe/cont.php?c=urlspons2");
+    } catch (...) {
+        // A request cut short because the user already left is no error.
+        if (closing_)
+            return;
+        throw;
+    }
 }
 
 void TfmSponsor::nmhSponsor1Success(int)
@@ -167,45 +179,53 @@ void TfmSponsor::nmhSponsor2Success(int)
 void TfmSponsor::wbSponsorNewWindow2()
 {
     // The browser opens the sponsor's page itself; the user may go on.
+    if (closing_)
+        return;
+    closing_ = true;
     nmhSponsor1->Abort();
     nmhSponsor2->Abort();
-    if (isVisible())
-        accept();
+    accept();
 }
 
 void TfmSponsor::btnQuitterClick()
 {
+    closing_ = true;
     nmhSponsor1->Abort();
     nmhSponsor2->Abort();
     reject();
 }
 
-TfmSponsorTheme1::TfmSponsorTheme1(QWidget* owner) : TfmSponsor(owner)
+TfmSponsorTheme1::TfmSponsorTheme1(QWidget* owner)
+    : TfmSponsor(owner)
 {
-    applyLook({QColor(0xFE, 0x00, 0xCB), Qt::white, QColor(0x8A, 0x00, 0x6E), QColor(0xB0, 0x10, 0x90), Qt::white,
-               QColor(0xFF, 0x9A, 0xEA), QStringLiteral("Tahoma")});
+    applyLook({QColor(0xFE, 0x00, 0xCB), Qt::white, QColor(0x8A, 0x00, 0x6E), QColor(0xB0, 0x10, 0x90),
+        Qt::white, QColor(0xFF, 0x9A, 0xEA), QStringLiteral("Tahoma")});
 }
 
-TfmSponsorTheme2::TfmSponsorTheme2(QWidget* owner) : TfmSponsor(owner)
+TfmSponsorTheme2::TfmSponsorTheme2(QWidget* owner)
+    : TfmSponsor(owner)
 {
-    applyLook({QColor(0x26, 0x2E, 0x34), QColor(0xE8, 0xEC, 0xEF), QColor(0x32, 0x3D, 0x43), QColor(0x46, 0x56, 0x60),
-               Qt::white, QColor(0x55, 0x63, 0x6C), QStringLiteral("Arial")});
+    applyLook({QColor(0x26, 0x2E, 0x34), QColor(0xE8, 0xEC, 0xEF), QColor(0x32, 0x3D, 0x43),
+        QColor(0x46, 0x56, 0x60), Qt::white, QColor(0x55, 0x63, 0x6C), QStringLiteral("Arial")});
 }
 
-TfmSponsorTheme3::TfmSponsorTheme3(QWidget* owner) : TfmSponsor(owner)
+TfmSponsorTheme3::TfmSponsorTheme3(QWidget* owner)
+    : TfmSponsor(owner)
 {
     applyLook({Qt::white, Qt::black, QColor(0xC0, 0xC0, 0xC0), QColor(0xD8, 0xD8, 0xD8), Qt::black,
-               QColor(0xA0, 0xA0, 0xA0), QStringLiteral("Arial")});
+        QColor(0xA0, 0xA0, 0xA0), QStringLiteral("Arial")});
 }
 
-TfmSponsorTheme4::TfmSponsorTheme4(QWidget* owner) : TfmSponsor(owner)
+TfmSponsorTheme4::TfmSponsorTheme4(QWidget* owner)
+    : TfmSponsor(owner)
 {
-    applyLook({Qt::white, QColor(0x00, 0x40, 0x00), QColor(0x00, 0x80, 0x40), QColor(0x10, 0xA0, 0x58), Qt::white,
-               QColor(0x00, 0x80, 0x40), QStringLiteral("Verdana")});
+    applyLook({Qt::white, QColor(0x00, 0x40, 0x00), QColor(0x00, 0x80, 0x40), QColor(0x10, 0xA0, 0x58),
+        Qt::white, QColor(0x00, 0x80, 0x40), QStringLiteral("Verdana")});
 }
 
-TfmSponsorTheme5::TfmSponsorTheme5(QWidget* owner) : TfmSponsor(owner)
+TfmSponsorTheme5::TfmSponsorTheme5(QWidget* owner)
+    : TfmSponsor(owner)
 {
-    applyLook({Qt::white, QColor(0x00, 0x49, 0x6C), QColor(0x00, 0x49, 0x6C), QColor(0x10, 0x64, 0x90), Qt::white,
-               QColor(0x00, 0x49, 0x6C), QStringLiteral("Verdana")});
+    applyLook({Qt::white, QColor(0x00, 0x49, 0x6C), QColor(0x00, 0x49, 0x6C), QColor(0x10, 0x64, 0x90),
+        Qt::white, QColor(0x00, 0x49, 0x6C), QStringLiteral("Verdana")});
 }

@@ -38,12 +38,12 @@ public:
 
 protected:
     struct Look {
-        QColor window;      // the window's colour
-        QColor text;        // the heading's colour
-        QColor button;      // the quit button's face
+        QColor window; // the window's colour
+        QColor text; // the heading's colour
+        QColor button; // the quit button's face
         QColor buttonHover; // and when the mouse is over it
         QColor buttonText;
-        QColor frame;       // the thin line round each banner
+        QColor frame; // the thin line round each banner
         QString fontFamily;
     };
     // Applies a theme's colours and fonts; the layout stays the base form's.
@@ -54,6 +54,7 @@ protected:
 
 private:
     bool started_ = false;
+    bool closing_ = false; // the user has clicked a banner or quit
     QColor frameColour_;
 };
 
