@@ -52,7 +52,7 @@ void TBtnGraph::applyResize()
 {
     const QPixmap& actif = pictures_[int(Picture::Actif)];
     if (redimensionnement_ && !actif.isNull())
-        resize(actif.size());
+        resize(actif.deviceIndependentSize().toSize());
 }
 
 const QPixmap& TBtnGraph::picture(Picture which) const
