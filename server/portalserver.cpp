@@ -247,6 +247,10 @@ private:
 // httplib's parser, fed through RequestStream, with its keep-alive loop.
 class TolerantServer : public httplib::Server {
 public:
+    // The library listens with a backlog of 5: a burst of clients would wait
+    // for SYN retries (a second each). Listening again widens it.
+    void widenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
+
     std::function<void(const std::string& line)> rawLog;
 
 private:
@@ -872,6 +876,7 @@ bool PortalServer::bind(QString* error)
         }
         d->boundPort = d->opt.port;
     }
+    d->http.widenBacklog();
     return true;
 }
 
