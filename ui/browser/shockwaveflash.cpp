@@ -166,6 +166,7 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent)
 
     stack_->addWidget(view_);
     stack_->addWidget(message_);
+    setFocusProxy(view_); // games read the keyboard
     stack_->setCurrentWidget(view_);
 
     net_ = new QNetworkAccessManager(this);
@@ -304,6 +305,8 @@ void TShockwaveFlash::play(const QByteArray& swf)
                 return;
             }
             playing_ = true;
+            if (isVisible())
+                view_->setFocus();
             emit MovieStarted();
         });
     });
