@@ -9,5 +9,6 @@ TfmPrincPopup::TfmPrincPopup(bool testMode, QWidget* parent)
     setObjectName(QStringLiteral("fmPrincPopup"));
     setWindowTitle(QStringLiteral("InfZevalo"));
     resize(248, 193);
+    setAttribute(Qt::WA_DeleteOnClose); // closing it ends the program
     setVisible(testMode_);
 }
