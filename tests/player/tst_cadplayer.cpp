@@ -495,6 +495,16 @@ void TestCadPlayer::destructionReleasesControl()
     log_.clear();
     frame.reset();
     QCOMPARE(log_, QStringList({"stop", "destroyed"}));
+
+    // A dying frame sends no status text, not even VLC's "Arrêté.".
+    frame = std::make_unique<TfrmPlayer>();
+    int messages = 0;
+    connect(frame.get(), &TfrmPlayer::Message, this, [&messages] { ++messages; });
+    frame->Load(QStringLiteral("http://h/a.mp4"));
+    frame->Play();
+    QCOMPARE(messages, 1);
+    frame.reset();
+    QCOMPARE(messages, 1);
 }
 
 QTEST_MAIN(TestCadPlayer)

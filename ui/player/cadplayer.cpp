@@ -149,6 +149,8 @@ TfrmPlayer::TfrmPlayer(QWidget* parent)
 
 TfrmPlayer::~TfrmPlayer()
 {
+    // Whoever listens may be half gone already (the frame dies with its window).
+    blockSignals(true);
     zv::swallowed([this] { Load(QString()); });
 }
 

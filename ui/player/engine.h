@@ -60,3 +60,7 @@ using EngineFactory = std::function<std::unique_ptr<PlayerEngine>(EngineKind kin
 
 // The engines that really play (Qt Multimedia, libmpv, libVLC).
 std::unique_ptr<PlayerEngine> CreateRealEngine(EngineKind kind, QWidget* parent);
+
+// True when the engines must not open a sound device or a video window: no
+// display (offscreen platform) or ZV_HEADLESS_MEDIA=1.
+bool HeadlessMedia();

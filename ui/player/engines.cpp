@@ -3,6 +3,8 @@
 #include "ui/player/vlcengine.h"
 #include "ui/player/wmpengine.h"
 
+#include <QGuiApplication>
+
 std::unique_ptr<PlayerEngine> CreateRealEngine(EngineKind kind, QWidget* parent)
 {
     switch (kind) {
@@ -11,4 +13,12 @@ std::unique_ptr<PlayerEngine> CreateRealEngine(EngineKind kind, QWidget* parent)
     case EngineKind::Vlc: return std::make_unique<VlcEngine>(parent);
     }
     return nullptr;
+}
+
+bool HeadlessMedia()
+{
+    if (qEnvironmentVariableIntValue("ZV_HEADLESS_MEDIA") == 1)
+        return true;
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
 }

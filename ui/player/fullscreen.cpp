@@ -1,6 +1,5 @@
 #include "ui/player/fullscreen.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QWidget>
@@ -50,12 +49,4 @@ bool FullScreenSurface::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QObject::eventFilter(watched, event);
-}
-
-bool HeadlessMedia()
-{
-    if (qEnvironmentVariableIntValue("ZV_HEADLESS_MEDIA") == 1)
-        return true;
-    const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
 }

@@ -21,7 +21,3 @@ private:
     QPointer<QWidget> surface_;
     bool fullScreen_ = false;
 };
-
-// True when the engines must not open a sound device or a video window: no
-// display (offscreen platform) or ZV_HEADLESS_MEDIA=1.
-bool HeadlessMedia();
