@@ -21,7 +21,7 @@ namespace zvs {
 namespace {
 
 // Bumped whenever the generated output changes for the same catalogue.
-constexpr int kGeneratorVersion = 5;
+constexpr int kGeneratorVersion = 6;
 
 const char* kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
 
@@ -187,16 +187,30 @@ public:
         jobs.append({rel, {s}, {}});
     }
 
+    // Long titles go on two lines, broken at the space nearest the middle.
+    static QString wrapped(const QString& title)
+    {
+        if (title.size() <= 12)
+            return title;
+        const auto middle = title.size() / 2;
+        qsizetype best = -1;
+        for (qsizetype i = 0; i < title.size(); ++i) {
+            if (title[i] == QLatin1Char(' ') && (best < 0 || std::abs(i - middle) < std::abs(best - middle)))
+                best = i;
+        }
+        return best < 0 ? title : title.left(best) + QLatin1Char('\n') + title.mid(best + 1);
+    }
+
     void picture(
         const QString& rel, const QString& title, const QString& colour, const QString& size, bool pattern)
     {
-        const QString titleFile = textFile(title);
+        const QString titleFile = textFile(wrapped(title));
         const QString source = pattern
             ? QStringLiteral("testsrc2=size=%1:rate=1:duration=1").arg(size)
             : QStringLiteral("color=c=%1:size=%2:rate=1:duration=1").arg(hexColour(colour), size);
         const QString filter
-            = QStringLiteral("drawtext=fontfile=%1:textfile=%2:fontcolor=white:fontsize=h/8:box=1:"
-                             "boxcolor=black@0.5:boxborderw=6:x=(w-tw)/2:y=(h-th)/2")
+            = QStringLiteral("drawtext=fontfile=%1:textfile=%2:fontcolor=white:fontsize=h/11:box=1:"
+                             "boxcolor=black@0.5:boxborderw=6:line_spacing=4:x=(w-tw)/2:y=(h-th)/2")
                   .arg(QString::fromLatin1(kFont), escapeDraw(titleFile));
         Step s{QStringLiteral("ffmpeg"), {}};
         s.args << "-hide_banner"
@@ -385,7 +399,7 @@ int generateContent(const GenerateOptions& opt)
     for (const Video& v : cat.videos) {
         g.video(v.file, v.title, QStringLiteral("Vidéos Zevalo"), QString(), v.seconds, seed++, true,
             QStringLiteral("320x240"));
-        g.picture(v.thumbnail, v.title.left(18), QString(), QStringLiteral("160x120"), true);
+        g.picture(v.thumbnail, v.title, QString(), QStringLiteral("160x120"), true);
     }
     const QStringList podcastColours = {"#1d4f91", "#ad1457", "#2e7d32", "#6a1b9a", "#ef6c00", "#00838f"};
     for (const Podcast& p : cat.podcasts) {
