@@ -21,7 +21,7 @@ namespace zvs {
 namespace {
 
 // Bumped whenever the generated output changes for the same catalogue.
-constexpr int kGeneratorVersion = 6;
+constexpr int kGeneratorVersion = 7;
 
 const char* kFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
 
@@ -305,9 +305,9 @@ public:
                 m.frames.append({{0, 1, c, f * 7.2, 1}, {1, 2, c, -f * 14.4, 1 + 0.5 * std::sin(a * 2)}});
             }
         } else { // a rocket crossing a starry sky
-            QVector<QPointF> rocket = {QPointF(40, 0), QPointF(-20, -14), QPointF(-10, 0), QPointF(-20, 14)};
+            QVector<QPointF> rocket = {QPointF(60, 0), QPointF(-30, -21), QPointF(-15, 0), QPointF(-30, 21)};
             m.shapes.append({rocket, colour});
-            m.shapes.append({regularPolygon(5, 3), SwfColour{255, 255, 210}});
+            m.shapes.append({regularPolygon(5, 5), SwfColour{255, 255, 210}});
             for (int f = 0; f < frames; ++f) {
                 QVector<SwfPlacement> frame;
                 frame.append({0, 20,
