@@ -49,6 +49,7 @@ private slots:
     void noControlIsInert();
     void failingEngineShowsPanel_data();
     void failingEngineShowsPanel();
+    void errorPanelsKeepColoursUnderTheme();
     void errorLinksOpenPages_data();
     void errorLinksOpenPages();
     void destructionReleasesControl();
@@ -456,6 +457,23 @@ void TestCadPlayer::failingEngineShowsPanel()
     frame.Load(url);
     QVERIFY(frame.playerControl());
     QVERIFY(!panels[engine]->isVisible());
+}
+
+void TestCadPlayer::errorPanelsKeepColoursUnderTheme()
+{
+    // What a theme of the main window sets for every label and frame.
+    qApp->setStyleSheet(
+        QStringLiteral("QLabel { color: #dfe6f0; background: transparent; } QFrame { background: #000; }"));
+    TfrmPlayer frame;
+    frame.show();
+    frame.panErreurVLC->show();
+    const QImage shot = frame.grab().toImage();
+    qApp->setStyleSheet(QString());
+    QCOMPARE(shot.pixelColor(frame.width() - 8, 8), QColor(Qt::white));
+    frame.lblErrInfoVLC->ensurePolished();
+    frame.lblErrLienVLC->ensurePolished();
+    QCOMPARE(frame.lblErrInfoVLC->palette().color(QPalette::WindowText), QColor(Qt::black));
+    QCOMPARE(frame.lblErrLienVLC->palette().color(QPalette::WindowText), QColor(Qt::blue));
 }
 
 void TestCadPlayer::errorLinksOpenPages_data()

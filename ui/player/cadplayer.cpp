@@ -102,6 +102,12 @@ ErrorPanel makeErrorPanel(QWidget* parent, const QString& name, const QString& i
     linkLabel->installEventFilter(new ClickFilter(linkLabel, std::move(onLinkClick)));
     layout->addWidget(linkLabel);
 
+    // The window's theme styles every label; the panel keeps its own colours.
+    panel->setStyleSheet(QStringLiteral("#panErreur%1 { background: white; border: none; }"
+                                        "#lblErrInfo%1 { color: black; background: transparent; }"
+                                        "#lblErrLien%1 { color: blue; background: transparent; "
+                                        "text-decoration: underline; }")
+                             .arg(name));
     panel->hide();
     return {panel, infoLabel, linkLabel};
 }
