@@ -1,4 +1,4 @@
-// player_demo URL [seconds] [fullscreen]: a window holding the player frame
+// player_demo URL [seconds] [fullscreen|fullscreen-escape]: a window holding the player frame
 // playing URL, with its status line; prints the frame's state twice a second.
 #include "portal/errors.h"
 #include "ui/player/cadplayer.h"
@@ -16,7 +16,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: player_demo URL [seconds] [fullscreen]\n");
+        std::fprintf(stderr, "usage: player_demo URL [seconds] [fullscreen|fullscreen-escape]\n");
         return 2;
     }
     zv::setErrorReporter([](const QString& text) { std::printf("message box: %s\n", qPrintable(text)); });
@@ -43,8 +43,10 @@ int main(int argc, char** argv)
             frame->Load(args.at(1));
             frame->Play();
             frame->SetVolume(60);
-            if (args.size() > 3 && args.at(3) == QLatin1String("fullscreen")) {
+            const QString mode = args.value(3);
+            if (mode.startsWith(QLatin1String("fullscreen")))
                 QTimer::singleShot(1500, frame, [frame] { frame->FullScreen(); });
+            if (mode == QLatin1String("fullscreen-escape")) {
                 // Then Escape, as the user would press it.
                 QTimer::singleShot(4000, frame, [] {
                     for (QWidget* w : QApplication::topLevelWidgets())
