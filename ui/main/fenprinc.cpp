@@ -552,7 +552,19 @@ void TfmPrinc::bindHandlers()
 {
     // Every handler runs under the default error handler: no exception may
     // cross the event loop.
-    const auto on = [](auto handler) { return [handler] { zv::guarded(handler); }; };
+    // A request cut short by closing the window ends its handler silently.
+    const auto on = [this](auto handler) {
+        return [this, handler] {
+            zv::guarded([&] {
+                try {
+                    handler();
+                } catch (...) {
+                    if (!closing_)
+                        throw;
+                }
+            });
+        };
+    };
 
     for (TBtnGraph* b : sectionButtons())
         connect(b, &TBtnGraph::clicked, this, on([this, b] { btnFctClick(b); }));
@@ -745,6 +757,7 @@ void TfmPrinc::closeEvent(QCloseEvent* event)
 {
     // A request waiting in its own loop would keep the program alive after the
     // window has gone.
+    closing_ = true;
     for (TNMHTTP* n : findChildren<TNMHTTP*>()) {
         if (n->Busy())
             n->Abort();

@@ -307,4 +307,5 @@ private:
 
     zv::ChannelIcons listeCanauxIcons_ = zv::ChannelIcons::None;
     bool destroyed_ = false;
+    bool closing_ = false;
 };

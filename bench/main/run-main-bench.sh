@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs the main window benches from a build folder (default build/).
+#   bench/main/run-main-bench.sh [BUILD_DIR]
+set -euo pipefail
+build=${1:-build}
+export QTWEBENGINE_DISABLE_SANDBOX=1 QT_MEDIA_BACKEND=gstreamer
+echo "== bouquet of 200,000 channels"
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bench/main/bench_bouquet" 200000 3
+echo "== start-up and memory at rest"
+"$build/bench/main/bench_startup" "$build/app/zevalo" "$build/bench/main/bare_webview" 3

@@ -1,0 +1,644 @@
+// The main window against a scripted portal on loopback, with players that
+// play nothing: start-up, sections, channel lists, playback, update check,
+// favourites.
+#include "app/config.h"
+#include "fakeengine.h"
+#include "fakeportal.h"
+#include "portal/nmhttp.h"
+#include "ui/controls/btngraph.h"
+#include "ui/controls/scrolllabel.h"
+#include "ui/main/channelmodel.h"
+#include "ui/player/cadcurseur.h"
+#include "ui/themes/themes.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace zv::test;
+
+namespace {
+
+// Requests made by the window's own fetch components (the browsers ask too,
+// at times of their own; their Accept line differs).
+QByteArrayList fetchPaths(const ScriptedServer& s)
+{
+    QByteArrayList out;
+    for (const Request& r : s.requests()) {
+        if (r.header("Accept").startsWith("www/source"))
+            out << r.path;
+    }
+    return out;
+}
+
+int countPath(const ScriptedServer& s, const QByteArray& path)
+{
+    int n = 0;
+    for (const Request& r : s.requests())
+        n += r.path == path;
+    return n;
+}
+
+// Closes the next message box with the given button and remembers its text.
+class BoxCloser : public QObject {
+public:
+    explicit BoxCloser(QMessageBox::StandardButton answer)
+        : answer_(answer)
+    {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            texts << box->text();
+            if (QAbstractButton* b = box->button(answer_))
+                b->click();
+            else
+                box->reject();
+        });
+        timer_.start(50);
+    }
+    QStringList texts;
+
+private:
+    QMessageBox::StandardButton answer_;
+    QTimer timer_;
+};
+
+// Catches what the shell would open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+} // namespace
+
+class TestFenPrinc : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedServer> server;
+    std::unique_ptr<FakePortal> portal;
+    FakeEngineLog engines;
+
+    std::unique_ptr<TfmPrinc> start(bool expectShown = true)
+    {
+        auto w = CreateThemeWindow(2);
+        const bool ok = w->FormCreate();
+        if (ok != expectShown)
+            qWarning("FormCreate gave %d", int(ok));
+        return w;
+    }
+
+    FakeEngine* engine() const { return engines.current; }
+
+private slots:
+    void init()
+    {
+        server = std::make_unique<ScriptedServer>();
+        portal = std::make_unique<FakePortal>(*server);
+        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
+        engines = FakeEngineLog();
+        installFakeEngines(&engines);
+        QFile::remove(TConfig().path());
+    }
+    void cleanup()
+    {
+        TfrmPlayer::setEngineFactory({});
+        portal.reset();
+        server.reset();
+        QFile::remove(TConfig().path());
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void startupOrder()
+    {
+        auto w = start();
+        const QByteArrayList expected
+            = {"/exe/test_connexion.php", "/exe/cont.php?c=message", "/exe/cont.php?c=urlaccg",
+                "/exe/cont.php?c=ieacc2", "/exe/cont.php?c=spons", "/exe/cont.php?c=version"};
+        QCOMPARE(fetchPaths(*server), expected);
+        // The exact request lines of one of them.
+        const Request* msg = nullptr;
+        for (const Request& r : server->requests()) {
+            if (r.path == "/exe/cont.php?c=message")
+                msg = &r;
+        }
+        QVERIFY(msg);
+        QCOMPARE(msg->raw,
+            "GET /exe/cont.php?c=message HTTP/1.0\r\nHost: " + server->hostPort()
+                + "\r\nAccept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
+                  "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n\r\n");
+
+        QVERIFY(w->slMessage->Caption().startsWith(QStringLiteral("Bienvenue sur Zevalo Multimédia")));
+        QCOMPARE(w->slMessage->Periodicite(), 150);
+        QCOMPARE(w->lblTitre->text(), QStringLiteral("Zevalo Multimédia V3"));
+        QVERIFY(!w->lblMarque->text().isEmpty());
+        QVERIFY(w->btnFctAccueil->Enfonce());
+        QVERIFY(!w->panAccueilG->isHidden() && !w->panAccueilD->isHidden());
+        QVERIFY(w->panPlayer->isHidden());
+        QVERIFY(!w->btnLecture->Actif());
+        QVERIFY(!w->btnMODFavorisRepeterUne->isChecked());
+        QVERIFY(w->btnMODFavorisLectureContinue->isChecked());
+        QCOMPARE(w->pcMOD->currentWidget(), w->tsMODFichier);
+        QCOMPARE(w->cmbBouquet->currentIndex(), 0);
+        QCOMPARE(w->cmbBouquet->count(), 5);
+        // The ad band loads once at start-up, not reloaded by the home section.
+        QTRY_COMPARE(countPath(*server, "/exe/cont.php?c=pub"), 1);
+    }
+
+    void failedStartupRequestKeepsFavourites()
+    {
+        // The message request fails: the rest of the sequence is skipped, but
+        // the favourites are still read, so closing does not erase them.
+        {
+            TConfig c;
+            SaveFavorites(
+                c, {{"Titre un", "http://mp3.example/1.mp3"}, {"Titre deux", "http://mp3.example/2.mp3"}});
+        }
+        portal->set("/exe/cont.php?c=message", Reply::raw(""));
+        {
+            auto w = start();
+            QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 2);
+            QVERIFY(!fetchPaths(*server).contains("/exe/cont.php?c=spons"));
+        }
+        TConfig c;
+        QCOMPARE(LoadFavorites(c).size(), size_t(2));
+    }
+
+    void connectionRefusedEndsProgram()
+    {
+        portal->set("/exe/test_connexion.php", Reply::ok("ok\r\n", "text/plain"));
+        BoxCloser noBoxes(QMessageBox::No);
+        // Cancel once two attempts have failed.
+        QTimer cancel;
+        connect(&cancel, &QTimer::timeout, this, [&] {
+            if (countPath(*server, "/exe/test_connexion.php") < 2)
+                return;
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                d->reject();
+        });
+        cancel.start(50);
+        auto w = CreateThemeWindow(2);
+        QVERIFY(!w->FormCreate());
+        QCOMPARE(fetchPaths(*server), QByteArrayList({"/exe/test_connexion.php", "/exe/test_connexion.php"}));
+    }
+
+    void panelsFollowMarkers()
+    {
+        auto w = start();
+        QCOMPARE(w->size(), QSize(800, 600)); // the background's size
+        // One pixel short of the far edge of the bottom-right marker.
+        QCOMPARE(w->panPlayer->geometry(), QRect(QPoint(40, 194), QPoint(408 + 16, 499 + 16)));
+        QCOMPARE(w->panListeCanaux->geometry(), QRect(QPoint(434, 194), QPoint(755 + 16, 500 + 16)));
+        QCOMPARE(w->panChat->geometry(), QRect(QPoint(40, 194), QPoint(755 + 16, 500 + 16)));
+        QCOMPARE(w->panPub->geometry(), QRect(QPoint(244, 86), QPoint(696 + 16, 129 + 16)));
+        QCOMPARE(w->pcMOD->geometry(), w->panListeCanaux->geometry());
+        QCOMPARE(w->btnFctVideo->geometry(), w->btnFctSexo->geometry());
+        QVERIFY(w->btnFctSexo->isHidden() != w->btnFctVideo->isHidden());
+    }
+
+    void emptyBackgroundKeepsDesignedSize()
+    {
+        auto w = CreateThemeWindow(2);
+        w->SetBackground(QPixmap());
+        QVERIFY(w->FormCreate());
+        QCOMPARE(w->size(), QSize(790, 600));
+    }
+
+    void sections_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QByteArrayList>("requests");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<bool>("plays");
+        QTest::newRow("tele") << "btnFctTele" << QByteArrayList{"/exe/medias.php?t=3&colid"}
+                              << QStringList{"panPlayer", "panListeCanaux", "panBouquet"} << true;
+        QTest::newRow("clips") << "btnFctClipVideo" << QByteArrayList{"/exe/medias.php?t=1&colid"}
+                               << QStringList{"panPlayer", "panListeCanaux"} << true;
+        QTest::newRow("radios") << "btnFctRadio" << QByteArrayList{"/exe/medias.php?t=4&colid"}
+                                << QStringList{"panPlayer", "panListeCanaux"} << true;
+        QTest::newRow("games") << "btnFctJeux" << QByteArrayList{"/exe/medias.php?t=2&k=1"}
+                               << QStringList{"panListeJeux"} << false;
+        QTest::newRow("chat") << "btnFctChat"
+                              << QByteArrayList{"/exe/cont.php?c=urlchat", "/exe/medias.php?t=4&colid"}
+                              << QStringList{"panChat", "lblChatRadio", "cmbChatRadio"} << true;
+        QTest::newRow("mod") << "btnFctMOD" << QByteArrayList{"/exe/podcast.php"}
+                             << QStringList{"panPlayer", "pcMOD"} << true;
+        QTest::newRow("sexo") << "btnFctSexo" << QByteArrayList{"/exe/cont.php?c=urlsexo"}
+                              << QStringList{"panSexo"} << false;
+        QTest::newRow("videos") << "btnFctVideo" << QByteArrayList{} << QStringList{"panPlayer", "panVideo"}
+                                << true;
+        QTest::newRow("contact") << "btnContact" << QByteArrayList{} << QStringList{"panContact"} << false;
+        QTest::newRow("home") << "btnFctAccueil"
+                              << QByteArrayList{"/exe/cont.php?c=urlaccg", "/exe/cont.php?c=ieacc2"}
+                              << QStringList{"panAccueilG", "panAccueilD"} << false;
+    }
+    void sections()
+    {
+        QFETCH(QString, button);
+        QFETCH(QByteArrayList, requests);
+        QFETCH(QStringList, shown);
+        QFETCH(bool, plays);
+        auto w = start();
+        QTRY_COMPARE(countPath(*server, "/exe/cont.php?c=pub"), 1);
+        // Something plays before the switch: the switch unloads it.
+        w->frmPlayer->Load(QStringLiteral("http://x.example/a.wmv"));
+        w->frmPlayer->Play();
+        QVERIFY(engine());
+        server->clearRequests();
+        auto* b = w->findChild<TBtnGraph*>(button);
+        QVERIFY(b);
+        emit b->clicked();
+        QCOMPARE(fetchPaths(*server), requests);
+        QVERIFY(b->Enfonce());
+        for (TBtnGraph* other : w->sectionButtons())
+            QCOMPARE(other->Enfonce(), other == b);
+        const QStringList all = {"panAccueilG", "panAccueilD", "panPlayer", "panListeCanaux", "panBouquet",
+            "panListeJeux", "panJeu", "panChat", "lblChatRadio", "cmbChatRadio", "pcMOD", "panSexo",
+            "panVideo", "panContact"};
+        for (const QString& name : all) {
+            auto* c = w->findChild<QWidget*>(name);
+            QVERIFY2(c, qPrintable(name));
+            QVERIFY2(c->isHidden() != shown.contains(name), qPrintable(name));
+        }
+        QCOMPARE(w->btnLecture->Actif(), plays);
+        QCOMPARE(w->frmCurseurSon->isEnabled(), plays);
+        QVERIFY(!engine()); // unloaded
+        QCOMPARE(w->PlayingIndex, -1);
+        // Every user switch reloads the ad.
+        QTRY_COMPARE(countPath(*server, "/exe/cont.php?c=pub"), 1);
+    }
+
+    void clickIgnoredWhileListLoads()
+    {
+        auto w = start();
+        portal->set(
+            "/exe/medias.php?t=4&colid", Reply::ok("[fr]FIP@@http://r/fip.mp3", "text/plain").delayed(1200));
+        bool teleWasPressed = true, bouquetWasShown = true, radioStillPressed = false, busySeen = false;
+        QTimer::singleShot(0, w.get(), [&] { emit w->btnFctRadio->clicked(); });
+        QTimer::singleShot(400, w.get(), [&] {
+            busySeen = w->nmhListeCanaux->Busy();
+            emit w->btnFctTele->clicked();
+            teleWasPressed = w->btnFctTele->Enfonce();
+            bouquetWasShown = !w->panBouquet->isHidden();
+            radioStillPressed = w->btnFctRadio->Enfonce();
+        });
+        QTRY_COMPARE(w->lvListeCanauxModel->rowCount(), 1);
+        QVERIFY(busySeen);
+        QVERIFY(!teleWasPressed);
+        QVERIFY(!bouquetWasShown);
+        QVERIFY(radioStillPressed);
+        QVERIFY(!fetchPaths(*server).contains("/exe/medias.php?t=3&colid"));
+    }
+
+    void recordListThroughWindow()
+    {
+        auto w = start();
+        emit w->btnFctTele->clicked();
+        QCOMPARE(w->lblListeCanaux->text(), QStringLiteral("Liste des télévisions"));
+        QCOMPARE(w->lvListeCanauxModel->rowCount(), 40);
+        QCOMPARE(w->ListeCanauxSelectedRow(), 0);
+        const QModelIndex first = w->lvListeCanauxModel->index(0);
+        QCOMPARE(first.data().toString(), QStringLiteral("France 24"));
+        QCOMPARE(
+            first.data(TChannelListModel::UrlRole).toString(), QStringLiteral("mms://tv.example/live/0.asf"));
+        QCOMPARE(first.data(TChannelListModel::DataRole).toInt(), 1);
+        QVERIFY(!first.data(Qt::DecorationRole).value<QPixmap>().isNull());
+        QCOMPARE(w->lvListeCanauxModel->rows()[0].imageIndex, 12); // fr
+        QCOMPARE(w->lvListeCanauxModel->index(11).data().toString(), QStringLiteral("Canal Algérie"));
+        QCOMPARE(w->cmbChatRadio->count(), 40);
+
+        // Clips: the badge list.
+        emit w->btnFctClipVideo->clicked();
+        QCOMPARE(w->lblListeCanaux->text(), QStringLiteral("Liste des vidéo-clips"));
+        QCOMPARE(w->lvListeCanauxModel->rowCount(), 5);
+        QCOMPARE(w->lvListeCanauxModel->rows()[0].imageIndex, 0);
+        QCOMPARE(w->lvListeCanauxModel->index(0).data().toString(),
+            QStringLiteral("Lumière - Les Nuits Blanches"));
+        QCOMPARE(w->lvListeCanauxModel->rows()[2].imageIndex, -1);
+    }
+
+    void bouquetsThroughWindow_data()
+    {
+        QTest::addColumn<int>("bouquet");
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("free") << 1 << QByteArray("/bouquet/free.m3u");
+        QTest::newRow("orange") << 2 << QByteArray("/bouquet/orange.m3u");
+        QTest::newRow("club") << 3 << QByteArray("/bouquet/clubinternet.m3u");
+        QTest::newRow("belgacom") << 4 << QByteArray("/bouquet/belgacom.m3u");
+    }
+    void bouquetsThroughWindow()
+    {
+        QFETCH(int, bouquet);
+        QFETCH(QByteArray, path);
+        auto w = start();
+        emit w->btnFctTele->clicked();
+        server->clearRequests();
+        w->cmbBouquet->setCurrentIndex(bouquet);
+        emit w->cmbBouquet->activated(bouquet);
+        QCOMPARE(fetchPaths(*server), QByteArrayList{path});
+        QCOMPARE(w->lvListeCanauxModel->rowCount(), 5);
+        const QModelIndex first = w->lvListeCanauxModel->index(0);
+        QCOMPARE(first.data().toString(), QStringLiteral("2 - France 2"));
+        QCOMPARE(
+            first.data(TChannelListModel::UrlRole).toString(), QStringLiteral("vlc:rtsp://box.example/f2"));
+        QVERIFY(first.data(Qt::DecorationRole).isNull());
+        QCOMPARE(w->ListeCanauxSelectedRow(), -1); // no row is selected for a bouquet
+
+        // The same answer outside the television section reads as records.
+        emit w->btnFctRadio->clicked();
+        portal->set(
+            "/exe/medias.php?t=4&colid", Reply::ok("#EXTINF:0,2 - France 2\r\nrtsp://x", "text/plain"));
+        emit w->btnFctRadio->clicked();
+        QCOMPARE(w->lvListeCanauxModel->rowCount(), 2);
+        QCOMPARE(w->lvListeCanauxModel->index(1).data(TChannelListModel::UrlRole).toString(),
+            QStringLiteral("tsp://x"));
+    }
+
+    void chatRadioMirror()
+    {
+        auto w = start();
+        emit w->btnFctChat->clicked();
+        QCOMPARE(w->cmbChatRadio->count(), 7);
+        QCOMPARE(w->cmbChatRadio->currentIndex(), 0);
+        QCOMPARE(w->cmbChatRadio->itemText(2), QStringLiteral("Classic 21"));
+        QCOMPARE(w->ListeCanauxSelectedRow(), 0);
+        w->cmbChatRadio->setCurrentIndex(3);
+        emit w->cmbChatRadio->activated(3);
+        QCOMPARE(w->ListeCanauxSelectedRow(), 3);
+        // The play button plays the chosen radio although the list is hidden.
+        emit w->btnLecture->clicked();
+        QCOMPARE(engines.sources(), QStringList{QStringLiteral("http://radio.example/couleur3.mp3")});
+        // Leaving the section empties the box.
+        emit w->btnFctJeux->clicked();
+        QCOMPARE(w->cmbChatRadio->count(), 0);
+        QCOMPARE(w->cmbChatRadio->currentText(), QString());
+    }
+
+    void contentViewedBeacon()
+    {
+        auto w = start();
+        emit w->btnFctTele->clicked();
+        w->SelectListeCanauxRow(4);
+        server->clearRequests();
+        emit w->lvListeCanaux->doubleClicked(w->lvListeCanauxModel->index(4));
+        QCOMPARE(fetchPaths(*server), QByteArrayList{"/exe/vu.php?id=5"});
+        QCOMPARE(engines.sources(), QStringList{QStringLiteral("mms://tv.example/live/4.asf")});
+        QVERIFY(engines.calls.contains(QStringLiteral("volume 80")));
+        QVERIFY(!w->ContentViewedBusy);
+
+        // Playing: the button stops.
+        QTRY_VERIFY(w->btnLecture->Enfonce());
+        emit w->btnLecture->clicked();
+        QVERIFY(engines.calls.endsWith(QStringLiteral("stop")));
+        QTRY_VERIFY(!w->btnLecture->Enfonce());
+
+        // A bouquet row: no beacon.
+        w->cmbBouquet->setCurrentIndex(2);
+        emit w->cmbBouquet->activated(2);
+        QVERIFY(!w->btnLecture->Enfonce());
+        w->SelectListeCanauxRow(0);
+        server->clearRequests();
+        emit w->btnLecture->clicked();
+        QCOMPARE(fetchPaths(*server), QByteArrayList{});
+        QCOMPARE(engines.sources().last(), QStringLiteral("rtsp://box.example/f2"));
+
+        // A radio without an id: no beacon; with one: sent (the chooser must be
+        // back on its first entry, whatever the section).
+        w->cmbBouquet->setCurrentIndex(0);
+        emit w->btnFctRadio->clicked();
+        QTRY_VERIFY(!w->btnLecture->Enfonce()); // the switch stopped the bouquet
+        w->SelectListeCanauxRow(5);
+        server->clearRequests();
+        emit w->btnLecture->clicked();
+        QCOMPARE(fetchPaths(*server), QByteArrayList{});
+        QCOMPARE(engines.sources().last(), QStringLiteral("http://radio.example/r4.mp3"));
+        emit w->btnFctRadio->clicked();
+        QTRY_VERIFY(!w->btnLecture->Enfonce());
+        w->SelectListeCanauxRow(6);
+        server->clearRequests();
+        emit w->btnLecture->clicked();
+        QCOMPARE(fetchPaths(*server), QByteArrayList{"/exe/vu.php?id=207"});
+    }
+
+    void beaconFailureReachesUser()
+    {
+        auto w = start();
+        emit w->btnFctTele->clicked();
+        portal->beacon = Reply::never();
+        QStringList reported;
+        zv::setErrorReporter([&](const QString& m) { reported << m; });
+        emit w->btnLecture->clicked(); // row 0 is selected, id 1; the beacon times out after 3 s
+        zv::setErrorReporter({});
+        QCOMPARE(reported.size(), 1);
+        QVERIFY(!w->ContentViewedBusy);
+        QCOMPARE(engines.sources().size(), 1); // it plays all the same
+    }
+
+    void engineThatCannotStart()
+    {
+        auto w = start();
+        emit w->btnFctTele->clicked();
+        engines.failStart = true;
+        server->clearRequests();
+        QStringList reported;
+        zv::setErrorReporter([&](const QString& m) { reported << m; });
+        emit w->btnLecture->clicked();
+        zv::setErrorReporter({});
+        // The frame's own message only; the click ends there: no beacon.
+        QCOMPARE(reported, QStringList{QStringLiteral("L'erreur suivante s'est produite : moteur absent")});
+        QCOMPARE(fetchPaths(*server), QByteArrayList{});
+    }
+
+    void sliders()
+    {
+        auto w = start();
+        emit w->btnFctRadio->clicked();
+        emit w->btnLecture->clicked();
+        QVERIFY(engine());
+        engine()->len = 100;
+        engine()->pos = 10;
+        engines.calls.clear();
+        // Dragging the volume knob sets the volume live; its release sends nothing.
+        TfrmCurseur* son = w->frmCurseurSon;
+        const QPoint knob = son->btnCurseur->rect().center();
+        QTest::mousePress(son->btnCurseur, Qt::LeftButton, {}, knob);
+        QTest::mouseMove(son->btnCurseur, knob - QPoint(20, 0));
+        const int afterMove = int(engines.calls.size());
+        QTest::mouseRelease(son->btnCurseur, Qt::LeftButton, {}, knob - QPoint(20, 0));
+        QVERIFY(afterMove >= 1);
+        QVERIFY(engines.calls.first().startsWith(QLatin1String("volume ")));
+        QCOMPARE(int(engines.calls.size()), afterMove);
+
+        // The position knob seeks on release only.
+        engines.calls.clear();
+        TfrmCurseur* pos = w->frmCurseurVideo;
+        const QPoint k = pos->btnCurseur->rect().center();
+        QTest::mousePress(pos->btnCurseur, Qt::LeftButton, {}, k);
+        QTest::mouseMove(pos->btnCurseur, k + QPoint(60, 0));
+        QVERIFY(engines.calls.isEmpty());
+        QTest::mouseRelease(pos->btnCurseur, Qt::LeftButton, {}, k + QPoint(60, 0));
+        QCOMPARE(engines.calls.size(), 1);
+        QVERIFY(engines.calls.first().startsWith(QLatin1String("seek ")));
+    }
+
+    void favouritesContinuousPlay_data()
+    {
+        QTest::addColumn<bool>("nonStop");
+        QTest::addColumn<bool>("repeat");
+        QTest::addColumn<QStringList>("played");
+        const QString a = QStringLiteral("http://mp3.example/a.mp3"),
+                      b = QStringLiteral("http://mp3.example/b.mp3"),
+                      c = QStringLiteral("http://mp3.example/c.mp3");
+        QTest::newRow("non-stop to the end") << true << false << QStringList{b, c};
+        QTest::newRow("neither stops") << false << false << QStringList{b};
+        QTest::newRow("repeat") << true << true << QStringList{b, b, b, b};
+        QTest::newRow("repeat without non-stop") << false << true << QStringList{b, b, b, b};
+    }
+    void favouritesContinuousPlay()
+    {
+        QFETCH(bool, nonStop);
+        QFETCH(bool, repeat);
+        QFETCH(QStringList, played);
+        auto w = start();
+        w->AddFavorite(QStringLiteral("A"), QStringLiteral("http://mp3.example/a.mp3"));
+        w->AddFavorite(QStringLiteral("B"), QStringLiteral("http://mp3.example/b.mp3"));
+        w->AddFavorite(QStringLiteral("C"), QStringLiteral("http://mp3.example/c.mp3"));
+        emit w->btnFctMOD->clicked();
+        w->pcMOD->setCurrentWidget(w->tsMODFavoris);
+        w->btnMODFavorisLectureContinue->setChecked(nonStop);
+        w->btnMODFavorisRepeterUne->setChecked(repeat);
+        w->lvMODFavoris->setCurrentItem(w->lvMODFavoris->topLevelItem(1));
+        emit w->btnLecture->clicked();
+        QCOMPARE(w->PlayingIndex, 1);
+        for (int end = 0; end < 3; ++end) {
+            QTRY_VERIFY(w->btnLecture->Enfonce());
+            const int before = int(engines.sources().size());
+            // A pause is not an end: nothing moves on.
+            if (end == 0) {
+                emit w->btnPause->clicked();
+                QTest::qWait(1200);
+                QCOMPARE(int(engines.sources().size()), before);
+                QVERIFY(w->btnPause->Enfonce());
+                emit w->btnPause->clicked();
+            }
+            engine()->state = FakeEngine::State::Stopped; // end of the track
+            QTRY_VERIFY(!w->btnLecture->Enfonce() || int(engines.sources().size()) > before);
+            if (int(engines.sources().size()) == before)
+                break;
+        }
+        QTest::qWait(1100);
+        QCOMPARE(engines.sources(), played);
+        if (!repeat)
+            QCOMPARE(w->PlayingIndex, -1);
+    }
+
+    void updateQuestion_data()
+    {
+        QTest::addColumn<QByteArray>("announced");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("3.2") << QByteArray("3.2") << "C" << true;
+        QTest::newRow("3.1") << QByteArray("3.1") << "C" << false;
+        QTest::newRow("3.1.9") << QByteArray("3.1.9") << "C" << false;
+        QTest::newRow("3.10") << QByteArray("3.10") << "C" << false;
+        QTest::newRow("letters") << QByteArray("nouveau") << "C" << false;
+        QTest::newRow("trailing break") << QByteArray("3.2\r\n") << "C" << false;
+        QTest::newRow("3,2 under French") << QByteArray("3,2") << "fr_FR" << true;
+        QTest::newRow("3.2 under French") << QByteArray("3.2") << "fr_FR" << true;
+    }
+    void updateQuestion()
+    {
+        QFETCH(QByteArray, announced);
+        QFETCH(QString, locale);
+        QFETCH(bool, asked);
+        QLocale::setDefault(QLocale(locale));
+        portal->set("/exe/cont.php?c=version", Reply::ok(announced, "text/plain"));
+        BoxCloser no(QMessageBox::No);
+        QStringList reported;
+        zv::setErrorReporter([&](const QString& m) { reported << m; });
+        auto w = start();
+        zv::setErrorReporter({});
+        QVERIFY(reported.isEmpty());
+        QCOMPARE(no.texts.size(), asked ? 1 : 0);
+        if (asked)
+            QCOMPARE(no.texts.first(),
+                QStringLiteral(
+                    "Une nouvelle version du logiciel est disponible, souhaitez-vous la télécharger ?"));
+    }
+
+    void updateAccepted()
+    {
+        portal->set("/exe/cont.php?c=version", Reply::ok("3.2", "text/plain"));
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+        BoxCloser yes(QMessageBox::Yes);
+        auto w = CreateThemeWindow(2);
+        const bool shown = w->FormCreate();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QVERIFY(!shown);
+        QCOMPARE(catcher.urls,
+            QList<QUrl>{QUrl(QStringLiteral("http://") + QString::fromLatin1(server->hostPort()) + '/')});
+    }
+
+    void favouritesAcrossRestart()
+    {
+        {
+            auto w = start();
+            QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 0);
+            w->AddFavorite(QStringLiteral("Chanson d'été"), QStringLiteral("http://mp3.example/été.mp3"));
+            w->AddFavorite(QStringLiteral("a=b"), QStringLiteral("http://mp3.example/2.mp3"));
+            w->AddFavorite(QStringLiteral("a=b"), QStringLiteral("http://mp3.example/2.mp3"));
+        }
+        {
+            auto w = start();
+            QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 3);
+            QCOMPARE(w->lvMODFavoris->topLevelItem(0)->text(0), QStringLiteral("Chanson d'été"));
+            QCOMPARE(w->lvMODFavoris->topLevelItem(0)->text(1), QStringLiteral("http://mp3.example/été.mp3"));
+            QCOMPARE(w->lvMODFavoris->topLevelItem(2)->text(0), QStringLiteral("a=b"));
+            delete w->lvMODFavoris->topLevelItem(0);
+        }
+        TConfig c;
+        QCOMPARE(c.GetFavoriteCount(), 2);
+        QCOMPARE(c.GetFavoriteTitle(1), QByteArray("a=b"));
+        QCOMPARE(c.GetFavoriteTitle(3), QByteArray());
+    }
+
+    void closeDuringRequest()
+    {
+        // The window closes while a request waits for a server that never
+        // answers: the wait ends and nothing touches the window afterwards.
+        auto w = start();
+        w->show();
+        portal->set("/exe/medias.php?t=4&colid", Reply::never());
+        bool clickEnded = false, busyAtClose = false;
+        QTimer::singleShot(0, w.get(), [&] {
+            emit w->btnFctRadio->clicked();
+            clickEnded = true;
+        });
+        QTimer::singleShot(400, w.get(), [&] {
+            busyAtClose = w->nmhListeCanaux->Busy();
+            w->close();
+        });
+        QTRY_VERIFY(clickEnded);
+        QVERIFY(busyAtClose);
+        QVERIFY(!w->nmhListeCanaux->Busy());
+        w.reset();
+    }
+};
+
+QTEST_MAIN(TestFenPrinc)
+#include "tst_fenprinc.moc"
