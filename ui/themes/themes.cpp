@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPixmap>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -58,7 +59,9 @@ QLabel { color: #dfe6f0; background: transparent; }
 #lblStatutPlayer { color: #9aa6b8; font: 10px "DejaVu Sans"; }
 #lblBouquet, #lblChatRadio { color: #b8c2d2; font: bold 10px "DejaVu Sans"; }
 #lblTelechargerMusique { color: %1; font: bold 10px "DejaVu Sans"; text-decoration: underline; }
-#frmPlayer { background: #000000; border: none; }
+#frmPlayer { background: #000000 url(:/themes/theme%5/filigrane.png) no-repeat center; border: none; }
+QHeaderView::section { background: #1c2230; color: #b8c2d2; border: none; border-right: 1px solid #2c3444;
+    padding: 2px 4px; font: bold 10px "DejaVu Sans"; }
 #panBouquet { background: transparent; }
 QListView, QTreeView { background: %3; alternate-background-color: %3; color: %4; border: none;
     selection-background-color: %1; selection-color: #ffffff; font: 11px "DejaVu Sans"; outline: 0; }
@@ -87,8 +90,37 @@ QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: trans
 QScrollBar:horizontal { height: 0; }
 QToolTip { background: #1c2230; color: #f2f5fa; border: 1px solid %1; }
 )")
-        .arg(accent, accentDark, listBg, listFg);
+        .arg(accent, accentDark, listBg, listFg, QString::number(look.number));
 }
+
+// Themes 2 to 5 draw the games categories in bold and the games plain, and
+// the podcasts (third level and below) without bold.
+class TreeLevelDelegate : public QStyledItemDelegate {
+public:
+    TreeLevelDelegate(int boldLevel, int plainFrom, QObject* parent)
+        : QStyledItemDelegate(parent)
+        , boldLevel_(boldLevel)
+        , plainFrom_(plainFrom)
+    {
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        int level = 0;
+        for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
+            ++level;
+        if (level == boldLevel_)
+            option->font.setBold(true);
+        else if (plainFrom_ >= 0 && level >= plainFrom_)
+            option->font.setBold(false);
+    }
+
+private:
+    int boldLevel_;
+    int plainFrom_;
+};
 
 } // namespace
 
@@ -188,6 +220,11 @@ void ApplyThemeLook(TfmPrinc* w, int theme)
     for (const char* code : zv::FlagCodes)
         w->ilTele.append(QPixmap(QStringLiteral(":/themes/icons/flag_%1.png").arg(QLatin1String(code))));
     w->ilVideo = {QPixmap(QStringLiteral(":/themes/icons/badge_new.png"))};
+
+    if (theme != 1) {
+        w->tvListeJeux->setItemDelegate(new TreeLevelDelegate(0, 1, w->tvListeJeux));
+        w->tvMODPodcast->setItemDelegate(new TreeLevelDelegate(-1, 2, w->tvMODPodcast));
+    }
 
     w->setStyleSheet(styleSheet(look));
     w->SetListColours(QColor::fromRgb(look.listBackground), QColor::fromRgb(look.listText));

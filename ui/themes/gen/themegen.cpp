@@ -357,6 +357,14 @@ void logo(const Palette& c, const QString& dir)
     p.drawText(QRectF(57, 36, 140, 16), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("MULTIMÉDIA"));
     p.end();
     save(img, QStringLiteral("%1/logo.png").arg(dir));
+
+    // The same, faint, for the empty player.
+    QImage faint = canvas(196, 60);
+    QPainter f(&faint);
+    f.setOpacity(0.16);
+    f.drawImage(0, 0, img);
+    f.end();
+    save(faint, QStringLiteral("%1/filigrane.png").arg(dir));
 }
 
 struct Rect {
