@@ -58,47 +58,88 @@ void ExtractBracketToken(const QByteArray& text, QByteArray& rest, QByteArray& t
 
 int FindTextNoCase(std::span<const char* const> table, int lastIndex, QByteArrayView key)
 {
-    const QByteArray upper = key.toByteArray().toUpper();
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
     if (lastIndex >= int(table.size()))
         lastIndex = int(table.size()) - 1;
     for (int i = lastIndex; i >= 0; --i) {
-        if (QByteArray(table[i]).toUpper() == upper)
+        const QByteArrayView entry(table[size_t(i)]);
+        if (entry.size() != key.size())
+            continue;
+        qsizetype k = 0;
+        while (k < key.size() && upper(key[k]) == upper(entry[k]))
+            ++k;
+        if (k == key.size())
             return i;
     }
     return -1;
 }
 
+namespace {
+
+// One record of a portal list.
+ChannelRow readRecord(QByteArrayView line, ChannelIcons icons)
+{
+    ChannelRow row;
+    // A record without "@@" reads as if the marker stood before it: empty
+    // name, the address from the record's second character on.
+    const qsizetype p = line.indexOf("@@");
+    const QByteArrayView name = p >= 0 ? line.first(p) : QByteArrayView();
+    QByteArrayView key;
+    const qsizetype a = name.indexOf('[');
+    const qsizetype b = name.indexOf(']');
+    if (a >= 0 && a < b) {
+        key = name.sliced(a + 1, b - a - 1);
+        row.caption.reserve(name.size() - (b - a + 1));
+        row.caption.append(name.first(a)).append(name.sliced(b + 1));
+    } else {
+        row.caption = name.toByteArray();
+    }
+
+    const qsizetype from = p >= 0 ? p + 2 : qMin<qsizetype>(1, line.size());
+    QByteArrayView address = line.sliced(from, qMin(MaxAddress, line.size() - from));
+    const qsizetype h = address.indexOf("##");
+    if (h >= 0) {
+        toInt(address.sliced(h + 2).first(qMin<qsizetype>(10, address.size() - h - 2)), row.data);
+        address = address.first(h);
+    }
+    row.url = address.toByteArray();
+
+    if (icons == ChannelIcons::Tele)
+        row.imageIndex = FindTextNoCase(FlagCodes, FlagCount - 1, key);
+    else if (icons == ChannelIcons::Video)
+        row.imageIndex = FindTextNoCase(VideoBadgeCodes, int(std::size(VideoBadgeCodes)) - 1, key);
+    return row;
+}
+
+} // namespace
+
 std::vector<ChannelRow> ParseChannelRecords(const QByteArray& body, ChannelIcons icons)
 {
-    QByteArray text = body;
-    text.replace("||", "\r\n");
-    std::vector<QByteArray> lines = SplitLines(text);
+    // One pass over the body: "||" ends a record like a line break does (CR LF,
+    // CR or LF); a break at the very end adds no empty record.
     std::vector<ChannelRow> rows;
-    rows.reserve(lines.size());
-    for (const QByteArray& line : lines) {
-        ChannelRow row;
-        // A record without "@@" reads as if the marker stood before it: empty
-        // name, the address from the record's second character on.
-        const qsizetype p = line.indexOf("@@");
-        const QByteArray name = p >= 0 ? line.left(p) : QByteArray();
-        QByteArray key;
-        ExtractBracketToken(name, row.caption, key);
-
-        QByteArray address = p >= 0 ? line.mid(p + 2, MaxAddress) : line.mid(1, MaxAddress);
-        const qsizetype h = address.indexOf("##");
-        if (h >= 0) {
-            toInt(QByteArrayView(address).sliced(h + 2).first(qMin<qsizetype>(10, address.size() - h - 2)),
-                row.data);
-            address.truncate(h);
+    const QByteArrayView text(body);
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const char c = text[i];
+        qsizetype next;
+        if (c == '\n') {
+            next = i + 1;
+        } else if (c == '\r') {
+            next = (i + 1 < n && text[i + 1] == '\n') ? i + 2 : i + 1;
+        } else if (c == '|' && i + 1 < n && text[i + 1] == '|') {
+            next = i + 2;
+        } else {
+            ++i;
+            continue;
         }
-        row.url = address;
-
-        if (icons == ChannelIcons::Tele)
-            row.imageIndex = FindTextNoCase(FlagCodes, FlagCount - 1, key);
-        else if (icons == ChannelIcons::Video)
-            row.imageIndex = FindTextNoCase(VideoBadgeCodes, int(std::size(VideoBadgeCodes)) - 1, key);
-        rows.push_back(std::move(row));
+        rows.push_back(readRecord(text.sliced(start, i - start), icons));
+        start = i = next;
     }
+    if (start < n)
+        rows.push_back(readRecord(text.sliced(start), icons));
     return rows;
 }
 

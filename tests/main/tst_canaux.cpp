@@ -103,6 +103,14 @@ private slots:
         QTest::newRow("lf") << QByteArray("A@@a\nB@@b") << tele << QByteArray("A|a|0|-1\nB|b|0|-1");
         QTest::newRow("mixed") << QByteArray("A@@a||B@@b\nC@@c") << tele
                                << QByteArray("A|a|0|-1\nB|b|0|-1\nC|c|0|-1");
+        QTest::newRow("three pipes") << QByteArray("A@@a|||B@@b") << tele
+                                     << QByteArray("A|a|0|-1\n|B|b|0|-1");
+        QTest::newRow("pipes then lf")
+            << QByteArray("A@@a||\nB@@b") << tele << QByteArray("A|a|0|-1\n||0|-1\nB|b|0|-1");
+        QTest::newRow("cr then pipes")
+            << QByteArray("A@@a\r||B@@b") << tele << QByteArray("A|a|0|-1\n||0|-1\nB|b|0|-1");
+        QTest::newRow("trailing pipes") << QByteArray("A@@a||") << tele << QByteArray("A|a|0|-1");
+        QTest::newRow("lone pipe") << QByteArray("A@@a|b") << tele << QByteArray("A|a|b|0|-1");
         QTest::newRow("empty body") << QByteArray() << tele << QByteArray();
         QTest::newRow("no marker") << QByteArray("Chaine sans adresse") << tele
                                    << QByteArray("|haine sans adresse|0|-1");
