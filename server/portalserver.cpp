@@ -588,7 +588,6 @@ struct PortalServer::Impl {
     QByteArray viewsText()
     {
         std::lock_guard lock(viewsMutex);
-        QList<QByteArray> lines;
         QByteArray out;
         for (const auto& [id, n] : views) {
             if (!out.isEmpty())
