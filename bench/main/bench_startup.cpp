@@ -33,6 +33,19 @@ qint64 statusKb(int pid, const char* key)
     return 0;
 }
 
+// Proportional set size now: shared pages split between the processes that map them.
+qint64 pssKb(int pid)
+{
+    QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith("Pss:"))
+            return line.mid(4).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+
 // Every process below pid (children, grandchildren...).
 QList<int> descendants(int pid)
 {
@@ -65,7 +78,7 @@ QList<int> descendants(int pid)
 struct Result {
     qint64 firstRequest = -1; // ms from start to the watched request
     qint64 pageFetch = -1; // ms from start to the home page's fetch
-    qint64 mainKb = 0, childrenKb = 0;
+    qint64 mainKb = 0, childrenKb = 0, pssKb = 0;
     int children = 0;
 };
 
@@ -103,8 +116,10 @@ Result runOnce(ScriptedServer& server, const QString& program, const QStringList
         rest.exec();
         const int pid = int(proc.processId());
         r.mainKb = statusKb(pid, "VmHWM:");
+        r.pssKb = pssKb(pid);
         for (int child : descendants(pid)) {
             r.childrenKb += statusKb(child, "VmHWM:");
+            r.pssKb += pssKb(child);
             ++r.children;
         }
     }
@@ -144,10 +159,12 @@ int main(int argc, char** argv)
         if (i == runs - 1) {
             std::printf(
                 "memory at rest on the home section: zevalo %.1f MB peak, %d web engine processes %.1f MB "
-                "peak in all\n",
-                z.mainKb / 1024.0, z.children, z.childrenKb / 1024.0);
-            std::printf("memory, bare web view: %.1f MB peak, %d web engine processes %.1f MB peak in all\n",
-                b.mainKb / 1024.0, b.children, b.childrenKb / 1024.0);
+                "peak in all (sum of each one's peak); all together now %.1f MB proportional\n",
+                z.mainKb / 1024.0, z.children, z.childrenKb / 1024.0, z.pssKb / 1024.0);
+            std::printf(
+                "memory, bare web view: %.1f MB peak, %d web engine processes %.1f MB peak in all; all "
+                "together now %.1f MB proportional\n",
+                b.mainKb / 1024.0, b.children, b.childrenKb / 1024.0, b.pssKb / 1024.0);
         }
         std::fflush(stdout);
     }

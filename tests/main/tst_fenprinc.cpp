@@ -594,6 +594,37 @@ private slots:
             QList<QUrl>{QUrl(QStringLiteral("http://") + QString::fromLatin1(server->hostPort()) + '/')});
     }
 
+    void sponsorWindow_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("oui inside a text") << QByteArray("reponse: oui merci") << true;
+        QTest::newRow("OUI") << QByteArray("OUI") << true;
+        QTest::newRow("non") << QByteArray("NON") << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+    void sponsorWindow()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, shown);
+        portal->set("/exe/cont.php?c=spons", Reply::ok(answer, "text/plain"));
+        // The user leaves through the sponsor window: the program ends.
+        QString seen;
+        QTimer quit;
+        connect(&quit, &QTimer::timeout, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal && modal->inherits("TfmSponsor")) {
+                seen = QString::fromLatin1(modal->metaObject()->className());
+                static_cast<QDialog*>(modal)->reject();
+            }
+        });
+        quit.start(50);
+        auto w = CreateThemeWindow(2);
+        const bool opened = w->FormCreate();
+        QCOMPARE(opened, !shown);
+        QCOMPARE(seen, shown ? QStringLiteral("TfmSponsorTheme2") : QString());
+    }
+
     void favouritesAcrossRestart()
     {
         {

@@ -12,6 +12,7 @@
 #include "ui/player/cadcurseur.h"
 #include "ui/player/cadplayer.h"
 #include "ui/windows/fenconnexion.h"
+#include "ui/windows/fensponsor.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -123,6 +124,7 @@ TfmPrinc::TfmPrinc(QWidget* parent)
     setFixedSize(kDesignedWidth, kDesignedHeight);
 
     createShell();
+    createConfigMenu();
     createChannelList();
     createPlayer();
     createWebPanels();
@@ -611,7 +613,7 @@ QByteArray TfmPrinc::PortalRequest(const QByteArray& path)
 
 TSponsorWindowClass TfmPrinc::SponsorWindowClass() const
 {
-    return {};
+    return [](TfmPrinc* owner) -> std::unique_ptr<QDialog> { return std::make_unique<TfmSponsor>(owner); };
 }
 
 TGameWindowClass TfmPrinc::GameWindowClass() const

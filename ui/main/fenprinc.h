@@ -16,6 +16,8 @@
 #include <memory>
 #include <vector>
 
+class QAction;
+class QActionGroup;
 class QComboBox;
 class QDialog;
 class QFrame;
@@ -176,6 +178,15 @@ public:
 
     // ---- settings menu -------------------------------------------------------
     QMenu* mnuConfig;
+    QAction* mnuConfigLanceAuto;
+    QAction* mnuConfigSexoflux;
+    QAction* Thmes1; // the disabled heading above the themes
+    QAction* mnuConfigTheme1;
+    QAction* mnuConfigTheme2;
+    QAction* mnuConfigTheme3;
+    QAction* mnuConfigTheme4;
+    QAction* mnuConfigTheme5;
+    QActionGroup* mnuConfigThemes; // the theme items, one checked at most
 
     // ---- portal requests -----------------------------------------------------
     TNMHTTP* nmhMessage;
@@ -264,9 +275,13 @@ public:
     void nmhTestVersionSuccess(int cmd);
 
     // ---- settings menu (fenprinc_config.cpp) ---------------------------------
+    // Fills mnuConfig and binds its items; run once by the constructor.
+    void createConfigMenu();
     void btnConfigClick();
     void mnuConfigPopup();
+    void mnuConfigLanceAutoClick();
     void mnuConfigSexofluxClick(QObject* sender);
+    void mnuConfigThemeClick(QAction* sender);
 
     // ---- games (fenprinc_jeux.cpp) -------------------------------------------
     void nmhListeJeuxSuccess(int cmd);

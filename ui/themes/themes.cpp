@@ -5,6 +5,7 @@
 #include "ui/controls/scrolllabel.h"
 #include "ui/player/cadcurseur.h"
 #include "ui/themes/looks.h"
+#include "ui/windows/fensponsor.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -237,12 +238,32 @@ TfmPrincThemeN<N>::TfmPrincThemeN(QWidget* parent)
     ApplyThemeLook(this, N);
 }
 
-// Each theme's own sponsor and game windows come with those windows.
+// The auxiliary windows of each theme.
+template <int N> struct ThemeWindows;
+template <> struct ThemeWindows<1> {
+    using Sponsor = TfmSponsorTheme1;
+};
+template <> struct ThemeWindows<2> {
+    using Sponsor = TfmSponsorTheme2;
+};
+template <> struct ThemeWindows<3> {
+    using Sponsor = TfmSponsorTheme3;
+};
+template <> struct ThemeWindows<4> {
+    using Sponsor = TfmSponsorTheme4;
+};
+template <> struct ThemeWindows<5> {
+    using Sponsor = TfmSponsorTheme5;
+};
+
 template <int N> TSponsorWindowClass TfmPrincThemeN<N>::SponsorWindowClass() const
 {
-    return TfmPrinc::SponsorWindowClass();
+    return [](TfmPrinc* owner) -> std::unique_ptr<QDialog> {
+        return std::make_unique<typename ThemeWindows<N>::Sponsor>(owner);
+    };
 }
 
+// The themed game windows come with the game window.
 template <int N> TGameWindowClass TfmPrincThemeN<N>::GameWindowClass() const
 {
     return TfmPrinc::GameWindowClass();
