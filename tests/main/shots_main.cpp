@@ -1,10 +1,13 @@
 // zv_main_shots: opens the theme window against the scripted portal and walks
 // through the sections, one every STEP seconds, for screenshots under Xvfb:
-//   zv_main_shots [THEME] [STEP]
-// Order: home, television (bouquet 0), television (bouquet 1), radios, clips,
+//   zv_main_shots [THEME] [STEP] [PORTAL_HOST]
+// With PORTAL_HOST (a demo portal's host:port) the scripted portal is not used.
+// Order: home, television (bouquet 0), its first channel playing, television
+// (bouquet 1), radios, clips,
 // chat, media on demand, games, videos, contact.
 #include "fakeportal.h"
 #include "ui/controls/btngraph.h"
+#include "ui/player/cadplayer.h"
 #include "ui/themes/themes.h"
 
 #include <QApplication>
@@ -22,7 +25,7 @@ int main(int argc, char** argv)
     const int step = argc > 2 ? atoi(argv[2]) : 3;
     ScriptedServer server;
     FakePortal portal(server);
-    qputenv("ZEVALO_PORTAL_HOST", server.hostPort());
+    qputenv("ZEVALO_PORTAL_HOST", argc > 3 ? QByteArray(argv[3]) : server.hostPort());
     auto w = CreateThemeWindow(theme);
     if (!w || !w->FormCreate())
         return 1;
@@ -31,6 +34,7 @@ int main(int argc, char** argv)
     TfmPrinc* p = w.get();
     const QList<std::function<void()>> steps = {
         [p] { emit p->btnFctTele->clicked(); },
+        [p] { emit p->btnLecture->clicked(); },
         [p] {
             p->cmbBouquet->setCurrentIndex(1);
             emit p->cmbBouquet->activated(1);

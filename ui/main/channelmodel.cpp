@@ -2,6 +2,20 @@
 
 #include "portal/cp1252.h"
 
+namespace {
+
+const QPixmap& blankIcon()
+{
+    static const QPixmap blank = [] {
+        QPixmap p(16, 16);
+        p.fill(Qt::transparent);
+        return p;
+    }();
+    return blank;
+}
+
+} // namespace
+
 int TChannelListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(rows_.size());
@@ -16,9 +30,11 @@ QVariant TChannelListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case Qt::ToolTipRole: return zv::fromCp1252(r->caption);
     case Qt::DecorationRole:
-        if (images_ && r->imageIndex >= 0 && r->imageIndex < images_->size())
+        if (!images_)
+            return {};
+        if (r->imageIndex >= 0 && r->imageIndex < images_->size())
             return images_->at(r->imageIndex);
-        return {};
+        return blankIcon(); // keeps the captions of a list with icons aligned
     case UrlRole: return zv::fromCp1252(r->url);
     case DataRole: return r->data;
     default: return {};

@@ -66,6 +66,7 @@ QHeaderView::section { background: #1c2230; color: #b8c2d2; border: none; border
 #panBouquet { background: transparent; }
 QListView, QTreeView { background: %3; alternate-background-color: %3; color: %4; border: none;
     selection-background-color: %1; selection-color: #ffffff; font: 11px "DejaVu Sans"; outline: 0; }
+#lvListeCanaux::item { padding: 1px 2px; }
 QComboBox { background: #1c2230; color: #f2f5fa; border: 1px solid #38425a; border-radius: 4px;
     padding: 2px 6px; font: 11px "DejaVu Sans"; }
 QComboBox:hover { border-color: %1; }
