@@ -32,6 +32,11 @@ stop_portal() {
     fi
     if [ -n "$portal_pid" ] && kill -0 "$portal_pid" 2>/dev/null; then
         kill "$portal_pid" 2>/dev/null || true
+        for _ in $(seq 100); do
+            kill -0 "$portal_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -9 "$portal_pid" 2>/dev/null || true
         wait "$portal_pid" 2>/dev/null || true
     fi
     rm -f "$portal_out"

@@ -3,8 +3,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <pthread.h>
 #include <thread>
 
@@ -96,6 +98,9 @@ int main(int argc, char** argv)
             int sig = 0;
             sigwait(&stopSignals, &sig);
             server.stop();
+            // Workers end within their read time-out; never linger past it.
+            std::this_thread::sleep_for(std::chrono::seconds(8));
+            std::_Exit(0);
         });
         waiter.detach();
         server.run();

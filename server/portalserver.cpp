@@ -829,6 +829,12 @@ PortalServer::PortalServer(ServerOptions options)
     http.set_read_timeout(5, 0);
     http.set_write_timeout(10, 0);
     http.set_keep_alive_timeout(5);
+    // No SO_REUSEPORT (the library's default): a second portal on the same
+    // port must fail to start rather than share the port with the first.
+    http.set_socket_options([](::socket_t sock) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     Impl* impl = d.get();
     auto handler = [impl](const httplib::Request& req, httplib::Response& res) {
         try {

@@ -832,6 +832,15 @@ private slots:
         QCOMPARE(fetch("/exe/test_connexion.php", {}).second, QByteArray("ok"));
     }
 
+    void secondPortalOnTheSamePortFails()
+    {
+        // It must not share the port (and split the clients) with the first.
+        PortalProcess second({"--listen", "127.0.0.1:" + QString::number(server->port())});
+        QVERIFY(!second.started());
+        QVERIFY(!second.running());
+        QCOMPARE(get("/exe/test_connexion.php").body, QByteArray("ok"));
+    }
+
     void oneLogLinePerRequest()
     {
         PortalProcess own;
