@@ -133,7 +133,6 @@ void ApplyThemeLook(TfmPrinc* w, int theme)
     const auto& m = look.markers;
 
     w->SetBackground(picture(theme, QStringLiteral("fond.jpg")));
-    w->imgLogo->setPixmap(picture(theme, QStringLiteral("logo.png")));
 
     QWidget* markers[] = {
         w->shpPlayerHG, w->shpPlayerBD, w->shpListeCanauxHG, w->shpListeCanauxBD, w->shpPubHG, w->shpPubBD};
@@ -153,7 +152,19 @@ void ApplyThemeLook(TfmPrinc* w, int theme)
     dress(w->btnFerme, theme, QStringLiteral("btnferme"));
     w->btnMinimise->setHint(QStringLiteral("Réduire"));
     w->btnFerme->setHint(QStringLiteral("Fermer"));
-    w->imgLogo->setGeometry(left, m[4].top, 196, 60);
+    // The logo sits left of the ad band, scaled down where the band leaves less room.
+    const QPixmap logo = picture(theme, QStringLiteral("logo.png"));
+    const int bandTop = m[4].top;
+    const int bandHeight = m[5].top + zv::themes::MarkerSize - bandTop;
+    const int room = m[4].left - left - 8;
+    if (!logo.isNull() && room < logo.width()) {
+        const QPixmap small = logo.scaledToWidth(qMax(1, room), Qt::SmoothTransformation);
+        w->imgLogo->setPixmap(small);
+        w->imgLogo->setGeometry(
+            left, bandTop + (bandHeight - small.height()) / 2, small.width(), small.height());
+    } else {
+        w->imgLogo->setGeometry(left, bandTop + (bandHeight - 60) / 2, 196, 60);
+    }
     w->slMessage->setGeometry(left + 86, look.tickerY + 1, right - left - 92, 24);
     QFont tickerFont(QStringLiteral("DejaVu Sans"));
     tickerFont.setPixelSize(12);
