@@ -191,9 +191,17 @@ private slots:
                 d->reject();
         });
         cancel.start(50);
+        {
+            TConfig c;
+            SaveFavorites(c, {{"Gardé", "http://mp3.example/1.mp3"}});
+        }
         auto w = CreateThemeWindow(2);
         QVERIFY(!w->FormCreate());
         QCOMPARE(fetchPaths(*server), QByteArrayList({"/exe/test_connexion.php", "/exe/test_connexion.php"}));
+        // The window that never opened leaves the favourites alone.
+        w.reset();
+        TConfig c;
+        QCOMPARE(LoadFavorites(c).size(), size_t(1));
     }
 
     void panelsFollowMarkers()

@@ -323,4 +323,5 @@ private:
     zv::ChannelIcons listeCanauxIcons_ = zv::ChannelIcons::None;
     bool destroyed_ = false;
     bool closing_ = false;
+    bool favoritesLoaded_ = false;
 };

@@ -17,6 +17,7 @@ void TfmPrinc::AddFavorite(const QString& title, const QString& url)
 
 void TfmPrinc::LoadFavorites()
 {
+    favoritesLoaded_ = true;
     lvMODFavoris->clear();
     // LoadFavorites keeps what it could read and swallows the rest.
     for (const Favorite& f : ::LoadFavorites())
@@ -25,6 +26,10 @@ void TfmPrinc::LoadFavorites()
 
 void TfmPrinc::SaveFavorites()
 {
+    // A window that never read the favourites (the connection test was
+    // cancelled) must not write its empty list over them.
+    if (!favoritesLoaded_)
+        return;
     std::vector<Favorite> favorites;
     favorites.reserve(size_t(lvMODFavoris->topLevelItemCount()));
     for (int i = 0; i < lvMODFavoris->topLevelItemCount(); ++i) {
