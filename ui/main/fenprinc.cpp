@@ -14,6 +14,7 @@
 #include "ui/windows/fenconnexion.h"
 #include "ui/windows/fensponsor.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -241,6 +242,8 @@ void TfmPrinc::createChannelList()
         QStringLiteral("Belgacom (uniquement depuis Belgacom TV)")});
     cmbBouquet->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cmbBouquet->setMinimumContentsLength(10);
+    // The entries are long: the open list shows them whole.
+    cmbBouquet->view()->setMinimumWidth(cmbBouquet->view()->sizeHintForColumn(0) + 24);
     bl->addWidget(lblBouquet);
     bl->addWidget(cmbBouquet, 1);
     panBouquet->hide();
