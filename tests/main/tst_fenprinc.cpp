@@ -173,6 +173,7 @@ private slots:
             auto w = start();
             QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 2);
             QVERIFY(!fetchPaths(*server).contains("/exe/cont.php?c=spons"));
+            QCOMPARE(w->slMessage->Periodicite(), 0); // the ticker stays still without its message
         }
         TConfig c;
         QCOMPARE(LoadFavorites(c).size(), size_t(2));
