@@ -9,6 +9,7 @@
 #include "ui/controls/scrolllabel.h"
 #include "ui/main/channelmodel.h"
 #include "ui/player/cadcurseur.h"
+#include "ui/themes/looks.h"
 #include "ui/themes/themes.h"
 
 #include <QApplication>
@@ -217,6 +218,46 @@ private slots:
         QCOMPARE(w->pcMOD->geometry(), w->panListeCanaux->geometry());
         QCOMPARE(w->btnFctVideo->geometry(), w->btnFctSexo->geometry());
         QVERIFY(w->btnFctSexo->isHidden() != w->btnFctVideo->isHidden());
+    }
+
+    void everyThemeFollowsItsMarkers_data()
+    {
+        QTest::addColumn<int>("theme");
+        for (const zv::themes::Look& l : zv::themes::Looks)
+            QTest::newRow(qPrintable(QStringLiteral("theme %1").arg(l.number))) << l.number;
+    }
+    void everyThemeFollowsItsMarkers()
+    {
+        QFETCH(int, theme);
+        const zv::themes::Look& look = zv::themes::LookOf(theme);
+        auto w = CreateThemeWindow(theme);
+        QVERIFY(w->FormCreate());
+        QCOMPARE(w->size(), QSize(look.width, 600));
+        const auto& m = look.markers;
+        QCOMPARE(w->panPlayer->geometry(),
+            QRect(QPoint(m[0].left, m[0].top), QPoint(m[1].left + 16, m[1].top + 16)));
+        QCOMPARE(w->panListeCanaux->geometry(),
+            QRect(QPoint(m[2].left, m[2].top), QPoint(m[3].left + 16, m[3].top + 16)));
+        QCOMPARE(
+            w->panPub->geometry(), QRect(QPoint(m[4].left, m[4].top), QPoint(m[5].left + 16, m[5].top + 16)));
+        QCOMPARE(w->lvListeCanaux->palette().color(QPalette::Base), QColor::fromRgb(look.listBackground));
+        QCOMPARE(w->ilTele.size(), zv::FlagCount);
+        for (const QPixmap& flag : w->ilTele)
+            QCOMPARE(flag.size(), QSize(16, 16));
+        QCOMPARE(w->ilVideo.size(), 1);
+        // Every picture of the buttons is there.
+        for (TBtnGraph* b : w->sectionButtons()) {
+            QVERIFY(!b->ImageActif().isNull());
+            QVERIFY(!b->ImageSurvol().isNull());
+            QVERIFY(!b->ImageEnfonce().isNull());
+        }
+        for (TBtnGraph* b : {w->btnLecture, w->btnPause, w->btnMuet, w->btnPleinEcran})
+            QVERIFY(!b->ImageInactif().isNull());
+        // The section buttons stay clear of the ad band and of the panels.
+        for (TBtnGraph* b : w->sectionButtons()) {
+            QVERIFY(!b->geometry().intersects(w->panPub->geometry()));
+            QVERIFY(!b->geometry().intersects(w->panPlayer->geometry()));
+        }
     }
 
     void emptyBackgroundKeepsDesignedSize()

@@ -31,6 +31,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -702,6 +703,9 @@ bool TfmPrinc::FormCreate()
     imgFond->lower();
     if (imgFond->width() > 0 && imgFond->height() > 0 && !imgFond->pixmap().isNull())
         setFixedSize(imgFond->size());
+    // Centred on the desktop.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     // 4.
     PlacePanels();
     // 5.
