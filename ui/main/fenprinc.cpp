@@ -608,6 +608,10 @@ void TfmPrinc::bindHandlers()
 
     timLecture->start();
     timPub->start();
+
+    bindGames();
+    bindMOD();
+    bindVideo();
 }
 
 QByteArray TfmPrinc::PortalRequest(const QByteArray& path)

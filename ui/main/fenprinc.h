@@ -299,6 +299,11 @@ public:
     // The portal request for a path: host + path, no scheme.
     static QByteArray PortalRequest(const QByteArray& path);
 
+    // Each section source binds its own handlers; bindHandlers calls these.
+    void bindGames(); // fenprinc_jeux.cpp
+    void bindMOD(); // fenprinc_mod.cpp
+    void bindVideo(); // fenprinc_video.cpp
+
 protected:
     explicit TfmPrinc(QWidget* parent = nullptr);
 

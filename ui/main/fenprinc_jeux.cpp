@@ -15,3 +15,7 @@ void TfmPrinc::nmhListeJeuxSuccess(int)
         new QTreeWidgetItem(tvListeJeux, {zv::fromCp1252(line)});
     }
 }
+
+void TfmPrinc::bindGames()
+{
+}

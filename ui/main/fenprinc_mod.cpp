@@ -63,3 +63,7 @@ void TfmPrinc::nmhMODPodcastSuccess(int)
         group->setExpanded(true);
     }
 }
+
+void TfmPrinc::bindMOD()
+{
+}

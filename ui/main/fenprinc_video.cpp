@@ -16,3 +16,7 @@ void TfmPrinc::edtVideoRechercheChange()
         QString::fromLatin1(PortalRequest("/exe/podcast_image.php?couleur=" + ColorToHtml(colour))));
     lblVideoDuree->setText(QStringLiteral("-- : --"));
 }
+
+void TfmPrinc::bindVideo()
+{
+}
