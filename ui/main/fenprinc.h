@@ -288,6 +288,19 @@ public:
 
     // ---- media on demand: podcasts (fenprinc_mod.cpp) ------------------------
     void nmhMODPodcastSuccess(int cmd);
+    // Files and podcast tabs (fenprinc_podcast.cpp).
+    void btnMODFichierOuvrirClick();
+    void btnMODFichierOuvrirURLClick();
+    void lvMODFichierDblClick();
+    void pcMODChange();
+    void tvMODPodcastDblClick();
+    void nmhMODPodcastDetailSuccess(int cmd);
+    void lvMODPodcastDblClick();
+    void bindPodcast(); // called at the end of bindMOD
+    // Stands in for odMODFichier: returns the chosen files, none when cancelled.
+    // Empty: the real dialog. For tests.
+    using TFichierDialog = std::function<QStringList(QWidget* parent)>;
+    static void setFichierDialog(TFichierDialog dialog);
 
     // ---- video search (fenprinc_video.cpp) -----------------------------------
     void edtVideoRechercheChange();

@@ -1,4 +1,4 @@
-// Media on demand: the favourites ("Mes MP3") and the podcast catalogue.
+// Media on demand: the favourites ("Mes MP3").
 #include "app/config.h"
 #include "portal/canaux.h"
 #include "portal/cp1252.h"
@@ -39,31 +39,7 @@ void TfmPrinc::SaveFavorites()
     ::SaveFavorites(favorites);
 }
 
-void TfmPrinc::nmhMODPodcastSuccess(int)
-{
-    tvMODPodcast->clear();
-    PodcastFeeds->clear();
-    QTreeWidgetItem* group = nullptr;
-    QTreeWidgetItem* subgroup = nullptr;
-    for (const QByteArray& line : zv::SplitLines(nmhMODPodcast->Body)) {
-        const QByteArrayList fields = line.split('\t');
-        const auto field = [&](int i) { return i < fields.size() ? fields[i] : QByteArray(); };
-        const QString g = zv::fromCp1252(field(1));
-        const QString s = zv::fromCp1252(field(2));
-        if (!group || group->text(0) != g) {
-            group = new QTreeWidgetItem(tvMODPodcast, {g});
-        }
-        if (!subgroup || subgroup->text(0) != s)
-            subgroup = new QTreeWidgetItem(group, {s});
-        auto* podcast = new QTreeWidgetItem(subgroup, {zv::fromCp1252(field(3))});
-        bool ok = false;
-        const int id = field(0).trimmed().toInt(&ok);
-        podcast->setData(0, Qt::UserRole, ok ? id : 0);
-        PodcastFeeds->append({field(0), field(4)});
-        group->setExpanded(true);
-    }
-}
-
 void TfmPrinc::bindMOD()
 {
+    bindPodcast();
 }
