@@ -1,0 +1,353 @@
+#include "ui/windows/fenjeu.h"
+
+#include "portal/cp1252.h"
+#include "portal/errors.h"
+#include "portal/portalhost.h"
+#include "portal/textutil.h"
+#include "ui/browser/shockwaveflash.h"
+#include "ui/browser/webbrowser.h"
+#include "ui/controls/btngraph.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+
+enum class Glyph { Close, Maximise, Restore };
+
+// The button pictures are drawn, in the title's colours: plain, hovered, pressed.
+QPixmap buttonPicture(QSize size, Glyph glyph, const QColor& face, const QColor& ink, int state)
+{
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF box(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
+    QColor back = face;
+    if (state == 1)
+        back = face.lightness() > 128 ? face.darker(115) : face.lighter(150);
+    else if (state == 2)
+        back = face.lightness() > 128 ? face.darker(135) : face.lighter(190);
+    if (glyph == Glyph::Close && state > 0)
+        back = state == 1 ? QColor(0xD9, 0x3A, 0x2E) : QColor(0xA8, 0x22, 0x18);
+    p.setPen(Qt::NoPen);
+    p.setBrush(back);
+    p.drawRoundedRect(box, 2, 2);
+
+    const QColor pen = (glyph == Glyph::Close && state > 0) ? QColor(Qt::white) : ink;
+    const qreal side = qMax<qreal>(4.0, qMin(size.width(), size.height()) * 0.5);
+    const QRectF g(
+        (size.width() - side) / 2.0, (size.height() - side) / 2.0, side, side);
+    p.setPen(QPen(pen, qMax<qreal>(1.2, side / 6.0), Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    switch (glyph) {
+    case Glyph::Close:
+        p.drawLine(g.topLeft(), g.bottomRight());
+        p.drawLine(g.topRight(), g.bottomLeft());
+        break;
+    case Glyph::Maximise:
+        p.drawRect(g);
+        p.drawLine(g.topLeft() + QPointF(0, 1), g.topRight() + QPointF(0, 1));
+        break;
+    case Glyph::Restore: {
+        const qreal d = side / 3.0;
+        p.drawRect(QRectF(g.left(), g.top() + d, side - d, side - d));
+        p.drawPolyline(QPolygonF({QPointF(g.left() + d, g.top() + d), QPointF(g.left() + d, g.top()),
+            g.topRight(), QPointF(g.right(), g.bottom() - d), QPointF(g.right() - d, g.bottom() - d)}));
+        break;
+    }
+    }
+    return pixmap;
+}
+
+QFont titleFont(const QString& family, int pixels, bool bold)
+{
+    QFont f(family);
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+// Windows colour values keep blue in the high byte.
+QColor windowsColour(unsigned bgr)
+{
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+} // namespace
+
+TfmJeu::Look TfmJeu::baseLook()
+{
+    const QColor face = QApplication::palette().color(QPalette::Window); // clBtnFace
+    return {25, face, face, QApplication::font(), QApplication::palette().color(QPalette::WindowText), 0,
+        QSize(33, 25)};
+}
+
+TfmJeu::TfmJeu(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
+    : TfmJeu(baseLook(), owner, name, url, width, height)
+{
+}
+
+TfmJeu::TfmJeu(const Look& look, QWidget* owner, const QString& name, const QByteArray& url, int width,
+    int height)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint)
+    , look_(look)
+{
+    // 1. The form and its theme.
+    setObjectName(QStringLiteral("fmJeu"));
+    setModal(true);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, look_.window);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(look_.border, look_.border, look_.border, look_.border);
+    column->setSpacing(0);
+
+    panTitre = new QLabel(this);
+    panTitre->setObjectName(QStringLiteral("panTitre"));
+    panTitre->setFixedHeight(look_.titleHeight);
+    panTitre->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    panTitre->setFont(look_.titleFont);
+    panTitre->setAutoFillBackground(true);
+    QPalette tp = panTitre->palette();
+    tp.setColor(QPalette::Window, look_.title);
+    tp.setColor(QPalette::WindowText, look_.titleText);
+    panTitre->setPalette(tp);
+    panTitre->installEventFilter(this);
+
+    btnFermer = new TBtnGraph(panTitre);
+    btnFermer->setObjectName(QStringLiteral("btnFermer"));
+    btnFermer->setHint(QStringLiteral("Fermer"));
+    BtnAgrandir = new TBtnGraph(panTitre);
+    BtnAgrandir->setObjectName(QStringLiteral("BtnAgrandir"));
+    BtnAgrandir->setHint(QStringLiteral("Agrandir"));
+    for (TBtnGraph* b : {btnFermer, BtnAgrandir}) {
+        b->resize(look_.buttons);
+        b->setCursor(Qt::PointingHandCursor);
+    }
+    paintButtons();
+
+    panJeu = new QFrame(this);
+    panJeu->setObjectName(QStringLiteral("panJeu"));
+    panJeu->setFrameShape(QFrame::NoFrame);
+    auto* inside = new QVBoxLayout(panJeu);
+    inside->setContentsMargins(0, 0, 0, 0);
+    swJeu = new TShockwaveFlash(panJeu);
+    swJeu->setObjectName(QStringLiteral("swJeu"));
+    swJeu->hide();
+    wbJeu = new TWebBrowser(panJeu);
+    wbJeu->setObjectName(QStringLiteral("wbJeu"));
+    column->addWidget(panTitre);
+    column->addWidget(panJeu, 1);
+
+    connect(btnFermer, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { btnFermerClick(); }); });
+    connect(BtnAgrandir, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { BtnAgrandirClick(); }); });
+    connect(wbJeu, &TWebBrowser::DocumentComplete, this,
+        [this] { zv::guarded([this] { wbJeuDocumentComplete(); }); });
+
+    // 2.
+    panTitre->setText(QLatin1Char(' ') + name);
+    setWindowTitle(name);
+
+    // 3. The game area is the game's size below the title bar, inside the border.
+    // A game larger than the screen is kept on it, so the title bar stays reachable.
+    int w = qMax(0, width);
+    int h = qMax(0, height);
+    const QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect avail = screen->availableGeometry();
+        w = qMin(w, qMax(0, avail.width() - 2 * look_.border));
+        h = qMin(h, qMax(0, avail.height() - look_.titleHeight - 2 * look_.border));
+    }
+    resize(w + 2 * look_.border, look_.titleHeight + h + 2 * look_.border);
+    if (screen)
+        move(screen->availableGeometry().center() - rect().center());
+
+    // 4.
+    wbJeu->hide();
+    if (url.contains(".swf")) {
+        // 5.
+        swJeu->setFillParent(true);
+        swJeu->setMovie(zv::fromCp1252(url));
+        swJeu->show();
+    } else {
+        // 6.
+        inside->addWidget(wbJeu);
+        wbJeu->Navigate(GamePageAddress(look_.window, name));
+        wbJeu->show();
+    }
+}
+
+TfmJeu::~TfmJeu() = default;
+
+QString TfmJeu::GamePageAddress(const QColor& background, const QString& name)
+{
+    return zv::fromCp1252(
+               zv::portalHost() + "/exe/dir.php?w=100%&h=100%&bgcolor=" + ColorToHtml(background) + "&jeu=")
+        + name;
+}
+
+void TfmJeu::paintButtons()
+{
+    const QColor face = look_.title;
+    const QColor ink = look_.titleText;
+    for (int state = 0; state < 3; ++state) {
+        const QPixmap close = buttonPicture(look_.buttons, Glyph::Close, face, ink, state);
+        const QPixmap grow = buttonPicture(
+            look_.buttons, isMaximized() ? Glyph::Restore : Glyph::Maximise, face, ink, state);
+        const TBtnGraph::Picture which[] = {
+            TBtnGraph::Picture::Actif, TBtnGraph::Picture::Survol, TBtnGraph::Picture::Enfonce};
+        btnFermer->setPicture(which[state], close);
+        BtnAgrandir->setPicture(which[state], grow);
+    }
+}
+
+void TfmJeu::placeButtons()
+{
+    // Top right, the maximise button left of the close button.
+    const int top = qMax(0, (panTitre->height() - look_.buttons.height()) / 2);
+    const int gap = look_.border > 0 || look_.buttons.width() < 30 ? 2 : 0;
+    btnFermer->move(panTitre->width() - look_.buttons.width() - gap, top);
+    BtnAgrandir->move(btnFermer->x() - look_.buttons.width() - gap, top);
+}
+
+bool TfmJeu::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == panTitre) {
+        switch (event->type()) {
+        case QEvent::Resize:
+            placeButtons();
+            break;
+        case QEvent::MouseButtonPress:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                zv::guarded([this] { panTitreMouseDown(); });
+            return true;
+        case QEvent::MouseButtonDblClick:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                zv::guarded([this] { panTitreDblClick(); });
+            return true;
+        default:
+            break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfmJeu::keyPressEvent(QKeyEvent* event)
+{
+    // Escape belongs to the game: only the close button ends the window.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfmJeu::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        paintButtons();
+        BtnAgrandir->setHint(isMaximized() ? QStringLiteral("Restaurer") : QStringLiteral("Agrandir"));
+    }
+}
+
+void TfmJeu::btnFermerClick()
+{
+    done(QDialog::Accepted);
+}
+
+void TfmJeu::BtnAgrandirClick()
+{
+    // 1.
+    if (isMaximized())
+        showNormal();
+    else
+        showMaximized();
+    // 2. The Flash control follows the new size.
+    const bool visible = !swJeu->isHidden();
+    swJeu->setFillParent(false);
+    swJeu->setParent(nullptr);
+    swJeu->setParent(panJeu);
+    swJeu->setFillParent(true);
+    swJeu->setVisible(visible);
+}
+
+void TfmJeu::panTitreMouseDown()
+{
+    if (QWidget* grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+    if (QWindow* w = windowHandle())
+        w->startSystemMove();
+}
+
+void TfmJeu::panTitreDblClick()
+{
+    BtnAgrandirClick();
+}
+
+void TfmJeu::wbJeuDocumentComplete()
+{
+    if (!wbJeu->HasDocument())
+        return;
+    wbJeu->SetBodyStyle(QStringLiteral("borderstyle"), QStringLiteral("none"));
+    wbJeu->SetBodyStyle(QStringLiteral("overflow"), QStringLiteral("hidden"));
+}
+
+TfmJeuTheme1::TfmJeuTheme1(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
+    : TfmJeu({22, windowsColour(13304062), windowsColour(13304062), titleFont(QStringLiteral("Tahoma"), 12, true),
+                 Qt::white, 3, QSize(21, 20)},
+        owner, name, url, width, height)
+{
+}
+
+TfmJeuTheme2::TfmJeuTheme2(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
+    : TfmJeu({21, windowsColour(4406578), baseLook().window, titleFont(QStringLiteral("Arial"), 11, true),
+                 Qt::white, 0, QSize(12, 12)},
+        owner, name, url, width, height)
+{
+}
+
+TfmJeuTheme3::TfmJeuTheme3(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
+    : TfmJeu({17, QColor(0xC0, 0xC0, 0xC0), Qt::white, titleFont(QStringLiteral("Arial"), 11, true), Qt::black,
+                 1, QSize(14, 14)},
+        owner, name, url, width, height)
+{
+}
+
+TfmJeuTheme4::TfmJeuTheme4(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
+    : TfmJeu({18, windowsColour(16384), Qt::white, titleFont(QStringLiteral("Verdana"), 11, true), Qt::white, 1,
+                 QSize(12, 12)},
+        owner, name, url, width, height)
+{
+}
+
+TfmJeuTheme5::TfmJeuTheme5(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
+    : TfmJeu({16, windowsColour(7096576), Qt::white, titleFont(QStringLiteral("Verdana"), 11, true), Qt::white, 1,
+                 QSize(12, 12)},
+        owner, name, url, width, height)
+{
+}
+
+std::unique_ptr<QDialog> CreateGameWindow(
+    int theme, QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
+{
+    switch (theme) {
+    case 1: return std::make_unique<TfmJeuTheme1>(owner, name, url, width, height);
+    case 2: return std::make_unique<TfmJeuTheme2>(owner, name, url, width, height);
+    case 3: return std::make_unique<TfmJeuTheme3>(owner, name, url, width, height);
+    case 4: return std::make_unique<TfmJeuTheme4>(owner, name, url, width, height);
+    case 5: return std::make_unique<TfmJeuTheme5>(owner, name, url, width, height);
+    default: return std::make_unique<TfmJeu>(owner, name, url, width, height);
+    }
+}

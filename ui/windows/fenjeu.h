@@ -1,0 +1,96 @@
+#pragma once
+// TfmJeu: the borderless modal window one online game runs in. A ".swf" game
+// plays in the Flash control; any other game in the page the portal builds
+// around it. Its own title bar closes, maximises and drags the window. Each
+// theme derives its own look.
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+#include <QSize>
+#include <memory>
+
+class QFrame;
+class QLabel;
+class TBtnGraph;
+class TShockwaveFlash;
+class TWebBrowser;
+
+class TfmJeu : public QDialog {
+    Q_OBJECT
+public:
+    TfmJeu(QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
+    ~TfmJeu() override;
+
+    QLabel* panTitre;
+    TBtnGraph* btnFermer;
+    TBtnGraph* BtnAgrandir;
+    QFrame* panJeu;
+    TShockwaveFlash* swJeu;
+    TWebBrowser* wbJeu;
+
+    void btnFermerClick();
+    void BtnAgrandirClick();
+    void panTitreMouseDown();
+    void panTitreDblClick();
+    void wbJeuDocumentComplete();
+
+    // The window's colour (the page of a non-Flash game is drawn on it).
+    QColor Color() const { return look_.window; }
+    int BorderWidth() const { return look_.border; }
+    // The page that holds a non-Flash game: host + path, the name as displayed.
+    static QString GamePageAddress(const QColor& background, const QString& name);
+
+protected:
+    struct Look {
+        int titleHeight;
+        QColor title; // title bar
+        QColor window;
+        QFont titleFont;
+        QColor titleText;
+        int border;
+        QSize buttons;
+    };
+    static Look baseLook();
+    TfmJeu(const Look& look, QWidget* owner, const QString& name, const QByteArray& url, int width,
+        int height);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void paintButtons();
+    void placeButtons();
+
+    Look look_;
+};
+
+class TfmJeuTheme1 : public TfmJeu {
+    Q_OBJECT
+public:
+    TfmJeuTheme1(QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
+};
+class TfmJeuTheme2 : public TfmJeu {
+    Q_OBJECT
+public:
+    TfmJeuTheme2(QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
+};
+class TfmJeuTheme3 : public TfmJeu {
+    Q_OBJECT
+public:
+    TfmJeuTheme3(QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
+};
+class TfmJeuTheme4 : public TfmJeu {
+    Q_OBJECT
+public:
+    TfmJeuTheme4(QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
+};
+class TfmJeuTheme5 : public TfmJeu {
+    Q_OBJECT
+public:
+    TfmJeuTheme5(QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
+};
+
+// The game window of theme 1..5; the base window for any other number.
+std::unique_ptr<QDialog> CreateGameWindow(
+    int theme, QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
