@@ -10,6 +10,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -192,5 +193,7 @@ void TfmPrinc::bindPodcast()
     connect(pcMOD, &QTabWidget::currentChanged, this, on([this] { pcMODChange(); }));
     connect(tvMODPodcast, &QTreeWidget::itemDoubleClicked, this, on([this] { tvMODPodcastDblClick(); }));
     connect(lvMODPodcast, &QTreeWidget::itemDoubleClicked, this, on([this] { lvMODPodcastDblClick(); }));
+    // The caption column keeps the width the feed gives it (room for the scroll bar).
+    lvMODPodcast->header()->setStretchLastSection(false);
     nmhMODPodcastDetail->OnSuccess = [this](int cmd) { nmhMODPodcastDetailSuccess(cmd); };
 }

@@ -1,0 +1,306 @@
+// The files and podcast tabs of the main window against the scripted portal,
+// with players that play nothing.
+#include "app/config.h"
+#include "main/fakeengine.h"
+#include "main/fakeportal.h"
+#include "portal/errors.h"
+#include "portal/nmhttp.h"
+#include "portal/textutil.h"
+#include "ui/browser/webbrowser.h"
+#include "ui/controls/btngraph.h"
+#include "ui/main/fenprinc.h"
+#include "ui/themes/themes.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace zv::test;
+
+namespace {
+
+// "Sciences{Espace{A,B},Nature{C}}": every node, depth first.
+QString dump(const QTreeWidgetItem* node)
+{
+    QString s = node->text(0);
+    if (node->childCount() > 0) {
+        QStringList children;
+        for (int i = 0; i < node->childCount(); ++i)
+            children << dump(node->child(i));
+        s += QLatin1Char('{') + children.join(QLatin1Char(',')) + QLatin1Char('}');
+    }
+    return s;
+}
+
+QString dump(const QTreeWidget* tree)
+{
+    QStringList top;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        top << dump(tree->topLevelItem(i));
+    return top.join(QLatin1Char(';'));
+}
+
+QStringList rows(const QTreeWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out << list->topLevelItem(i)->text(0) + QLatin1Char('|') + list->topLevelItem(i)->text(1);
+    return out;
+}
+
+void doubleClick(QTreeWidget* tree, QTreeWidgetItem* item)
+{
+    tree->scrollToItem(item);
+    const QRect r = tree->visualItemRect(item);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+int countStartingWith(const ScriptedServer& s, const QByteArray& prefix)
+{
+    int n = 0;
+    for (const Request& r : s.requests())
+        n += r.path.startsWith(prefix);
+    return n;
+}
+
+} // namespace
+
+class TestFenPrincPodcast : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedServer> server;
+    std::unique_ptr<FakePortal> portal;
+    FakeEngineLog engines;
+    QStringList errors;
+
+    std::unique_ptr<TfmPrinc> start()
+    {
+        auto w = CreateThemeWindow(2);
+        if (!w->FormCreate())
+            qWarning("FormCreate failed");
+        return w;
+    }
+
+    QByteArray feedAddress(const QByteArray& path) const { return "http://" + server->hostPort() + path; }
+
+private slots:
+    void init()
+    {
+        server = std::make_unique<ScriptedServer>();
+        portal = std::make_unique<FakePortal>(*server);
+        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
+        engines = FakeEngineLog();
+        installFakeEngines(&engines);
+        errors.clear();
+        zv::setErrorReporter([this](const QString& text) { errors << text; });
+        QFile::remove(TConfig().path());
+    }
+    void cleanup()
+    {
+        TfmPrinc::setFichierDialog({});
+        zv::setErrorReporter({});
+        TfrmPlayer::setEngineFactory({});
+        portal.reset();
+        server.reset();
+        QFile::remove(TConfig().path());
+    }
+
+    void catalogueTree_data()
+    {
+        QTest::addColumn<QByteArray>("catalogue");
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<int>("errorCount");
+        QTest::newRow("same groups share their nodes")
+            << QByteArray("1\tSciences\tEspace\tA\tf1\r\n2\tSciences\tEspace\tB\tf2\r\n"
+                          "3\tSciences\tNature\tC\tf3\r\n4\tCulture\tCin\xe9ma\tD\tf4\r\n")
+            << QStringLiteral("Sciences{Espace{A,B},Nature{C}};Culture{Cinéma{D}}") << 0;
+        QTest::newRow("only consecutive lines group")
+            << QByteArray("1\tS\tE\tA\tf\r\n2\tC\tE\tB\tf\r\n3\tS\tE\tC\tf\r\n")
+            << QStringLiteral("S{E{A}};C{E{B}};S{E{C}}") << 0;
+        QTest::newRow("case matters") << QByteArray("1\tS\tE\tA\tf\r\n2\ts\tE\tB\tf\r\n")
+                                      << QStringLiteral("S{E{A}};s{E{B}}") << 0;
+        QTest::newRow("bad lines skipped and reported")
+            << QByteArray("1\tS\tE\tA\tf\r\nzz\tS\tE\tX\tf\r\n2\tS\tE\r\n3\tS\tE\tB\tf")
+            << QStringLiteral("S{E{A,B}}") << 1;
+        QTest::newRow("empty answer") << QByteArray() << QString() << 0;
+    }
+    void catalogueTree()
+    {
+        QFETCH(QByteArray, catalogue);
+        QFETCH(QString, tree);
+        QFETCH(int, errorCount);
+        portal->set("/exe/podcast.php", Reply::ok(catalogue, "text/plain"));
+        auto w = start();
+        emit w->btnFctMOD->clicked();
+        QCOMPARE(dump(w->tvMODPodcast), tree);
+        QCOMPARE(int(errors.size()), errorCount);
+        if (errorCount)
+            QVERIFY2(errors.first().contains(QLatin1String("lignes 2, 3")), qPrintable(errors.first()));
+        for (int i = 0; i < w->tvMODPodcast->topLevelItemCount(); ++i)
+            QVERIFY(w->tvMODPodcast->topLevelItem(i)->isExpanded());
+    }
+
+    void podcastFeedAndPlay()
+    {
+        const QByteArray feed
+            = "<?xml version=\"1.0\"?><rss><channel><title>\xc3\x89toiles</title>"
+              "<image><url>http://pics.example/etoiles.png</url></image>"
+              "<itunes:image href=\"http://pics.example/autre.png\"/>"
+              "<item><title>Premi\xc3\xa8re &amp; derni\xc3\xa8re</title>"
+              "<enclosure url=\"http://media.example/ep1.mp3\" length=\"10\" type=\"audio/mpeg\"/></item>"
+              "<item><title>Deux</title><enclosure url=\"http://media.example/ep2.mp3\"></enclosure></item>"
+              "</channel></rss>";
+        server->on("/feeds/etoiles.xml", Reply::ok(feed, "application/rss+xml"));
+        server->on("/feeds/vide.xml", Reply::ok("<rss></rss>", "application/rss+xml"));
+        portal->set("/exe/podcast.php",
+            Reply::ok("1\tSciences\tEspace\tLes \xe9toiles\t" + feedAddress("/feeds/etoiles.xml") + "\r\n"
+                    "007\tSciences\tEspace\tRien\t" + feedAddress("/feeds/vide.xml") + "\r\n",
+                "text/plain"));
+        auto w = start();
+        w->show();
+        emit w->btnFctMOD->clicked();
+        w->pcMOD->setCurrentWidget(w->tsMODPodcast);
+        QTreeWidgetItem* group = w->tvMODPodcast->topLevelItem(0);
+        QVERIFY(group);
+        QTreeWidgetItem* sub = group->child(0);
+        sub->setExpanded(true);
+
+        // Groups fetch nothing.
+        doubleClick(w->tvMODPodcast, group);
+        doubleClick(w->tvMODPodcast, sub);
+        sub->setExpanded(true);
+        group->setExpanded(true);
+        QCOMPARE(countStartingWith(*server, "/feeds/"), 0);
+
+        doubleClick(w->tvMODPodcast, sub->child(0));
+        QCOMPARE(countStartingWith(*server, "/feeds/etoiles.xml"), 1);
+        QCOMPARE(rows(w->lvMODPodcast),
+            (QStringList{QStringLiteral("Première & dernière|http://media.example/ep1.mp3"),
+                QStringLiteral("Deux|http://media.example/ep2.mp3")}));
+        QCOMPARE(w->lvMODPodcast->columnWidth(0), w->lvMODPodcast->width() - 20);
+        // The picture page, on the list's colour, the address as it stands.
+        const QByteArray picture = "/exe/podcast_image.php?couleur="
+            + ColorToHtml(w->lvMODPodcast->palette().color(QPalette::Base))
+            + "&url=http://pics.example/etoiles.png";
+        QTRY_COMPARE(countStartingWith(*server, picture), 1);
+
+        // A double-click plays the enclosure.
+        doubleClick(w->lvMODPodcast, w->lvMODPodcast->topLevelItem(1));
+        QCOMPARE(engines.sources(), QStringList{QStringLiteral("http://media.example/ep2.mp3")});
+
+        // "007" is found as 7; a feed without a channel empties the list and the picture.
+        doubleClick(w->tvMODPodcast, sub->child(1));
+        QCOMPARE(countStartingWith(*server, "/feeds/vide.xml"), 1);
+        QCOMPARE(w->lvMODPodcast->topLevelItemCount(), 0);
+        QTRY_COMPARE(w->wbMODPodcast->url(), QUrl(QStringLiteral("about:blank")));
+
+        // An id that is not in the table: nothing to fetch.
+        sub->child(0)->setData(0, Qt::UserRole, 99);
+        doubleClick(w->tvMODPodcast, sub->child(0));
+        QTest::qWait(100);
+        QCOMPARE(countStartingWith(*server, "/feeds/"), 2);
+        QVERIFY(errors.isEmpty());
+    }
+
+    void openFiles()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath(QStringLiteral("clip.avi")), b = dir.filePath(QStringLiteral("Été.MP3"));
+        for (const QString& f : {a, b}) {
+            QFile file(f);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QStringList answer = {a, b};
+        TfmPrinc::setFichierDialog([&](QWidget*) { return answer; });
+        auto w = start();
+        emit w->btnFctMOD->clicked();
+        w->pcMOD->setCurrentWidget(w->tsMODFichier);
+        w->btnMODFichierOuvrir->click();
+        const QString folder = QDir::toNativeSeparators(dir.path()) + QDir::separator();
+        QCOMPARE(rows(w->lvMODFichier), (QStringList{QStringLiteral("clip.avi|") + folder,
+                                            QStringLiteral("Été.MP3|") + folder}));
+        // Cancelled: the list stays.
+        answer.clear();
+        w->btnMODFichierOuvrir->click();
+        QCOMPARE(w->lvMODFichier->topLevelItemCount(), 2);
+
+        doubleClick(w->lvMODFichier, w->lvMODFichier->topLevelItem(1));
+        QCOMPARE(engines.sources(), QStringList{folder + QStringLiteral("Été.MP3")});
+    }
+
+    void openAddress_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("address") << QStringLiteral("http://media.example/dossier/clip.mp3")
+                                 << QStringLiteral("clip.mp3|http://media.example/dossier/");
+        QTest::newRow("no slash") << QStringLiteral("mms:flux") << QStringLiteral("|mms:flux");
+        QTest::newRow("trailing slash") << QStringLiteral("http://radio.example/")
+                                        << QStringLiteral("|http://radio.example/");
+    }
+    void openAddress()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, row);
+        auto w = start();
+        emit w->btnFctMOD->clicked();
+        w->pcMOD->setCurrentWidget(w->tsMODFichier);
+        new QTreeWidgetItem(w->lvMODFichier, {QStringLiteral("ancien"), QStringLiteral("/tmp/")});
+
+        QString title, label, initial;
+        bool cancel = true;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            if (!d)
+                return;
+            title = d->windowTitle();
+            label = d->labelText();
+            initial = d->textValue();
+            d->setTextValue(typed);
+            if (cancel)
+                d->reject();
+            else
+                d->accept();
+        });
+        answer.start(20);
+
+        w->btnMODFichierOuvrirURL->click();
+        QCOMPARE(title, QStringLiteral("Ouvrir une URL..."));
+        QCOMPARE(label, QStringLiteral("URL :"));
+        QCOMPARE(initial, QString());
+        QCOMPARE(rows(w->lvMODFichier), QStringList{QStringLiteral("ancien|/tmp/")});
+
+        cancel = false;
+        w->btnMODFichierOuvrirURL->click();
+        QCOMPARE(rows(w->lvMODFichier), QStringList{row});
+        w->show();
+        doubleClick(w->lvMODFichier, w->lvMODFichier->topLevelItem(0));
+        QCOMPARE(engines.sources(), QStringList{typed});
+    }
+
+    void searchTabTakesFocus()
+    {
+        auto w = start();
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        emit w->btnFctMOD->clicked();
+        w->pcMOD->setCurrentWidget(w->tsMODPodcast);
+        w->tvMODPodcast->setFocus();
+        w->pcMOD->setCurrentWidget(w->tsMODRecherche);
+        QTRY_VERIFY(w->edtMODRecherche->hasFocus());
+    }
+};
+
+QTEST_MAIN(TestFenPrincPodcast)
+#include "tst_fenprinc_podcast.moc"
