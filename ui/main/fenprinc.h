@@ -285,6 +285,13 @@ public:
 
     // ---- games (fenprinc_jeux.cpp) -------------------------------------------
     void nmhListeJeuxSuccess(int cmd);
+    void nmhListeJeuxNiveau1Success(int cmd);
+    void tvListeJeuxDblClick();
+    void btnJouerClick();
+    void nmhJeuSuccess(int cmd);
+    // The node selected in tvListeJeux, nullptr when none; its level (0 category, 1 game).
+    QTreeWidgetItem* SelectedJeu() const;
+    static int JeuLevel(const QTreeWidgetItem* node);
 
     // ---- media on demand: podcasts (fenprinc_mod.cpp) ------------------------
     void nmhMODPodcastSuccess(int cmd);
