@@ -1,21 +1,153 @@
 // The games section.
-#include "portal/canaux.h"
 #include "portal/cp1252.h"
+#include "portal/errors.h"
+#include "portal/jeux.h"
 #include "portal/nmhttp.h"
+#include "ui/browser/webbrowser.h"
 #include "ui/main/fenprinc.h"
 
+#include <QDialog>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTreeWidget>
+
+namespace {
+
+constexpr int kIdRole = Qt::UserRole;
+
+int gameId(const QTreeWidgetItem* node)
+{
+    return node->data(0, kIdRole).toInt();
+}
+
+QByteArray displayedName(const QTreeWidgetItem* node)
+{
+    return zv::toCp1252(node->text(0));
+}
+
+} // namespace
+
+QTreeWidgetItem* TfmPrinc::SelectedJeu() const
+{
+    const QList<QTreeWidgetItem*> selected = tvListeJeux->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+int TfmPrinc::JeuLevel(const QTreeWidgetItem* node)
+{
+    int level = 0;
+    for (const QTreeWidgetItem* p = node->parent(); p; p = p->parent())
+        ++level;
+    return level;
+}
 
 void TfmPrinc::nmhListeJeuxSuccess(int)
 {
-    QByteArray body = nmhListeJeux->Body;
-    body.replace("##", "\r\n");
-    for (QByteArray line : zv::SplitLines(body)) {
-        line.replace("%E%", "\xe9");
-        new QTreeWidgetItem(tvListeJeux, {zv::fromCp1252(line)});
+    for (const QByteArray& name : zv::ParseGameCategories(nmhListeJeux->Body))
+        new QTreeWidgetItem(tvListeJeux, {zv::fromCp1252(name)});
+}
+
+void TfmPrinc::nmhListeJeuxNiveau1Success(int)
+{
+    // The section was left or the tree emptied while the answer travelled:
+    // there is no category left to hold the games.
+    QTreeWidgetItem* category = SelectedJeu();
+    if (!category)
+        return;
+    // A game selected meanwhile: its games go to its category, never under a game.
+    while (category->parent())
+        category = category->parent();
+    for (const zv::GameEntry& e : zv::ParseGames(nmhListeJeuxNiveau1->Body)) {
+        auto* node = new QTreeWidgetItem(category, {zv::fromCp1252(e.name)});
+        node->setData(0, kIdRole, e.id);
+    }
+    category->setExpanded(true);
+}
+
+void TfmPrinc::tvListeJeuxDblClick()
+{
+    QTreeWidgetItem* node = SelectedJeu();
+    if (nmhListeJeuxNiveau1->Busy() || !node)
+        return;
+    if (JeuLevel(node) == 0) {
+        if (node->childCount() == 0) {
+            nmhListeJeuxNiveau1->Get(
+                PortalRequest("/exe/medias.php?t=2&k=2&colid&cat=" + zv::EncodeGameName(displayedName(node))));
+        } else {
+            // Loaded once per visit: the tree only opens or closes it.
+            node->setExpanded(!node->isExpanded());
+        }
+    } else if (JeuLevel(node) == 1) {
+        wbJeu->Navigate(zv::fromCp1252(
+            PortalRequest("/exe/desc_fla.php?jeu=" + zv::EncodeGameName(displayedName(node)))));
+        panJeu->setVisible(true);
+    }
+}
+
+void TfmPrinc::btnJouerClick()
+{
+    QTreeWidgetItem* node = SelectedJeu();
+    if (!node || JeuLevel(node) != 1)
+        return;
+    // A second click while the game is asked for would only report a busy component.
+    if (nmhJeu->Busy())
+        return;
+    // Read now: the node may be gone once the game window has closed.
+    const int id = gameId(node);
+    nmhJeu->Get(PortalRequest("/exe/medias.php?t=2&k=3&jeu=" + zv::EncodeGameName(displayedName(node))));
+    NotifyContentViewed(id);
+}
+
+void TfmPrinc::nmhJeuSuccess(int)
+{
+    const QByteArray body = nmhJeu->Body;
+    const QByteArray address = zv::GameLaunchAddress(body);
+    QString failure;
+    try {
+        int width = 0;
+        int height = 0;
+        zv::GameLaunchSize(body, width, height);
+        const QTreeWidgetItem* node = SelectedJeu();
+        if (!node)
+            throw zv::Error(QStringLiteral("aucun jeu n'est sélectionné"));
+        const TGameWindowClass create = GameWindowClass();
+        if (!create)
+            throw zv::Error(QStringLiteral("fenêtre de jeu indisponible"));
+        std::unique_ptr<QDialog> window = create(this, node->text(0), address, width, height);
+        window->exec();
+    } catch (const zv::Abort&) {
+        throw;
+    } catch (const zv::Error& e) {
+        failure = e.message();
+    } catch (const std::exception& e) {
+        failure = QString::fromLocal8Bit(e.what());
+    }
+    if (!failure.isNull()) {
+        QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
+            QStringLiteral("Impossible de déterminer les dimensions du Jeu : ") + failure, QMessageBox::Ok, this);
+        box.exec();
     }
 }
 
 void TfmPrinc::bindGames()
 {
+    // Same guard as every other handler of the window.
+    const auto on = [this](auto handler) {
+        return [this, handler] {
+            zv::guarded([&] {
+                try {
+                    handler();
+                } catch (...) {
+                    if (!closing_)
+                        throw;
+                }
+            });
+        };
+    };
+    connect(tvListeJeux, &QAbstractItemView::doubleClicked, this, on([this] { tvListeJeuxDblClick(); }));
+    connect(btnJouer, &QPushButton::clicked, this, on([this] { btnJouerClick(); }));
+    nmhListeJeuxNiveau1->OnSuccess = [this](int cmd) { nmhListeJeuxNiveau1Success(cmd); };
+    nmhJeu->OnSuccess = [this](int cmd) { nmhJeuSuccess(cmd); };
 }
