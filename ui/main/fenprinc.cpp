@@ -12,6 +12,7 @@
 #include "ui/player/cadcurseur.h"
 #include "ui/player/cadplayer.h"
 #include "ui/windows/fenconnexion.h"
+#include "ui/windows/fenjeu.h"
 #include "ui/windows/fensponsor.h"
 
 #include <QAbstractItemView>
@@ -626,7 +627,8 @@ TSponsorWindowClass TfmPrinc::SponsorWindowClass() const
 
 TGameWindowClass TfmPrinc::GameWindowClass() const
 {
-    return {};
+    return [](TfmPrinc* owner, const QString& name, const QByteArray& url, int width, int height)
+               -> std::unique_ptr<QDialog> { return std::make_unique<TfmJeu>(owner, name, url, width, height); };
 }
 
 QList<TBtnGraph*> TfmPrinc::sectionButtons() const

@@ -5,6 +5,7 @@
 #include "ui/controls/scrolllabel.h"
 #include "ui/player/cadcurseur.h"
 #include "ui/themes/looks.h"
+#include "ui/windows/fenjeu.h"
 #include "ui/windows/fensponsor.h"
 
 #include <QComboBox>
@@ -275,10 +276,11 @@ template <int N> TSponsorWindowClass TfmPrincThemeN<N>::SponsorWindowClass() con
     };
 }
 
-// The themed game windows come with the game window.
 template <int N> TGameWindowClass TfmPrincThemeN<N>::GameWindowClass() const
 {
-    return TfmPrinc::GameWindowClass();
+    return [](TfmPrinc* owner, const QString& name, const QByteArray& url, int width, int height) {
+        return CreateGameWindow(N, owner, name, url, width, height);
+    };
 }
 
 template class TfmPrincThemeN<1>;
