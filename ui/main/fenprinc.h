@@ -258,6 +258,20 @@ public:
     void SaveFavorites();
     // Appends a row to lvMODFavoris (caption, sub-item 0 = address).
     void AddFavorite(const QString& title, const QString& url);
+    // MP3 search and the favourites' buttons (fenprinc_mp3.cpp).
+    void btnMODRechercheClick();
+    void edtMODRechercheChange();
+    void edtMODRechercheKeyPress(); // Enter in the keywords field
+    void nmhMODRechercheSuccess(int cmd);
+    void btnMODRechercheSuiteClick();
+    void lvMODRechercheDblClick(QObject* sender); // both lists
+    void btnMODRechercheFavorisClick();
+    void btnMODRechercheTelechargerClick();
+    void btnMODFavorisTelechargerClick();
+    void btnMODFavorisSupprimerClick();
+    // A download window for the selected row of list, if any.
+    void StartDownload(const QTreeWidget* list);
+    void bindMP3(); // called at the start of bindMOD
 
     // ---- web panels, ticker, ads, sponsors (fenprinc_web.cpp) ----------------
     void nmhMessageSuccess(int cmd);

@@ -41,5 +41,6 @@ void TfmPrinc::SaveFavorites()
 
 void TfmPrinc::bindMOD()
 {
+    bindMP3();
     bindPodcast();
 }

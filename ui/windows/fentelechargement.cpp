@@ -1,0 +1,179 @@
+#include "ui/windows/fentelechargement.h"
+
+#include "portal/cp1252.h"
+#include "portal/download.h"
+#include "portal/errors.h"
+#include "portal/nmhttp.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+TfmTelechargement::SaveDialog& saveDialogSlot()
+{
+    static TfmTelechargement::SaveDialog dialog;
+    return dialog;
+}
+
+} // namespace
+
+TfmTelechargement::TfmTelechargement(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("fmTelechargement"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Téléchargement"));
+    setFixedSize(273, 77);
+
+    lblFichier = new QLabel(QStringLiteral("Fichier : "), this);
+    lblFichier->setObjectName(QStringLiteral("lblFichier"));
+    lblFichier->setGeometry(8, 8, 48, 16);
+    lblNomFichier = new QLabel(this);
+    lblNomFichier->setObjectName(QStringLiteral("lblNomFichier"));
+    lblNomFichier->setGeometry(56, 8, 217, 16);
+
+    pbAvancement = new QProgressBar(this);
+    pbAvancement->setObjectName(QStringLiteral("pbAvancement"));
+    pbAvancement->setRange(0, 100);
+    pbAvancement->setValue(0);
+    pbAvancement->setTextVisible(false);
+    pbAvancement->setGeometry(8, 28, 257, 16);
+
+    btnAnnule = new QPushButton(QStringLiteral("Annuler"), this);
+    btnAnnule->setObjectName(QStringLiteral("btnAnnule"));
+    QFont bold = btnAnnule->font();
+    bold.setBold(true);
+    btnAnnule->setFont(bold);
+    btnAnnule->setGeometry(99, 50, 75, 23);
+
+    nmhFichier = new TNMHTTP(this);
+    nmhFichier->setObjectName(QStringLiteral("nmhFichier"));
+    nmhFichier->InputFileMode = true;
+
+    sdFichier = new QFileDialog(this, QStringLiteral("Enregistrer sous..."));
+    sdFichier->setObjectName(QStringLiteral("sdFichier"));
+    sdFichier->setAcceptMode(QFileDialog::AcceptSave);
+    sdFichier->setFileMode(QFileDialog::AnyFile);
+    sdFichier->setOption(QFileDialog::DontConfirmOverwrite, false);
+    sdFichier->setSizeGripEnabled(true);
+
+    timAnnulation = new QTimer(this);
+    timAnnulation->setObjectName(QStringLiteral("timAnnulation"));
+    timAnnulation->setInterval(100);
+
+    // A download's errors are its own: nothing reaches the user but "Erreur".
+    connect(btnAnnule, &QPushButton::clicked, this, [this] { zv::swallowed([this] { btnAnnuleClick(); }); });
+    connect(timAnnulation, &QTimer::timeout, this,
+        [this] { zv::swallowed([this] { timAnnulationTimer(); }); });
+    nmhFichier->OnAboutToSend = [this](QList<QByteArray>& lines) { nmhFichierAboutToSend(lines); };
+    nmhFichier->OnPacketRecvd = [this] { nmhFichierPacketRecvd(); };
+    nmhFichier->OnSuccess = [this](int cmd) { nmhFichierSuccess(cmd); };
+    nmhFichier->OnFailure = [this](int cmd) { nmhFichierFailure(cmd); };
+}
+
+TfmTelechargement::~TfmTelechargement() = default;
+
+void TfmTelechargement::setSaveDialog(SaveDialog dialog)
+{
+    saveDialogSlot() = std::move(dialog);
+}
+
+QString TfmTelechargement::runSaveDialog(const QString& proposed)
+{
+    if (const SaveDialog& dialog = saveDialogSlot())
+        return dialog(this, proposed);
+    sdFichier->selectFile(proposed);
+    if (sdFichier->exec() != QDialog::Accepted)
+        return {};
+    const QStringList files = sdFichier->selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+void TfmTelechargement::Start(const QString& address)
+{
+    // The window may be freed while the transfer waits (its owner closes).
+    const QPointer<TfmTelechargement> self(this);
+    const zv::DownloadAddress parts = zv::SplitDownloadAddress(zv::toCp1252(address));
+    const QByteArray request = zv::DownloadRequest(parts);
+    if (!parts.fileName.isEmpty()) {
+        const QString target = runSaveDialog(zv::fromCp1252(zv::ProposedFileName(parts.fileName)));
+        if (!self)
+            return;
+        if (!target.isEmpty()) {
+            nmhFichier->HeaderInfo.Referer = zv::DownloadReferer(parts);
+            nmhFichier->Body = target.toUtf8();
+            lblNomFichier->setText(zv::fromCp1252(parts.fileName));
+            show();
+            try {
+                nmhFichier->Get(request);
+            } catch (...) {
+                // Refused, cut short, unwritable file: shown like a refused
+                // answer, unless the user cancelled it.
+                if (self && !cancelled_)
+                    lblNomFichier->setText(QStringLiteral("Erreur"));
+            }
+            if (!self)
+                return;
+        }
+    }
+    if (!isVisible())
+        close();
+}
+
+void TfmTelechargement::nmhFichierAboutToSend(QList<QByteArray>& headerLines)
+{
+    headerLines << "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)";
+}
+
+void TfmTelechargement::nmhFichierPacketRecvd()
+{
+    const int percent = zv::DownloadPercent(nmhFichier->BytesReceived, nmhFichier->BytesExpected);
+    if (percent >= 0)
+        pbAvancement->setValue(percent);
+}
+
+void TfmTelechargement::nmhFichierSuccess(int)
+{
+    close();
+}
+
+void TfmTelechargement::nmhFichierFailure(int)
+{
+    lblNomFichier->setText(QStringLiteral("Erreur"));
+}
+
+void TfmTelechargement::btnAnnuleClick()
+{
+    cancelled_ = true;
+    zv::swallowed([this] { nmhFichier->Abort(); });
+    timAnnulation->start();
+}
+
+void TfmTelechargement::timAnnulationTimer()
+{
+    if (nmhFichier->Busy())
+        return;
+    timAnnulation->stop();
+    close();
+}
+
+void TfmTelechargement::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+}
+
+void TfmTelechargement::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        btnAnnule->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
