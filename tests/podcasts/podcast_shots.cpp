@@ -1,0 +1,40 @@
+// zv_podcast_shots: the main window on its podcast tab, the first podcast
+// opened and its first episode selected, for screenshots under Xvfb:
+//   zv_podcast_shots PORTAL_HOST [THEME]
+#include "ui/controls/btngraph.h"
+#include "ui/main/fenprinc.h"
+#include "ui/themes/themes.h"
+
+#include <QApplication>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+int main(int argc, char** argv)
+{
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QApplication app(argc, argv);
+    if (argc < 2)
+        return 2;
+    qputenv("ZEVALO_PORTAL_HOST", argv[1]);
+    auto w = CreateThemeWindow(argc > 2 ? atoi(argv[2]) : 2);
+    if (!w || !w->FormCreate())
+        return 1;
+    w->move(0, 0);
+    w->show();
+    TfmPrinc* p = w.get();
+    QTimer::singleShot(1500, p, [p] {
+        emit p->btnFctMOD->clicked();
+        p->pcMOD->setCurrentWidget(p->tsMODPodcast);
+        QTreeWidgetItem* group = p->tvMODPodcast->topLevelItem(0);
+        QTreeWidgetItem* sub = group ? group->child(0) : nullptr;
+        if (!sub || !sub->child(0))
+            return;
+        sub->setExpanded(true);
+        p->tvMODPodcast->setCurrentItem(sub->child(0));
+        emit p->tvMODPodcast->itemDoubleClicked(sub->child(0), 0);
+        if (QTreeWidgetItem* episode = p->lvMODPodcast->topLevelItem(0))
+            p->lvMODPodcast->setCurrentItem(episode);
+    });
+    return app.exec();
+}
