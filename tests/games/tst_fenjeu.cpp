@@ -1,0 +1,477 @@
+// The games section of the main window against a scripted loopback portal, and
+// the game window on its own.
+#include "app/config.h"
+#include "main/fakeengine.h"
+#include "main/fakeportal.h"
+#include "portal/errors.h"
+#include "portal/nmhttp.h"
+#include "portal/textutil.h"
+#include "ui/browser/shockwaveflash.h"
+#include "ui/browser/webbrowser.h"
+#include "ui/controls/btngraph.h"
+#include "ui/themes/themes.h"
+#include "ui/windows/fenjeu.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLayout>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace zv::test;
+
+namespace {
+
+const QByteArray kCategories = "/exe/medias.php?t=2&k=1";
+const QByteArray kReflexion = "/exe/medias.php?t=2&k=2&colid&cat=R%25E%25flexion";
+const QByteArray kAction = "/exe/medias.php?t=2&k=2&colid&cat=Action";
+const QByteArray kSport = "/exe/medias.php?t=2&k=2&colid&cat=Sport";
+
+int countPath(const ScriptedServer& s, const QByteArray& path)
+{
+    int n = 0;
+    for (const Request& r : s.requests())
+        n += r.path == path;
+    return n;
+}
+
+int indexOfPath(const ScriptedServer& s, const QByteArray& prefix)
+{
+    const auto& rs = s.requests();
+    for (int i = 0; i < rs.size(); ++i)
+        if (rs[i].path.startsWith(prefix))
+            return i;
+    return -1;
+}
+
+// What a modal game window looked like when it showed up; closes it.
+struct GameSeen {
+    QString className;
+    QString title;
+    QSize size;
+    bool flash = false;
+};
+
+} // namespace
+
+class TestFenJeu : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedServer> server;
+    std::unique_ptr<FakePortal> portal;
+    FakeEngineLog engines;
+    QStringList errors;
+
+    std::unique_ptr<TfmPrinc> startGames(int theme = 2)
+    {
+        auto w = CreateThemeWindow(theme);
+        if (!w->FormCreate())
+            qWarning("FormCreate failed");
+        w->btnFctClick(w->btnFctJeux);
+        return w;
+    }
+
+    static QTreeWidgetItem* category(TfmPrinc* w, int i) { return w->tvListeJeux->topLevelItem(i); }
+
+    static void select(TfmPrinc* w, QTreeWidgetItem* node)
+    {
+        w->tvListeJeux->clearSelection();
+        node->setSelected(true);
+        w->tvListeJeux->setCurrentItem(node);
+    }
+
+    // Closes every game window that appears and every message box, remembering them.
+    QList<GameSeen> games;
+    QStringList boxes;
+    QTimer watcher;
+    void watchModals()
+    {
+        games.clear();
+        boxes.clear();
+        watcher.disconnect();
+        connect(&watcher, &QTimer::timeout, this, [this] {
+            QWidget* m = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(m)) {
+                boxes << box->text();
+                box->accept();
+            } else if (auto* g = qobject_cast<TfmJeu*>(m)) {
+                games << GameSeen{QString::fromLatin1(g->metaObject()->className()), g->panTitre->text(),
+                    g->size(), !g->swJeu->isHidden()};
+                g->btnFermer->clicked();
+            }
+        });
+        watcher.start(30);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        zv::setErrorReporter([this](const QString& m) { errors << m; });
+    }
+
+    void init()
+    {
+        server = std::make_unique<ScriptedServer>();
+        portal = std::make_unique<FakePortal>(*server);
+        portal->set(kReflexion, Reply::ok("R%E%ussite m%E%moire##12||Tetris##abc||Pong", "text/plain"));
+        portal->set(kAction, Reply::ok("Balle##401", "text/plain"));
+        portal->set(kSport, Reply::ok("Foot##7", "text/plain"));
+        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
+        engines = FakeEngineLog();
+        installFakeEngines(&engines);
+        QFile::remove(TConfig().path());
+        errors.clear();
+    }
+    void cleanup()
+    {
+        watcher.stop();
+        TfrmPlayer::setEngineFactory({});
+        portal.reset();
+        server.reset();
+        QFile::remove(TConfig().path());
+    }
+
+    void categoriesThenGames()
+    {
+        auto w = startGames();
+        QVERIFY(!w->panListeJeux->isHidden());
+        QVERIFY(w->panJeu->isHidden());
+        QCOMPARE(w->tvListeJeux->topLevelItemCount(), 4);
+        QCOMPARE(category(w.get(), 2)->text(0), QStringLiteral("Réflexion"));
+
+        select(w.get(), category(w.get(), 2));
+        w->tvListeJeuxDblClick();
+        QCOMPARE(countPath(*server, kReflexion), 1);
+        QTreeWidgetItem* c = category(w.get(), 2);
+        QCOMPARE(c->childCount(), 3);
+        QCOMPARE(c->child(0)->text(0), QStringLiteral("Réussite mémoire"));
+        QCOMPARE(c->child(0)->data(0, Qt::UserRole).toInt(), 12);
+        QCOMPARE(c->child(1)->data(0, Qt::UserRole).toInt(), 0);
+        QCOMPARE(c->child(2)->data(0, Qt::UserRole).toInt(), 0);
+        QVERIFY(c->isExpanded());
+
+        // Loaded once per visit: a second double-click only closes it.
+        w->tvListeJeuxDblClick();
+        QCOMPARE(countPath(*server, kReflexion), 1);
+        QCOMPARE(c->childCount(), 3);
+        QVERIFY(!c->isExpanded());
+
+        // A game: its description, no text request.
+        const int before = int(server->requests().size());
+        select(w.get(), c->child(0));
+        w->tvListeJeuxDblClick();
+        QVERIFY(!w->panJeu->isHidden());
+        QTRY_VERIFY(indexOfPath(*server, "/exe/desc_fla.php?jeu=") >= 0);
+        QCOMPARE(server->requests()[indexOfPath(*server, "/exe/desc_fla.php?jeu=")].path,
+            QByteArray("/exe/desc_fla.php?jeu=R%25E%25ussite+m%25E%25moire"));
+        for (int i = before; i < server->requests().size(); ++i)
+            QVERIFY(!server->requests()[i].path.startsWith("/exe/medias.php"));
+
+        // Entering the section again empties the tree and hides the pane.
+        w->btnFctClick(w->btnFctJeux);
+        QVERIFY(w->panJeu->isHidden());
+        QCOMPARE(w->tvListeJeux->topLevelItemCount(), 4);
+        QCOMPARE(category(w.get(), 2)->childCount(), 0);
+    }
+
+    void doubleClickWhileLoadingDoesNothing()
+    {
+        portal->set(kAction, Reply::ok("Balle##401", "text/plain").delayed(600));
+        auto w = startGames();
+        select(w.get(), category(w.get(), 2));
+        w->tvListeJeuxDblClick(); // Réflexion's games, at once
+        QTreeWidgetItem* game = category(w.get(), 2)->child(0);
+
+        bool checked = false;
+        QTimer::singleShot(150, this, [&] {
+            QVERIFY(w->nmhListeJeuxNiveau1->Busy());
+            select(w.get(), game);
+            w->tvListeJeuxDblClick();
+            select(w.get(), category(w.get(), 3));
+            w->tvListeJeuxDblClick();
+            // The answer goes to the category selected when it arrives.
+            select(w.get(), category(w.get(), 0));
+            checked = true;
+        });
+        select(w.get(), category(w.get(), 0));
+        w->tvListeJeuxDblClick();
+        QVERIFY(checked);
+        QVERIFY(w->panJeu->isHidden());
+        QCOMPARE(countPath(*server, kSport), 0);
+        QCOMPARE(category(w.get(), 0)->childCount(), 1);
+        QCOMPARE(category(w.get(), 0)->child(0)->data(0, Qt::UserRole).toInt(), 401);
+        QVERIFY(errors.isEmpty());
+    }
+
+    void answerAfterLeavingTheSectionIsDropped()
+    {
+        portal->set(kAction, Reply::ok("Balle##401", "text/plain").delayed(400));
+        auto w = startGames();
+        QTimer::singleShot(100, this, [&] { w->btnFctClick(w->btnFctAccueil); });
+        select(w.get(), category(w.get(), 0));
+        w->tvListeJeuxDblClick();
+        QCOMPARE(w->tvListeJeux->topLevelItemCount(), 0);
+        QVERIFY(errors.isEmpty());
+    }
+
+    void playOpensThemedWindowThenBeacon_data()
+    {
+        QTest::addColumn<int>("theme");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("flash");
+        QTest::newRow("theme 4, capitals") << 4 << QByteArray("http://h.invalid/jeu.swf##WIDTH=640 Height=480")
+                                           << "TfmJeuTheme4" << QSize(640 + 2, 18 + 480 + 2) << true;
+        QTest::newRow("theme 1, page") << 1 << QByteArray("http://h.invalid/jeu.htm##width=300 height=200\r\n")
+                                       << "TfmJeuTheme1" << QSize(300 + 6, 22 + 200 + 6) << false;
+        QTest::newRow("theme 2") << 2 << QByteArray("jeu.SWF##height=100 width=120") << "TfmJeuTheme2"
+                                 << QSize(120, 21 + 100) << false;
+    }
+    void playOpensThemedWindowThenBeacon()
+    {
+        QFETCH(int, theme);
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, className);
+        QFETCH(QSize, size);
+        QFETCH(bool, flash);
+        const QByteArray launch = "/exe/medias.php?t=2&k=3&jeu=R%25E%25ussite+m%25E%25moire";
+        portal->set(launch, Reply::ok(answer, "text/plain"));
+        auto w = startGames(theme);
+        select(w.get(), category(w.get(), 2));
+        w->tvListeJeuxDblClick();
+        select(w.get(), category(w.get(), 2)->child(0));
+        watchModals();
+        w->btnJouerClick();
+        QCOMPARE(games.size(), 1);
+        QCOMPARE(games[0].className, className);
+        QCOMPARE(games[0].title, QStringLiteral(" Réussite mémoire"));
+        QCOMPARE(games[0].size, size);
+        QCOMPARE(games[0].flash, flash);
+        QVERIFY(boxes.isEmpty());
+        const int asked = indexOfPath(*server, launch);
+        const int beacon = indexOfPath(*server, "/exe/vu.php?id=12");
+        QVERIFY(asked >= 0);
+        QVERIFY(beacon > asked);
+        QVERIFY(errors.isEmpty());
+    }
+
+    void playNeedsAGame()
+    {
+        auto w = startGames();
+        const int before = int(server->requests().size());
+        w->btnJouerClick(); // nothing selected
+        select(w.get(), category(w.get(), 1));
+        w->btnJouerClick(); // a category
+        QCOMPARE(int(server->requests().size()), before);
+    }
+
+    void badLaunchAnswersShowTheMessage_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("one line") << QByteArray("http://h.invalid/jeu.swf");
+        QTest::newRow("no width") << QByteArray("http://h.invalid/jeu.swf##height=400");
+        QTest::newRow("not whole") << QByteArray("http://h.invalid/jeu.swf##width=5,5 height=400");
+    }
+    void badLaunchAnswersShowTheMessage()
+    {
+        QFETCH(QByteArray, answer);
+        portal->set("/exe/medias.php?t=2&k=3&jeu=Tetris", Reply::ok(answer, "text/plain"));
+        auto w = startGames();
+        select(w.get(), category(w.get(), 2));
+        w->tvListeJeuxDblClick();
+        QTreeWidgetItem* tetris = category(w.get(), 2)->child(1);
+        select(w.get(), tetris);
+        watchModals();
+        w->btnJouerClick();
+        QCOMPARE(games.size(), 0);
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].startsWith(QStringLiteral("Impossible de déterminer les dimensions du Jeu : ")),
+            qPrintable(boxes[0]));
+        QVERIFY(boxes[0].size() > 50); // the reason follows
+        QVERIFY(w->findChildren<TfmJeu*>().isEmpty());
+        QCOMPARE(w->SelectedJeu(), tetris);
+        QVERIFY(indexOfPath(*server, "/exe/vu.php?id=0") >= 0);
+        QVERIFY(errors.isEmpty());
+    }
+
+    void emptyLaunchAnswerIsAnError()
+    {
+        portal->set("/exe/medias.php?t=2&k=3&jeu=Pong", Reply::ok("", "text/plain"));
+        auto w = startGames();
+        select(w.get(), category(w.get(), 2));
+        w->tvListeJeuxDblClick();
+        select(w.get(), category(w.get(), 2)->child(2));
+        watchModals();
+        // Through the window's own binding, as a click would.
+        w->btnJouer->click();
+        QCOMPARE(games.size(), 0);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(indexOfPath(*server, "/exe/vu.php?id="), -1); // the rest of the handler is skipped
+    }
+
+    void titleIsTheNodeSelectedWhenTheAnswerArrives()
+    {
+        portal->set("/exe/medias.php?t=2&k=3&jeu=Tetris",
+            Reply::ok("http://h.invalid/t.swf##width=200 height=100", "text/plain").delayed(400));
+        auto w = startGames();
+        select(w.get(), category(w.get(), 2));
+        w->tvListeJeuxDblClick();
+        QTreeWidgetItem* c = category(w.get(), 2);
+        select(w.get(), c->child(1));
+        watchModals();
+        bool clickedAgain = false;
+        QTimer::singleShot(100, this, [&] {
+            select(w.get(), c->child(2));
+            w->btnJouerClick(); // while the first is asked for: nothing
+            clickedAgain = true;
+        });
+        w->btnJouerClick();
+        QVERIFY(clickedAgain);
+        QCOMPARE(games.size(), 1);
+        QCOMPARE(games[0].title, QStringLiteral(" Pong"));
+        QCOMPARE(countPath(*server, "/exe/medias.php?t=2&k=3&jeu=Pong"), 0);
+        // The beacon counts the game that was asked for.
+        QVERIFY(indexOfPath(*server, "/exe/vu.php?id=0") >= 0);
+        QVERIFY(errors.isEmpty());
+    }
+
+    // ---- the game window on its own ------------------------------------------
+
+    void flashOnlyForLowerCaseSwf_data()
+    {
+        QTest::addColumn<QByteArray>("url");
+        QTest::addColumn<bool>("flash");
+        QTest::newRow(".swf") << QByteArray("http://h.invalid/jeux/balle.swf") << true;
+        QTest::newRow(".swf inside") << QByteArray("http://h.invalid/jeu.swf?v=2") << true;
+        QTest::newRow(".SWF") << QByteArray("http://h.invalid/jeux/balle.SWF") << false;
+        QTest::newRow("page") << QByteArray("http://h.invalid/jeux/casse.htm") << false;
+    }
+    void flashOnlyForLowerCaseSwf()
+    {
+        QFETCH(QByteArray, url);
+        QFETCH(bool, flash);
+        TfmJeu win(nullptr, QStringLiteral("Planète mémoire 2"), url, 320, 240);
+        QCOMPARE(!win.swJeu->isHidden(), flash);
+        QCOMPARE(!win.wbJeu->isHidden(), !flash);
+        if (flash) {
+            QCOMPARE(win.swJeu->Movie(), QString::fromLatin1(url));
+            QCOMPARE(win.swJeu->parentWidget(), win.panJeu);
+        } else {
+            // The name goes in as displayed: the browser alone makes it a URL.
+            const QByteArray expected = "/exe/dir.php?w=100%25&h=100%25&bgcolor="
+                + ColorToHtmlOf(win.Color()) + "&jeu=Plan%C3%A8te%20m%C3%A9moire%202";
+            QTRY_VERIFY(indexOfPath(*server, "/exe/dir.php") >= 0);
+            QCOMPARE(server->requests()[indexOfPath(*server, "/exe/dir.php")].path, expected);
+            QCOMPARE(TfmJeu::GamePageAddress(win.Color(), QStringLiteral("Planète mémoire 2")),
+                QString::fromLatin1(server->hostPort() + "/exe/dir.php?w=100%&h=100%&bgcolor="
+                    + ColorToHtmlOf(win.Color()) + "&jeu=")
+                    + QStringLiteral("Planète mémoire 2"));
+        }
+    }
+
+    void themeLooks_data()
+    {
+        QTest::addColumn<int>("theme");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<int>("title");
+        QTest::addColumn<int>("border");
+        QTest::addColumn<QSize>("buttons");
+        QTest::addColumn<QByteArray>("colour");
+        QTest::newRow("base") << 0 << "TfmJeu" << 25 << 0 << QSize(33, 25) << QByteArray();
+        QTest::newRow("1") << 1 << "TfmJeuTheme1" << 22 << 3 << QSize(21, 20) << QByteArray("FE00CB");
+        QTest::newRow("2") << 2 << "TfmJeuTheme2" << 21 << 0 << QSize(12, 12) << QByteArray();
+        QTest::newRow("3") << 3 << "TfmJeuTheme3" << 17 << 1 << QSize(14, 14) << QByteArray("FFFFFF");
+        QTest::newRow("4") << 4 << "TfmJeuTheme4" << 18 << 1 << QSize(12, 12) << QByteArray("FFFFFF");
+        QTest::newRow("5") << 5 << "TfmJeuTheme5" << 16 << 1 << QSize(12, 12) << QByteArray("FFFFFF");
+    }
+    void themeLooks()
+    {
+        QFETCH(int, theme);
+        QFETCH(QString, className);
+        QFETCH(int, title);
+        QFETCH(int, border);
+        QFETCH(QSize, buttons);
+        QFETCH(QByteArray, colour);
+        auto d = CreateGameWindow(theme, nullptr, QStringLiteral("Jeu"), "http://h.invalid/a.swf", 400, 300);
+        auto* win = qobject_cast<TfmJeu*>(d.get());
+        QVERIFY(win);
+        QCOMPARE(QString::fromLatin1(win->metaObject()->className()), className);
+        QCOMPARE(win->panTitre->height(), title);
+        QCOMPARE(win->panTitre->text(), QStringLiteral(" Jeu"));
+        QCOMPARE(win->size(), QSize(400 + 2 * border, title + 300 + 2 * border));
+        QCOMPARE(win->btnFermer->size(), buttons);
+        QCOMPARE(win->BtnAgrandir->size(), buttons);
+        if (!colour.isEmpty())
+            QCOMPARE(ColorToHtmlOf(win->Color()), colour);
+        win->show();
+        QVERIFY(QTest::qWaitForWindowExposed(win));
+        // Top right, maximise left of close, both inside the title bar.
+        const QRect close = win->btnFermer->geometry();
+        const QRect grow = win->BtnAgrandir->geometry();
+        QVERIFY(close.right() < win->panTitre->width() && close.right() >= win->panTitre->width() - 4);
+        QVERIFY(grow.right() < close.left());
+        QVERIFY(close.bottom() < win->panTitre->height());
+        QVERIFY(!win->btnFermer->ImageActif().isNull() && !win->BtnAgrandir->ImageSurvol().isNull());
+        // The game area is the game's size.
+        QCOMPARE(win->panJeu->size(), QSize(400, 300));
+        QCOMPARE(win->swJeu->size(), QSize(400, 300));
+    }
+
+    void maximiseAndBack()
+    {
+        TfmJeu win(nullptr, QStringLiteral("Jeu"), "http://h.invalid/a.swf", 300, 200);
+        win.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&win));
+        const QSize created = win.size();
+        win.BtnAgrandirClick();
+        QTRY_VERIFY(win.isMaximized());
+        QTRY_VERIFY(win.size() != created);
+        QCOMPARE(win.swJeu->parentWidget(), win.panJeu);
+        QTRY_COMPARE(win.swJeu->size(), win.panJeu->size());
+        QVERIFY(!win.swJeu->isHidden());
+        // The title bar's double-click does the same.
+        QTest::mouseDClick(win.panTitre, Qt::LeftButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(!win.isMaximized());
+        QTRY_COMPARE(win.size(), created);
+        QTRY_COMPARE(win.swJeu->size(), QSize(300, 200));
+    }
+
+    void closeAccepts()
+    {
+        TfmJeu win(nullptr, QStringLiteral("Jeu"), "http://h.invalid/a.htm", 200, 100);
+        QTimer::singleShot(100, &win, [&] {
+            // Escape belongs to the game.
+            QTest::keyClick(&win, Qt::Key_Escape);
+            QTimer::singleShot(100, &win, [&] { win.btnFermer->clicked(); });
+        });
+        QCOMPARE(win.exec(), int(QDialog::Accepted));
+    }
+
+    void documentCompleteBeforeADocument()
+    {
+        TfmJeu win(nullptr, QStringLiteral("Jeu"), "http://h.invalid/a.htm", 200, 100);
+        QVERIFY(!win.wbJeu->HasDocument());
+        win.wbJeuDocumentComplete(); // nothing to style yet
+        QVERIFY(!win.wbJeu->HasDocument());
+    }
+
+    void hugeGameStaysOnScreen()
+    {
+        TfmJeu win(nullptr, QStringLiteral("Jeu"), "http://h.invalid/a.swf", 100000, -5);
+        const QRect avail = win.screen()->availableGeometry();
+        QVERIFY(win.width() <= avail.width());
+        QCOMPARE(win.height(), 25);
+    }
+
+private:
+    static QByteArray ColorToHtmlOf(const QColor& c) { return ColorToHtml(c); }
+};
+
+QTEST_MAIN(TestFenJeu)
+#include "tst_fenjeu.moc"
