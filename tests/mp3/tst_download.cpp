@@ -1,0 +1,341 @@
+// The download window: how an address becomes a request and a file name, and
+// real transfers from a scripted loopback server into temporary files.
+#include "portal/download.h"
+#include "portal/nmhttp.h"
+#include "support/scriptedserver.h"
+#include "ui/windows/fentelechargement.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace zv::test;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QByteArray generatedBody(qint64 size)
+{
+    QByteArray b(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i)
+        b[i] = generatedByte(i);
+    return b;
+}
+
+} // namespace
+
+class TestDownload : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedServer> server;
+    std::unique_ptr<QTemporaryDir> dir;
+    QStringList proposed; // what the save dialog was offered
+    QString answer; // what it returns
+
+    // A started window: Start has returned, the window may already be gone.
+    QPointer<TfmTelechargement> download(const QByteArray& path, QWidget* owner = nullptr)
+    {
+        auto* w = new TfmTelechargement(owner);
+        QPointer<TfmTelechargement> p(w);
+        w->Start(QString::fromLatin1("http://" + server->hostPort() + path));
+        return p;
+    }
+
+private slots:
+    void split_data()
+    {
+        QTest::addColumn<QByteArray>("address");
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("fileName");
+        QTest::addColumn<QByteArray>("proposed");
+        QTest::addColumn<QByteArray>("referer");
+        QTest::newRow("space and query") << QByteArray("http://mp3.example:8080/dir/my song.rbs?x=1")
+                                         << QByteArray("mp3.example:8080/dir/my%20song.rbs?x=1")
+                                         << QByteArray("my song.rbs") << QByteArray("my song.mp3")
+                                         << QByteArray("http://mp3.example:8080/");
+        QTest::newRow("ends in a slash") << QByteArray("http://mp3.example/dir/") << QByteArray("mp3.example/dir/")
+                                         << QByteArray() << QByteArray() << QByteArray("http://mp3.example/");
+        QTest::newRow("capitals kept") << QByteArray("http://h/A.RBS") << QByteArray("h/A.RBS") << QByteArray("A.RBS")
+                                       << QByteArray("A.RBS") << QByteArray("http://h/");
+        QTest::newRow("first only") << QByteArray("http://h/a.rbs.rbs") << QByteArray("h/a.rbs.rbs")
+                                    << QByteArray("a.rbs.rbs") << QByteArray("a.mp3.rbs") << QByteArray("http://h/");
+        QTest::newRow("no scheme") << QByteArray("h/d/f.mp3") << QByteArray("h/d/f.mp3") << QByteArray("f.mp3")
+                                   << QByteArray("f.mp3") << QByteArray("http://h/");
+        QTest::newRow("host only") << QByteArray("http://mp3.example") << QByteArray() << QByteArray()
+                                   << QByteArray() << QByteArray("http:///");
+        QTest::newRow("space in host kept") << QByteArray("http://a b/c d") << QByteArray("a b/c%20d")
+                                            << QByteArray("c d") << QByteArray("c d") << QByteArray("http://a b/");
+        QTest::newRow("slash in query") << QByteArray("http://h/f.rbs?u=a/b.rbs") << QByteArray("h/f.rbs?u=a/b.rbs")
+                                        << QByteArray("b.rbs") << QByteArray("b.mp3") << QByteArray("http://h/");
+        QTest::newRow("scheme text in query") << QByteArray("h/f.mp3?u=http://x/y") << QByteArray("h/f.mp3?u=http://x/y")
+                                              << QByteArray("y") << QByteArray("y") << QByteArray("http://h/");
+        QTest::newRow("empty") << QByteArray() << QByteArray() << QByteArray() << QByteArray()
+                               << QByteArray("http:///");
+        QTest::newRow("only a query") << QByteArray("http://h/?x=1") << QByteArray("h/?x=1") << QByteArray()
+                                      << QByteArray() << QByteArray("http://h/");
+    }
+    void split()
+    {
+        QFETCH(QByteArray, address);
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, fileName);
+        QFETCH(QByteArray, proposed);
+        QFETCH(QByteArray, referer);
+        const zv::DownloadAddress a = zv::SplitDownloadAddress(address);
+        QCOMPARE(zv::DownloadRequest(a), request);
+        QCOMPARE(a.fileName, fileName);
+        QCOMPARE(zv::ProposedFileName(a.fileName), proposed);
+        QCOMPARE(zv::DownloadReferer(a), referer);
+    }
+
+    void longNameCut()
+    {
+        const QByteArray name(1500, 'n');
+        QCOMPARE(zv::SplitDownloadAddress("http://h/" + name).fileName, QByteArray(1000, 'n'));
+        // The cut comes first: a "?" past it changes nothing.
+        QCOMPARE(zv::SplitDownloadAddress("http://h/" + name + "?q").fileName, QByteArray(1000, 'n'));
+        QCOMPARE(zv::SplitDownloadAddress("http://h/ab?" + name).fileName, QByteArray("ab"));
+    }
+
+    void percent_data()
+    {
+        QTest::addColumn<qint64>("received");
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<int>("percent");
+        QTest::newRow("nothing yet") << qint64(0) << qint64(100) << 0;
+        QTest::newRow("rounded down") << qint64(2) << qint64(3) << 66;
+        QTest::newRow("all") << qint64(3) << qint64(3) << 100;
+        QTest::newRow("unknown size") << qint64(500) << qint64(0) << -1;
+        QTest::newRow("4 GB file") << qint64(3000000000LL) << qint64(6000000000LL) << 50;
+        QTest::newRow("32-bit overflow") << qint64(30000000) << qint64(40000000) << 75;
+        QTest::newRow("huge") << std::numeric_limits<qint64>::max() - 1 << std::numeric_limits<qint64>::max() << 99;
+        QTest::newRow("more than announced") << qint64(120) << qint64(100) << 100;
+    }
+    void percent()
+    {
+        QFETCH(qint64, received);
+        QFETCH(qint64, total);
+        QFETCH(int, percent);
+        QCOMPARE(zv::DownloadPercent(received, total), percent);
+    }
+
+    void init()
+    {
+        server = std::make_unique<ScriptedServer>();
+        dir = std::make_unique<QTemporaryDir>();
+        proposed.clear();
+        answer = dir->filePath(QStringLiteral("cible.mp3"));
+        TfmTelechargement::setSaveDialog([this](TfmTelechargement* w, const QString& name) {
+            proposed << name;
+            // The window shows only once the file is chosen.
+            if (w->isVisible())
+                proposed << QStringLiteral("<shown too early>");
+            return answer;
+        });
+    }
+    void cleanup()
+    {
+        TfmTelechargement::setSaveDialog({});
+        server.reset();
+    }
+
+    void form()
+    {
+        TfmTelechargement w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Téléchargement"));
+        QCOMPARE(w.size(), QSize(273, 77));
+        QCOMPARE(w.lblFichier->text(), QStringLiteral("Fichier : "));
+        QCOMPARE(w.lblNomFichier->width(), 217);
+        QCOMPARE(w.pbAvancement->minimum(), 0);
+        QCOMPARE(w.pbAvancement->maximum(), 100);
+        QCOMPARE(w.btnAnnule->text(), QStringLiteral("Annuler"));
+        QVERIFY(w.btnAnnule->font().bold());
+        QVERIFY(w.nmhFichier->InputFileMode);
+        QCOMPARE(w.timAnnulation->interval(), 100);
+        QVERIFY(!w.timAnnulation->isActive());
+        QVERIFY(w.testAttribute(Qt::WA_DeleteOnClose));
+        QVERIFY(!(w.windowFlags() & Qt::WindowCloseButtonHint));
+    }
+
+    void realDownload()
+    {
+        const QByteArray body = generatedBody(300000);
+        server->on("/dir/my%20song.rbs?x=1", Reply::ok(body, "audio/mpeg").inPieces(65536, 10));
+        QWidget owner;
+        QList<int> seen;
+        QString shownName;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (auto* w = owner.findChild<TfmTelechargement*>()) {
+                seen << w->pbAvancement->value();
+                shownName = w->lblNomFichier->text();
+            }
+        });
+        watch.start(5);
+        const QPointer<TfmTelechargement> w = download("/dir/my song.rbs?x=1", &owner);
+        watch.stop();
+        QCOMPARE(proposed, QStringList{QStringLiteral("my song.mp3")});
+        QTRY_VERIFY(w.isNull());
+        QCOMPARE(readAll(answer), body);
+        QCOMPARE(shownName, QStringLiteral("my song.rbs"));
+        QVERIFY(!seen.isEmpty());
+        for (int i = 1; i < seen.size(); ++i)
+            QVERIFY(seen[i] >= seen[i - 1]);
+        QVERIFY(std::any_of(seen.begin(), seen.end(), [](int v) { return v > 0 && v < 100; }));
+
+        QCOMPARE(server->requests().size(), 1);
+        const Request& r = server->requests().first();
+        QCOMPARE(r.path, QByteArray("/dir/my%20song.rbs?x=1"));
+        QCOMPARE(r.header("Referer"), "http://" + server->hostPort() + "/");
+        QCOMPARE(r.header("User-Agent"), QByteArray("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)"));
+        QVERIFY(r.headerLines.last().startsWith("User-Agent:"));
+    }
+
+    void noSizeLeavesBarAtZero()
+    {
+        server->on("/f.mp3", Reply::generated(200000, false).inPieces(20000, 5));
+        int highest = -1;
+        TfmTelechargement* seenWindow = nullptr;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (auto* w = qobject_cast<TfmTelechargement*>(top); w && w->isVisible()) {
+                    seenWindow = w;
+                    highest = std::max(highest, w->pbAvancement->value());
+                }
+            }
+        });
+        watch.start(2);
+        const QPointer<TfmTelechargement> w = download("/f.mp3");
+        watch.stop();
+        QVERIFY(seenWindow);
+        QCOMPARE(highest, 0);
+        QTRY_VERIFY(w.isNull());
+        QCOMPARE(readAll(answer), generatedBody(200000));
+    }
+
+    void refusedAnswerShowsErreur_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("404") << 0;
+        QTest::newRow("cut short") << 1;
+        QTest::newRow("nobody listening") << 2;
+    }
+    void refusedAnswerShowsErreur()
+    {
+        QFETCH(int, kind);
+        server->on("/absent.mp3", Reply::status(404, "introuvable"));
+        server->on("/coupe.mp3", Reply::ok(generatedBody(5000)).closeAfter(3000));
+        QPointer<TfmTelechargement> w;
+        if (kind == 2) {
+            // A port nobody listens on any more.
+            const QByteArray dead = server->hostPort();
+            server.reset();
+            w = new TfmTelechargement;
+            w->Start(QString::fromLatin1("http://" + dead + "/x.mp3"));
+        } else {
+            w = download(kind == 0 ? "/absent.mp3" : "/coupe.mp3");
+        }
+        QVERIFY(w);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->lblNomFichier->text(), QStringLiteral("Erreur"));
+        // It waits for "Annuler"; the file stays.
+        QTest::qWait(300);
+        QVERIFY(w);
+        if (kind != 2)
+            QVERIFY(QFile::exists(answer));
+        w->btnAnnule->click();
+        QTRY_VERIFY(w.isNull());
+        if (kind != 2)
+            QVERIFY(QFile::exists(answer));
+    }
+
+    void escapeCancelsSlowTransfer()
+    {
+        server->on("/lent.mp3", Reply::generated(1000000).inPieces(1000, 20));
+        QPointer<TfmTelechargement> seen;
+        QTimer::singleShot(300, this, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (auto* w = qobject_cast<TfmTelechargement*>(top)) {
+                    seen = w;
+                    QTest::keyClick(w, Qt::Key_Escape);
+                }
+            }
+        });
+        const QPointer<TfmTelechargement> w = download("/lent.mp3");
+        QVERIFY(seen);
+        // Start came back as soon as the transfer stopped; the window waits for
+        // its timer, then frees itself, keeping what was received.
+        QVERIFY(w);
+        QVERIFY(w->timAnnulation->isActive());
+        QCOMPARE(w->lblNomFichier->text(), QStringLiteral("lent.mp3"));
+        QTRY_VERIFY(w.isNull());
+        const qint64 size = QFileInfo(answer).size();
+        QVERIFY(size > 0 && size < 1000000);
+    }
+
+    void nothingToSave_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<int>("asked");
+        QTest::newRow("ends in a slash") << QByteArray("/dir/") << QStringLiteral("x") << 0;
+        QTest::newRow("dialog cancelled") << QByteArray("/dir/f.mp3") << QString() << 1;
+    }
+    void nothingToSave()
+    {
+        QFETCH(QByteArray, path);
+        QFETCH(QString, choice);
+        QFETCH(int, asked);
+        answer = choice;
+        const QPointer<TfmTelechargement> w = download(path);
+        QCOMPARE(proposed.size(), asked);
+        QTRY_VERIFY(w.isNull());
+        QTest::qWait(100);
+        QVERIFY(server->requests().isEmpty());
+    }
+
+    void severalAtOnce()
+    {
+        // The second starts while the first is still receiving.
+        server->on("/un.mp3", Reply::ok(generatedBody(40000)).inPieces(2000, 10));
+        server->on("/deux.mp3", Reply::ok("deuxième fichier"));
+        const QString first = dir->filePath(QStringLiteral("un.mp3"));
+        const QString second = dir->filePath(QStringLiteral("deux.mp3"));
+        answer = first;
+        QPointer<TfmTelechargement> inner;
+        QTimer::singleShot(50, this, [&] {
+            answer = second;
+            inner = download("/deux.mp3");
+        });
+        const QPointer<TfmTelechargement> outer = download("/un.mp3");
+        QTRY_VERIFY(outer.isNull() && inner.isNull());
+        QCOMPARE(readAll(first), generatedBody(40000));
+        QCOMPARE(readAll(second), QByteArray("deuxième fichier"));
+    }
+
+    void ownerClosedDuringTransfer()
+    {
+        server->on("/lent.mp3", Reply::generated(1000000).inPieces(1000, 20));
+        auto* owner = new QWidget;
+        QPointer<QWidget> ownerAlive(owner);
+        QTimer::singleShot(200, this, [&] { delete owner; });
+        const QPointer<TfmTelechargement> w = download("/lent.mp3", owner);
+        QVERIFY(w.isNull());
+        QVERIFY(ownerAlive.isNull());
+        QTRY_COMPARE(server->openConnections(), 0);
+    }
+};
+
+QTEST_MAIN(TestDownload)
+#include "tst_download.moc"
