@@ -1,18 +1,43 @@
 // Opens one game window, as the games section would, to look at it:
 //   zv_games_shots THEME NAME ADDRESS WIDTH HEIGHT [maximise]
+//   zv_games_shots section THEME   (the main window's games, a category open, a description shown)
 // The portal is ZEVALO_PORTAL_HOST (the demo portal for the HTML5 games).
 #include "portal/errors.h"
+#include "ui/themes/themes.h"
 #include "ui/windows/fenjeu.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == QLatin1String("section")) {
+        auto w = CreateThemeWindow(args[2].toInt());
+        if (!w || !w->FormCreate())
+            return 1;
+        w->show();
+        QTimer::singleShot(300, w.get(), [&] {
+            zv::guarded([&] {
+                w->btnFctClick(w->btnFctJeux);
+                QTreeWidgetItem* category = w->tvListeJeux->topLevelItem(1);
+                if (!category)
+                    return;
+                category->setSelected(true);
+                w->tvListeJeuxDblClick();
+                if (QTreeWidgetItem* game = category->child(0)) {
+                    w->tvListeJeux->clearSelection();
+                    game->setSelected(true);
+                    w->tvListeJeuxDblClick();
+                }
+            });
+        });
+        return app.exec();
+    }
     if (args.size() < 6) {
         std::fprintf(stderr, "usage: zv_games_shots THEME NAME ADDRESS WIDTH HEIGHT [maximise]\n");
         return 2;
