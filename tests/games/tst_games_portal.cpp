@@ -1,0 +1,85 @@
+// The games section against the demo portal: its names with accents go back
+// and forth, and each game opens the window it needs.
+#include "portalprocess.h"
+#include "portal/errors.h"
+#include "ui/browser/shockwaveflash.h"
+#include "ui/browser/webbrowser.h"
+#include "ui/controls/btngraph.h"
+#include "ui/themes/themes.h"
+#include "ui/windows/fenjeu.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+class TestGamesPortal : public QObject {
+    Q_OBJECT
+    std::unique_ptr<PortalProcess> portal;
+    QStringList errors;
+
+private slots:
+    void initTestCase()
+    {
+        zv::setErrorReporter([this](const QString& m) { errors << m; });
+        portal = std::make_unique<PortalProcess>();
+        QVERIFY2(portal->started(), "zevalo-portal did not start");
+        qputenv("ZEVALO_PORTAL_HOST", portal->host());
+    }
+    void cleanupTestCase() { portal.reset(); }
+
+    void everyGamePlays()
+    {
+        auto w = CreateThemeWindow(3);
+        QVERIFY(w->FormCreate());
+        emit w->btnFctJeux->clicked();
+        QVERIFY(w->tvListeJeux->topLevelItemCount() >= 2);
+        QStringList seen;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            QWidget* m = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(m)) {
+                errors << box->text();
+                box->accept();
+            } else if (auto* g = qobject_cast<TfmJeu*>(m)) {
+                QVERIFY(qobject_cast<TfmJeuTheme3*>(g));
+                const bool flash = !g->swJeu->isHidden();
+                // A Flash game gets its movie, the others the portal's page.
+                QVERIFY(flash ? g->swJeu->Movie().contains(QLatin1String(".swf")) : !g->wbJeu->isHidden());
+                seen << g->panTitre->text().trimmed() + (flash ? QStringLiteral(" (swf)") : QString());
+                g->btnFermer->clicked();
+            }
+        });
+        watcher.start(30);
+        for (int i = 0; i < w->tvListeJeux->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* c = w->tvListeJeux->topLevelItem(i);
+            w->tvListeJeux->clearSelection();
+            c->setSelected(true);
+            w->tvListeJeuxDblClick();
+            QVERIFY2(c->childCount() > 0, qPrintable(c->text(0)));
+            for (int j = 0; j < c->childCount(); ++j) {
+                w->tvListeJeux->clearSelection();
+                c->child(j)->setSelected(true);
+                w->tvListeJeuxDblClick();
+                w->btnJouerClick();
+            }
+        }
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join(u'\n')));
+        QVERIFY2(seen.contains(QStringLiteral("Planète mémoire")), qPrintable(seen.join(u',')));
+        QVERIFY(seen.contains(QStringLiteral("Balle rebondissante (swf)")));
+        QVERIFY(seen.contains(QStringLiteral("Carré magique (swf)")));
+        // The views were counted for real ids.
+        QFile log(portal->logFile());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray requests = log.readAll();
+        QVERIFY(requests.contains("/exe/vu.php?id=403 200"));
+        QVERIFY(requests.contains("/exe/vu.php?id=404 200"));
+    }
+};
+
+QTEST_MAIN(TestGamesPortal)
+#include "tst_games_portal.moc"
