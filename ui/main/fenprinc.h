@@ -325,6 +325,19 @@ public:
 
     // ---- video search (fenprinc_video.cpp) -----------------------------------
     void edtVideoRechercheChange();
+    void btnVideoRechercheClick();
+    void nmhVideoRechercheSuccess(int cmd);
+    void btnVideoSuiteClick();
+    void edtVideoRechercheKeyPress(QChar key);
+    // Selected false: the row was deselected, which changes nothing.
+    void lvVideoSelectItem(QTreeWidgetItem* item, bool selected);
+    void lvVideoDblClick();
+    void lblTelechargerMusiqueClick();
+    // What opens an outside page in the user's browser; empty: the desktop's.
+    using OutsidePageOpener = std::function<void(const QUrl&)>;
+    static void setOutsidePageOpener(OutsidePageOpener opener);
+    // Bumped by each keyword change: an answer to an older search is dropped.
+    int videoSearchGeneration_ = 0;
 
     // Colours of the lists (the themes set them) and the background picture.
     void SetListColours(const QColor& background, const QColor& text);
