@@ -1,22 +1,197 @@
-// The video search section.
+// The video search section, and the link to the outside pages.
+#include "portal/cp1252.h"
+#include "portal/errors.h"
+#include "portal/nmhttp.h"
+#include "portal/portalhost.h"
 #include "portal/textutil.h"
+#include "portal/videosearch.h"
 #include "ui/browser/webbrowser.h"
+#include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
 
+#include <QApplication>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QTreeWidget>
+#include <QUrl>
+#include <QValidator>
 #include <cmath>
+
+namespace {
+
+TfmPrinc::OutsidePageOpener& outsidePageOpener()
+{
+    static TfmPrinc::OutsidePageOpener opener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    return opener;
+}
+
+// The keyword field keeps its text in lower case, typed or pasted.
+class LowerCaseValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override
+    {
+        input = input.toLower();
+        pos = std::min<int>(pos, int(input.size()));
+        return Acceptable;
+    }
+};
+
+// A click on a label: a left press and release over it.
+class ClickFilter : public QObject {
+public:
+    ClickFilter(QWidget* target, std::function<void()> onClick)
+        : QObject(target)
+        , onClick_(std::move(onClick))
+    {
+        target->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            auto* w = static_cast<QWidget*>(watched);
+            const auto* m = static_cast<QMouseEvent*>(event);
+            if (m->button() == Qt::LeftButton && w->rect().contains(m->position().toPoint())) {
+                onClick_();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> onClick_;
+};
+
+QByteArray pictureRequest(const QTreeWidget* list)
+{
+    return "/exe/podcast_image.php?couleur=" + ColorToHtml(list->palette().color(QPalette::Base));
+}
+
+} // namespace
+
+void TfmPrinc::setOutsidePageOpener(OutsidePageOpener opener)
+{
+    outsidePageOpener() = opener ? std::move(opener) : [](const QUrl& url) { QDesktopServices::openUrl(url); };
+}
 
 void TfmPrinc::edtVideoRechercheChange()
 {
+    ++videoSearchGeneration_;
     lvVideo->clear();
     wbVideoImage->setFixedWidth(int(std::lround(wbVideoImage->height() * 4.0 / 3.0)));
-    const QColor colour = lvVideo->palette().color(QPalette::Base);
-    wbVideoImage->Navigate(
-        QString::fromLatin1(PortalRequest("/exe/podcast_image.php?couleur=" + ColorToHtml(colour))));
+    wbVideoImage->Navigate(QString::fromLatin1(PortalRequest(pictureRequest(lvVideo))));
     lblVideoDuree->setText(QStringLiteral("-- : --"));
+}
+
+void TfmPrinc::btnVideoRechercheClick()
+{
+    if (nmhVideoRecherche->Busy())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QByteArray request
+        = zv::VideoSearchRequest(lvVideo->topLevelItemCount(), zv::toCp1252(edtVideoRecherche->text()));
+    const int generation = videoSearchGeneration_;
+    // The keywords may change while the answer is awaited: that answer belongs
+    // to a list that is gone.
+    nmhVideoRecherche->OnSuccess = [this, generation](int cmd) {
+        if (generation == videoSearchGeneration_)
+            nmhVideoRechercheSuccess(cmd);
+    };
+    zv::swallowed([&] { nmhVideoRecherche->Get(PortalRequest(request)); });
+    QApplication::restoreOverrideCursor();
+}
+
+void TfmPrinc::nmhVideoRechercheSuccess(int)
+{
+    lvVideo->setColumnWidth(0, lvVideo->width() - 20);
+    QList<QTreeWidgetItem*> rows;
+    for (const zv::VideoResult& r : zv::ParseVideoSearch(nmhVideoRecherche->Body)) {
+        auto* item = new QTreeWidgetItem;
+        item->setText(0, zv::fromCp1252(r.title));
+        item->setText(1, zv::fromCp1252(r.duration));
+        item->setText(2, zv::fromCp1252(r.thumbnail));
+        item->setText(3, zv::fromCp1252(r.video));
+        rows << item;
+    }
+    lvVideo->addTopLevelItems(rows);
+}
+
+void TfmPrinc::btnVideoSuiteClick()
+{
+    btnVideoRechercheClick();
+}
+
+void TfmPrinc::edtVideoRechercheKeyPress(QChar key)
+{
+    if (key == QLatin1Char('\r'))
+        btnVideoRechercheClick();
+}
+
+void TfmPrinc::lvVideoSelectItem(QTreeWidgetItem* item, bool selected)
+{
+    if (!selected || !item)
+        return;
+    wbVideoImage->Navigate(QString::fromLatin1(
+        PortalRequest(pictureRequest(lvVideo) + "&url=" + zv::toCp1252(item->text(2)))));
+    lblVideoDuree->setText(item->text(1));
+}
+
+void TfmPrinc::lvVideoDblClick()
+{
+    btnLectureClick(lvVideo);
+}
+
+void TfmPrinc::lblTelechargerMusiqueClick()
+{
+    QByteArray path;
+    if (btnFctClipVideo->Enfonce())
+        path = "/mobile_b.htm";
+    else if (btnFctMOD->Enfonce())
+        path = "/get_mp3.htm";
+    else if (btnFctVideo->Enfonce())
+        path = "/videos/"; // the video site's home, which the portal stands in for
+    else
+        return;
+    outsidePageOpener()(QUrl(QString::fromLatin1(zv::portalUrl(path))));
 }
 
 void TfmPrinc::bindVideo()
 {
+    // As bindHandlers does: under the default error handler, silent once the
+    // window is closing.
+    const auto on = [this](auto handler) {
+        return [this, handler] {
+            zv::guarded([&] {
+                try {
+                    handler();
+                } catch (...) {
+                    if (!closing_)
+                        throw;
+                }
+            });
+        };
+    };
+
+    // The title column keeps the width each answer gives it.
+    lvVideo->header()->setStretchLastSection(false);
+    edtVideoRecherche->setValidator(new LowerCaseValidator(edtVideoRecherche));
+    connect(edtVideoRecherche, &QLineEdit::returnPressed, this,
+        on([this] { edtVideoRechercheKeyPress(QLatin1Char('\r')); }));
+    connect(btnVideoRecherche, &QPushButton::clicked, this, on([this] { btnVideoRechercheClick(); }));
+    connect(btnVideoSuite, &QPushButton::clicked, this, on([this] { btnVideoSuiteClick(); }));
+    connect(lvVideo, &QTreeWidget::itemSelectionChanged, this, on([this] {
+        const QList<QTreeWidgetItem*> selected = lvVideo->selectedItems();
+        if (!selected.isEmpty())
+            lvVideoSelectItem(selected.first(), true);
+    }));
+    connect(lvVideo, &QAbstractItemView::doubleClicked, this, on([this] { lvVideoDblClick(); }));
+    new ClickFilter(lblTelechargerMusique, on([this] { lblTelechargerMusiqueClick(); }));
 }
