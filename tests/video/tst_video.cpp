@@ -1,0 +1,381 @@
+// The video search section of the main window against a scripted portal on
+// loopback, with players that play nothing; and the link to the outside pages.
+#include "app/config.h"
+#include "main/fakeengine.h"
+#include "main/fakeportal.h"
+#include "portal/errors.h"
+#include "portal/nmhttp.h"
+#include "portal/textutil.h"
+#include "ui/browser/webbrowser.h"
+#include "ui/controls/btngraph.h"
+#include "ui/main/fenprinc.h"
+#include "ui/themes/themes.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cmath>
+
+using namespace zv::test;
+
+namespace {
+
+const QByteArray kSearch = "/exe/rech_dm.php?num_page=";
+
+// n result lines numbered from `first`.
+QByteArray videoLines(int n, int first = 1)
+{
+    QByteArrayList lines;
+    for (int i = first; i < first + n; ++i) {
+        const QByteArray k = QByteArray::number(i);
+        lines << "Vid\xc3\xa9o " + k + "\t0:" + k.rightJustified(2, '0') + "\thttp://img.example/" + k
+                + ".jpg\thttp://vid.example/" + k + ".flv";
+    }
+    return lines.join("\r\n");
+}
+
+// The searches the window sent, in order.
+QByteArrayList searches(const ScriptedServer& s)
+{
+    QByteArrayList out;
+    for (const Request& r : s.requests()) {
+        if (r.path.startsWith(kSearch))
+            out << r.path.mid(kSearch.size());
+    }
+    return out;
+}
+
+// Types text one key at a time, accented letters included.
+void type(QWidget* w, const QString& text)
+{
+    for (const QChar c : text) {
+        const int key = c.toUpper().unicode();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+bool requested(const ScriptedServer& s, const QByteArray& path)
+{
+    for (const Request& r : s.requests()) {
+        if (r.path == path)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class TestVideo : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedServer> server;
+    std::unique_ptr<FakePortal> portal;
+    FakeEngineLog engines;
+    QStringList errors;
+    QList<QUrl> opened;
+
+    // The window on the videos section.
+    std::unique_ptr<TfmPrinc> startOnVideos()
+    {
+        auto w = CreateThemeWindow(2);
+        if (!w->FormCreate())
+            qWarning("FormCreate failed");
+        w->show();
+        if (!QTest::qWaitForWindowExposed(w.get()))
+            qWarning("window not exposed");
+        emit w->btnFctVideo->clicked();
+        return w;
+    }
+
+    void answer(int page, const QByteArray& keywords, const QByteArray& body)
+    {
+        portal->set(kSearch + QByteArray::number(page) + "&recherche=" + keywords, Reply::ok(body, "text/plain"));
+    }
+
+    static QByteArray imagePage(const TfmPrinc& w)
+    {
+        return "/exe/podcast_image.php?couleur=" + ColorToHtml(w.lvVideo->palette().color(QPalette::Base));
+    }
+
+private slots:
+    void init()
+    {
+        server = std::make_unique<ScriptedServer>();
+        portal = std::make_unique<FakePortal>(*server);
+        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
+        engines = FakeEngineLog();
+        installFakeEngines(&engines);
+        QFile::remove(TConfig().path());
+        errors.clear();
+        zv::setErrorReporter([this](const QString& text) { errors << text; });
+        opened.clear();
+        TfmPrinc::setOutsidePageOpener([this](const QUrl& url) { opened << url; });
+    }
+    void cleanup()
+    {
+        TfmPrinc::setOutsidePageOpener({});
+        zv::setErrorReporter({});
+        TfrmPlayer::setEngineFactory({});
+        portal.reset();
+        server.reset();
+        QFile::remove(TConfig().path());
+    }
+
+    void paging_data()
+    {
+        QTest::addColumn<int>("firstPage");
+        QTest::addColumn<QByteArray>("next");
+        QTest::newRow("12 rows: page 2") << 12 << QByteArray("2");
+        QTest::newRow("11 rows: page 1 again") << 11 << QByteArray("1");
+        QTest::newRow("no rows: page 1 again") << 0 << QByteArray("1");
+    }
+    void paging()
+    {
+        QFETCH(int, firstPage);
+        QFETCH(QByteArray, next);
+        answer(1, "chat", videoLines(firstPage));
+        answer(2, "chat", videoLines(5, 13));
+        auto w = startOnVideos();
+        QTest::keyClicks(w->edtVideoRecherche, QStringLiteral("chat"));
+        QTest::mouseClick(w->btnVideoRecherche, Qt::LeftButton);
+        QCOMPARE(w->lvVideo->topLevelItemCount(), firstPage);
+        QTest::mouseClick(w->btnVideoSuite, Qt::LeftButton);
+        QCOMPARE(searches(*server), QByteArrayList({"1&recherche=chat", next + "&recherche=chat"}));
+        // The next answer is appended.
+        const int added = next == "2" ? 5 : firstPage;
+        QCOMPARE(w->lvVideo->topLevelItemCount(), firstPage + added);
+        if (firstPage > 0)
+            QCOMPARE(w->lvVideo->topLevelItem(0)->text(0), QStringLiteral("Vidéo 1"));
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(errors.isEmpty());
+    }
+
+    void keywordsAsSent_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("capitals and a space")
+            << "Chat Noir" << "chat noir" << QByteArray("1&recherche=chat%2520noir");
+        QTest::newRow("accent") << QStringLiteral("Été") << QStringLiteral("été") << QByteArray("1&recherche=%e9t%e9");
+        QTest::newRow("query characters") << "A&B" << "a&b" << QByteArray("1&recherche=a%26b");
+    }
+    void keywordsAsSent()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QByteArray, sent);
+        auto w = startOnVideos();
+        type(w->edtVideoRecherche, typed);
+        QCOMPARE(w->edtVideoRecherche->text(), shown);
+        // Enter runs the search.
+        QTest::keyClick(w->edtVideoRecherche, Qt::Key_Return);
+        QCOMPARE(searches(*server), QByteArrayList{sent});
+        QTest::keyClick(w->edtVideoRecherche, Qt::Key_Enter);
+        QCOMPARE(searches(*server).size(), 2);
+    }
+
+    void pastedTextLowerCased()
+    {
+        auto w = startOnVideos();
+        w->edtVideoRecherche->setText(QStringLiteral("GRAND Écran"));
+        QCOMPARE(w->edtVideoRecherche->text(), QStringLiteral("grand écran"));
+    }
+
+    void answerIntoRows()
+    {
+        answer(1, "chat",
+            "Caf\xc3\xa9 \x80uro\t12:34\thttp://img.example/caf\xe9.jpg\thttp://vid.example/c.flv\r\n"
+            "ligne coup\xc3\xa9"
+            "e\t1:00\r\n"
+            "\r\n"
+            "Deuxi\xc3\xa8me\t0:05\thttp://img.example/2.jpg\tvlc:http://vid.example/2.flv\r\n");
+        auto w = startOnVideos();
+        w->edtVideoRecherche->setText(QStringLiteral("chat"));
+        emit w->btnVideoRecherche->clicked();
+        // The line with fewer than four fields is left out, silently.
+        QCOMPARE(w->lvVideo->topLevelItemCount(), 2);
+        QVERIFY(errors.isEmpty());
+        const QTreeWidgetItem* first = w->lvVideo->topLevelItem(0);
+        QCOMPARE(first->text(0), QStringLiteral("Café €uro"));
+        QCOMPARE(first->text(1), QStringLiteral("12:34"));
+        QCOMPARE(first->text(2), QStringLiteral("http://img.example/café.jpg"));
+        QCOMPARE(first->text(3), QStringLiteral("http://vid.example/c.flv"));
+        QCOMPARE(w->lvVideo->topLevelItem(1)->text(0), QStringLiteral("Deuxième"));
+        QCOMPARE(w->lvVideo->columnWidth(0), w->lvVideo->width() - 20);
+        for (int c = 1; c < 4; ++c)
+            QVERIFY(w->lvVideo->isColumnHidden(c));
+    }
+
+    void failedSearchKeepsList()
+    {
+        answer(1, "chat", videoLines(12));
+        auto w = startOnVideos();
+        w->edtVideoRecherche->setText(QStringLiteral("chat"));
+        emit w->btnVideoRecherche->clicked();
+        QCOMPARE(w->lvVideo->topLevelItemCount(), 12);
+        // An answer without a status line, then a refused connection.
+        portal->set(kSearch + "2&recherche=chat", Reply::raw("rien"));
+        emit w->btnVideoSuite->clicked();
+        QCOMPARE(w->lvVideo->topLevelItemCount(), 12);
+        qputenv("ZEVALO_PORTAL_HOST", "127.0.0.1:1");
+        emit w->btnVideoSuite->clicked();
+        QCOMPARE(w->lvVideo->topLevelItemCount(), 12);
+        QVERIFY(errors.isEmpty());
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(!w->nmhVideoRecherche->Busy());
+    }
+
+    void selectionShowsThumbnailAndDuration()
+    {
+        answer(1, "chat", videoLines(3));
+        auto w = startOnVideos();
+        // Entering the section: a blank 4:3 pane in the list's colour.
+        QCOMPARE(w->wbVideoImage->width(), int(std::lround(w->wbVideoImage->height() * 4.0 / 3.0)));
+        QTRY_VERIFY(requested(*server, imagePage(*w)));
+        w->edtVideoRecherche->setText(QStringLiteral("chat"));
+        emit w->btnVideoRecherche->clicked();
+        QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("-- : --"));
+
+        const QRect second = w->lvVideo->visualItemRect(w->lvVideo->topLevelItem(1));
+        QTest::mouseClick(w->lvVideo->viewport(), Qt::LeftButton, {}, second.center());
+        QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:02"));
+        // The thumbnail address goes as it is, not encoded.
+        QTRY_VERIFY(requested(*server, imagePage(*w) + "&url=http://img.example/2.jpg"));
+
+        // Deselecting leaves the label as it was.
+        w->lvVideo->clearSelection();
+        QVERIFY(w->lvVideo->selectedItems().isEmpty());
+        QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:02"));
+
+        w->lvVideo->topLevelItem(2)->setSelected(true);
+        QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:03"));
+        QTRY_VERIFY(requested(*server, imagePage(*w) + "&url=http://img.example/3.jpg"));
+    }
+
+    void typingEmptiesList()
+    {
+        answer(1, "chat", videoLines(12));
+        auto w = startOnVideos();
+        QTest::keyClicks(w->edtVideoRecherche, QStringLiteral("chat"));
+        emit w->btnVideoRecherche->clicked();
+        w->lvVideo->topLevelItem(0)->setSelected(true);
+        QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:01"));
+        server->clearRequests();
+
+        QTest::keyClicks(w->edtVideoRecherche, QStringLiteral("s"));
+        QCOMPARE(w->lvVideo->topLevelItemCount(), 0);
+        QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("-- : --"));
+        QTRY_VERIFY(requested(*server, imagePage(*w)));
+        // The next search starts again at page 1.
+        emit w->btnVideoSuite->clicked();
+        QCOMPARE(searches(*server), QByteArrayList{"1&recherche=chats"});
+    }
+
+    void keywordsChangedWhileWaiting()
+    {
+        // The answer to the old keywords comes after the list was emptied for
+        // the new ones: it must not fill the new list.
+        portal->set(kSearch + "1&recherche=chat", Reply::ok(videoLines(12), "text/plain").delayed(800));
+        auto w = startOnVideos();
+        w->edtVideoRecherche->setText(QStringLiteral("chat"));
+        bool busySeen = false;
+        QTimer::singleShot(300, w.get(), [&] {
+            busySeen = w->nmhVideoRecherche->Busy();
+            // A second search while one waits is ignored.
+            emit w->btnVideoRecherche->clicked();
+            QTest::keyClicks(w->edtVideoRecherche, QStringLiteral("s"));
+        });
+        emit w->btnVideoRecherche->clicked();
+        QVERIFY(busySeen);
+        QCOMPARE(searches(*server), QByteArrayList{"1&recherche=chat"});
+        QCOMPARE(w->lvVideo->topLevelItemCount(), 0);
+        QVERIFY(!QApplication::overrideCursor());
+
+        // The search for the new keywords fills the list as usual.
+        answer(1, "chats", videoLines(2));
+        emit w->btnVideoRecherche->clicked();
+        QCOMPARE(w->lvVideo->topLevelItemCount(), 2);
+    }
+
+    void closedWhileWaiting()
+    {
+        // The window closes while the search waits for a server that never
+        // answers: the wait ends, quietly, and the cursor comes back.
+        portal->set(kSearch + "1&recherche=chat", Reply::never());
+        auto w = startOnVideos();
+        w->edtVideoRecherche->setText(QStringLiteral("chat"));
+        bool busyAtClose = false;
+        QTimer::singleShot(300, w.get(), [&] {
+            busyAtClose = w->nmhVideoRecherche->Busy();
+            w->close();
+        });
+        emit w->btnVideoRecherche->clicked();
+        QVERIFY(busyAtClose);
+        QVERIFY(!w->nmhVideoRecherche->Busy());
+        QVERIFY(errors.isEmpty());
+        QVERIFY(!QApplication::overrideCursor());
+        w.reset();
+    }
+
+    void doubleClickPlaysVideoAddress()
+    {
+        answer(1, "chat", videoLines(4));
+        auto w = startOnVideos();
+        w->edtVideoRecherche->setText(QStringLiteral("chat"));
+        emit w->btnVideoRecherche->clicked();
+        const QRect third = w->lvVideo->visualItemRect(w->lvVideo->topLevelItem(2));
+        // A double-click: its first press and release, then the second press.
+        QTest::mouseClick(w->lvVideo->viewport(), Qt::LeftButton, {}, third.center());
+        QTest::mouseDClick(w->lvVideo->viewport(), Qt::LeftButton, {}, third.center());
+        QCOMPARE(engines.sources(), QStringList{QStringLiteral("http://vid.example/3.flv")});
+        QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:03"));
+    }
+
+    void outsidePage_data()
+    {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("path"); // empty: nothing opens
+        QTest::newRow("clips") << "btnFctClipVideo" << "/mobile_b.htm";
+        QTest::newRow("media on demand") << "btnFctMOD" << "/get_mp3.htm";
+        QTest::newRow("videos") << "btnFctVideo" << "/videos/";
+        QTest::newRow("home") << "btnFctAccueil" << QString();
+        QTest::newRow("television") << "btnFctTele" << QString();
+        QTest::newRow("radios") << "btnFctRadio" << QString();
+        QTest::newRow("games") << "btnFctJeux" << QString();
+        QTest::newRow("chat") << "btnFctChat" << QString();
+    }
+    void outsidePage()
+    {
+        QFETCH(QString, section);
+        QFETCH(QString, path);
+        auto w = startOnVideos();
+        auto* b = w->findChild<TBtnGraph*>(section);
+        QVERIFY(b);
+        emit b->clicked();
+        QVERIFY(b->Enfonce());
+        // The status loop shows the link while something plays; shown here.
+        w->lblTelechargerMusique->show();
+        QTest::mouseClick(w->lblTelechargerMusique, Qt::RightButton);
+        QVERIFY(opened.isEmpty());
+        QTest::mouseClick(w->lblTelechargerMusique, Qt::LeftButton);
+        if (path.isEmpty()) {
+            QVERIFY(opened.isEmpty());
+        } else {
+            QCOMPARE(opened,
+                QList<QUrl>{QUrl(QStringLiteral("http://") + QString::fromLatin1(server->hostPort()) + path)});
+        }
+    }
+};
+
+QTEST_MAIN(TestVideo)
+#include "tst_video.moc"
