@@ -1,0 +1,367 @@
+// The MP3 search and "Mes MP3" tabs of the real main window against a scripted
+// portal on loopback, with players that play nothing.
+#include "app/config.h"
+#include "main/fakeengine.h"
+#include "main/fakeportal.h"
+#include "portal/nmhttp.h"
+#include "ui/controls/btngraph.h"
+#include "ui/main/fenprinc.h"
+#include "ui/themes/themes.h"
+#include "ui/windows/fentelechargement.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace zv::test;
+
+namespace {
+
+const QByteArray searchPath = "/exe/rech_rbc.php?num_page=";
+
+// n result lines, numbered from first.
+QByteArray results(int first, int n, const QByteArray& host)
+{
+    QByteArray out;
+    for (int i = first; i < first + n; ++i)
+        out += "http://" + host + "/mp3/t" + QByteArray::number(i) + ".rbs\tTitre " + QByteArray::number(i)
+            + "\r\n";
+    return out;
+}
+
+QStringList captions(const QTreeWidget* list, int column = 0)
+{
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out << list->topLevelItem(i)->text(column);
+    return out;
+}
+
+} // namespace
+
+class TestFenPrincMp3 : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedServer> server;
+    std::unique_ptr<FakePortal> portal;
+    FakeEngineLog engines;
+
+    std::unique_ptr<TfmPrinc> start()
+    {
+        auto w = CreateThemeWindow(2);
+        if (!w->FormCreate())
+            qWarning("FormCreate failed");
+        emit w->btnFctMOD->clicked();
+        w->pcMOD->setCurrentWidget(w->tsMODRecherche);
+        return w;
+    }
+
+    QByteArrayList searches() const
+    {
+        QByteArrayList out;
+        for (const Request& r : server->requests()) {
+            if (r.path.startsWith(searchPath))
+                out << r.path.mid(searchPath.size());
+        }
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        server = std::make_unique<ScriptedServer>();
+        portal = std::make_unique<FakePortal>(*server);
+        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
+        engines = FakeEngineLog();
+        installFakeEngines(&engines);
+        QFile::remove(TConfig().path());
+    }
+    void cleanup()
+    {
+        TfmTelechargement::setSaveDialog({});
+        TfrmPlayer::setEngineFactory({});
+        portal.reset();
+        server.reset();
+        QFile::remove(TConfig().path());
+    }
+
+    void paging()
+    {
+        portal->set(searchPath + "0&recherche=abc", Reply::ok(results(0, 20, server->hostPort()), "text/plain"));
+        portal->set(searchPath + "20&recherche=abc", Reply::ok(results(20, 5, server->hostPort()), "text/plain"));
+        auto w = start();
+        QTest::keyClicks(w->edtMODRecherche, QStringLiteral("abc"));
+        // The hourglass shows while the answer is awaited, and only then.
+        Qt::CursorShape during = Qt::ArrowCursor;
+        portal->set(searchPath + "0&recherche=abc",
+            Reply::ok(results(0, 20, server->hostPort()), "text/plain").delayed(100));
+        QTimer::singleShot(50, this, [&] {
+            if (QApplication::overrideCursor())
+                during = QApplication::overrideCursor()->shape();
+        });
+        w->btnMODRecherche->click();
+        QCOMPARE(during, Qt::WaitCursor);
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 20);
+        QCOMPARE(w->lvMODRecherche->topLevelItem(3)->text(0), QStringLiteral("Titre 3"));
+        QCOMPARE(w->lvMODRecherche->topLevelItem(3)->text(1), "http://" + server->hostPort() + "/mp3/t3.rbs");
+        // The titles take the list's width (the header may stretch them further).
+        QVERIFY(w->lvMODRecherche->columnWidth(0) >= w->lvMODRecherche->width() - 20);
+
+        w->btnMODRechercheSuite->click();
+        QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 25);
+        QCOMPARE(w->lvMODRecherche->topLevelItem(24)->text(0), QStringLiteral("Titre 24"));
+
+        // One letter changed: empty again, and the search starts over.
+        QTest::keyClick(w->edtMODRecherche, Qt::Key_Backspace);
+        QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 0);
+        QTest::keyClicks(w->edtMODRecherche, QStringLiteral("d"));
+        w->btnMODRecherche->click();
+        QCOMPARE(searches(), (QByteArrayList{"0&recherche=abc", "20&recherche=abc", "0&recherche=abd"}));
+    }
+
+    void keywords_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("capitals and a space") << QStringLiteral("Daft Punk") << QStringLiteral("daft punk")
+                                              << QByteArray("daft%5fpunk");
+        QTest::newRow("accent") << QStringLiteral("Été") << QStringLiteral("été") << QByteArray("%e9t%e9");
+        QTest::newRow("symbols") << QStringLiteral("a&b=c") << QStringLiteral("a&b=c") << QByteArray("a%26b%3dc");
+        QTest::newRow("nothing") << QString() << QString() << QByteArray();
+    }
+    void keywords()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QByteArray, sent);
+        auto w = start();
+        // Key by key, as typed (keyClicks takes ASCII only).
+        for (const QChar c : typed)
+            QTest::sendKeyEvent(QTest::Click, w->edtMODRecherche, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QCOMPARE(w->edtMODRecherche->text(), shown);
+        // Enter searches like "OK".
+        QTest::keyClick(w->edtMODRecherche, Qt::Key_Return);
+        QCOMPARE(searches(), QByteArrayList{"0&recherche=" + sent});
+    }
+
+    void pastedTextLowered()
+    {
+        auto w = start();
+        w->edtMODRecherche->insert(QStringLiteral("ABBA Gold"));
+        QCOMPARE(w->edtMODRecherche->text(), QStringLiteral("abba gold"));
+    }
+
+    void answerLines_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QStringList>("addresses");
+        QTest::newRow("empty") << QByteArray() << QStringList() << QStringList();
+        QTest::newRow("lines without a tab are skipped")
+            << QByteArray("http://a/1.rbs\tUn\r\nsans titre\r\n\r\nhttp://a/2.rbs\tDeux\r\n") << QStringList{"Un", "Deux"}
+            << QStringList{"http://a/1.rbs", "http://a/2.rbs"};
+        QTest::newRow("extra fields ignored") << QByteArray("http://a/1.rbs\tUn\tplus\r\n") << QStringList{"Un"}
+                                              << QStringList{"http://a/1.rbs"};
+        QTest::newRow("empty title") << QByteArray("http://a/1.rbs\t") << QStringList{""}
+                                     << QStringList{"http://a/1.rbs"};
+        QTest::newRow("Windows-1252") << QByteArray("http://a/\xe9.rbs\tCaf\xe9 \x80\r\n")
+                                      << QStringList{QStringLiteral("Café €")} << QStringList{QStringLiteral("http://a/é.rbs")};
+    }
+    void answerLines()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, titles);
+        QFETCH(QStringList, addresses);
+        portal->set(searchPath + "0&recherche=x", Reply::ok(body, "text/plain"));
+        auto w = start();
+        QTest::keyClick(w->edtMODRecherche, 'x');
+        w->btnMODRecherche->click();
+        QCOMPARE(captions(w->lvMODRecherche), titles);
+        QCOMPARE(captions(w->lvMODRecherche, 1), addresses);
+    }
+
+    void failedSearchKeepsList()
+    {
+        portal->set(searchPath + "0&recherche=x", Reply::ok(results(0, 3, "h"), "text/plain"));
+        portal->set(searchPath + "3&recherche=x", Reply::status(500));
+        auto w = start();
+        QTest::keyClick(w->edtMODRecherche, 'x');
+        w->btnMODRecherche->click();
+        w->btnMODRechercheSuite->click();
+        QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 3);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void busySearchIgnoresSecondClick()
+    {
+        portal->set(searchPath + "0&recherche=x", Reply::ok(results(0, 2, "h"), "text/plain").delayed(300));
+        auto w = start();
+        QTest::keyClick(w->edtMODRecherche, 'x');
+        QTimer::singleShot(100, this, [&] { w->btnMODRecherche->click(); });
+        w->btnMODRecherche->click();
+        QTest::qWait(100);
+        QCOMPARE(searches().size(), 1);
+        QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 2);
+    }
+
+    void favourites()
+    {
+        portal->set(searchPath + "0&recherche=x", Reply::ok(results(0, 3, "h"), "text/plain"));
+        {
+            auto w = start();
+            // Nothing selected: nothing happens.
+            w->btnMODRechercheFavoris->click();
+            w->btnMODFavorisSupprimer->click();
+            QTest::keyClick(w->edtMODRecherche, 'x');
+            w->btnMODRecherche->click();
+            w->btnMODRechercheFavoris->click();
+            QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 0);
+
+            w->lvMODRecherche->setCurrentItem(w->lvMODRecherche->topLevelItem(1));
+            w->btnMODRechercheFavoris->click();
+            w->btnMODRechercheFavoris->click();
+            w->lvMODRecherche->setCurrentItem(w->lvMODRecherche->topLevelItem(2));
+            w->btnMODRechercheFavoris->click();
+            QCOMPARE(captions(w->lvMODFavoris), (QStringList{"Titre 1", "Titre 1", "Titre 2"}));
+            QCOMPARE(w->lvMODFavoris->topLevelItem(0)->text(1), QStringLiteral("http://h/mp3/t1.rbs"));
+            // Nothing is written before the window closes.
+            QCOMPARE(TConfig().GetFavoriteCount(), 0);
+        }
+        {
+            TConfig c;
+            QCOMPARE(c.GetFavoriteCount(), 3);
+            QCOMPARE(c.GetFavoriteTitle(1), QByteArray("Titre 1"));
+            QCOMPARE(c.GetFavoriteTitle(2), QByteArray("Titre 1"));
+            QCOMPARE(c.GetFavoriteUrl(2), QByteArray("http://h/mp3/t1.rbs"));
+        }
+        {
+            auto w = start();
+            QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 3);
+            w->pcMOD->setCurrentWidget(w->tsMODFavoris);
+            w->lvMODFavoris->setCurrentItem(w->lvMODFavoris->topLevelItem(0));
+            w->btnMODFavorisSupprimer->click();
+            QCOMPARE(captions(w->lvMODFavoris), (QStringList{"Titre 1", "Titre 2"}));
+            w->lvMODFavoris->clearSelection();
+            w->btnMODFavorisSupprimer->click();
+            QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 2);
+        }
+        TConfig c;
+        QCOMPARE(c.GetFavoriteCount(), 2);
+        QCOMPARE(c.GetFavoriteTitle(2), QByteArray("Titre 2"));
+        QCOMPARE(c.GetFavoriteTitle(3), QByteArray());
+    }
+
+    void doubleClickPlays()
+    {
+        portal->set(searchPath + "0&recherche=x", Reply::ok(results(0, 3, "h"), "text/plain"));
+        auto w = start();
+        QTest::keyClick(w->edtMODRecherche, 'x');
+        w->btnMODRecherche->click();
+        QTreeWidgetItem* row = w->lvMODRecherche->topLevelItem(2);
+        w->lvMODRecherche->setCurrentItem(row);
+        emit w->lvMODRecherche->doubleClicked(w->lvMODRecherche->indexFromItem(row));
+        QCOMPARE(engines.sources(), QStringList{QStringLiteral("http://h/mp3/t2.rbs")});
+        QCOMPARE(w->PlayingIndex, -1);
+        emit w->btnLecture->clicked(); // stop
+
+        // In "Mes MP3" it plays by row, so that non-stop can move on.
+        w->AddFavorite(QStringLiteral("A"), QStringLiteral("http://h/a.mp3"));
+        w->AddFavorite(QStringLiteral("B"), QStringLiteral("http://h/b.mp3"));
+        w->pcMOD->setCurrentWidget(w->tsMODFavoris);
+        QTreeWidgetItem* fav = w->lvMODFavoris->topLevelItem(1);
+        w->lvMODFavoris->setCurrentItem(fav);
+        QTRY_VERIFY(!w->btnLecture->Enfonce());
+        emit w->lvMODFavoris->doubleClicked(w->lvMODFavoris->indexFromItem(fav));
+        QCOMPARE(engines.sources().last(), QStringLiteral("http://h/b.mp3"));
+        QCOMPARE(w->PlayingIndex, 1);
+    }
+
+    void downloads_data()
+    {
+        QTest::addColumn<bool>("fromFavourites");
+        QTest::newRow("search") << false;
+        QTest::newRow("favourites") << true;
+    }
+    void downloads()
+    {
+        QFETCH(bool, fromFavourites);
+        QTemporaryDir dir;
+        QStringList offered;
+        TfmTelechargement::setSaveDialog([&](TfmTelechargement*, const QString& name) {
+            offered << name;
+            return dir.filePath(name);
+        });
+        const QByteArray body(150000, 'm');
+        server->on("/mp3/t1.rbs", Reply::ok(body, "audio/mpeg").inPieces(10000, 10));
+        portal->set(searchPath + "0&recherche=x", Reply::ok(results(0, 3, server->hostPort()), "text/plain"));
+        auto w = start();
+        QTest::keyClick(w->edtMODRecherche, 'x');
+        w->btnMODRecherche->click();
+
+        // Nothing selected: no window.
+        w->btnMODRechercheTelecharger->click();
+        w->btnMODFavorisTelecharger->click();
+        QVERIFY(offered.isEmpty());
+
+        w->lvMODRecherche->setCurrentItem(w->lvMODRecherche->topLevelItem(1));
+        QPushButton* button = w->btnMODRechercheTelecharger;
+        if (fromFavourites) {
+            w->btnMODRechercheFavoris->click();
+            w->pcMOD->setCurrentWidget(w->tsMODFavoris);
+            w->lvMODFavoris->setCurrentItem(w->lvMODFavoris->topLevelItem(0));
+            button = w->btnMODFavorisTelecharger;
+        }
+        QPointer<TfmTelechargement> during;
+        QString name;
+        QTimer::singleShot(40, this, [&] {
+            during = w->findChild<TfmTelechargement*>();
+            if (during)
+                name = during->lblNomFichier->text();
+        });
+        button->click();
+        QCOMPARE(offered, QStringList{QStringLiteral("t1.mp3")});
+        QVERIFY(during);
+        QCOMPARE(during->parentWidget(), w.get());
+        QCOMPARE(name, QStringLiteral("t1.rbs"));
+        QTRY_VERIFY(during.isNull());
+        QFile f(dir.filePath(QStringLiteral("t1.mp3")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), body);
+    }
+
+    void closingDuringDownload()
+    {
+        // The window closes while a download still runs: nothing is left behind.
+        QTemporaryDir dir;
+        TfmTelechargement::setSaveDialog(
+            [&](TfmTelechargement*, const QString& name) { return dir.filePath(name); });
+        server->on("/mp3/t0.rbs", Reply::generated(5000000).inPieces(1000, 20));
+        portal->set(searchPath + "0&recherche=x", Reply::ok(results(0, 1, server->hostPort()), "text/plain"));
+        auto w = start();
+        QTest::keyClick(w->edtMODRecherche, 'x');
+        w->btnMODRecherche->click();
+        w->lvMODRecherche->setCurrentItem(w->lvMODRecherche->topLevelItem(0));
+        QPointer<TfmTelechargement> download;
+        QTimer::singleShot(200, this, [&] {
+            download = w->findChild<TfmTelechargement*>();
+            w.reset();
+        });
+        emit w->btnMODRechercheTelecharger->clicked();
+        QVERIFY(!w);
+        QVERIFY(download.isNull());
+        QTRY_COMPARE(server->openConnections(), 0);
+    }
+};
+
+QTEST_MAIN(TestFenPrincMp3)
+#include "tst_fenprinc_mp3.moc"
