@@ -12,7 +12,10 @@
 #include "ui/themes/themes.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QListView>
 #include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -235,6 +238,63 @@ private slots:
 
         doubleClick(w->lvMODFichier, w->lvMODFichier->topLevelItem(1));
         QCOMPARE(engines.sources(), QStringList{folder + QStringLiteral("Été.MP3")});
+    }
+
+    void realFileDialog()
+    {
+        // Qt's dialog itself: its title and filter, upper-case patterns that
+        // also take lower-case names, several files at once.
+        QTemporaryDir dir;
+        for (const char* name : {"clip.avi", "Film.MPG", "chanson.mp3", "notes.txt"}) {
+            QFile file(dir.filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        auto w = start();
+        emit w->btnFctMOD->clicked();
+        QString title;
+        QStringList filters, shown;
+        QFileDialog::FileMode mode = QFileDialog::AnyFile;
+        int tries = 0;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!d)
+                return;
+            if (title.isEmpty()) {
+                title = d->windowTitle();
+                filters = d->nameFilters();
+                mode = d->fileMode();
+                d->setDirectory(dir.path());
+            }
+            auto* view = d->findChild<QListView*>(QStringLiteral("listView"));
+            if (!view || !view->model())
+                return;
+            const QModelIndex root = view->rootIndex();
+            QStringList names;
+            for (int i = 0; i < view->model()->rowCount(root); ++i) {
+                const QModelIndex index = view->model()->index(i, 0, root);
+                names << index.data().toString();
+                if (names.last() != QLatin1String("chanson.mp3"))
+                    view->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            }
+            if (names.size() < 3 && ++tries < 100)
+                return;
+            names.sort();
+            shown = names;
+            if (auto* box = d->findChild<QDialogButtonBox*>())
+                box->button(QDialogButtonBox::Open)->click();
+        });
+        answer.start(50);
+        w->btnMODFichierOuvrir->click();
+        QCOMPARE(title, QStringLiteral("Ouvrir des fichiers multimédia"));
+        QCOMPARE(filters, QStringList{QStringLiteral("Fichiers vidéo et audio (*.AVI *.MPG *.MPEG *.MP3 *.WMV *.FLV)")});
+        QCOMPARE(mode, QFileDialog::ExistingFiles);
+        QCOMPARE(shown, (QStringList{QStringLiteral("Film.MPG"), QStringLiteral("chanson.mp3"), QStringLiteral("clip.avi")}));
+        QStringList names;
+        for (int i = 0; i < w->lvMODFichier->topLevelItemCount(); ++i)
+            names << w->lvMODFichier->topLevelItem(i)->text(0);
+        names.sort();
+        QCOMPARE(names, (QStringList{QStringLiteral("Film.MPG"), QStringLiteral("clip.avi")}));
     }
 
     void openAddress_data()

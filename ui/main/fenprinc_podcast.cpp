@@ -34,7 +34,8 @@ QStringList runFichierDialog(QWidget* parent)
         QStringLiteral("Fichiers vidéo et audio (*.AVI *.MPG *.MPEG *.MP3 *.WMV *.FLV)"));
     odMODFichier.setFileMode(QFileDialog::ExistingFiles);
     odMODFichier.setAcceptMode(QFileDialog::AcceptOpen);
-    // Qt's own dialog, so that the upper-case patterns also match "clip.avi".
+    // Qt's own dialog, whose patterns ignore case ("clip.avi" is listed); a
+    // platform dialog might not.
     odMODFichier.setOption(QFileDialog::DontUseNativeDialog);
     odMODFichier.setFilter(odMODFichier.filter() & ~QDir::CaseSensitive);
     if (odMODFichier.exec() != QDialog::Accepted)
