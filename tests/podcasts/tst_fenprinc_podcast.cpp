@@ -277,8 +277,11 @@ private slots:
                 if (names.last() != QLatin1String("chanson.mp3"))
                     view->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
             }
-            if (names.size() < 3 && ++tries < 100)
+            if (names.size() < 3) {
+                if (++tries > 100)
+                    d->reject(); // the files never showed: fail, do not hang
                 return;
+            }
             names.sort();
             shown = names;
             if (auto* box = d->findChild<QDialogButtonBox*>())
