@@ -32,7 +32,8 @@ int dimension(const std::vector<QByteArray>& lines, const QByteArray& name)
     const QByteArray text = valueOf(lines, name);
     int value = 0;
     if (!ToInt(text, value))
-        throw Error(QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(QString::fromLatin1(text)));
+        throw Error(
+            QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(QString::fromLatin1(text)));
     return value;
 }
 

@@ -45,6 +45,7 @@ int main(int argc, char** argv)
     auto window = CreateGameWindow(
         args[1].toInt(), nullptr, args[2], args[3].toUtf8(), args[4].toInt(), args[5].toInt());
     if (args.size() > 6 && args[6] == QLatin1String("maximise"))
-        QTimer::singleShot(500, window.get(), [&] { static_cast<TfmJeu*>(window.get())->BtnAgrandirClick(); });
+        QTimer::singleShot(
+            500, window.get(), [&] { static_cast<TfmJeu*>(window.get())->BtnAgrandirClick(); });
     return window->exec() == QDialog::Accepted ? 0 : 1;
 }

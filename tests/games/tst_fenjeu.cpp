@@ -226,10 +226,12 @@ private slots:
         QTest::addColumn<QString>("className");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("flash");
-        QTest::newRow("theme 4, capitals") << 4 << QByteArray("http://h.invalid/jeu.swf##WIDTH=640 Height=480")
-                                           << "TfmJeuTheme4" << QSize(640 + 2, 18 + 480 + 2) << true;
-        QTest::newRow("theme 1, page") << 1 << QByteArray("http://h.invalid/jeu.htm##width=300 height=200\r\n")
-                                       << "TfmJeuTheme1" << QSize(300 + 6, 22 + 200 + 6) << false;
+        QTest::newRow("theme 4, capitals")
+            << 4 << QByteArray("http://h.invalid/jeu.swf##WIDTH=640 Height=480") << "TfmJeuTheme4"
+            << QSize(640 + 2, 18 + 480 + 2) << true;
+        QTest::newRow("theme 1, page")
+            << 1 << QByteArray("http://h.invalid/jeu.htm##width=300 height=200\r\n") << "TfmJeuTheme1"
+            << QSize(300 + 6, 22 + 200 + 6) << false;
         QTest::newRow("theme 2") << 2 << QByteArray("jeu.SWF##height=100 width=120") << "TfmJeuTheme2"
                                  << QSize(120, 21 + 100) << false;
     }
@@ -364,13 +366,13 @@ private slots:
             QCOMPARE(win.swJeu->parentWidget(), win.panJeu);
         } else {
             // The name goes in as displayed: the browser alone makes it a URL.
-            const QByteArray expected = "/exe/dir.php?w=100%25&h=100%25&bgcolor="
-                + ColorToHtmlOf(win.Color()) + "&jeu=Plan%C3%A8te%20m%C3%A9moire%202";
+            const QByteArray expected = "/exe/dir.php?w=100%25&h=100%25&bgcolor=" + ColorToHtmlOf(win.Color())
+                + "&jeu=Plan%C3%A8te%20m%C3%A9moire%202";
             QTRY_VERIFY(indexOfPath(*server, "/exe/dir.php") >= 0);
             QCOMPARE(server->requests()[indexOfPath(*server, "/exe/dir.php")].path, expected);
             QCOMPARE(TfmJeu::GamePageAddress(win.Color(), QStringLiteral("Planète mémoire 2")),
-                QString::fromLatin1(server->hostPort() + "/exe/dir.php?w=100%&h=100%&bgcolor="
-                    + ColorToHtmlOf(win.Color()) + "&jeu=")
+                QString::fromLatin1(server->hostPort()
+                    + "/exe/dir.php?w=100%&h=100%&bgcolor=" + ColorToHtmlOf(win.Color()) + "&jeu=")
                     + QStringLiteral("Planète mémoire 2"));
         }
     }

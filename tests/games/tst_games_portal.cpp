@@ -1,7 +1,7 @@
 // The games section against the demo portal: its names with accents go back
 // and forth, and each game opens the window it needs.
-#include "portalprocess.h"
 #include "portal/errors.h"
+#include "portalprocess.h"
 #include "ui/browser/shockwaveflash.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"

@@ -15,8 +15,9 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QByteArrayList>("names");
         QTest::newRow("accent") << QByteArray("Action##Aventure##R%E%flexion")
-                                << QByteArrayList{"Action", "Aventure", "R\xe9"
-                                                                        "flexion"};
+                                << QByteArrayList{"Action", "Aventure",
+                                       "R\xe9"
+                                       "flexion"};
         QTest::newRow("empty between") << QByteArray("A####B") << QByteArrayList{"A", "", "B"};
         QTest::newRow("trailing separator") << QByteArray("A##B##") << QByteArrayList{"A", "B"};
         QTest::newRow("empty") << QByteArray() << QByteArrayList{};
@@ -42,8 +43,7 @@ private slots:
                              << GameList{{"Pac", 12}, {"Tetris", 0}, {"Pong", 0}};
         QTest::newRow("ten digits kept") << QByteArray("Pac##12345678901") << GameList{{"Pac", 1234567890}};
         QTest::newRow("ten digits too large") << QByteArray("Pac##9999999999") << GameList{{"Pac", 0}};
-        QTest::newRow("first separator cuts")
-            << QByteArray("Jeu##7##8") << GameList{{"Jeu", 0}};
+        QTest::newRow("first separator cuts") << QByteArray("Jeu##7##8") << GameList{{"Jeu", 0}};
         QTest::newRow("negative") << QByteArray("Jeu##-5") << GameList{{"Jeu", -5}};
         QTest::newRow("empty id") << QByteArray("Jeu##") << GameList{{"Jeu", 0}};
         QTest::newRow("accent") << QByteArray("Plan%E%te##3") << GameList{{"Plan\xe9te", 3}};
@@ -88,19 +88,19 @@ private slots:
         QTest::addColumn<bool>("sized");
         QTest::newRow("plain") << QByteArray("http://h/jeu.swf##width=550 height=400")
                                << QByteArray("http://h/jeu.swf") << 550 << 400 << true;
-        QTest::newRow("capitals") << QByteArray("jeu.swf##WIDTH=640 Height=480") << QByteArray("jeu.swf") << 640
-                                  << 480 << true;
+        QTest::newRow("capitals") << QByteArray("jeu.swf##WIDTH=640 Height=480") << QByteArray("jeu.swf")
+                                  << 640 << 480 << true;
         QTest::newRow("extra attributes, double space")
             << QByteArray("a##quality=high  height=10 width=20\r\n") << QByteArray("a") << 20 << 10 << true;
-        QTest::newRow("address kept unchanged")
-            << QByteArray("HTTP://H/Jeu.SWF##width=1 height=2") << QByteArray("HTTP://H/Jeu.SWF") << 1 << 2
-            << true;
+        QTest::newRow("address kept unchanged") << QByteArray("HTTP://H/Jeu.SWF##width=1 height=2")
+                                                << QByteArray("HTTP://H/Jeu.SWF") << 1 << 2 << true;
         QTest::newRow("one line") << QByteArray("jeu.swf") << QByteArray("jeu.swf") << 0 << 0 << false;
-        QTest::newRow("no height") << QByteArray("jeu.swf##width=5") << QByteArray("jeu.swf") << 0 << 0 << false;
+        QTest::newRow("no height") << QByteArray("jeu.swf##width=5") << QByteArray("jeu.swf") << 0 << 0
+                                   << false;
         QTest::newRow("not whole") << QByteArray("jeu.swf##width=5.5 height=3") << QByteArray("jeu.swf") << 0
                                    << 0 << false;
-        QTest::newRow("unit") << QByteArray("jeu.swf##width=550px height=3") << QByteArray("jeu.swf") << 0 << 0
-                              << false;
+        QTest::newRow("unit") << QByteArray("jeu.swf##width=550px height=3") << QByteArray("jeu.swf") << 0
+                              << 0 << false;
         QTest::newRow("overflow") << QByteArray("j##width=99999999999 height=3") << QByteArray("j") << 0 << 0
                                   << false;
     }

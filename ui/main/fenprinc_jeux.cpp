@@ -73,8 +73,8 @@ void TfmPrinc::tvListeJeuxDblClick()
         return;
     if (JeuLevel(node) == 0) {
         if (node->childCount() == 0) {
-            nmhListeJeuxNiveau1->Get(
-                PortalRequest("/exe/medias.php?t=2&k=2&colid&cat=" + zv::EncodeGameName(displayedName(node))));
+            nmhListeJeuxNiveau1->Get(PortalRequest(
+                "/exe/medias.php?t=2&k=2&colid&cat=" + zv::EncodeGameName(displayedName(node))));
         } else {
             // Loaded once per visit: the tree only opens or closes it.
             node->setExpanded(!node->isExpanded());
@@ -126,7 +126,8 @@ void TfmPrinc::nmhJeuSuccess(int)
     }
     if (!failure.isNull()) {
         QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
-            QStringLiteral("Impossible de déterminer les dimensions du Jeu : ") + failure, QMessageBox::Ok, this);
+            QStringLiteral("Impossible de déterminer les dimensions du Jeu : ") + failure, QMessageBox::Ok,
+            this);
         box.exec();
     }
 }

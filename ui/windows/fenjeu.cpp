@@ -43,8 +43,7 @@ QPixmap buttonPicture(QSize size, Glyph glyph, const QColor& face, const QColor&
 
     const QColor pen = (glyph == Glyph::Close && state > 0) ? QColor(Qt::white) : ink;
     const qreal side = qMax<qreal>(4.0, qMin(size.width(), size.height()) * 0.5);
-    const QRectF g(
-        (size.width() - side) / 2.0, (size.height() - side) / 2.0, side, side);
+    const QRectF g((size.width() - side) / 2.0, (size.height() - side) / 2.0, side, side);
     p.setPen(QPen(pen, qMax<qreal>(1.2, side / 6.0), Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     switch (glyph) {
@@ -95,8 +94,8 @@ TfmJeu::TfmJeu(QWidget* owner, const QString& name, const QByteArray& url, int w
 {
 }
 
-TfmJeu::TfmJeu(const Look& look, QWidget* owner, const QString& name, const QByteArray& url, int width,
-    int height)
+TfmJeu::TfmJeu(
+    const Look& look, QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
     : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint)
     , look_(look)
 {
@@ -205,8 +204,8 @@ void TfmJeu::paintButtons()
         const QPixmap close = buttonPicture(look_.buttons, Glyph::Close, face, ink, state);
         const QPixmap grow = buttonPicture(
             look_.buttons, isMaximized() ? Glyph::Restore : Glyph::Maximise, face, ink, state);
-        const TBtnGraph::Picture which[] = {
-            TBtnGraph::Picture::Actif, TBtnGraph::Picture::Survol, TBtnGraph::Picture::Enfonce};
+        const TBtnGraph::Picture which[]
+            = {TBtnGraph::Picture::Actif, TBtnGraph::Picture::Survol, TBtnGraph::Picture::Enfonce};
         btnFermer->setPicture(which[state], close);
         BtnAgrandir->setPicture(which[state], grow);
     }
@@ -225,9 +224,7 @@ bool TfmJeu::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == panTitre) {
         switch (event->type()) {
-        case QEvent::Resize:
-            placeButtons();
-            break;
+        case QEvent::Resize: placeButtons(); break;
         case QEvent::MouseButtonPress:
             if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
                 zv::guarded([this] { panTitreMouseDown(); });
@@ -236,8 +233,7 @@ bool TfmJeu::eventFilter(QObject* watched, QEvent* event)
             if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
                 zv::guarded([this] { panTitreDblClick(); });
             return true;
-        default:
-            break;
+        default: break;
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -305,8 +301,8 @@ void TfmJeu::wbJeuDocumentComplete()
 }
 
 TfmJeuTheme1::TfmJeuTheme1(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu({22, windowsColour(13304062), windowsColour(13304062), titleFont(QStringLiteral("Tahoma"), 12, true),
-                 Qt::white, 3, QSize(21, 20)},
+    : TfmJeu({22, windowsColour(13304062), windowsColour(13304062),
+                 titleFont(QStringLiteral("Tahoma"), 12, true), Qt::white, 3, QSize(21, 20)},
         owner, name, url, width, height)
 {
 }
@@ -319,22 +315,22 @@ TfmJeuTheme2::TfmJeuTheme2(QWidget* owner, const QString& name, const QByteArray
 }
 
 TfmJeuTheme3::TfmJeuTheme3(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu({17, QColor(0xC0, 0xC0, 0xC0), Qt::white, titleFont(QStringLiteral("Arial"), 11, true), Qt::black,
-                 1, QSize(14, 14)},
+    : TfmJeu({17, QColor(0xC0, 0xC0, 0xC0), Qt::white, titleFont(QStringLiteral("Arial"), 11, true),
+                 Qt::black, 1, QSize(14, 14)},
         owner, name, url, width, height)
 {
 }
 
 TfmJeuTheme4::TfmJeuTheme4(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu({18, windowsColour(16384), Qt::white, titleFont(QStringLiteral("Verdana"), 11, true), Qt::white, 1,
-                 QSize(12, 12)},
+    : TfmJeu({18, windowsColour(16384), Qt::white, titleFont(QStringLiteral("Verdana"), 11, true), Qt::white,
+                 1, QSize(12, 12)},
         owner, name, url, width, height)
 {
 }
 
 TfmJeuTheme5::TfmJeuTheme5(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu({16, windowsColour(7096576), Qt::white, titleFont(QStringLiteral("Verdana"), 11, true), Qt::white, 1,
-                 QSize(12, 12)},
+    : TfmJeu({16, windowsColour(7096576), Qt::white, titleFont(QStringLiteral("Verdana"), 11, true),
+                 Qt::white, 1, QSize(12, 12)},
         owner, name, url, width, height)
 {
 }

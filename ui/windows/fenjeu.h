@@ -51,8 +51,8 @@ protected:
         QSize buttons;
     };
     static Look baseLook();
-    TfmJeu(const Look& look, QWidget* owner, const QString& name, const QByteArray& url, int width,
-        int height);
+    TfmJeu(
+        const Look& look, QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
