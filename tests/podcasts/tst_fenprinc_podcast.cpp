@@ -214,6 +214,36 @@ private slots:
         QVERIFY(errors.isEmpty());
     }
 
+    void closedWhileFeedWaits()
+    {
+        // The feed never comes and the user closes the window: the wait ends
+        // silently and the episode list is left alone.
+        server->on("/feeds/jamais.xml", Reply::never());
+        portal->set("/exe/podcast.php",
+            Reply::ok("1\tS\tE\tJamais\t" + feedAddress("/feeds/jamais.xml"), "text/plain"));
+        auto w = start();
+        w->show();
+        emit w->btnFctMOD->clicked();
+        w->pcMOD->setCurrentWidget(w->tsMODPodcast);
+        new QTreeWidgetItem(w->lvMODPodcast, {QStringLiteral("avant"), QString()});
+        QTreeWidgetItem* podcast = w->tvMODPodcast->topLevelItem(0)->child(0)->child(0);
+        w->tvMODPodcast->setCurrentItem(podcast);
+        bool ended = false, busyAtClose = false;
+        QTimer::singleShot(0, w.get(), [&] {
+            emit w->tvMODPodcast->itemDoubleClicked(podcast, 0);
+            ended = true;
+        });
+        QTimer::singleShot(400, w.get(), [&] {
+            busyAtClose = w->nmhMODPodcastDetail->Busy();
+            w->close();
+        });
+        QTRY_VERIFY(ended);
+        QVERIFY(busyAtClose);
+        QVERIFY(errors.isEmpty());
+        QCOMPARE(w->lvMODPodcast->topLevelItemCount(), 1);
+        w.reset();
+    }
+
     void openFiles()
     {
         QTemporaryDir dir;
