@@ -31,13 +31,16 @@ TfmTelechargement::TfmTelechargement(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Téléchargement"));
     setFixedSize(273, 77);
+    // Its owner's look would carry over: light captions on this plain window.
+    setStyleSheet(QStringLiteral("QLabel { color: palette(window-text); background: transparent; }"));
 
     lblFichier = new QLabel(QStringLiteral("Fichier : "), this);
     lblFichier->setObjectName(QStringLiteral("lblFichier"));
-    lblFichier->setGeometry(8, 8, 48, 16);
+    lblFichier->move(6, 8);
+    lblFichier->adjustSize();
     lblNomFichier = new QLabel(this);
     lblNomFichier->setObjectName(QStringLiteral("lblNomFichier"));
-    lblNomFichier->setGeometry(56, 8, 217, 16);
+    lblNomFichier->setGeometry(lblFichier->geometry().right() + 1, 8, 217, lblFichier->height());
 
     pbAvancement = new QProgressBar(this);
     pbAvancement->setObjectName(QStringLiteral("pbAvancement"));

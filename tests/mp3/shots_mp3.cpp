@@ -1,0 +1,65 @@
+// zv_mp3_shots: the "Recherche MP3" tab with the answer to a search, then a
+// download from it and a slow one whose window stays up, for screenshots:
+//   zv_mp3_shots PORTAL_HOST [KEYWORDS]
+// The first download goes to $TMPDIR/zv-mp3-shots; its size is printed.
+#include "support/scriptedserver.h"
+#include "ui/controls/btngraph.h"
+#include "ui/main/fenprinc.h"
+#include "ui/themes/themes.h"
+#include "ui/windows/fentelechargement.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace zv::test;
+
+int main(int argc, char** argv)
+{
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QApplication app(argc, argv);
+    if (argc < 2)
+        return 2;
+    qputenv("ZEVALO_PORTAL_HOST", argv[1]);
+    const QString keywords = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("a");
+    ScriptedServer slow;
+    slow.on("/mp3/Morceau%20lent.rbs", Reply::generated(qint64(40) << 20).inPieces(65536, 60));
+
+    const QString dir = QDir::temp().filePath(QStringLiteral("zv-mp3-shots"));
+    QDir().mkpath(dir);
+    TfmTelechargement::setSaveDialog(
+        [dir](TfmTelechargement*, const QString& name) { return QDir(dir).filePath(name); });
+
+    auto w = CreateThemeWindow(2);
+    if (!w || !w->FormCreate())
+        return 1;
+    w->move(0, 0);
+    w->show();
+    TfmPrinc* p = w.get();
+    emit p->btnFctMOD->clicked();
+    p->pcMOD->setCurrentWidget(p->tsMODRecherche);
+    p->edtMODRecherche->insert(keywords);
+    QTimer::singleShot(1000, p, [p] { p->btnMODRecherche->click(); });
+    QTimer::singleShot(2500, p, [p, dir, &slow] {
+        if (p->lvMODRecherche->topLevelItemCount() == 0) {
+            qWarning("no results");
+            return;
+        }
+        QTreeWidgetItem* row = p->lvMODRecherche->topLevelItem(0);
+        p->lvMODRecherche->setCurrentItem(row);
+        p->btnMODRechercheTelecharger->click();
+        const QString name = QFileInfo(row->text(1)).fileName().replace(QLatin1String(".rbs"), QLatin1String(".mp3"));
+        printf("downloaded %s: %lld bytes\n", qPrintable(row->text(1)),
+            QFileInfo(QDir(dir).filePath(name)).size());
+        fflush(stdout);
+        auto* d = new TfmTelechargement(p);
+        d->move(p->x() + 420, p->y() + 300);
+        d->Start(QString::fromLatin1("http://" + slow.hostPort() + "/mp3/Morceau lent.rbs"));
+    });
+    return app.exec();
+}
