@@ -21,7 +21,8 @@ QByteArray VideoSearchKeywords(const QByteArray& keywords)
 
 QByteArray VideoSearchRequest(int listed, const QByteArray& keywords)
 {
-    return "/exe/rech_dm.php?num_page=" + VideoSearchPage(listed) + "&recherche=" + VideoSearchKeywords(keywords);
+    return "/exe/rech_dm.php?num_page=" + VideoSearchPage(listed)
+        + "&recherche=" + VideoSearchKeywords(keywords);
 }
 
 std::vector<VideoResult> ParseVideoSearch(QByteArrayView body)

@@ -98,7 +98,8 @@ class TestVideo : public QObject {
 
     void answer(int page, const QByteArray& keywords, const QByteArray& body)
     {
-        portal->set(kSearch + QByteArray::number(page) + "&recherche=" + keywords, Reply::ok(body, "text/plain"));
+        portal->set(
+            kSearch + QByteArray::number(page) + "&recherche=" + keywords, Reply::ok(body, "text/plain"));
     }
 
     static QByteArray imagePage(const TfmPrinc& w)
@@ -164,10 +165,12 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("capitals and a space")
-            << "Chat Noir" << "chat noir" << QByteArray("1&recherche=chat%2520noir");
-        QTest::newRow("accent") << QStringLiteral("Été") << QStringLiteral("été") << QByteArray("1&recherche=%e9t%e9");
-        QTest::newRow("query characters") << "A&B" << "a&b" << QByteArray("1&recherche=a%26b");
+        QTest::newRow("capitals and a space") << "Chat Noir"
+                                              << "chat noir" << QByteArray("1&recherche=chat%2520noir");
+        QTest::newRow("accent") << QStringLiteral("Été") << QStringLiteral("été")
+                                << QByteArray("1&recherche=%e9t%e9");
+        QTest::newRow("query characters") << "A&B"
+                                          << "a&b" << QByteArray("1&recherche=a%26b");
     }
     void keywordsAsSent()
     {
@@ -288,15 +291,18 @@ private slots:
         portal->set(kSearch + "1&recherche=chat", Reply::ok(videoLines(12), "text/plain").delayed(800));
         auto w = startOnVideos();
         w->edtVideoRecherche->setText(QStringLiteral("chat"));
-        bool busySeen = false;
+        bool busySeen = false, hourglass = false;
         QTimer::singleShot(300, w.get(), [&] {
             busySeen = w->nmhVideoRecherche->Busy();
+            hourglass
+                = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
             // A second search while one waits is ignored.
             emit w->btnVideoRecherche->clicked();
             QTest::keyClicks(w->edtVideoRecherche, QStringLiteral("s"));
         });
         emit w->btnVideoRecherche->clicked();
         QVERIFY(busySeen);
+        QVERIFY(hourglass);
         QCOMPARE(searches(*server), QByteArrayList{"1&recherche=chat"});
         QCOMPARE(w->lvVideo->topLevelItemCount(), 0);
         QVERIFY(!QApplication::overrideCursor());
@@ -345,9 +351,12 @@ private slots:
     {
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("path"); // empty: nothing opens
-        QTest::newRow("clips") << "btnFctClipVideo" << "/mobile_b.htm";
-        QTest::newRow("media on demand") << "btnFctMOD" << "/get_mp3.htm";
-        QTest::newRow("videos") << "btnFctVideo" << "/videos/";
+        QTest::newRow("clips") << "btnFctClipVideo"
+                               << "/mobile_b.htm";
+        QTest::newRow("media on demand") << "btnFctMOD"
+                                         << "/get_mp3.htm";
+        QTest::newRow("videos") << "btnFctVideo"
+                                << "/videos/";
         QTest::newRow("home") << "btnFctAccueil" << QString();
         QTest::newRow("television") << "btnFctTele" << QString();
         QTest::newRow("radios") << "btnFctRadio" << QString();
@@ -372,7 +381,8 @@ private slots:
             QVERIFY(opened.isEmpty());
         } else {
             QCOMPARE(opened,
-                QList<QUrl>{QUrl(QStringLiteral("http://") + QString::fromLatin1(server->hostPort()) + path)});
+                QList<QUrl>{
+                    QUrl(QStringLiteral("http://") + QString::fromLatin1(server->hostPort()) + path)});
         }
     }
 };

@@ -79,7 +79,8 @@ QByteArray pictureRequest(const QTreeWidget* list)
 
 void TfmPrinc::setOutsidePageOpener(OutsidePageOpener opener)
 {
-    outsidePageOpener() = opener ? std::move(opener) : [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    outsidePageOpener()
+        = opener ? std::move(opener) : [](const QUrl& url) { QDesktopServices::openUrl(url); };
 }
 
 void TfmPrinc::edtVideoRechercheChange()
@@ -139,8 +140,8 @@ void TfmPrinc::lvVideoSelectItem(QTreeWidgetItem* item, bool selected)
 {
     if (!selected || !item)
         return;
-    wbVideoImage->Navigate(QString::fromLatin1(
-        PortalRequest(pictureRequest(lvVideo) + "&url=" + zv::toCp1252(item->text(2)))));
+    wbVideoImage->Navigate(
+        QString::fromLatin1(PortalRequest(pictureRequest(lvVideo) + "&url=" + zv::toCp1252(item->text(2)))));
     lblVideoDuree->setText(item->text(1));
 }
 
