@@ -6,6 +6,7 @@
 #include "ui/windows/fentelechargement.h"
 
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -164,6 +165,9 @@ private slots:
         QCOMPARE(w.timAnnulation->interval(), 100);
         QVERIFY(!w.timAnnulation->isActive());
         QVERIFY(w.testAttribute(Qt::WA_DeleteOnClose));
+        QCOMPARE(w.sdFichier->windowTitle(), QStringLiteral("Enregistrer sous..."));
+        QCOMPARE(w.sdFichier->acceptMode(), QFileDialog::AcceptSave);
+        QVERIFY(!w.sdFichier->testOption(QFileDialog::DontConfirmOverwrite));
         QVERIFY(!(w.windowFlags() & Qt::WindowCloseButtonHint));
     }
 
@@ -303,6 +307,46 @@ private slots:
         QTRY_VERIFY(w.isNull());
         QTest::qWait(100);
         QVERIFY(server->requests().isEmpty());
+    }
+
+    void realSaveDialog_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("saved") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void realSaveDialog()
+    {
+        QFETCH(bool, accept);
+        TfmTelechargement::setSaveDialog({});
+        server->on("/d/chanson.rbs", Reply::ok("musique"));
+        QString title, offered;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!d)
+                return;
+            poll.stop();
+            title = d->windowTitle();
+            offered = QFileInfo(d->selectedFiles().value(0)).fileName();
+            if (accept) {
+                // The proposed name, in our folder.
+                d->setDirectory(dir->path());
+                QMetaObject::invokeMethod(d, "accept");
+            } else {
+                d->reject();
+            }
+        });
+        poll.start(20);
+        const QPointer<TfmTelechargement> w = download("/d/chanson.rbs");
+        QCOMPARE(title, QStringLiteral("Enregistrer sous..."));
+        QCOMPARE(offered, QStringLiteral("chanson.mp3"));
+        QTRY_VERIFY(w.isNull());
+        const QString saved = dir->filePath(QStringLiteral("chanson.mp3"));
+        QCOMPARE(QFile::exists(saved), accept);
+        if (accept)
+            QCOMPARE(readAll(saved), QByteArray("musique"));
+        QCOMPARE(server->requests().size(), accept ? 1 : 0);
     }
 
     void severalAtOnce()
