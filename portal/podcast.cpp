@@ -95,8 +95,9 @@ PodcastFeed ParsePodcastFeed(QByteArrayView body)
         QByteArrayView enclosure = Between(item, "<enclosure", "</enclosure");
         if (enclosure.isEmpty())
             enclosure = Between(item, "<enclosure", "/>");
-        out.episodes.push_back({DecodeEntities(FixUtf8Latin1(Between(item, "<title>", "</title>").toByteArray())),
-            Between(enclosure, "url=\"", "\"").toByteArray()});
+        out.episodes.push_back(
+            {DecodeEntities(FixUtf8Latin1(Between(item, "<title>", "</title>").toByteArray())),
+                Between(enclosure, "url=\"", "\"").toByteArray()});
     }
     return out;
 }

@@ -3,7 +3,6 @@
 // as bytes. No widgets here.
 #include <QByteArray>
 #include <QByteArrayView>
-
 #include <vector>
 
 namespace zv {

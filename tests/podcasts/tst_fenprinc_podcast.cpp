@@ -14,11 +14,11 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
-#include <QListView>
 #include <QFile>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -129,8 +129,8 @@ private slots:
         QTest::newRow("only consecutive lines group")
             << QByteArray("1\tS\tE\tA\tf\r\n2\tC\tE\tB\tf\r\n3\tS\tE\tC\tf\r\n")
             << QStringLiteral("S{E{A}};C{E{B}};S{E{C}}") << 0;
-        QTest::newRow("case matters") << QByteArray("1\tS\tE\tA\tf\r\n2\ts\tE\tB\tf\r\n")
-                                      << QStringLiteral("S{E{A}};s{E{B}}") << 0;
+        QTest::newRow("case matters")
+            << QByteArray("1\tS\tE\tA\tf\r\n2\ts\tE\tB\tf\r\n") << QStringLiteral("S{E{A}};s{E{B}}") << 0;
         QTest::newRow("bad lines skipped and reported")
             << QByteArray("1\tS\tE\tA\tf\r\nzz\tS\tE\tX\tf\r\n2\tS\tE\r\n3\tS\tE\tB\tf")
             << QStringLiteral("S{E{A,B}}") << 1;
@@ -165,8 +165,10 @@ private slots:
         server->on("/feeds/etoiles.xml", Reply::ok(feed, "application/rss+xml"));
         server->on("/feeds/vide.xml", Reply::ok("<rss></rss>", "application/rss+xml"));
         portal->set("/exe/podcast.php",
-            Reply::ok("1\tSciences\tEspace\tLes \xe9toiles\t" + feedAddress("/feeds/etoiles.xml") + "\r\n"
-                    "007\tSciences\tEspace\tRien\t" + feedAddress("/feeds/vide.xml") + "\r\n",
+            Reply::ok("1\tSciences\tEspace\tLes \xe9toiles\t" + feedAddress("/feeds/etoiles.xml")
+                    + "\r\n"
+                      "007\tSciences\tEspace\tRien\t"
+                    + feedAddress("/feeds/vide.xml") + "\r\n",
                 "text/plain"));
         auto w = start();
         w->show();
@@ -247,7 +249,8 @@ private slots:
     void openFiles()
     {
         QTemporaryDir dir;
-        const QString a = dir.filePath(QStringLiteral("clip.avi")), b = dir.filePath(QStringLiteral("Été.MP3"));
+        const QString a = dir.filePath(QStringLiteral("clip.avi")),
+                      b = dir.filePath(QStringLiteral("Été.MP3"));
         for (const QString& f : {a, b}) {
             QFile file(f);
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -259,8 +262,8 @@ private slots:
         w->pcMOD->setCurrentWidget(w->tsMODFichier);
         w->btnMODFichierOuvrir->click();
         const QString folder = QDir::toNativeSeparators(dir.path()) + QDir::separator();
-        QCOMPARE(rows(w->lvMODFichier), (QStringList{QStringLiteral("clip.avi|") + folder,
-                                            QStringLiteral("Été.MP3|") + folder}));
+        QCOMPARE(rows(w->lvMODFichier),
+            (QStringList{QStringLiteral("clip.avi|") + folder, QStringLiteral("Été.MP3|") + folder}));
         // Cancelled: the list stays.
         answer.clear();
         w->btnMODFichierOuvrir->click();
@@ -305,7 +308,8 @@ private slots:
                 const QModelIndex index = view->model()->index(i, 0, root);
                 names << index.data().toString();
                 if (names.last() != QLatin1String("chanson.mp3"))
-                    view->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                    view->selectionModel()->select(
+                        index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
             }
             if (names.size() < 3) {
                 if (++tries > 100)
@@ -320,9 +324,12 @@ private slots:
         answer.start(50);
         w->btnMODFichierOuvrir->click();
         QCOMPARE(title, QStringLiteral("Ouvrir des fichiers multimédia"));
-        QCOMPARE(filters, QStringList{QStringLiteral("Fichiers vidéo et audio (*.AVI *.MPG *.MPEG *.MP3 *.WMV *.FLV)")});
+        QCOMPARE(filters,
+            QStringList{QStringLiteral("Fichiers vidéo et audio (*.AVI *.MPG *.MPEG *.MP3 *.WMV *.FLV)")});
         QCOMPARE(mode, QFileDialog::ExistingFiles);
-        QCOMPARE(shown, (QStringList{QStringLiteral("Film.MPG"), QStringLiteral("chanson.mp3"), QStringLiteral("clip.avi")}));
+        QCOMPARE(shown,
+            (QStringList{
+                QStringLiteral("Film.MPG"), QStringLiteral("chanson.mp3"), QStringLiteral("clip.avi")}));
         QStringList names;
         for (int i = 0; i < w->lvMODFichier->topLevelItemCount(); ++i)
             names << w->lvMODFichier->topLevelItem(i)->text(0);
@@ -337,8 +344,8 @@ private slots:
         QTest::newRow("address") << QStringLiteral("http://media.example/dossier/clip.mp3")
                                  << QStringLiteral("clip.mp3|http://media.example/dossier/");
         QTest::newRow("no slash") << QStringLiteral("mms:flux") << QStringLiteral("|mms:flux");
-        QTest::newRow("trailing slash") << QStringLiteral("http://radio.example/")
-                                        << QStringLiteral("|http://radio.example/");
+        QTest::newRow("trailing slash")
+            << QStringLiteral("http://radio.example/") << QStringLiteral("|http://radio.example/");
     }
     void openAddress()
     {

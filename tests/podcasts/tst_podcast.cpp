@@ -18,13 +18,16 @@ private slots:
         QTest::newRow("attributes kept") << QByteArray("<a x=\"1\">b</a>") << QByteArray("<a")
                                          << QByteArray("</a") << QByteArray(" x=\"1\">b");
         QTest::newRow("first open, first close after it")
-            << QByteArray("</b><b>1</b><b>2</b>") << QByteArray("<b>") << QByteArray("</b>") << QByteArray("1");
-        QTest::newRow("no close") << QByteArray("<b>1") << QByteArray("<b>") << QByteArray("</b>") << QByteArray();
-        QTest::newRow("no open") << QByteArray("1</b>") << QByteArray("<b>") << QByteArray("</b>") << QByteArray();
-        QTest::newRow("case-sensitive") << QByteArray("<B>1</B>") << QByteArray("<b>") << QByteArray("</b>")
-                                        << QByteArray();
-        QTest::newRow("empty between") << QByteArray("<b></b>") << QByteArray("<b>") << QByteArray("</b>")
-                                       << QByteArray();
+            << QByteArray("</b><b>1</b><b>2</b>") << QByteArray("<b>") << QByteArray("</b>")
+            << QByteArray("1");
+        QTest::newRow("no close") << QByteArray("<b>1") << QByteArray("<b>") << QByteArray("</b>")
+                                  << QByteArray();
+        QTest::newRow("no open") << QByteArray("1</b>") << QByteArray("<b>") << QByteArray("</b>")
+                                 << QByteArray();
+        QTest::newRow("case-sensitive")
+            << QByteArray("<B>1</B>") << QByteArray("<b>") << QByteArray("</b>") << QByteArray();
+        QTest::newRow("empty between")
+            << QByteArray("<b></b>") << QByteArray("<b>") << QByteArray("</b>") << QByteArray();
     }
     void between()
     {
@@ -53,13 +56,14 @@ private slots:
 
     void catalogue()
     {
-        const zv::PodcastCatalogue c = zv::ParsePodcastCatalogue("1\tSciences\tEspace\tLa t\xeate\thttp://p/1.xml\r\n"
-                                                                 "\r\n"
-                                                                 "2\tSciences\tEspace\r\n"
-                                                                 "x\tA\tB\tC\thttp://p/x.xml\r\n"
-                                                                 "007\tCulture\tCin\xe9ma\tClub\thttp://p/7.xml\textra\r\n"
-                                                                 "99999999999\tA\tB\tC\tD\n"
-                                                                 "-3\tA\tB\t\t");
+        const zv::PodcastCatalogue c
+            = zv::ParsePodcastCatalogue("1\tSciences\tEspace\tLa t\xeate\thttp://p/1.xml\r\n"
+                                        "\r\n"
+                                        "2\tSciences\tEspace\r\n"
+                                        "x\tA\tB\tC\thttp://p/x.xml\r\n"
+                                        "007\tCulture\tCin\xe9ma\tClub\thttp://p/7.xml\textra\r\n"
+                                        "99999999999\tA\tB\tC\tD\n"
+                                        "-3\tA\tB\t\t");
         QCOMPARE(c.badLines, (std::vector<int>{3, 4, 6}));
         QCOMPARE(c.entries.size(), size_t(3));
         QCOMPARE(c.entries[0].id, 1);
@@ -83,19 +87,19 @@ private slots:
         QTest::newRow("url wins over itunes")
             << "<rss><channel><itunes:image href=\"http://p/it.png\"/><image><title>x</title>"
                "<url>http://p/rss.png</url></image>"
-                   + item + "</channel></rss>"
+                + item + "</channel></rss>"
             << QByteArray("http://p/rss.png") << one;
         QTest::newRow("image block without url: itunes")
             << "<channel><image><title>x</title></image><itunes:image href=\"http://p/it.png\"/>" + item
-                   + "</channel>"
+                + "</channel>"
             << QByteArray("http://p/it.png") << one;
         QTest::newRow("itunes closed form")
             << "<channel><itunes:image href=\"http://p/c.png\"></itunes:image>" + item + "</channel>"
             << QByteArray("http://p/c.png") << one;
         QTest::newRow("no picture") << "<channel>" + item + "</channel>" << QByteArray() << one;
         QTest::newRow("no channel") << item << QByteArray() << Episodes{};
-        QTest::newRow("channel not closed") << "<channel><image><url>u</url></image>" + item << QByteArray()
-                                            << Episodes{};
+        QTest::newRow("channel not closed")
+            << "<channel><image><url>u</url></image>" + item << QByteArray() << Episodes{};
         QTest::newRow("no items") << QByteArray("<channel><title>T</title></channel>") << QByteArray()
                                   << Episodes{};
         QTest::newRow("enclosures: self-closing, closed, none")
@@ -104,22 +108,21 @@ private slots:
                           "<item><title>B</title><enclosure url=\"http://m/b.mp3\"></enclosure></item>"
                           "<item><title>C</title></item></channel>")
             << QByteArray() << Episodes{{"A", "http://m/a.mp3"}, {"B", "http://m/b.mp3"}, {"C", ""}};
-        QTest::newRow("entities and UTF-8 accents")
-            << QByteArray("<channel><item><title>Caf\xc3\xa9 &amp; cr\xc3\xa8me &#233;t&eacute;</title></item>"
-                          "</channel>")
-            << QByteArray() << Episodes{{"Caf\xe9 & cr\xe8me \xe9t\xe9", ""}};
+        QTest::newRow("entities and UTF-8 accents") << QByteArray(
+            "<channel><item><title>Caf\xc3\xa9 &amp; cr\xc3\xa8me &#233;t&eacute;</title></item>"
+            "</channel>") << QByteArray() << Episodes{{"Caf\xe9 & cr\xe8me \xe9t\xe9", ""}};
         QTest::newRow("close before the first item")
             << "<channel><description>x</item></description>" + item
-                   + "<item><title>Deux</title></item></channel>"
+                + "<item><title>Deux</title></item></channel>"
             << QByteArray() << Episodes{{"Un", "http://m/1.mp3"}, {"Deux", ""}};
-        QTest::newRow("only a stray close") << QByteArray("<channel></item></item></channel>") << QByteArray()
-                                            << Episodes{};
-        QTest::newRow("empty item ends") << "<channel><item</item>" + item + "</channel>" << QByteArray()
-                                         << Episodes{};
+        QTest::newRow("only a stray close")
+            << QByteArray("<channel></item></item></channel>") << QByteArray() << Episodes{};
+        QTest::newRow("empty item ends")
+            << "<channel><item</item>" + item + "</channel>" << QByteArray() << Episodes{};
         QTest::newRow("last item not closed")
             << "<channel>" + item + "<item><title>X</title></channel>" << QByteArray() << one;
-        QTest::newRow("items after the channel ignored") << "<channel>" + item + "</channel>" + item
-                                                         << QByteArray() << one;
+        QTest::newRow("items after the channel ignored")
+            << "<channel>" + item + "</channel>" + item << QByteArray() << one;
     }
     void feed()
     {

@@ -128,7 +128,8 @@ void TfmPrinc::nmhMODPodcastSuccess(int)
         zv::reportError(catalogue.badLines.size() == 1
                 ? QStringLiteral("Catalogue des podcasts : la ligne %1 est illisible, elle est ignorée.")
                       .arg(numbers.first())
-                : QStringLiteral("Catalogue des podcasts : les lignes %1 sont illisibles, elles sont ignorées.")
+                : QStringLiteral(
+                    "Catalogue des podcasts : les lignes %1 sont illisibles, elles sont ignorées.")
                       .arg(numbers.join(QStringLiteral(", "))));
     }
 }
@@ -189,7 +190,8 @@ void TfmPrinc::bindPodcast()
         };
     };
     connect(btnMODFichierOuvrir, &QPushButton::clicked, this, on([this] { btnMODFichierOuvrirClick(); }));
-    connect(btnMODFichierOuvrirURL, &QPushButton::clicked, this, on([this] { btnMODFichierOuvrirURLClick(); }));
+    connect(
+        btnMODFichierOuvrirURL, &QPushButton::clicked, this, on([this] { btnMODFichierOuvrirURLClick(); }));
     connect(lvMODFichier, &QTreeWidget::itemDoubleClicked, this, on([this] { lvMODFichierDblClick(); }));
     connect(pcMOD, &QTabWidget::currentChanged, this, on([this] { pcMODChange(); }));
     connect(tvMODPodcast, &QTreeWidget::itemDoubleClicked, this, on([this] { tvMODPodcastDblClick(); }));
