@@ -53,7 +53,8 @@ int main(int argc, char** argv)
         QTreeWidgetItem* row = p->lvMODRecherche->topLevelItem(0);
         p->lvMODRecherche->setCurrentItem(row);
         p->btnMODRechercheTelecharger->click();
-        const QString name = QFileInfo(row->text(1)).fileName().replace(QLatin1String(".rbs"), QLatin1String(".mp3"));
+        const QString name
+            = QFileInfo(row->text(1)).fileName().replace(QLatin1String(".rbs"), QLatin1String(".mp3"));
         printf("downloaded %s: %lld bytes\n", qPrintable(row->text(1)),
             QFileInfo(QDir(dir).filePath(name)).size());
         fflush(stdout);

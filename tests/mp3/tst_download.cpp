@@ -60,26 +60,32 @@ private slots:
         QTest::addColumn<QByteArray>("fileName");
         QTest::addColumn<QByteArray>("proposed");
         QTest::addColumn<QByteArray>("referer");
-        QTest::newRow("space and query") << QByteArray("http://mp3.example:8080/dir/my song.rbs?x=1")
-                                         << QByteArray("mp3.example:8080/dir/my%20song.rbs?x=1")
-                                         << QByteArray("my song.rbs") << QByteArray("my song.mp3")
-                                         << QByteArray("http://mp3.example:8080/");
-        QTest::newRow("ends in a slash") << QByteArray("http://mp3.example/dir/") << QByteArray("mp3.example/dir/")
-                                         << QByteArray() << QByteArray() << QByteArray("http://mp3.example/");
-        QTest::newRow("capitals kept") << QByteArray("http://h/A.RBS") << QByteArray("h/A.RBS") << QByteArray("A.RBS")
-                                       << QByteArray("A.RBS") << QByteArray("http://h/");
+        QTest::newRow("space and query")
+            << QByteArray("http://mp3.example:8080/dir/my song.rbs?x=1")
+            << QByteArray("mp3.example:8080/dir/my%20song.rbs?x=1") << QByteArray("my song.rbs")
+            << QByteArray("my song.mp3") << QByteArray("http://mp3.example:8080/");
+        QTest::newRow("ends in a slash")
+            << QByteArray("http://mp3.example/dir/") << QByteArray("mp3.example/dir/") << QByteArray()
+            << QByteArray() << QByteArray("http://mp3.example/");
+        QTest::newRow("capitals kept")
+            << QByteArray("http://h/A.RBS") << QByteArray("h/A.RBS") << QByteArray("A.RBS")
+            << QByteArray("A.RBS") << QByteArray("http://h/");
         QTest::newRow("first only") << QByteArray("http://h/a.rbs.rbs") << QByteArray("h/a.rbs.rbs")
-                                    << QByteArray("a.rbs.rbs") << QByteArray("a.mp3.rbs") << QByteArray("http://h/");
-        QTest::newRow("no scheme") << QByteArray("h/d/f.mp3") << QByteArray("h/d/f.mp3") << QByteArray("f.mp3")
-                                   << QByteArray("f.mp3") << QByteArray("http://h/");
+                                    << QByteArray("a.rbs.rbs") << QByteArray("a.mp3.rbs")
+                                    << QByteArray("http://h/");
+        QTest::newRow("no scheme") << QByteArray("h/d/f.mp3") << QByteArray("h/d/f.mp3")
+                                   << QByteArray("f.mp3") << QByteArray("f.mp3") << QByteArray("http://h/");
         QTest::newRow("host only") << QByteArray("http://mp3.example") << QByteArray() << QByteArray()
                                    << QByteArray() << QByteArray("http:///");
-        QTest::newRow("space in host kept") << QByteArray("http://a b/c d") << QByteArray("a b/c%20d")
-                                            << QByteArray("c d") << QByteArray("c d") << QByteArray("http://a b/");
-        QTest::newRow("slash in query") << QByteArray("http://h/f.rbs?u=a/b.rbs") << QByteArray("h/f.rbs?u=a/b.rbs")
-                                        << QByteArray("b.rbs") << QByteArray("b.mp3") << QByteArray("http://h/");
-        QTest::newRow("scheme text in query") << QByteArray("h/f.mp3?u=http://x/y") << QByteArray("h/f.mp3?u=http://x/y")
-                                              << QByteArray("y") << QByteArray("y") << QByteArray("http://h/");
+        QTest::newRow("space in host kept")
+            << QByteArray("http://a b/c d") << QByteArray("a b/c%20d") << QByteArray("c d")
+            << QByteArray("c d") << QByteArray("http://a b/");
+        QTest::newRow("slash in query")
+            << QByteArray("http://h/f.rbs?u=a/b.rbs") << QByteArray("h/f.rbs?u=a/b.rbs")
+            << QByteArray("b.rbs") << QByteArray("b.mp3") << QByteArray("http://h/");
+        QTest::newRow("scheme text in query")
+            << QByteArray("h/f.mp3?u=http://x/y") << QByteArray("h/f.mp3?u=http://x/y") << QByteArray("y")
+            << QByteArray("y") << QByteArray("http://h/");
         QTest::newRow("empty") << QByteArray() << QByteArray() << QByteArray() << QByteArray()
                                << QByteArray("http:///");
         QTest::newRow("only a query") << QByteArray("http://h/?x=1") << QByteArray("h/?x=1") << QByteArray()
@@ -119,7 +125,8 @@ private slots:
         QTest::newRow("unknown size") << qint64(500) << qint64(0) << -1;
         QTest::newRow("4 GB file") << qint64(3000000000LL) << qint64(6000000000LL) << 50;
         QTest::newRow("32-bit overflow") << qint64(30000000) << qint64(40000000) << 75;
-        QTest::newRow("huge") << std::numeric_limits<qint64>::max() - 1 << std::numeric_limits<qint64>::max() << 99;
+        QTest::newRow("huge") << std::numeric_limits<qint64>::max() - 1 << std::numeric_limits<qint64>::max()
+                              << 99;
         QTest::newRow("more than announced") << qint64(120) << qint64(100) << 100;
     }
     void percent()

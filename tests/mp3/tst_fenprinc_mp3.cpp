@@ -95,8 +95,10 @@ private slots:
 
     void paging()
     {
-        portal->set(searchPath + "0&recherche=abc", Reply::ok(results(0, 20, server->hostPort()), "text/plain"));
-        portal->set(searchPath + "20&recherche=abc", Reply::ok(results(20, 5, server->hostPort()), "text/plain"));
+        portal->set(
+            searchPath + "0&recherche=abc", Reply::ok(results(0, 20, server->hostPort()), "text/plain"));
+        portal->set(
+            searchPath + "20&recherche=abc", Reply::ok(results(20, 5, server->hostPort()), "text/plain"));
         auto w = start();
         QTest::keyClicks(w->edtMODRecherche, QStringLiteral("abc"));
         // The hourglass shows while the answer is awaited, and only then.
@@ -133,10 +135,11 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("capitals and a space") << QStringLiteral("Daft Punk") << QStringLiteral("daft punk")
-                                              << QByteArray("daft%5fpunk");
+        QTest::newRow("capitals and a space")
+            << QStringLiteral("Daft Punk") << QStringLiteral("daft punk") << QByteArray("daft%5fpunk");
         QTest::newRow("accent") << QStringLiteral("Été") << QStringLiteral("été") << QByteArray("%e9t%e9");
-        QTest::newRow("symbols") << QStringLiteral("a&b=c") << QStringLiteral("a&b=c") << QByteArray("a%26b%3dc");
+        QTest::newRow("symbols") << QStringLiteral("a&b=c") << QStringLiteral("a&b=c")
+                                 << QByteArray("a%26b%3dc");
         QTest::newRow("nothing") << QString() << QString() << QByteArray();
     }
     void keywords()
@@ -147,7 +150,8 @@ private slots:
         auto w = start();
         // Key by key, as typed (keyClicks takes ASCII only).
         for (const QChar c : typed)
-            QTest::sendKeyEvent(QTest::Click, w->edtMODRecherche, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(
+                QTest::Click, w->edtMODRecherche, Qt::Key_unknown, QString(c), Qt::NoModifier);
         QCOMPARE(w->edtMODRecherche->text(), shown);
         // Enter searches like "OK".
         QTest::keyClick(w->edtMODRecherche, Qt::Key_Return);
@@ -168,14 +172,15 @@ private slots:
         QTest::addColumn<QStringList>("addresses");
         QTest::newRow("empty") << QByteArray() << QStringList() << QStringList();
         QTest::newRow("lines without a tab are skipped")
-            << QByteArray("http://a/1.rbs\tUn\r\nsans titre\r\n\r\nhttp://a/2.rbs\tDeux\r\n") << QStringList{"Un", "Deux"}
-            << QStringList{"http://a/1.rbs", "http://a/2.rbs"};
-        QTest::newRow("extra fields ignored") << QByteArray("http://a/1.rbs\tUn\tplus\r\n") << QStringList{"Un"}
-                                              << QStringList{"http://a/1.rbs"};
+            << QByteArray("http://a/1.rbs\tUn\r\nsans titre\r\n\r\nhttp://a/2.rbs\tDeux\r\n")
+            << QStringList{"Un", "Deux"} << QStringList{"http://a/1.rbs", "http://a/2.rbs"};
+        QTest::newRow("extra fields ignored") << QByteArray("http://a/1.rbs\tUn\tplus\r\n")
+                                              << QStringList{"Un"} << QStringList{"http://a/1.rbs"};
         QTest::newRow("empty title") << QByteArray("http://a/1.rbs\t") << QStringList{""}
                                      << QStringList{"http://a/1.rbs"};
-        QTest::newRow("Windows-1252") << QByteArray("http://a/\xe9.rbs\tCaf\xe9 \x80\r\n")
-                                      << QStringList{QStringLiteral("Café €")} << QStringList{QStringLiteral("http://a/é.rbs")};
+        QTest::newRow("Windows-1252")
+            << QByteArray("http://a/\xe9.rbs\tCaf\xe9 \x80\r\n") << QStringList{QStringLiteral("Café €")}
+            << QStringList{QStringLiteral("http://a/é.rbs")};
     }
     void answerLines()
     {

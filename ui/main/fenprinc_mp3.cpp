@@ -140,13 +140,14 @@ void TfmPrinc::bindMP3()
     for (QTreeWidget* list : {lvMODRecherche, lvMODFavoris})
         connect(list, &QAbstractItemView::doubleClicked, this,
             on([this, list] { lvMODRechercheDblClick(list); }));
-    connect(btnMODRechercheFavoris, &QPushButton::clicked, this,
-        on([this] { btnMODRechercheFavorisClick(); }));
+    connect(
+        btnMODRechercheFavoris, &QPushButton::clicked, this, on([this] { btnMODRechercheFavorisClick(); }));
     connect(btnMODRechercheTelecharger, &QPushButton::clicked, this,
         on([this] { btnMODRechercheTelechargerClick(); }));
     connect(btnMODFavorisTelecharger, &QPushButton::clicked, this,
         on([this] { btnMODFavorisTelechargerClick(); }));
-    connect(btnMODFavorisSupprimer, &QPushButton::clicked, this, on([this] { btnMODFavorisSupprimerClick(); }));
+    connect(
+        btnMODFavorisSupprimer, &QPushButton::clicked, this, on([this] { btnMODFavorisSupprimerClick(); }));
     // Runs inside Get, whose caller is already guarded.
     nmhMODRecherche->OnSuccess = [this](int cmd) { nmhMODRechercheSuccess(cmd); };
 }

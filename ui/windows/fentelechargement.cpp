@@ -73,8 +73,8 @@ TfmTelechargement::TfmTelechargement(QWidget* owner)
 
     // A download's errors are its own: nothing reaches the user but "Erreur".
     connect(btnAnnule, &QPushButton::clicked, this, [this] { zv::swallowed([this] { btnAnnuleClick(); }); });
-    connect(timAnnulation, &QTimer::timeout, this,
-        [this] { zv::swallowed([this] { timAnnulationTimer(); }); });
+    connect(
+        timAnnulation, &QTimer::timeout, this, [this] { zv::swallowed([this] { timAnnulationTimer(); }); });
     nmhFichier->OnAboutToSend = [this](QList<QByteArray>& lines) { nmhFichierAboutToSend(lines); };
     nmhFichier->OnPacketRecvd = [this] { nmhFichierPacketRecvd(); };
     nmhFichier->OnSuccess = [this](int cmd) { nmhFichierSuccess(cmd); };
