@@ -80,6 +80,7 @@ TfmPopup::TfmPopup(QWidget* owner, int height, int width, const QString& url)
     connect(timTimeOut, &QTimer::timeout, this, [this] { zv::guarded([this] { timTimeOutTimer(); }); });
 
     resize(width, TitleHeight + height);
+    placeControls(); // a hidden window gets its resize event only when shown
     timTimeOut->start();
     wbPub->Navigate(url);
 }
@@ -89,6 +90,11 @@ TfmPopup::~TfmPopup() = default;
 void TfmPopup::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    placeControls();
+}
+
+void TfmPopup::placeControls()
+{
     panTitre->setGeometry(0, 0, this->width(), TitleHeight);
     btnFermer->move(panTitre->width() - btnFermer->width() - 4, (TitleHeight - btnFermer->height()) / 2);
     wbPub->setGeometry(0, TitleHeight, this->width(), qMax(0, this->height() - TitleHeight));

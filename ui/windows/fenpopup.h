@@ -37,4 +37,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void placeControls();
 };
