@@ -1,6 +1,7 @@
 // The popup agent and the popup window against a scripted loopback portal with
 // real pages.
 #include "portal/errors.h"
+#include "portal/nmhttp.h"
 #include "support/scriptedserver.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
@@ -241,6 +242,24 @@ private slots:
         QTimer::singleShot(0, agent, [agent] { agent->btnTest->click(); });
         QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!agent, 10000); // freed, with its popup
+    }
+
+    void closingTheAgentWhileTheScheduleWaits()
+    {
+        server->on(kSchedulePath, Reply::never());
+        QPointer<TfmPrincPopup> agent = new TfmPrincPopup(true);
+        QTimer closer;
+        bool closed = false;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (agent && !closed && agent->nmhPopup->Busy()) {
+                closed = true;
+                agent->close();
+            }
+        });
+        closer.start(20);
+        QTimer::singleShot(0, agent, [agent] { agent->btnTest->click(); });
+        QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!agent, 10000);
     }
 
     void popupForm()
