@@ -1,0 +1,203 @@
+// The settings menu of the main window: items, check marks read from the files
+// at every opening, autostart, adult section and theme.
+#include "app/autostart.h"
+#include "app/config.h"
+#include "main/fakeportal.h"
+#include "portal/errors.h"
+#include "ui/controls/btngraph.h"
+#include "ui/themes/themes.h"
+
+#include <QAction>
+#include <QAbstractButton>
+#include <QActionGroup>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace zv::test;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestConfigMenu : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedServer> server;
+    std::unique_ptr<FakePortal> portal;
+    QTemporaryDir xdg;
+    QStringList errors;
+
+    std::unique_ptr<TfmPrinc> start()
+    {
+        auto w = CreateThemeWindow(2);
+        if (!w->FormCreate())
+            qWarning("FormCreate failed");
+        return w;
+    }
+    static void open(TfmPrinc* w)
+    {
+        emit w->mnuConfig->aboutToShow();
+    }
+    static QStringList checkedThemes(TfmPrinc* w)
+    {
+        QStringList out;
+        for (QAction* a : w->mnuConfigThemes->actions())
+            if (a->isChecked())
+                out << a->objectName();
+        return out;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", xdg.path().toLocal8Bit());
+        zv::setErrorReporter([this](const QString& m) { errors << m; });
+    }
+    void init()
+    {
+        server = std::make_unique<ScriptedServer>();
+        portal = std::make_unique<FakePortal>(*server);
+        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
+        QFile::remove(TConfig().path());
+        QDir(TConfig().path()).removeRecursively();
+        QDir(xdg.path() + "/autostart").removeRecursively();
+        QFile::remove(xdg.path() + "/autostart");
+        errors.clear();
+    }
+    void cleanup()
+    {
+        QFile::remove(TConfig().path());
+        QDir(TConfig().path()).removeRecursively();
+        portal.reset();
+        server.reset();
+    }
+
+    void items()
+    {
+        auto w = CreateThemeWindow(2);
+        const QList<QAction*> a = w->mnuConfig->actions();
+        const QStringList captions = {"Lancement &automatique", "Rubrique &Sexoflux", "-------- Thèmes --------",
+            "&0 - Basic (défaut)", "&1 - Tagada", "&2 - Chlorophylle", "&3 - Moon", "&4 - Mac fashion"};
+        QCOMPARE(a.size(), captions.size());
+        const QList<int> tags = {2, 1, 4, 5, 3};
+        for (int i = 0; i < a.size(); ++i) {
+            QCOMPARE(a[i]->text(), captions[i]);
+            if (i >= 3) {
+                QCOMPARE(a[i]->data().toInt(), tags[i - 3]);
+                QCOMPARE(a[i]->objectName(), QStringLiteral("mnuConfigTheme%1").arg(tags[i - 3]));
+                QCOMPARE(a[i]->actionGroup(), w->mnuConfigThemes);
+            }
+        }
+        QVERIFY(!w->Thmes1->isEnabled());
+        QVERIFY(w->mnuConfigThemes->isExclusive());
+    }
+
+    void marksFollowTheFiles()
+    {
+        auto w = start();
+        writeFile(TConfig().path(), "[GENERAL]\r\nTheme=4\r\nSexoflux=1\r\n");
+        open(w.get());
+        QVERIFY(!w->mnuConfigLanceAuto->isChecked());
+        QVERIFY(w->mnuConfigSexoflux->isChecked());
+        QCOMPARE(checkedThemes(w.get()), QStringList{"mnuConfigTheme4"});
+        // Edited by hand between two openings.
+        QDir().mkpath(xdg.path() + "/autostart");
+        writeFile(AutostartFilePath(), "[Desktop Entry]\n");
+        writeFile(TConfig().path(), "[GENERAL]\r\nTheme=3\r\nSexoflux=oui\r\n");
+        open(w.get());
+        QVERIFY(w->mnuConfigLanceAuto->isChecked());
+        QVERIFY(!w->mnuConfigSexoflux->isChecked());
+        QCOMPARE(checkedThemes(w.get()), QStringList{"mnuConfigTheme3"});
+    }
+
+    void themeWithoutItem()
+    {
+        writeFile(TConfig().path(), "[GENERAL]\r\nTheme=7\r\n");
+        auto w = CreateThemeWindow(2);
+        open(w.get());
+        QCOMPARE(checkedThemes(w.get()), QStringList());
+    }
+
+    void autostart()
+    {
+        auto w = start();
+        open(w.get());
+        w->mnuConfigLanceAuto->trigger();
+        QVERIFY(IsAutostartOn());
+        QVERIFY(!w->mnuConfigLanceAuto->isChecked()); // the click leaves the mark
+        open(w.get());
+        QVERIFY(w->mnuConfigLanceAuto->isChecked());
+        w->mnuConfigLanceAuto->trigger();
+        QVERIFY(!IsAutostartOn());
+        // Off again when already absent: nothing happens.
+        w->mnuConfigLanceAuto->trigger();
+        QVERIFY(!IsAutostartOn());
+        QVERIFY(errors.isEmpty());
+    }
+
+    void adultToggleSwapsButtons()
+    {
+        auto w = start();
+        QVERIFY(w->btnFctSexo->isHidden() && !w->btnFctVideo->isHidden());
+        w->mnuConfigSexoflux->trigger();
+        QVERIFY(TConfig().GetSexoflux());
+        QVERIFY(!w->btnFctSexo->isHidden() && w->btnFctVideo->isHidden());
+        w->mnuConfigSexoflux->trigger();
+        QVERIFY(!TConfig().GetSexoflux());
+        QVERIFY(w->btnFctSexo->isHidden() && !w->btnFctVideo->isHidden());
+    }
+
+    void themeItemStoresAndCloses_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("basic") << "mnuConfigTheme2" << 2 << true;
+        QTest::newRow("tagada") << "mnuConfigTheme1" << 1 << true;
+        QTest::newRow("chlorophylle") << "mnuConfigTheme4" << 4 << true;
+        QTest::newRow("moon") << "mnuConfigTheme5" << 5 << true;
+        QTest::newRow("mac") << "mnuConfigTheme3" << 3 << true;
+        QTest::newRow("unwritable") << "mnuConfigTheme5" << 2 << false;
+    }
+
+    void themeItemStoresAndCloses()
+    {
+        QFETCH(QString, item);
+        QFETCH(int, stored);
+        QFETCH(bool, writable);
+        auto w = start();
+        w->show();
+        if (!writable)
+            QVERIFY(QDir().mkpath(TConfig().path())); // a folder where the file should be
+        QStringList texts;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        closer.start(50);
+        w->mnuConfig->findChild<QAction*>(item)->trigger();
+        QCOMPARE(texts, QStringList{"Vous devez relancer le programme pour utiliser le nouveau thème."});
+        QVERIFY(!w->isVisible());
+        QCOMPARE(TConfig().GetTheme(), stored);
+        QVERIFY(errors.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestConfigMenu)
+#include "tst_configmenu.moc"
