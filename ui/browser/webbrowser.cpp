@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -70,7 +71,14 @@ TWebBrowser::TWebBrowser(QWidget* parent)
     lockDown(page->settings());
     setPage(page);
 
-    connect(page, &QWebEnginePage::loadFinished, this, [this](bool) { loadDone(); });
+    // Each navigation reports its own end. loadFinished is not enough: when a
+    // load starts right after another (about:blank, then the page), Qt often
+    // reports only the first one.
+    connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus
+            || info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+            loadDone();
+    });
     connect(page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
         // Left unhandled, the request opens no view of ours.
         const QUrl url = request.requestedUrl();
