@@ -384,9 +384,10 @@ private slots:
             high = qMax(high, ms);
             seen.insert(ms);
         }
-        // 400 draws of 85 values: the ends and most values turn up.
-        QCOMPARE(low, 15000);
-        QCOMPARE(high, 99000);
+        // 400 draws of 85 values: values near both ends and most values turn
+        // up (missing all of the three lowest has odds below one in a million).
+        QVERIFY2(low <= 17000, qPrintable(QString::number(low)));
+        QVERIFY2(high >= 97000, qPrintable(QString::number(high)));
         QVERIFY(seen.size() > 70);
         QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
     }
