@@ -8,10 +8,12 @@
 #include "ui/controls/btngraph.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -128,6 +130,12 @@ void TfmSponsor::showEvent(QShowEvent* event)
     if (started_)
         return;
     started_ = true;
+    // Centred on the screen: the main window is not on screen yet at start-up.
+    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        QRect frame = geometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
     // The requests wait in nested loops: start them from the dialog's own loop.
     QTimer::singleShot(0, this, [this] { zv::guarded([this] { FormCreate(); }); });
 }
