@@ -63,8 +63,7 @@ int RunZevalo(int argc, char** argv)
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     const bool agent = RunModeFor(arguments) == RunMode::Agent;
-    std::unique_ptr<QWidget> window = StartProgram(
-        arguments, QCoreApplication::applicationDirPath() + QStringLiteral("/config.ini"), CreateThemeWindow);
+    std::unique_ptr<QWidget> window = StartProgram(arguments, SettingsFilePath(), CreateThemeWindow);
     if (!window)
         return 0;
 
