@@ -110,6 +110,10 @@ int RunZevalo(int argc, char** argv)
     if (!window || ending)
         return 0;
 
+    // Media keys and the desktop's player applets, while the main window runs.
+    if (auto* main = qobject_cast<TfmPrinc*>(window.get()))
+        AttachDesktopControls(main);
+
     if (agent) {
         // The agent lives, hidden, until the session ends or it is stopped; its
         // popups coming and going must not end it.

@@ -1,8 +1,10 @@
-# zv_add_test(NAME SOURCES a.cpp ... LIBS lib ... [DISPLAY] [TIMEOUT s] [LABELS l ...])
+# zv_add_test(NAME SOURCES a.cpp ... LIBS lib ... [DISPLAY] [TIMEOUT s] [LABELS l ...]
+#             [LAUNCHER command ...])
 # A QtTest executable registered with CTest. Widget tests run offscreen; DISPLAY
 # tests need a real X server (the test script runs the suite under xvfb-run).
+# LAUNCHER runs the test through a command (dbus-run-session --).
 function(zv_add_test name)
-  cmake_parse_arguments(T "DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS;LAUNCHER" ${ARGN})
   # A test whose sources are not written yet is left out rather than breaking the build.
   foreach(src ${T_SOURCES})
     if(NOT IS_ABSOLUTE ${src})
@@ -16,7 +18,7 @@ function(zv_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
-  add_test(NAME ${name} COMMAND ${name})
+  add_test(NAME ${name} COMMAND ${T_LAUNCHER} $<TARGET_FILE:${name}>)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
