@@ -20,6 +20,8 @@
 void SetupApplication(QApplication& app)
 {
     QApplication::setApplicationDisplayName(QStringLiteral("Zevalo Multimédia"));
+    // Ties the windows to the installed menu entry (its icon, its name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("fr.zevalo.Multimedia"));
 
     // Standard buttons in French ("Oui", "Non", "Annuler").
     auto* translator = new QTranslator(&app);
