@@ -22,9 +22,9 @@ packages=(
   ffmpeg espeak-ng xvfb xauth imagemagick fonts-dejavu-core
   # tests and benches
   libbenchmark-dev hyperfine
-  # desktop integration: packaging (dpkg-shlibdeps), its checks, the session bus
-  # and the media-key client the tests drive the player with
-  dpkg-dev lintian desktop-file-utils appstream man-db dbus playerctl
+  # desktop integration: packaging (dpkg-shlibdeps), its checks, the session bus,
+  # the media-key client and the X session protocol the tests drive it with
+  dpkg-dev lintian desktop-file-utils appstream man-db dbus playerctl libsm-dev libice-dev
 )
 
 missing=()

@@ -2,6 +2,7 @@
 // config.ini lands there; its instance locks go to a folder of each test.
 #include "inifile.h"
 #include "portalprocess.h"
+#include "sessionmanager.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -22,7 +23,7 @@ class TestZevaloProcess : public QObject {
     std::unique_ptr<QTemporaryDir> runtime_;
     QByteArray portalHost_ = "127.0.0.1:9";
 
-    void start(QProcess& process, const QStringList& arguments)
+    void start(QProcess& process, const QStringList& arguments, const QStringList& extraEnv = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
@@ -30,6 +31,8 @@ class TestZevaloProcess : public QObject {
         env.insert(u"XDG_RUNTIME_DIR"_s, runtime_->path());
         // No session bus: the program runs without the desktop's player controls.
         env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent/bus"_s);
+        for (const QString& pair : extraEnv)
+            env.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
         process.start(program_, arguments);
@@ -134,17 +137,28 @@ private slots:
         stop(next);
     }
 
-    // Log-off (SIGTERM) or a hang-up closes the main window as its close button
-    // does: the favourites are written back, stale keys gone.
+    // Log-off (SIGTERM), a hang-up, or the session manager's end of session
+    // closes the main window as its close button does: the favourites are
+    // written back, stale keys gone.
     void favoritesSurviveSessionEnd_data()
     {
-        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("signal"); // 0: the session manager asks
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("session manager") << 0;
     }
     void favoritesSurviveSessionEnd()
     {
         QFETCH(int, signal);
+        SessionManager session;
+        QStringList env;
+        if (signal == 0) {
+            // The session protocol goes through the X connection's platform.
+            if (qEnvironmentVariableIsEmpty("DISPLAY"))
+                QSKIP("no X display");
+            QVERIFY(session.listening());
+            env = {u"QT_QPA_PLATFORM=xcb"_s, u"SESSION_MANAGER="_s + session.address()};
+        }
         PortalProcess portal;
         QVERIFY(portal.started());
         portalHost_ = portal.host();
@@ -152,11 +166,16 @@ private slots:
             "[FAVORIS]\nNombre=2\nTitre1=Premi\xe8re\nURL1=http://h/1.mp3\nTitre2=Deux\nURL2=http://h/2.mp3\n"
             "Titre7=vieux\n"_ba);
         QProcess process;
-        start(process, {});
+        start(process, {}, env);
         portalHost_ = "127.0.0.1:9";
         // The version check comes after the connection test: the favourites are read.
         QTRY_VERIFY_WITH_TIMEOUT(testini::bytes(portal.logFile()).contains("c=version"), 60000);
-        ::kill(pid_t(process.processId()), signal);
+        if (signal == 0) {
+            QTRY_VERIFY_WITH_TIMEOUT(session.hasClient(), 20000);
+            session.endSession();
+        } else {
+            ::kill(pid_t(process.processId()), signal);
+        }
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
