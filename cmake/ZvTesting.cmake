@@ -22,8 +22,13 @@ function(zv_add_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
+  # Each test has its own instance locks: a copy of the program the developer
+  # runs, or another test's, must not take its starts over.
+  set(runtime ${PROJECT_BINARY_DIR}/test-runtime/${name})
+  file(MAKE_DIRECTORY ${runtime})
+  file(CHMOD ${runtime} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
   set(env "QTWEBENGINE_DISABLE_SANDBOX=1" "QT_MEDIA_BACKEND=gstreamer"
-          "ZV_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "ZV_BINARY_DIR=${PROJECT_BINARY_DIR}")
+          "ZV_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "ZV_BINARY_DIR=${PROJECT_BINARY_DIR}" "XDG_RUNTIME_DIR=${runtime}")
   if(NOT T_DISPLAY)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   else()

@@ -2,6 +2,7 @@
 #include "app/config.h"
 #include "inifile.h"
 #include "portal/errors.h"
+#include "support/folderlock.h"
 
 #include <QDir>
 #include <QProcess>
@@ -22,16 +23,6 @@ static std::vector<Favorite> numbered(int count, const QByteArray& tag)
     for (int n = 1; n <= count; ++n)
         list.push_back({tag + " titre " + QByteArray::number(n), "http://h/" + tag + QByteArray::number(n)});
     return list;
-}
-
-// Makes a folder unwritable, also for root (immutable flag); false if impossible here.
-static bool lockFolder(const QString& dir, bool lock)
-{
-    if (::geteuid() != 0)
-        return QFile::setPermissions(dir,
-            lock ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
-                 : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return QProcess::execute(u"chattr"_s, {lock ? u"+i"_s : u"-i"_s, dir}) == 0;
 }
 
 class TestConfig : public QObject {

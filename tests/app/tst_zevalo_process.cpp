@@ -3,6 +3,7 @@
 #include "inifile.h"
 #include "portalprocess.h"
 #include "sessionmanager.h"
+#include "support/folderlock.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -135,6 +136,20 @@ private slots:
         QCOMPARE(further.exitCode(), 0);
         QCOMPARE(next.state(), QProcess::Running);
         stop(next);
+    }
+
+    // Where no lock can be made, the program runs unguarded rather than not at all.
+    void unwritableLockFolder()
+    {
+        if (!lockFolder(runtime_->path(), true))
+            QSKIP("cannot make a folder read-only here");
+        QProcess process;
+        start(process, {u"/info"_s});
+        const bool ended = process.waitForFinished(3000);
+        lockFolder(runtime_->path(), false);
+        QVERIFY(!ended);
+        stop(process);
+        QCOMPARE(process.exitCode(), 0);
     }
 
     // Log-off (SIGTERM), a hang-up, or the session manager's end of session
