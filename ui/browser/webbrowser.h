@@ -19,7 +19,8 @@ public:
 
     // Starts a load and returns at once. Takes a full URL, "about:blank", or a
     // portal path written as host + path without a scheme
-    // ("127.0.0.1:8631/exe/cont.php?c=pub").
+    // ("127.0.0.1:8631/exe/cont.php?c=pub"). Spaces and line breaks around the
+    // address, and line breaks and tabs inside it, are not part of it.
     void Navigate(const QString& url);
     void Refresh(); // reloads the current page
     // True once a page has been committed to the view (callers test it before
