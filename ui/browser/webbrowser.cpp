@@ -92,8 +92,10 @@ TWebBrowser::TWebBrowser(QWidget* parent)
     // reports only the first one.
     connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
         if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus
-            || info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+            || info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
+            loadFailed_ = info.status() == QWebEngineLoadingInfo::LoadFailedStatus || info.isErrorPage();
             loadDone();
+        }
     });
     connect(page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
         // Left unhandled, the request opens no view of ours.

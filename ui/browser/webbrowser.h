@@ -26,6 +26,9 @@ public:
     // True once a page has been committed to the view (callers test it before
     // touching the document).
     bool HasDocument() const { return hasDocument_; }
+    // True when the last load ended in an error (unreachable host, error
+    // status, the view's own error page); read it when the load completes.
+    bool LoadFailed() const { return loadFailed_; }
     // document.body.style[property] = value. "borderstyle" is the body's
     // border style, other names are CSS properties in script spelling.
     // Does nothing while there is no document.
@@ -56,6 +59,7 @@ private:
     void showMenu(const QPoint& pos);
 
     bool hasDocument_ = false;
+    bool loadFailed_ = false;
     QElapsedTimer popupClock_; // limits how fast a page may open windows
     int popupBurst_ = 0;
 };
