@@ -205,7 +205,6 @@ private slots:
         QTest::newRow("option then empty line")
             << QByteArray("#EXTINF:0,5 A\n#EXTVLCOPT:x\n\nu") << QByteArray("5 A|vlc:|0|-1");
         QTest::newRow("option alone") << QByteArray("#EXTVLCOPT:no-video\nu") << QByteArray();
-        QTest::newRow("option tag cut short") << QByteArray("#EXTINF:0,5 A\n#EXTVLCOPT\nu") << QByteArray();
         QTest::newRow("generic iptv line")
             << QByteArray("#EXTM3U\r\n#EXTINF:-1 tvg-id=\"France2.fr\" tvg-logo=\"http://l/f2.png\" "
                           "group-title=\"TNT\",France 2\r\nhttp://iptv.example/f2.m3u8\r\n")

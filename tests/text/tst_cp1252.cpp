@@ -69,11 +69,9 @@ private slots:
                                                << "caf\xE9 cr\xE8me \x80"_ba;
         QTest::newRow("cut sequence") << "a\xE2\x80"_ba
                                       << "a\xE2\x80"_ba;
-        QTest::newRow("overlong and surrogate") << "\xC0\xAF\xE0\x80\xAF\xED\xA0\x80"_ba
-                                                << "\xC0\xAF\xE0\x80\xAF\xED\xA0\x80"_ba;
-        QTest::newRow("beyond U+10FFFF") << "\xF4\x90\x80\x80"_ba
-                                         << "\xF4\x90\x80\x80"_ba;
-        QTest::newRow("nul") << QByteArray("a\0b", 3) << QByteArray("a\0b", 3);
+        QTest::newRow("overlong, surrogate, beyond U+10FFFF")
+            << "\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80"_ba
+            << "\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80"_ba;
     }
     void fromUtf8()
     {
