@@ -10,6 +10,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
+#include <QScopeGuard>
 
 namespace {
 
@@ -51,19 +52,31 @@ void TfmPrinc::SelectListeCanauxRow(int row)
 
 void TfmPrinc::cmbBouquetChange()
 {
-    ClearListeCanaux();
-    lblListeCanaux->setText(QStringLiteral("Liste des télévisions"));
-    SetListeCanauxIcons(zv::ChannelIcons::Tele);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int index = cmbBouquet->currentIndex();
-    if (index >= 0 && index < int(std::size(kBouquets)))
-        zv::swallowed([&] { nmhListeCanaux->Get(PortalRequest(kBouquets[index])); });
-    QApplication::restoreOverrideCursor();
+    // The newest bouquet chosen wins; each one loaded is the one the box shows.
+    ChooseLatest(bouquetChoice_, nmhListeCanaux, [this](int number) {
+        const int visit = sectionVisit_;
+        ClearListeCanaux();
+        lblListeCanaux->setText(QStringLiteral("Liste des télévisions"));
+        SetListeCanauxIcons(zv::ChannelIcons::Tele);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const int index = cmbBouquet->currentIndex();
+        if (index < 0 || index >= int(std::size(kBouquets)))
+            return;
+        listeCanauxM3u_ = btnFctTele->Enfonce() && index > 0;
+        try {
+            GetFor(nmhListeCanaux, PortalRequest(kBouquets[index]),
+                [this, visit, number] { return number == bouquetChoice_.wanted && visit == sectionVisit_; });
+        } catch (const zv::Error&) {
+            // Not the user's concern: the list stays empty.
+        }
+    });
 }
 
 void TfmPrinc::nmhListeCanauxSuccess(int)
 {
-    if (btnFctTele->Enfonce() && cmbBouquet->currentIndex() > 0) {
+    // The grammar of the list that was asked for, whatever the screen shows now.
+    if (listeCanauxM3u_) {
         SetListeCanauxIcons(zv::ChannelIcons::None);
         lvListeCanauxModel->setRows(zv::ParseM3uBouquet(nmhListeCanaux->Body));
         return;

@@ -143,8 +143,16 @@ void TfmPrinc::tvMODPodcastDblClick()
     for (const auto& [key, feed] : *PodcastFeeds) {
         if (key == id) {
             // An empty address has nothing to fetch.
-            if (!feed.trimmed().isEmpty())
-                nmhMODPodcastDetail->Get(feed);
+            if (feed.trimmed().isEmpty())
+                return;
+            // The newest podcast chosen wins: a slow feed does not hold the others up.
+            podcastFeed_ = feed;
+            ChooseLatest(podcastChoice_, nmhMODPodcastDetail, [this](int number) {
+                const int visit = sectionVisit_;
+                GetFor(nmhMODPodcastDetail, podcastFeed_, [this, visit, number] {
+                    return number == podcastChoice_.wanted && visit == sectionVisit_;
+                });
+            });
             return;
         }
     }
