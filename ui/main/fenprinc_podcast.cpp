@@ -140,22 +140,25 @@ void TfmPrinc::tvMODPodcastDblClick()
     if (!node || !node->parent() || !node->parent()->parent() || node->parent()->parent()->parent())
         return;
     const QByteArray id = QByteArray::number(node->data(0, Qt::UserRole).toInt());
+    QByteArray address;
     for (const auto& [key, feed] : *PodcastFeeds) {
         if (key == id) {
-            // An empty address has nothing to fetch.
-            if (feed.trimmed().isEmpty())
-                return;
-            // The newest podcast chosen wins: a slow feed does not hold the others up.
-            podcastFeed_ = feed;
-            ChooseLatest(podcastChoice_, nmhMODPodcastDetail, [this](int number) {
-                const int visit = sectionVisit_;
-                GetFor(nmhMODPodcastDetail, podcastFeed_, [this, visit, number] {
-                    return number == podcastChoice_.wanted && visit == sectionVisit_;
-                });
-            });
-            return;
+            address = feed.trimmed();
+            break;
         }
     }
+    // Without an address the request fails with "URL vide", which the user sees.
+    if (address.isEmpty()) {
+        nmhMODPodcastDetail->Get(address);
+        return;
+    }
+    // The newest podcast chosen wins: a slow feed does not hold the others up.
+    podcastFeed_ = address;
+    ChooseLatest(podcastChoice_, nmhMODPodcastDetail, [this](int number) {
+        const int visit = sectionVisit_;
+        GetFor(nmhMODPodcastDetail, podcastFeed_,
+            [this, visit, number] { return number == podcastChoice_.wanted && visit == sectionVisit_; });
+    });
 }
 
 void TfmPrinc::nmhMODPodcastDetailSuccess(int)
