@@ -80,7 +80,12 @@ public:
         });
     }
 
-    ~Request() { close(); }
+    ~Request()
+    {
+        if (socket_)
+            socket_->disconnect(); // nothing steps a request that is going
+        close();
+    }
 
     Request(const Request&) = delete;
     Request& operator=(const Request&) = delete;
