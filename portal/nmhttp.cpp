@@ -90,8 +90,9 @@ public:
     Request(const Request&) = delete;
     Request& operator=(const Request&) = delete;
 
-    TNMHTTP* owner; // nullptr once the component is destroyed
+    TNMHTTP* owner; // nullptr once the component is destroyed or given back
     std::exception_ptr error; // how the request failed, thrown again by Get
+    bool answering = false; // Get runs the callbacks
 
     bool ended() const { return phase_ == Phase::Ended; }
 
@@ -117,9 +118,16 @@ public:
 
     void abort()
     {
-        if (ended())
-            return;
+        if (answering)
+            return; // its callbacks run: too late to take the answer back
         aborted_ = true;
+        if (ended()) {
+            // The answer came but its callbacks wait for the loops above: they never run.
+            if (!error)
+                error = std::make_exception_ptr(zv::Error(abandonText()));
+            release();
+            return;
+        }
         pump();
     }
 
@@ -183,8 +191,21 @@ private:
         phase_ = Phase::Ended;
         error = std::move(failure);
         close();
+        if (aborted_)
+            release();
         if (loop_)
             loop_->quit();
+    }
+
+    // An aborted request gives its component back at once, free for a new
+    // request while this one's Get waits for the loops above it to end.
+    void release()
+    {
+        if (!owner)
+            return;
+        owner->busy_ = false;
+        owner->current_ = nullptr;
+        owner = nullptr;
     }
 
     void checkOwner() const
@@ -551,7 +572,8 @@ void TNMHTTP::run(const QByteArray& url)
     if (!InputFileMode)
         Body.clear();
     // However the request ends (callback errors included), the component is idle
-    // again before the caller sees it; a destroyed component is left alone.
+    // again before the caller sees it; a destroyed component, or one an abort
+    // gave back (it may be running a newer request), is left alone.
     auto idle = qScopeGuard([&] {
         req.close();
         if (req.owner) {
@@ -567,6 +589,7 @@ void TNMHTTP::run(const QByteArray& url)
     if (!req.owner)
         throw zv::Abort();
 
+    req.answering = true;
     const int status = status_;
     if (status >= 1 && status <= 299) {
         if (auto onSuccess = OnSuccess)

@@ -51,7 +51,9 @@ public:
     std::function<void(QList<QByteArray>& headerLines)> OnAboutToSend;
     std::function<void()> OnPacketRecvd; // after each body chunk is counted
 
-    // True from the start of Get until it has returned.
+    // True from the start of Get until it has returned, or until Abort: an
+    // aborted request gives the component back at once (its Get still ends
+    // with its error once the loops above it have ended).
     bool Busy() const { return busy_; }
     // True while the request is on the wire: from the start of Get until the
     // answer has ended, failed or been aborted. It may end long before Get
@@ -66,7 +68,9 @@ public:
     void Get(const QByteArray& url);
     // Stops the request under way at once (its connection is closed and its file
     // released); callable from any handler that runs during a wait. Get then
-    // ends with the error of the phase the request was in.
+    // ends with the error of the phase the request was in. An answer that has
+    // come but whose callbacks still wait for the loops above is dropped the
+    // same way; once the callbacks run, Abort does nothing.
     void Abort();
 
     // A text-mode body larger than this ends the request with an error.

@@ -90,6 +90,8 @@ private slots:
     void nestedRequestKeepsTheOuterAnswer();
     void outerRequestMovesUnderANestedWait_data();
     void outerRequestMovesUnderANestedWait();
+    void abortGivesTheComponentBack_data();
+    void abortGivesTheComponentBack();
     void statusDecidesTheCallback_data();
     void statusDecidesTheCallback();
     void bodyIsExact_data();
@@ -544,6 +546,57 @@ void TestNmHttp::outerRequestMovesUnderANestedWait()
     } else {
         QVERIFY(outer.Body == body);
     }
+}
+
+void TestNmHttp::abortGivesTheComponentBack_data()
+{
+    QTest::addColumn<bool>("answered"); // the answer is in, its callbacks wait for a request above
+    QTest::newRow("while the answer is awaited") << false;
+    QTest::newRow("answer in, callbacks waiting") << true;
+}
+
+void TestNmHttp::abortGivesTheComponentBack()
+{
+    // Aborted during its wait, a request frees its component for a newer one
+    // at once; when its own Get returns it fails, with no callback and without
+    // touching what the newer request left.
+    QFETCH(bool, answered);
+    ScriptedServer srv;
+    srv.on("/first", answered ? Reply::ok("premier") : Reply::never());
+    srv.on("/second", Reply::ok("second"));
+    srv.on("/above", Reply::never());
+    TNMHTTP nmh;
+    TNMHTTP above;
+    QByteArrayList successes;
+    nmh.OnSuccess = [&](int) { successes << nmh.Body; };
+    bool busyAfterAbort = true;
+    const auto abortAndReuse = [&] {
+        nmh.Abort();
+        busyAfterAbort = nmh.Busy();
+        nmh.Get(srv.url("/second"));
+    };
+    connect(&srv, &ScriptedServer::requestReceived, this, [&](const zv::test::Request& r) {
+        if (r.path == "/first")
+            later(0, this,
+                answered ? std::function<void()>([&] { get(above, srv.url("/above")); }) : abortAndReuse);
+        else if (r.path == "/above")
+            later(0, this, [&] {
+                auto release = qScopeGuard([&] { above.Abort(); });
+                QTRY_VERIFY(!nmh.Connected());
+                abortAndReuse();
+            });
+    });
+    QString error;
+    try {
+        nmh.Get(srv.url("/first"));
+    } catch (const zv::Error& e) {
+        error = e.message();
+    }
+    QCOMPARE(error, QStringLiteral("Capture de Socket abandonnée"));
+    QVERIFY(!busyAfterAbort);
+    QCOMPARE(successes, QByteArrayList{"second"});
+    QCOMPARE(nmh.Body, QByteArray("second"));
+    QVERIFY(!nmh.Busy());
 }
 
 void TestNmHttp::statusDecidesTheCallback_data()
