@@ -204,6 +204,13 @@ private slots:
         QTest::newRow("adult page, in pieces; games")
             << "btnFctSexo" << QByteArray("/exe/cont.php?c=urlsexo") << QByteArray("pieces") << "btnFctJeux"
             << "btnFctJeux" << QStringLiteral("Jeux: 4") << QByteArray() << false;
+        QTest::newRow("games, never; games again")
+            << "btnFctJeux" << QByteArray("/exe/medias.php?t=2&k=1") << QByteArray("never") << "btnFctJeux"
+            << "btnFctJeux" << QStringLiteral("Jeux: 4") << QByteArray() << false;
+        QTest::newRow("home page, late; home again")
+            << "btnFctAccueil" << QByteArray("/exe/cont.php?c=ieacc2") << QByteArray("late")
+            << "btnFctAccueil"
+            << "btnFctAccueil" << QString() << QByteArray() << false;
         // A stream the user starts while the section loads is newer than the switch.
         QTest::newRow("media on demand, late; a file played")
             << "btnFctMOD" << QByteArray("/exe/podcast.php") << QByteArray("late") << "file"
@@ -235,6 +242,7 @@ private slots:
         rig->server.clearRequests();
 
         rig->whenAsked(slow, [&] {
+            rig->portal.set(slow, Reply::ok(probe.Body, "text/plain")); // asked again, it answers
             if (during == QLatin1String("file")) {
                 auto* file = new QTreeWidgetItem(w->lvMODFichier, {"a.mp3", "http://media.example/"});
                 w->pcMOD->setCurrentWidget(w->tsMODFichier);

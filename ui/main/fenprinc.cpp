@@ -615,6 +615,18 @@ void TfmPrinc::bindHandlers()
     bindGames();
     bindMOD();
     bindVideo();
+
+    // An answer is read only while the choice it was asked for is still the
+    // one on screen (see GetFor).
+    for (TNMHTTP* n : findChildren<TNMHTTP*>(Qt::FindDirectChildrenOnly)) {
+        if (!n->OnSuccess)
+            continue;
+        n->OnSuccess = [this, n, handler = n->OnSuccess](int cmd) {
+            const std::function<bool()>* wanted = wanted_.value(n);
+            if (!wanted || (*wanted)())
+                handler(cmd);
+        };
+    }
 }
 
 QByteArray TfmPrinc::PortalRequest(const QByteArray& path)
@@ -824,42 +836,20 @@ bool TfmPrinc::SectionSwitchAllowed() const
 
 void TfmPrinc::GetFor(TNMHTTP* nmh, const QByteArray& request, const std::function<bool()>& stillWanted)
 {
-    const QPointer<TNMHTTP> component(nmh);
-    const std::function<void(int)> handler = nmh->OnSuccess;
-    nmh->OnSuccess = [&stillWanted, handler](int cmd) {
-        if (handler && stillWanted())
-            handler(cmd);
-    };
+    // Requests of one component nest (an aborted one waits below the newer
+    // one): each puts back the test of the one below when it returns.
+    const QPointer<TfmPrinc> self(this);
+    const std::function<bool()>* below = wanted_.value(nmh);
+    wanted_.insert(nmh, &stillWanted);
     const auto restore = qScopeGuard([&] {
-        if (component)
-            component->OnSuccess = handler;
+        if (self)
+            wanted_.insert(nmh, below);
     });
     try {
         nmh->Get(request);
     } catch (const zv::Error&) {
         if (stillWanted())
             throw;
-    }
-}
-
-bool TfmPrinc::ChooseLatest(LatestChoice& choice, TNMHTTP* nmh, const std::function<void(int)>& load)
-{
-    int number = ++choice.wanted;
-    if (choice.running) {
-        nmh->Abort();
-        return false;
-    }
-    const QPointer<TfmPrinc> self(this);
-    choice.running = true;
-    const auto done = qScopeGuard([&] {
-        if (self)
-            choice.running = false;
-    });
-    for (;;) {
-        load(number);
-        if (!self || number == choice.wanted)
-            return true;
-        number = choice.wanted;
     }
 }
 

@@ -9,6 +9,7 @@
 #include "portal/canaux.h"
 
 #include <QColor>
+#include <QHash>
 #include <QPixmap>
 #include <QVector>
 #include <QWidget>
@@ -363,20 +364,11 @@ protected:
     // a choice (a section visit, a bouquet, a podcast, keywords) is run by
     // GetFor with a test telling whether its choice is still the one shown: its
     // answer is read only while it is, and once the user has left it (the
-    // change aborts the request) its end, error included, passes silently.
+    // change aborts the request, which frees its component for the newer
+    // choice at once) its end, error included, passes silently.
     void GetFor(TNMHTTP* nmh, const QByteArray& request, const std::function<bool()>& stillWanted);
     // A new section visit: the requests made for the one left stop.
     void LeaveSectionRequests();
-    // The newest choice of a chooser wins: a choice made while the previous
-    // one loads aborts that load, and the handler already running (below in
-    // the stack) loads the newest once its Get has returned.
-    struct LatestChoice {
-        int wanted = 0; // moves on with every choice
-        bool running = false;
-    };
-    // Runs load(number) for the newest choice until no newer one was made.
-    // False: a load was under way, it was aborted and will load this choice.
-    bool ChooseLatest(LatestChoice& choice, TNMHTTP* nmh, const std::function<void(int number)>& load);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -396,9 +388,10 @@ private:
     bool listeCanauxM3u_ = false; // the grammar of the list requested last
     int sectionVisit_ = 0; // moves on with every section switch
     int playStarts_ = 0; // moves on with everything the user starts playing
-    LatestChoice bouquetChoice_;
-    LatestChoice podcastChoice_;
-    QByteArray podcastFeed_; // the feed of the newest podcast chosen
+    int bouquetChoice_ = 0; // moves on with every bouquet chosen
+    int podcastChoice_ = 0; // moves on with every podcast chosen
+    // The choice each component's request under way was made for (GetFor).
+    QHash<const TNMHTTP*, const std::function<bool()>*> wanted_;
     QTreeWidgetItem* jeuxDemande_ = nullptr; // the category whose games are asked for
     bool destroyed_ = false;
     bool closing_ = false;

@@ -52,25 +52,25 @@ void TfmPrinc::SelectListeCanauxRow(int row)
 
 void TfmPrinc::cmbBouquetChange()
 {
-    // The newest bouquet chosen wins; each one loaded is the one the box shows.
-    ChooseLatest(bouquetChoice_, nmhListeCanaux, [this](int number) {
-        const int visit = sectionVisit_;
-        ClearListeCanaux();
-        lblListeCanaux->setText(QStringLiteral("Liste des télévisions"));
-        SetListeCanauxIcons(zv::ChannelIcons::Tele);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-        const int index = cmbBouquet->currentIndex();
-        if (index < 0 || index >= int(std::size(kBouquets)))
-            return;
-        listeCanauxM3u_ = btnFctTele->Enfonce() && index > 0;
-        try {
-            GetFor(nmhListeCanaux, PortalRequest(kBouquets[index]),
-                [this, visit, number] { return number == bouquetChoice_.wanted && visit == sectionVisit_; });
-        } catch (const zv::Error&) {
-            // Not the user's concern: the list stays empty.
-        }
-    });
+    // The newest bouquet chosen wins: the one still loading is dropped.
+    const int choice = ++bouquetChoice_;
+    const int visit = sectionVisit_;
+    nmhListeCanaux->Abort();
+    ClearListeCanaux();
+    lblListeCanaux->setText(QStringLiteral("Liste des télévisions"));
+    SetListeCanauxIcons(zv::ChannelIcons::Tele);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const int index = cmbBouquet->currentIndex();
+    if (index < 0 || index >= int(std::size(kBouquets)))
+        return;
+    listeCanauxM3u_ = btnFctTele->Enfonce() && index > 0;
+    try {
+        GetFor(nmhListeCanaux, PortalRequest(kBouquets[index]),
+            [this, choice, visit] { return choice == bouquetChoice_ && visit == sectionVisit_; });
+    } catch (const zv::Error&) {
+        // Not the user's concern: the list stays empty.
+    }
 }
 
 void TfmPrinc::nmhListeCanauxSuccess(int)

@@ -153,12 +153,11 @@ void TfmPrinc::tvMODPodcastDblClick()
         return;
     }
     // The newest podcast chosen wins: a slow feed does not hold the others up.
-    podcastFeed_ = address;
-    ChooseLatest(podcastChoice_, nmhMODPodcastDetail, [this](int number) {
-        const int visit = sectionVisit_;
-        GetFor(nmhMODPodcastDetail, podcastFeed_,
-            [this, visit, number] { return number == podcastChoice_.wanted && visit == sectionVisit_; });
-    });
+    const int choice = ++podcastChoice_;
+    const int visit = sectionVisit_;
+    nmhMODPodcastDetail->Abort();
+    GetFor(nmhMODPodcastDetail, address,
+        [this, choice, visit] { return choice == podcastChoice_ && visit == sectionVisit_; });
 }
 
 void TfmPrinc::nmhMODPodcastDetailSuccess(int)
