@@ -6,9 +6,13 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QHostInfo>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
 #include <QScopeGuard>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <exception>
 #include <vector>
@@ -53,6 +57,35 @@ bool validHost(const QByteArray& host)
 [[noreturn]] void failWriting(const QByteArray& fileName)
 {
     throw zv::Error(QStringLiteral("Impossible d'écrire le fichier ") + QString::fromUtf8(fileName));
+}
+
+// An https: address needs a TLS library that can make encrypted sockets.
+void checkTlsFor(const QByteArray& url)
+{
+    if (zv::isHttpsUrl(url)
+        && !(QSslSocket::supportsSsl() && QSslSocket::isClassImplemented(QSsl::ImplementedClass::Socket)))
+        fail("HTTP Secure Socket is not supported");
+}
+
+// Why a server's certificate was refused, in the user's words.
+QString certificateRefusal(const QList<QSslError>& errors, const QString& host)
+{
+    const auto has = [&](std::initializer_list<QSslError::SslError> kinds) {
+        return std::any_of(errors.begin(), errors.end(), [&](const QSslError& e) {
+            return std::find(kinds.begin(), kinds.end(), e.error()) != kinds.end();
+        });
+    };
+    if (has({QSslError::SelfSignedCertificate, QSslError::SelfSignedCertificateInChain,
+            QSslError::UnableToGetLocalIssuerCertificate, QSslError::UnableToGetIssuerCertificate,
+            QSslError::UnableToVerifyFirstCertificate, QSslError::CertificateUntrusted}))
+        return QStringLiteral("Le certificat de %1 vient d'une autorité inconnue").arg(host);
+    if (has({QSslError::HostNameMismatch}))
+        return QStringLiteral("Le certificat présenté par %1 est celui d'un autre hôte").arg(host);
+    if (has({QSslError::CertificateExpired}))
+        return QStringLiteral("Le certificat de %1 a expiré").arg(host);
+    if (has({QSslError::CertificateNotYetValid}))
+        return QStringLiteral("Le certificat de %1 n'est pas encore valide").arg(host);
+    return QStringLiteral("Le certificat de %1 n'a pas pu être vérifié").arg(host);
 }
 
 } // namespace
@@ -239,9 +272,10 @@ private:
     void startHop(const QByteArray& url)
     {
         phase_ = Phase::Starting;
+        secure_ = zv::isHttpsUrl(url);
         target_ = zv::splitHttpUrl(url);
         QList<QByteArray> lines
-            = zv::composeRequestLines(target_, owner->HeaderInfo.Referer, cookies_.header());
+            = zv::composeRequestLines(target_, owner->HeaderInfo.Referer, cookiesFor(hopUrl()));
         if (auto onAboutToSend = owner->OnAboutToSend) {
             onAboutToSend(lines);
             checkOwner();
@@ -304,7 +338,8 @@ private:
     {
         if (!target_.portValid)
             fail("La connection a échoué");
-        port_ = quint16(target_.port > 0 ? target_.port : (owner->Port > 0 ? owner->Port : 80));
+        const int defaultPort = secure_ ? 443 : (owner->Port > 0 ? owner->Port : 80);
+        port_ = quint16(target_.port > 0 ? target_.port : defaultPort);
         addresses_ = addresses;
         nextAddress_ = 0;
         phase_ = Phase::Connecting;
@@ -312,10 +347,9 @@ private:
         connectNext();
     }
 
-    // The socket of one connection attempt. Plain TCP; an encrypted
-    // connection would make a QSslSocket here, open it with
-    // connectToHostEncrypted and count it ready on encrypted() instead of
-    // connected(): the steps above and below do not change.
+    // The socket of one connection attempt: plain TCP, or TLS for an https:
+    // address, verified against the system's certificate store. A TLS socket
+    // counts as ready once encrypted; until then the connection time-out runs.
     QTcpSocket* newSocket()
     {
         if (socket_) {
@@ -324,10 +358,25 @@ private:
             socket_->abort();
             retired_.push_back(std::move(socket_));
         }
-        socket_ = std::make_unique<QTcpSocket>();
+        const auto event = [this] { pump(); };
+        if (secure_) {
+            auto tls = std::make_unique<QSslSocket>();
+            tls->setPeerVerifyMode(QSslSocket::VerifyPeer);
+            tlsErrors_.clear();
+            QObject::connect(tls.get(), &QSslSocket::sslErrors, tls.get(),
+                [this](const QList<QSslError>& errors) { tlsErrors_ = errors; });
+            QObject::connect(tls.get(), &QSslSocket::encrypted, tls.get(), event);
+            closeNotified_ = false;
+            QObject::connect(tls.get(), &QSslSocket::alertReceived, tls.get(),
+                [this](QSsl::AlertLevel, QSsl::AlertType type, const QString&) {
+                    closeNotified_ = closeNotified_ || type == QSsl::AlertType::CloseNotify;
+                });
+            socket_ = std::move(tls);
+        } else {
+            socket_ = std::make_unique<QTcpSocket>();
+        }
         QTcpSocket* s = socket_.get();
         s->setReadBufferSize(SocketBufferSize);
-        const auto event = [this] { pump(); };
         QObject::connect(s, &QTcpSocket::connected, s, event);
         QObject::connect(s, &QTcpSocket::readyRead, s, event);
         QObject::connect(s, &QTcpSocket::disconnected, s, event);
@@ -335,13 +384,47 @@ private:
         return s;
     }
 
-    bool socketReady() const { return socket_->state() == QAbstractSocket::ConnectedState; }
+    bool socketReady() const
+    {
+        if (socket_->state() != QAbstractSocket::ConnectedState)
+            return false;
+        return !secure_ || static_cast<QSslSocket*>(socket_.get())->isEncrypted();
+    }
+
+    // The TLS handshake failed, or the certificate was refused: no other address is tried.
+    void checkHandshake()
+    {
+        if (!secure_)
+            return;
+        const QString host = QString::fromLatin1(target_.host);
+        if (!tlsErrors_.isEmpty())
+            throw zv::Error(certificateRefusal(tlsErrors_, host));
+        const QAbstractSocket::SocketError error = socket_->error();
+        const bool tlsFailed = error == QAbstractSocket::SslHandshakeFailedError
+            || error == QAbstractSocket::SslInternalError
+            || error == QAbstractSocket::SslInvalidUserDataError;
+        // Connected, then closed before the handshake ended.
+        const bool cut = tcpConnected_ && socket_->state() == QAbstractSocket::UnconnectedState;
+        if (tlsFailed || cut)
+            throw zv::Error(QStringLiteral("La connexion sécurisée avec %1 a échoué").arg(host));
+    }
 
     void connectNext()
     {
         while (nextAddress_ < addresses_.size()) {
             QTcpSocket* s = newSocket();
-            s->connectToHost(addresses_[nextAddress_++], port_);
+            tcpConnected_ = false;
+            const QHostAddress& address = addresses_[nextAddress_++];
+            if (secure_) {
+                // The certificate must name the host as written, not the address it resolved to.
+                QByteArray peer = target_.host;
+                if (peer.startsWith('[') && peer.endsWith(']'))
+                    peer = peer.mid(1, peer.size() - 2);
+                static_cast<QSslSocket*>(s)->connectToHostEncrypted(
+                    address.toString(), port_, QString::fromLatin1(peer));
+            } else {
+                s->connectToHost(address, port_);
+            }
             if (s->state() != QAbstractSocket::UnconnectedState)
                 return;
         }
@@ -360,6 +443,9 @@ private:
             read();
             return;
         }
+        if (socket_->state() == QAbstractSocket::ConnectedState)
+            tcpConnected_ = true; // a TLS handshake is under way
+        checkHandshake();
         if (socket_->state() == QAbstractSocket::UnconnectedState) {
             connectNext(); // refused or failed: the next address
             return;
@@ -471,11 +557,44 @@ private:
         socket_->abort();
         if (++redirects_ > MaxRedirects)
             fail("Trop de redirections");
-        cookies_.take(head_.cookies());
-        const QByteArray url = zv::redirectTarget(head_.location(), target_.hostPort);
-        if (zv::isHttpsUrl(url))
-            fail("HTTP Secure Socket is not supported");
+        keepCookies();
+        const QByteArray url
+            = zv::redirectTarget(head_.location(), target_.hostPort, secure_ ? "https" : "http");
+        checkTlsFor(url);
         startHop(url);
+    }
+
+    // The address of the current hop, for the cookies' scope.
+    QUrl hopUrl() const
+    {
+        return QUrl(
+            QString::fromLatin1((secure_ ? "https://" : "http://") + target_.hostPort + target_.path));
+    }
+
+    // Cookies set along a redirect chain go back only where they belong: the
+    // host (or domain) and path they were set for, and over TLS only when
+    // marked secure.
+    void keepCookies()
+    {
+        QList<QNetworkCookie> set;
+        for (const QByteArray& line : head_.headerLines()) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0 && line.left(colon).trimmed().compare("Set-Cookie", Qt::CaseInsensitive) == 0)
+                set += QNetworkCookie::parseCookies(line.mid(colon + 1).trimmed());
+        }
+        if (!set.isEmpty())
+            cookies_.setCookiesFromUrl(set, hopUrl());
+    }
+
+    QByteArray cookiesFor(const QUrl& url) const
+    {
+        QByteArray header;
+        for (const QNetworkCookie& cookie : cookies_.cookiesForUrl(url)) {
+            if (!header.isEmpty())
+                header += "; ";
+            header += cookie.toRawForm(QNetworkCookie::NameAndValueOnly);
+        }
+        return header;
     }
 
     void finish()
@@ -485,6 +604,10 @@ private:
         if (!head_.complete())
             throw zv::Error(abandoned);
         if (head_.hasContentLength() && owner->BytesReceived < owner->BytesExpected)
+            throw zv::Error(abandoned);
+        // Over TLS an answer of unknown length ends with the server's close
+        // notice; a connection cut without it may have lost the end.
+        if (secure_ && !head_.hasContentLength() && !closeNotified_)
             throw zv::Error(abandoned);
         if (file_ && !file_->flush())
             failWriting(fileName_);
@@ -504,8 +627,9 @@ private:
     QTimer timer_;
 
     zv::HttpTarget target_;
+    bool secure_ = false; // this hop goes over TLS
     QByteArray requestBytes_;
-    zv::CookieJar cookies_;
+    QNetworkCookieJar cookies_;
     int redirects_ = 0;
 
     std::unique_ptr<QObject> lookupContext_;
@@ -516,6 +640,9 @@ private:
     quint16 port_ = 80;
 
     std::unique_ptr<QTcpSocket> socket_;
+    bool tcpConnected_ = false;
+    bool closeNotified_ = false; // the TLS server said it was closing
+    QList<QSslError> tlsErrors_; // the certificate's, as the handshake reported them
     std::vector<std::unique_ptr<QTcpSocket>> retired_;
     std::unique_ptr<QFile> file_;
     zv::HttpAnswerHead head_;
@@ -553,8 +680,7 @@ void TNMHTTP::Get(const QByteArray& url)
 {
     if (url.isEmpty())
         fail("URL vide");
-    if (zv::isHttpsUrl(url))
-        fail("HTTP Secure Socket is not supported");
+    checkTlsFor(url);
     if (busy_)
         fail("Déjà connecté");
     run(url);

@@ -5,6 +5,12 @@
 // component's callbacks have run. Transport failures are thrown as zv::Error
 // with the component's French texts.
 //
+// Portal requests (host and path, no scheme) and http: addresses go over plain
+// TCP. An https: address, given or reached through a redirect, goes over TLS
+// with the same request lines, verified against the system's certificate store
+// (QSslConfiguration's default); a certificate that does not verify ends the
+// request with an error naming the host.
+//
 // A request is driven by its own socket's events: while another request waits
 // in a loop nested above its Get, it keeps connecting, receiving, writing its
 // file and raising OnPacketRecvd. Only what follows the end of the answer
@@ -39,7 +45,7 @@ public:
     int TimeOut = 0; // ms; 0 = none. Connection and each wait between chunks
     bool InputFileMode = false;
     bool OutputFileMode = false;
-    int Port = 0; // 0 means 80; a port written in the URL wins
+    int Port = 0; // 0 means 80; a port written in the URL wins; https: addresses use 443
     THeaderInfo HeaderInfo;
     qint64 BytesReceived = 0;
     qint64 BytesExpected = 0; // Content-Length, 0 when absent
@@ -62,7 +68,8 @@ public:
     int StatusCode() const { return status_; } // status of the last answer, 0 if none
 
     // url: host[:port] followed by path and query, or anything containing "//"
-    // (the host is then taken after it). Throws zv::Error on transport failure,
+    // (the host is then taken after it; https: means TLS, port 443 unless
+    // written). Throws zv::Error on transport failure,
     // and zv::Abort when the component was destroyed while the request waited.
     // Errors thrown by the callbacks leave Get once the component is idle again.
     void Get(const QByteArray& url);

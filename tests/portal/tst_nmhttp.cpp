@@ -3,6 +3,7 @@
 // destruction while a request waits.
 #include "portal/errors.h"
 #include "portal/nmhttp.h"
+#include "portal/nmhttpcalls.h"
 #include "support/scriptedserver.h"
 
 #include <QFile>
@@ -10,64 +11,18 @@
 #include <QPointer>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QSslSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
 
-using zv::test::BlackHole;
-using zv::test::Reply;
-using zv::test::ScriptedServer;
-
-namespace {
-
-const QByteArray Accepts = "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
-                           "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n";
-
-// What one Get did, as a caller sees it.
-struct Result {
-    QString error; // text of the zv::Error thrown, empty if none
-    bool aborted = false; // zv::Abort thrown
-    int successes = 0;
-    int failures = 0;
-};
-
-Result get(TNMHTTP& nmh, const QByteArray& url)
-{
-    Result r;
-    nmh.OnSuccess = [&r](int) { ++r.successes; };
-    nmh.OnFailure = [&r](int) { ++r.failures; };
-    try {
-        nmh.Get(url);
-    } catch (const zv::Error& e) {
-        r.error = e.message();
-    } catch (const zv::Abort&) {
-        r.aborted = true;
-    }
-    return r;
-}
-
-// Runs fn from the event loop after ms, errors kept away from the loop.
-void later(int ms, QObject* context, std::function<void()> fn)
-{
-    QTimer::singleShot(ms, context, [fn = std::move(fn)] { zv::guarded(fn); });
-}
-
-QByteArray generated(qint64 size)
-{
-    QByteArray out(size, Qt::Uninitialized);
-    for (qint64 i = 0; i < size; ++i)
-        out[i] = zv::test::generatedByte(i);
-    return out;
-}
-
-} // namespace
-
-Q_DECLARE_METATYPE(zv::test::Reply)
+using namespace zv::test;
 
 class TestNmHttp : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void cleanup();
 
     void wireFormat_data();
@@ -118,6 +73,13 @@ private slots:
     void twoRequestsInARow();
     void serverInAnotherProcess();
 };
+
+// Plain HTTP only: this process has no TLS library, so https: addresses meet
+// the error of a system without one (TLS itself: tst_nmhttps).
+void TestNmHttp::initTestCase()
+{
+    QVERIFY(QSslSocket::setActiveBackend(QStringLiteral("cert-only")));
+}
 
 void TestNmHttp::cleanup()
 {
