@@ -4,6 +4,7 @@
 #include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "support/scriptedserver.h"
+#include "support/testtls.h"
 #include "ui/windows/fentelechargement.h"
 
 #include <QFile>
@@ -94,6 +95,10 @@ private slots:
                                << QByteArray("http:///");
         QTest::newRow("only a query") << QByteArray("http://h/?x=1") << QByteArray("h/?x=1") << QByteArray()
                                       << QByteArray() << QByteArray("http://h/");
+        QTest::newRow("https kept") << QByteArray("HTTPS://h:8443/d/my song.rbs")
+                                    << QByteArray("https://h:8443/d/my%20song.rbs")
+                                    << QByteArray("my song.rbs") << QByteArray("my song.mp3")
+                                    << QByteArray("https://h:8443/");
     }
     void split()
     {
@@ -214,6 +219,38 @@ private slots:
         QCOMPARE(r.header("Referer"), "http://" + server->hostPort() + "/");
         QCOMPARE(r.header("User-Agent"), QByteArray("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)"));
         QVERIFY(r.headerLines.last().startsWith("User-Agent:"));
+    }
+
+    // Over TLS, with certificates made for the test: the file arrives, or a
+    // refused certificate shows "Erreur" like any failed transfer.
+    void secureDownload_data()
+    {
+        QTest::addColumn<bool>("trusted");
+        QTest::newRow("trusted authority") << true;
+        QTest::newRow("unknown authority") << false;
+    }
+    void secureDownload()
+    {
+        QFETCH(bool, trusted);
+        TestAuthority ca;
+        TestAuthority unknown;
+        ca.trustInThisProcess();
+        ScriptedServer tls(
+            (trusted ? ca : unknown).issue({QStringLiteral("127.0.0.1")}).serverConfiguration());
+        tls.on("/d/f.mp3", Reply::generated(400000).inPieces(65536, 5));
+        const QPointer<TfmTelechargement> w = new TfmTelechargement;
+        w->Start(QString::fromLatin1("https://" + tls.hostPort() + "/d/f.mp3"));
+        QCOMPARE(proposed, QStringList{QStringLiteral("f.mp3")});
+        if (!trusted) {
+            QVERIFY(tls.requests().isEmpty());
+            QCOMPARE(w->lblNomFichier->text(), QStringLiteral("Erreur"));
+            w->btnAnnule->click();
+            QTRY_VERIFY(w.isNull());
+            return;
+        }
+        QTRY_VERIFY(w.isNull());
+        QCOMPARE(readAll(answer), generatedBody(400000));
+        QCOMPARE(tls.requests().value(0).header("Referer"), "https://" + tls.hostPort() + "/");
     }
 
     void noSizeLeavesBarAtZero()
