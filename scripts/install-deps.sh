@@ -18,6 +18,10 @@ packages=(
   libvlc-dev vlc-plugin-base vlc-plugin-video-output vlc-bin
   # settings file, demo portal
   libsimpleini-dev libcpp-httplib-dev
+  # HTTPS: the system's certificate store that the client checks servers
+  # against, OpenSSL's headers (the demo portal's TLS, the certificates the
+  # tests make) and its command-line tool (certificates for a TLS demo)
+  ca-certificates libssl-dev openssl
   # demo content, screenshots and headless runs
   ffmpeg espeak-ng xvfb xauth imagemagick fonts-dejavu-core
   # tests and benches
