@@ -76,12 +76,12 @@ QComboBox::drop-down { border: none; width: 16px; }
 QComboBox QAbstractItemView { background: @field; color: @fieldText; selection-background-color: @accent;
     selection-color: @onAccent; border: 1px solid @fieldBorder; }
 QTabWidget::pane { border: 1px solid @cardBorder; background: @card; top: -1px; }
-QTabBar::tab { background: @tab; color: @tabText; padding: 4px 9px; margin-right: 2px;
+QTabBar::tab { background: @tab; color: @tabText; padding: 4px 6px; margin-right: 2px;
     border-top-left-radius: @radiuspx; border-top-right-radius: @radiuspx; font: 11px "@family"; }
 QTabBar::tab:selected { background: @accent; color: @onAccent; font-weight: bold; }
 QPushButton { color: @buttonText; border: 1px solid @buttonBorder; border-radius: @radiuspx;
     background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 @buttonHi, stop:1 @button);
-    padding: 3px 8px; font: bold 11px "@family"; }
+    padding: 3px 5px; font: bold 10px "@family"; }
 QPushButton:hover { border-color: @accentLine; }
 QPushButton:pressed, QPushButton:checked { background: @accent; color: @onAccent; border-color: @accentLine; }
 QLineEdit { background: @field; color: @fieldText; border: 1px solid @fieldBorder; border-radius: @radiuspx;
