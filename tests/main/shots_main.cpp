@@ -382,7 +382,7 @@ int main(int argc, char** argv)
     ScriptedServer server;
     if (argc > 4 && QByteArray(argv[1]) == "walk") {
         // A slow download keeps its window up long enough to be seen.
-        server.on("/mp3/Morceau%20lent.mp3", Reply::generated(qint64(40) << 20).inPieces(65536, 60));
+        server.on("/mp3/Morceau%20lent.mp3", Reply::generated(1000000).inPieces(1000, 20));
         return walk(atoi(argv[2]), QString::fromLocal8Bit(argv[3]), QByteArray(argv[4]), server);
     }
     FakePortal portal(server);
