@@ -11,6 +11,7 @@
 // windows of the theme one after the other against the demo portal, and saves
 // what the screen shows of each into OUTDIR (NN-name.png), at the screen's
 // density (run it with QT_SCALE_FACTOR=2 for the 2x pictures). Ends by itself.
+#include "app/startup.h"
 #include "fakeportal.h"
 #include "portal/errors.h"
 #include "portal/nmhttp.h"
@@ -170,7 +171,7 @@ void playGame(Walk& walk, const QString& game, const QString& name)
     TfmPrinc* p = walk.w;
     openCategories(p);
     select(p->tvListeJeux, findGame(p->tvListeJeux, game));
-    whileModal(walk, name, 3000);
+    whileModal(walk, name, 6000);
     p->btnJouerClick();
 }
 
@@ -378,7 +379,7 @@ int main(int argc, char** argv)
 {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Zevalo Multimédia"));
+    SetupApplication(app); // the program's title and French dialogs
     ScriptedServer server;
     if (argc > 4 && QByteArray(argv[1]) == "walk") {
         // A slow download keeps its window up long enough to be seen.

@@ -98,6 +98,27 @@ QToolTip { background: @menu; color: @menuText; border: 1px solid @menuAccent; p
     // leaves without bold.
     if (look.number != 1)
         sheet += QStringLiteral("#tvMODPodcast { font: bold 11px \"@family\"; }\n");
+    // The chosen row, each look its own way.
+    switch (look.number) {
+    case 1: // a candy pill
+        sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
+                                " border-radius: 7px; }\n");
+        break;
+    case 3: // a hairline under the aqua blue
+        sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
+                                " border-bottom: 1px solid #ffffff; }\n");
+        break;
+    case 4: // a leaf on its stem
+        sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
+                                " border-left: 3px solid #0a3a16; border-top-right-radius: 8px; }\n"
+                                "QListView::item, QTreeView::item { padding: 1px 0; }\n");
+        break;
+    case 5: // framed in silver
+        sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
+                                " border: 1px solid #c9d1de; }\n");
+        break;
+    default: break;
+    }
     // A line of the accent that shows on the window's art: the lighter one
     // where the accent is dark.
     const QColor accent = QColor::fromRgb(k.accent);

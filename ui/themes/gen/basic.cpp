@@ -182,13 +182,13 @@ protected:
         const QRectF text(mark.right() + 8, r.top(), r.right() - mark.right() - 8, r.height());
         p.setPen(QColor(0xF2, 0xF5, 0xFA));
         p.setFont(font("DejaVu Sans", 24));
-        p.drawText(text.adjusted(0, 0, 0, -14), Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("zevalo"));
+        const qreal baseline = mark.top() + m * 0.62;
+        p.drawText(QPointF(text.left(), baseline), QStringLiteral("zevalo"));
         QFont small = font("DejaVu Sans", 10, false);
         small.setLetterSpacing(QFont::AbsoluteSpacing, 2.2);
         p.setFont(small);
         p.setPen(azure().lighter(130));
-        p.drawText(text.adjusted(1, r.height() / 2 + 9, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-            QStringLiteral("MULTIMÉDIA"));
+        p.drawText(QPointF(text.left() + 1, baseline + 14), QStringLiteral("MULTIMÉDIA"));
     }
 
     void gameButton(QPainter& p, const QRectF& r, Glyph g, State s) override
