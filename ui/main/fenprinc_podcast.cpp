@@ -140,14 +140,24 @@ void TfmPrinc::tvMODPodcastDblClick()
     if (!node || !node->parent() || !node->parent()->parent() || node->parent()->parent()->parent())
         return;
     const QByteArray id = QByteArray::number(node->data(0, Qt::UserRole).toInt());
+    QByteArray address;
     for (const auto& [key, feed] : *PodcastFeeds) {
         if (key == id) {
-            // An empty address has nothing to fetch.
-            if (!feed.trimmed().isEmpty())
-                nmhMODPodcastDetail->Get(feed);
-            return;
+            address = feed.trimmed();
+            break;
         }
     }
+    // Without an address the request fails with "URL vide", which the user sees.
+    if (address.isEmpty()) {
+        nmhMODPodcastDetail->Get(address);
+        return;
+    }
+    // The newest podcast chosen wins: a slow feed does not hold the others up.
+    const int choice = ++podcastChoice_;
+    const int visit = sectionVisit_;
+    nmhMODPodcastDetail->Abort();
+    GetFor(nmhMODPodcastDetail, address,
+        [this, choice, visit] { return choice == podcastChoice_ && visit == sectionVisit_; });
 }
 
 void TfmPrinc::nmhMODPodcastDetailSuccess(int)
