@@ -14,10 +14,8 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
-#include <QListView>
 #include <QMenu>
 #include <QStyledItemDelegate>
-#include <QTabWidget>
 #include <QTreeWidget>
 
 namespace {
