@@ -99,7 +99,7 @@ void TfmPrinc::btnLectureClick(QObject* sender)
     frmPlayer->Play();
     frmPlayer->SetVolume(volumeOf(frmCurseurSon));
     if (shown(panListeCanaux) && cmbBouquet->currentIndex() == 0) {
-        if (const zv::ChannelRow* row = lvListeCanauxModel->row(channelRow); row && row->data != 0)
+        if (const auto row = lvListeCanauxModel->row(channelRow); row && row->data != 0)
             NotifyContentViewed(row->data);
     }
 }
