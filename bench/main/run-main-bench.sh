@@ -6,5 +6,7 @@ build=${1:-build}
 export QTWEBENGINE_DISABLE_SANDBOX=1 QT_MEDIA_BACKEND=gstreamer
 echo "== bouquets of 1,000,000 channels: record list and M3U"
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bench/main/bench_bouquet" 1000000 3
+echo "== section switches, everything loaded once"
+"$build/bench/main/bench_sections" "$build/tests/main/zv_fake_portal" 15
 echo "== start-up and memory at rest"
-"$build/bench/main/bench_startup" "$build/app/zevalo" "$build/bench/main/bare_webview" 3
+"$build/bench/main/bench_startup" "$build/app/zevalo" "$build/bench/main/bare_webview" 5
