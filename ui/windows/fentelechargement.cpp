@@ -161,7 +161,9 @@ void TfmTelechargement::btnAnnuleClick()
 
 void TfmTelechargement::timAnnulationTimer()
 {
-    if (nmhFichier->Busy())
+    // Off the wire is enough: Get itself may return only much later, when
+    // requests started above it (another window's, a click's) have ended.
+    if (nmhFichier->Connected())
         return;
     timAnnulation->stop();
     close();
