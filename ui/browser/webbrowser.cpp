@@ -9,7 +9,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMenu>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QPointer>
+#include <QQuickWindow>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
@@ -75,6 +79,34 @@ void chooseProcessModel()
     qputenv(name, (flags + " --process-per-site").trimmed());
 }
 
+// OpenGL drawn by the processor (llvmpipe and its kind: no graphics card, or
+// none the system can use).
+bool openGlIsSoftware()
+{
+    QOffscreenSurface surface;
+    surface.create();
+    QOpenGLContext context;
+    if (!context.create() || !context.makeCurrent(&surface))
+        return false;
+    const auto* name = reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
+    const QByteArray renderer = QByteArray(name).toLower();
+    context.doneCurrent();
+    return renderer.contains("llvmpipe") || renderer.contains("softpipe") || renderer.contains("swrast")
+        || renderer.contains("software rasterizer");
+}
+
+// Where OpenGL only emulates a graphics card, the pages are drawn without it:
+// the same pictures, without the GL context, frame buffers and shader caches
+// each view would take (tens of megabytes) for no speed. Read by the engine
+// when it starts; a choice made in the environment wins.
+void chooseRendering()
+{
+    if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND") || qEnvironmentVariableIsSet("QSG_RHI_BACKEND"))
+        return;
+    if (QQuickWindow::graphicsApi() == QSGRendererInterface::OpenGL && openGlIsSoftware())
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+}
+
 // Runs once after the first paint of the widget it watches.
 class AfterFirstPaint : public QObject {
 public:
@@ -108,6 +140,7 @@ QWebEngineProfile* TWebBrowser::sharedProfile()
     if (!started) {
         started = true;
         chooseProcessModel();
+        chooseRendering();
     }
     // Qt 6's default profile is off the record: cookies and cache live in memory.
     QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
