@@ -136,21 +136,17 @@ private:
 
 QWebEngineProfile* TWebBrowser::sharedProfile()
 {
-    static bool started = false;
-    if (!started) {
-        started = true;
+    // The first call starts the web engine.
+    static QWebEngineProfile* const profile = [] {
         chooseProcessModel();
         chooseRendering();
-    }
-    // Qt 6's default profile is off the record: cookies and cache live in memory.
-    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
-    static bool configured = false;
-    if (!configured) {
-        configured = true;
-        profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-        profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-        lockDown(profile->settings());
-    }
+        // Qt 6's default profile is off the record: cookies and cache live in memory.
+        QWebEngineProfile* p = QWebEngineProfile::defaultProfile();
+        p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        p->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+        lockDown(p->settings());
+        return p;
+    }();
     return profile;
 }
 
