@@ -38,7 +38,9 @@ public:
     void SetBodyStyle(const QString& property, const QString& value);
 
     // The web page, created on first use. A browser never shown nor given an
-    // address has none: blank is what it would show.
+    // address has none: blank is what it would show. These hide the view's
+    // own, which would make a page without our settings: call them on a
+    // TWebBrowser.
     QWebEnginePage* page() const;
     QUrl url() const;
     bool HasPage() const { return page_ != nullptr; }
