@@ -308,16 +308,18 @@ bool TDesktopControls::handleKey(int key)
 {
     PlayerEngine* engine = w_->frmPlayer->playerControl();
     const bool fullScreen = engine && engine->isFullScreen();
+    // The buttons catch up with the player only at the next status tick.
+    const bool playing = w_->frmPlayer->IsPlaying() || w_->frmPlayer->IsPaused();
     switch (key) {
     case Qt::Key_Space: playPause(); return true;
     case Qt::Key_M:
-        if (w_->btnMuet->Actif())
+        if (playing || w_->btnMuet->Actif())
             zv::guarded([&] { w_->btnMuetClick(); });
         return true;
     case Qt::Key_F:
         if (fullScreen)
             engine->setFullScreen(false);
-        else if (w_->btnPleinEcran->Actif())
+        else if (playing || w_->btnPleinEcran->Actif())
             zv::guarded([&] { w_->btnPleinEcranClick(); });
         return true;
     case Qt::Key_Escape:

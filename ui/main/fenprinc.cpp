@@ -721,7 +721,7 @@ bool TfmPrinc::FormCreate()
     // 3. The window takes the background picture's size.
     imgFond->move(0, 0);
     if (const QPixmap pm = imgFond->pixmap(); !pm.isNull())
-        imgFond->resize(pm.size());
+        imgFond->resize(pm.deviceIndependentSize().toSize());
     imgFond->lower();
     if (imgFond->width() > 0 && imgFond->height() > 0 && !imgFond->pixmap().isNull())
         setFixedSize(imgFond->size());
