@@ -43,6 +43,8 @@ done
 [ -n "$(ls "$root/usr/share/zevalo-portal/content/generated")" ] || fail "no media in the portal package"
 dpkg-deb -f "$client" Depends | grep -q 'libqt6webenginecore6' || fail "shared libraries missing from Depends"
 dpkg-deb -f "$client" Depends | grep -q 'gstreamer1.0-plugins-good' || fail "engine plugins missing from Depends"
+# Opened at run time, so not among the libraries the program is linked to.
+dpkg-deb -f "$client" Depends | grep -q 'libmpv2' || fail "libmpv missing from Depends"
 # The user unit is shipped, never enabled by the package.
 [ -z "$(dpkg-deb -e "$portal" "$tmp/portal-control" && ls "$tmp/portal-control" | grep -E 'inst|rm')" ] \
     || fail "the portal package has maintainer scripts"

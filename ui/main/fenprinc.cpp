@@ -708,6 +708,8 @@ bool TfmPrinc::FormCreate()
     // 1. The connection test; refused: the program ends, the window never shows.
     {
         TfmConnexion connexion(this);
+        // The test waits before it asks: the web engine starts meanwhile.
+        TWebBrowser::PrepareEngineWhileShowing(&connexion);
         if (connexion.exec() != QDialog::Accepted) {
             QCoreApplication::quit();
             return false;

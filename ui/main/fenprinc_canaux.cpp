@@ -78,20 +78,14 @@ void TfmPrinc::nmhListeCanauxSuccess(int)
     // The grammar of the list that was asked for, whatever the screen shows now.
     if (listeCanauxM3u_) {
         SetListeCanauxIcons(zv::ChannelIcons::None);
-        lvListeCanauxModel->setRows(zv::ParseM3uBouquet(nmhListeCanaux->Body));
+        lvListeCanauxModel->setRows(zv::ReadM3uBouquet(nmhListeCanaux->Body));
         return;
     }
-    std::vector<zv::ChannelRow> rows = zv::ParseChannelRecords(nmhListeCanaux->Body, listeCanauxIcons_);
+    zv::ChannelTable rows = zv::ReadChannelRecords(nmhListeCanaux->Body, listeCanauxIcons_);
     const int added = int(rows.size());
     // The answer is appended to what the list holds (the section switch and the
     // bouquet change empty it before they ask).
-    const int before = lvListeCanauxModel->rowCount();
-    if (before > 0) {
-        std::vector<zv::ChannelRow> all = lvListeCanauxModel->rows();
-        all.insert(all.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
-        rows = std::move(all);
-    }
-    lvListeCanauxModel->setRows(std::move(rows));
+    lvListeCanauxModel->appendRows(std::move(rows));
     // The chat radio box mirrors the captions.
     cmbChatRadioModel->setCount(cmbChatRadioModel->rowCount() + added);
     if (cmbChatRadioModel->rowCount() > 0) {

@@ -101,7 +101,7 @@ void TfmPrinc::btnLectureClick(QObject* sender)
     frmPlayer->SetVolume(volumeOf(frmCurseurSon));
     emit PlaybackStarted();
     if (shown(panListeCanaux) && cmbBouquet->currentIndex() == 0) {
-        if (const zv::ChannelRow* row = lvListeCanauxModel->row(channelRow); row && row->data != 0)
+        if (const auto row = lvListeCanauxModel->row(channelRow); row && row->data != 0)
             NotifyContentViewed(row->data);
     }
 }
