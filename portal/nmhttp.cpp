@@ -532,7 +532,9 @@ private:
             c->Body.clear();
             if (c->BytesExpected > MaxTextBody)
                 fail("Réponse trop volumineuse");
-            c->Body.reserve(qsizetype(std::min<qint64>(c->BytesExpected, 16 * 1024 * 1024)));
+            // The whole announced length at once: growing a 100 MB answer by
+            // doubling copies it while the window waits. Untouched pages cost nothing.
+            c->Body.reserve(qsizetype(c->BytesExpected));
         }
         return false;
     }
