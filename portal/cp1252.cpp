@@ -1,5 +1,6 @@
 #include "portal/cp1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace zv {
@@ -126,6 +127,77 @@ QByteArray utf8ToCp1252(QByteArrayView bytes)
         p += len;
     }
     out.truncate(o - out.constData());
+    return out;
+}
+
+namespace {
+
+struct NamedReference {
+    QByteArrayView name;
+    char32_t code;
+};
+
+// Named references real feeds use beyond the HTML 4 Latin-1 set.
+constexpr NamedReference kNamed[]
+    = {{"apos", 0x27}, {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"sbquo", 0x201A}, {"ldquo", 0x201C},
+        {"rdquo", 0x201D}, {"bdquo", 0x201E}, {"hellip", 0x2026}, {"ndash", 0x2013}, {"mdash", 0x2014},
+        {"euro", 0x20AC}, {"oelig", 0x0153}, {"OElig", 0x0152}, {"trade", 0x2122}, {"bull", 0x2022},
+        {"dagger", 0x2020}, {"permil", 0x2030}, {"Scaron", 0x0160}, {"scaron", 0x0161}, {"Yuml", 0x0178}};
+
+// The code of the reference between '&' and ';', or -1.
+long long referenceCode(QByteArrayView ref)
+{
+    if (ref.size() >= 2 && ref[0] == '#') {
+        const bool hex = ref[1] == 'x' || ref[1] == 'X';
+        const QByteArrayView digits = ref.sliced(hex ? 2 : 1);
+        if (digits.isEmpty())
+            return -1;
+        long long code = 0;
+        for (const char c : digits) {
+            int d;
+            if (c >= '0' && c <= '9')
+                d = c - '0';
+            else if (hex && c >= 'a' && c <= 'f')
+                d = c - 'a' + 10;
+            else if (hex && c >= 'A' && c <= 'F')
+                d = c - 'A' + 10;
+            else
+                return -1;
+            code = code * (hex ? 16 : 10) + d;
+        }
+        return code;
+    }
+    for (const NamedReference& n : kNamed)
+        if (n.name == ref)
+            return n.code;
+    return -1;
+}
+
+} // namespace
+
+QByteArray decodeWideReferences(QByteArrayView text)
+{
+    constexpr qsizetype longest = 10; // "&#x10FFFF;" and the longest name
+    QByteArray out;
+    out.reserve(text.size());
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype amp = text.indexOf('&', i);
+        if (amp < 0)
+            break;
+        out.append(text.sliced(i, amp - i));
+        const qsizetype semi = text.sliced(amp + 1, std::min(longest, text.size() - amp - 1)).indexOf(';');
+        const long long code = semi < 0 ? -1 : referenceCode(text.sliced(amp + 1, semi));
+        if (code < 0) {
+            out.append('&');
+            i = amp + 1;
+            continue;
+        }
+        const bool valid = code > 0 && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+        out.append(char(valid ? toByte(char32_t(code)) : '?'));
+        i = amp + 1 + semi + 1;
+    }
+    out.append(text.sliced(i));
     return out;
 }
 

@@ -13,5 +13,9 @@ QByteArray toCp1252(QStringView text);
 // outside the set; bytes that are not valid UTF-8 are kept as they are, so
 // single-byte text passes through.
 QByteArray utf8ToCp1252(QByteArrayView bytes);
+// The character references that feeds write beyond Latin-1 ("&#8217;",
+// "&#x2019;", "&rsquo;", "&#039;", "&apos;"...) in Windows-1252, '?' outside
+// it. Anything that is not such a reference is kept as it is.
+QByteArray decodeWideReferences(QByteArrayView text);
 
 } // namespace zv

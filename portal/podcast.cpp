@@ -161,8 +161,9 @@ PodcastFeed ParsePodcastFeed(QByteArrayView body)
         if (enclosure.isEmpty())
             enclosure = Between(item, "<enclosure", "/>");
         const QByteArray title = ElementText(Between(item, "<title>", "</title>"));
-        out.episodes.push_back({DecodeEntities(utf8 ? utf8ToCp1252(title) : FixUtf8Latin1(title)),
-            ElementText(Between(enclosure, "url=\"", "\""))});
+        out.episodes.push_back(
+            {decodeWideReferences(DecodeEntities(utf8 ? utf8ToCp1252(title) : FixUtf8Latin1(title))),
+                ElementText(Between(enclosure, "url=\"", "\""))});
     }
     return out;
 }

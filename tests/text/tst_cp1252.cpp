@@ -78,6 +78,26 @@ private slots:
         QFETCH(QByteArray, utf8);
         QTEST(zv::utf8ToCp1252(utf8), "bytes");
     }
+
+    void wideReferences_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("quotes as feeds write them")
+            << "l&#8217;&#x201C;&#X201d;&rsquo;&hellip;&#039;&apos;"_ba
+            << "l\x92\x93\x94\x92\x85''"_ba;
+        QTest::newRow("outside windows-1252, null, too big") << "&#8594;&#0;&#1114112;&#xD800;"_ba
+                                                             << "????"_ba;
+        QTest::newRow("not references") << "A & B; &#; &#x; &#12a; &nope; &#82171234567;"_ba
+                                        << "A & B; &#; &#x; &#12a; &nope; &#82171234567;"_ba;
+        QTest::newRow("cut at the end") << "x &#8217"_ba
+                                        << "x &#8217"_ba;
+    }
+    void wideReferences()
+    {
+        QFETCH(QByteArray, text);
+        QTEST(zv::decodeWideReferences(text), "bytes");
+    }
 };
 
 QTEST_APPLESS_MAIN(TestCp1252)
