@@ -117,6 +117,23 @@ QByteArray ElementText(QByteArrayView raw)
     return out.trimmed();
 }
 
+// An address as XML writes it: "&amp;" in a query stands for "&".
+QByteArray AddressText(QByteArrayView raw)
+{
+    QByteArray address = ElementText(raw);
+    if (raw.indexOf("<![CDATA[") < 0)
+        address.replace("&amp;", "&");
+    return address;
+}
+
+// The url attribute of an enclosure, in double quotes or, as some generators
+// write it, in single ones.
+QByteArrayView EnclosureUrl(QByteArrayView enclosure)
+{
+    const QByteArrayView url = Between(enclosure, "url=\"", "\"");
+    return url.isEmpty() ? Between(enclosure, "url='", "'") : url;
+}
+
 QByteArrayView PictureAddress(QByteArrayView channel)
 {
     if (QByteArrayView block = Between(channel, "<image", "</image"); !block.isEmpty()) {
@@ -138,7 +155,7 @@ PodcastFeed ParsePodcastFeed(QByteArrayView body)
 {
     PodcastFeed out;
     const QByteArrayView channel = Between(body, "<channel", "</channel");
-    out.picture = ElementText(PictureAddress(channel));
+    out.picture = AddressText(PictureAddress(channel));
     const bool utf8 = writtenInUtf8(body);
 
     // Each pass starts after the item just read, so a stray "</item" before
@@ -163,7 +180,7 @@ PodcastFeed ParsePodcastFeed(QByteArrayView body)
         const QByteArray title = ElementText(Between(item, "<title>", "</title>"));
         out.episodes.push_back(
             {decodeWideReferences(DecodeEntities(utf8 ? utf8ToCp1252(title) : FixUtf8Latin1(title))),
-                ElementText(Between(enclosure, "url=\"", "\""))});
+                AddressText(EnclosureUrl(enclosure))});
     }
     return out;
 }

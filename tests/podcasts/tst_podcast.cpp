@@ -108,6 +108,11 @@ private slots:
                           "<item><title>B</title><enclosure url=\"http://m/b.mp3\"></enclosure></item>"
                           "<item><title>C</title></item></channel>")
             << QByteArray() << Episodes{{"A", "http://m/a.mp3"}, {"B", "http://m/b.mp3"}, {"C", ""}};
+        QTest::newRow("single quotes, &amp; in addresses")
+            << QByteArray("<channel><image><url>http://p/i.png?a=1&amp;b=2</url></image>"
+                          "<item><title>A</title><enclosure url='http://m/a.mp3?k=1&amp;t=2' /></item>"
+                          "</channel>")
+            << QByteArray("http://p/i.png?a=1&b=2") << Episodes{{"A", "http://m/a.mp3?k=1&t=2"}};
         QTest::newRow("entities and UTF-8 accents") << QByteArray(
             "<channel><item><title>Caf\xc3\xa9 &amp; cr\xc3\xa8me &#233;t&eacute;</title></item>"
             "</channel>") << QByteArray() << Episodes{{"Caf\xe9 & cr\xe8me \xe9t\xe9", ""}};
