@@ -1,7 +1,9 @@
 #include "portal/canaux.h"
 
+#include "portal/cp1252.h"
 #include "portal/textutil.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace zv {
@@ -343,11 +345,14 @@ ChannelTable ReadM3uBouquet(const QByteArray& body)
                 ++i;
             if (i > 0 && i < s.size() && s[i] == ',' && i + 1 < s.size() && isDigit(s[i + 1])) {
                 // Repairing UTF-8 changes no byte before the title's first
-                // C3, so the checks above read the same either way.
+                // non-ASCII one, so the checks above read the same either way.
+                // Operators write UTF-8: beyond the accent pairs, their
+                // quotes and dashes read in Windows-1252 too.
                 const QByteArrayView title = s.sliced(i + 1);
                 pending = {};
-                if (title.contains('\xC3')) {
-                    const QByteArray fixed = FixUtf8Latin1(title.toByteArray());
+                const bool ascii = std::all_of(title.begin(), title.end(), [](char c) { return c >= 0; });
+                const QByteArray fixed = ascii ? QByteArray() : FixUtf8Latin1(utf8ToCp1252(title));
+                if (!ascii && fixed != title) {
                     pending.caption = u32(part.rewritten.size());
                     pending.captionHead = u32(fixed.size());
                     pending.flags = ChannelTable::CaptionRewritten;

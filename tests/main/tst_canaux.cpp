@@ -219,6 +219,10 @@ private slots:
             << QByteArray("#EXTINF:0,1 A\n#EXTINF:0,B\nu") << QByteArray("1 A|vlc:u|0|-1");
         QTest::newRow("utf-8 repaired")
             << QByteArray("#EXTINF:0,5 T\xc3\xa9l\xc3\xa9\nu") << QByteArray("5 T\xe9l\xe9|vlc:u|0|-1");
+        QTest::newRow("utf-8 quotes and dashes, windows-1252 kept")
+            << QByteArray("#EXTINF:0,6 L\xe2\x80\x99\xc3\xa9t\xc3\xa9 \xe2\x80\x93 \xd0\x96\nu\n#EXTINF:0,7 "
+                          "T\xe9l\xe9\nv")
+            << QByteArray("6 L\x92\xe9t\xe9 \x96 ?|vlc:u|0|-1\n7 T\xe9l\xe9|vlc:v|0|-1");
         QTest::newRow("bom on first line")
             << QByteArray("\xef\xbb\xbf#EXTM3U\n#EXTINF:0,1 A\nu") << QByteArray("1 A|vlc:u|0|-1");
         QTest::newRow("bom, no header")
