@@ -11,6 +11,7 @@
 // Extra mpv options may be given as ZV_MPV_OPTIONS="name=value,name=value".
 #include "ui/player/engine.h"
 
+#include <QStringList>
 #include <memory>
 
 struct mpv_handle;
@@ -46,6 +47,7 @@ private:
     struct Wakeup;
     void drainEvents();
     void handleEvent(const struct mpv_event& event);
+    QString playingText() const;
     void sendStatus(const QString& text);
     bool flag(const char* name) const;
     double number(const char* name) const;
@@ -60,6 +62,12 @@ private:
     QString loaded_; // the address last handed to mpv
     bool starting_ = false; // loadfile sent, first frame not yet shown
     bool playing_ = false; // between the first frame and the end of the file
+    bool played_ = false; // the current file showed its first frame
+    bool endPending_ = false; // the end of a file, told once its log is in
+    int endReason_ = 0; // mpv_end_file_reason of that end
+    int endError_ = 0; // and its mpv error code
+    bool headless_ = false; // null outputs chosen: silence is no news
+    QStringList log_; // mpv's last warnings for the current file
     QString lastStatus_;
     int lastBufferPercent_ = -1;
 };

@@ -2,13 +2,18 @@
 
 #include "portal/errors.h"
 #include "ui/player/fullscreen.h"
+#include "ui/player/playererror.h"
 
+#include <QAudioDevice>
 #include <QAudioOutput>
 #include <QCoreApplication>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QMediaDevices>
 #include <QPluginLoader>
+#include <QTcpSocket>
+#include <QTimer>
 #include <QVideoWidget>
 #include <algorithm>
 #include <cmath>
@@ -38,6 +43,28 @@ bool mediaBackendPresent(const QString& name)
 QUrl mediaUrl(const QString& text)
 {
     return QUrl::fromUserInput(text, QDir::currentPath(), QUrl::AssumeLocalFile);
+}
+
+// GStreamer tells of a server that cannot be reached, or that stops answering,
+// only as a failed data stream.
+constexpr int kProbeTimeoutMs = 5000;
+constexpr qint64 kSlowFailureMs = 12000;
+
+int defaultPort(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("https"))
+        return url.port(443);
+    if (scheme == QLatin1String("mms") || scheme == QLatin1String("mmsh"))
+        return url.port(1755);
+    if (scheme.startsWith(QLatin1String("rtsp")))
+        return url.port(554);
+    return url.port(80);
+}
+
+bool generic(const QString& text)
+{
+    return text.startsWith(QStringLiteral("Impossible de lire le média"));
 }
 
 } // namespace
@@ -84,11 +111,16 @@ void WmpEngine::setSource(const QString& url)
         return;
     url_ = url;
     lastBufferPercent_ = -1;
+    failed_ = false;
+    stopProbe();
     player_->setSource(mediaUrl(url));
 }
 
 void WmpEngine::play()
 {
+    failed_ = false;
+    stopProbe();
+    playClock_.start();
     player_->play();
 }
 
@@ -162,6 +194,16 @@ void WmpEngine::resizeEvent(QResizeEvent* event)
         video_->setGeometry(rect());
 }
 
+QString WmpEngine::playingText() const
+{
+    // Without a sound output GStreamer plays into a fake sink: a picture still
+    // shows, a sound alone would go unheard without a word.
+    if (!player_->hasVideo() && player_->hasAudio() && !HeadlessMedia()
+        && QMediaDevices::audioOutputs().isEmpty())
+        return PlayerNoSoundText();
+    return QStringLiteral("Lecture en cours...");
+}
+
 void WmpEngine::sendStatus(const QString& text)
 {
     if (text == lastStatus_)
@@ -177,12 +219,15 @@ void WmpEngine::onMediaStatus(QMediaPlayer::MediaStatus status)
     case QMediaPlayer::BufferingMedia:
     case QMediaPlayer::StalledMedia: onBufferProgress(player_->bufferProgress()); break;
     case QMediaPlayer::BufferedMedia:
-        if (player_->playbackState() == QMediaPlayer::PlayingState)
-            sendStatus(QStringLiteral("Lecture en cours..."));
+        if (player_->playbackState() == QMediaPlayer::PlayingState && !failed_)
+            sendStatus(playingText());
         break;
     case QMediaPlayer::EndOfMedia: sendStatus(QStringLiteral("Fin du média.")); break;
     case QMediaPlayer::InvalidMedia:
-        sendStatus(QStringLiteral("Média non valide."));
+        // The error that made it so has its own, more precise text.
+        if (!failed_)
+            sendStatus(QStringLiteral("Média non valide."));
+        failed_ = true;
         player_->stop();
         break;
     case QMediaPlayer::NoMedia:
@@ -193,7 +238,10 @@ void WmpEngine::onMediaStatus(QMediaPlayer::MediaStatus status)
 void WmpEngine::onPlaybackState(QMediaPlayer::PlaybackState state)
 {
     switch (state) {
-    case QMediaPlayer::PlayingState: sendStatus(QStringLiteral("Lecture en cours...")); break;
+    case QMediaPlayer::PlayingState:
+        if (!failed_)
+            sendStatus(playingText());
+        break;
     case QMediaPlayer::PausedState: sendStatus(QStringLiteral("En pause")); break;
     case QMediaPlayer::StoppedState:
         if (player_->mediaStatus() != QMediaPlayer::EndOfMedia && player_->error() == QMediaPlayer::NoError)
@@ -216,17 +264,62 @@ void WmpEngine::onBufferProgress(float progress)
 
 void WmpEngine::onError(QMediaPlayer::Error error, const QString& text)
 {
-    QString message;
-    switch (error) {
-    case QMediaPlayer::NoError: return;
-    case QMediaPlayer::ResourceError: message = QStringLiteral("Impossible d'ouvrir le média"); break;
-    case QMediaPlayer::FormatError: message = QStringLiteral("Format de média non pris en charge"); break;
-    case QMediaPlayer::NetworkError: message = QStringLiteral("Erreur réseau"); break;
-    case QMediaPlayer::AccessDeniedError: message = QStringLiteral("Accès au média refusé"); break;
+    // GStreamer often follows a vague error with a precise one, or the reverse.
+    if (error == QMediaPlayer::NoError || (failed_ && !generic(lastStatus_)))
+        return;
+    failed_ = true;
+    QString detail = text;
+    if (detail.trimmed().isEmpty()) {
+        switch (error) {
+        case QMediaPlayer::NoError:
+        case QMediaPlayer::ResourceError: detail = QStringLiteral("could not open resource"); break;
+        case QMediaPlayer::FormatError: detail = QStringLiteral("unsupported format"); break;
+        case QMediaPlayer::NetworkError: detail = QStringLiteral("network error"); break;
+        case QMediaPlayer::AccessDeniedError: detail = QStringLiteral("access denied"); break;
+        }
     }
-    if (!text.isEmpty())
-        message += QStringLiteral(" : ") + text;
-    sendStatus(message + QLatin1Char('.'));
+    QString message = PlayerErrorText(detail);
+    const QUrl url = player_->source();
+    if (generic(message) && !url.isLocalFile() && !url.host().isEmpty()) {
+        if (playClock_.isValid() && playClock_.elapsed() >= kSlowFailureMs)
+            message = PlayerErrorText(detail + QStringLiteral("\ntimed out"));
+        else
+            probeServer(url);
+    }
+    sendStatus(message);
     // GStreamer may stay in its playing state after an error.
     player_->stop();
+}
+
+void WmpEngine::probeServer(const QUrl& url)
+{
+    if (probe_)
+        return;
+    probe_ = new QTcpSocket(this);
+    auto* timer = new QTimer(probe_);
+    timer->setSingleShot(true);
+    QTcpSocket* probe = probe_;
+    const auto conclude = [this, probe](const QString& detail) {
+        if (probe_ != probe)
+            return;
+        if (!detail.isEmpty() && failed_ && generic(lastStatus_))
+            sendStatus(PlayerErrorText(detail));
+        stopProbe();
+    };
+    connect(probe_, &QTcpSocket::connected, this, [conclude] { conclude(QString()); });
+    connect(probe_, &QTcpSocket::errorOccurred, this,
+        [conclude, probe](QAbstractSocket::SocketError) { conclude(probe->errorString()); });
+    connect(timer, &QTimer::timeout, this, [conclude] { conclude(QStringLiteral("timed out")); });
+    timer->start(kProbeTimeoutMs);
+    probe_->connectToHost(url.host(), quint16(defaultPort(url)));
+}
+
+void WmpEngine::stopProbe()
+{
+    if (!probe_)
+        return;
+    probe_->disconnect(this);
+    probe_->abort();
+    probe_->deleteLater();
+    probe_ = nullptr;
 }

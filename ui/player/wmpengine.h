@@ -3,10 +3,12 @@
 // Positions in seconds; play state 1 stopped, 2 paused, 3 playing, 8 ended.
 #include "ui/player/engine.h"
 
+#include <QElapsedTimer>
 #include <QMediaPlayer>
 
 class FullScreenSurface;
 class QAudioOutput;
+class QTcpSocket;
 class QVideoWidget;
 
 class WmpEngine : public PlayerEngine {
@@ -36,11 +38,16 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QString playingText() const;
     void sendStatus(const QString& text);
     void onMediaStatus(QMediaPlayer::MediaStatus status);
     void onPlaybackState(QMediaPlayer::PlaybackState state);
     void onBufferProgress(float progress);
     void onError(QMediaPlayer::Error error, const QString& text);
+    // Asks the stream's server for a connection, to tell an unreachable or
+    // silent server from a stream that fails.
+    void probeServer(const QUrl& url);
+    void stopProbe();
 
     QMediaPlayer* player_ = nullptr;
     QAudioOutput* audio_ = nullptr;
@@ -49,4 +56,7 @@ private:
     QString url_;
     QString lastStatus_;
     int lastBufferPercent_ = -1;
+    bool failed_ = false; // an error was shown for this stream
+    QElapsedTimer playClock_; // since the last play
+    QTcpSocket* probe_ = nullptr;
 };
