@@ -48,6 +48,9 @@ QUrl mediaUrl(const QString& text)
 // GStreamer tells of a server that cannot be reached, or that stops answering,
 // only as a failed data stream.
 constexpr int kProbeTimeoutMs = 5000;
+constexpr int kWatchdogMs = 1000;
+constexpr int kStuckTicks = 2;
+constexpr int kMaxReloads = 5;
 constexpr qint64 kSlowFailureMs = 12000;
 
 int defaultPort(const QUrl& url)
@@ -92,6 +95,12 @@ WmpEngine::WmpEngine(QWidget* parent)
     player_->setVideoOutput(video_);
     fullScreen_ = new FullScreenSurface(video_);
 
+    // Qt's GStreamer pipeline now and then freezes on a network stream (an ASF
+    // one mostly) although GStreamer itself plays it: loaded afresh, it plays.
+    watchdog_ = new QTimer(this);
+    watchdog_->setInterval(kWatchdogMs);
+    connect(watchdog_, &QTimer::timeout, this, &WmpEngine::checkProgress);
+
     connect(player_, &QMediaPlayer::mediaStatusChanged, this, &WmpEngine::onMediaStatus);
     connect(player_, &QMediaPlayer::playbackStateChanged, this, &WmpEngine::onPlaybackState);
     connect(player_, &QMediaPlayer::bufferProgressChanged, this, &WmpEngine::onBufferProgress);
@@ -112,6 +121,7 @@ void WmpEngine::setSource(const QString& url)
     url_ = url;
     lastBufferPercent_ = -1;
     failed_ = false;
+    reloads_ = 0;
     stopProbe();
     player_->setSource(mediaUrl(url));
 }
@@ -235,8 +245,33 @@ void WmpEngine::onMediaStatus(QMediaPlayer::MediaStatus status)
     }
 }
 
+void WmpEngine::checkProgress()
+{
+    const qint64 position = player_->position();
+    const QMediaPlayer::MediaStatus status = player_->mediaStatus();
+    const bool flowing = player_->playbackState() == QMediaPlayer::PlayingState
+        && (status == QMediaPlayer::BufferedMedia || status == QMediaPlayer::LoadedMedia);
+    if (!flowing || position != lastPosition_ || player_->source().isLocalFile()) {
+        lastPosition_ = position;
+        stuckTicks_ = 0;
+        return;
+    }
+    if (++stuckTicks_ < kStuckTicks || reloads_ >= kMaxReloads)
+        return;
+    ++reloads_;
+    stuckTicks_ = 0;
+    const QUrl source = player_->source();
+    player_->setSource(QUrl());
+    player_->setSource(source);
+    player_->play();
+}
+
 void WmpEngine::onPlaybackState(QMediaPlayer::PlaybackState state)
 {
+    if (state == QMediaPlayer::PlayingState)
+        watchdog_->start();
+    else
+        watchdog_->stop();
     switch (state) {
     case QMediaPlayer::PlayingState:
         if (!failed_)

@@ -9,6 +9,7 @@
 class FullScreenSurface;
 class QAudioOutput;
 class QTcpSocket;
+class QTimer;
 class QVideoWidget;
 
 class WmpEngine : public PlayerEngine {
@@ -48,6 +49,7 @@ private:
     // silent server from a stream that fails.
     void probeServer(const QUrl& url);
     void stopProbe();
+    void checkProgress();
 
     QMediaPlayer* player_ = nullptr;
     QAudioOutput* audio_ = nullptr;
@@ -59,4 +61,8 @@ private:
     bool failed_ = false; // an error was shown for this stream
     QElapsedTimer playClock_; // since the last play
     QTcpSocket* probe_ = nullptr;
+    QTimer* watchdog_ = nullptr; // looks for a picture that stopped moving
+    qint64 lastPosition_ = -1;
+    int stuckTicks_ = 0;
+    int reloads_ = 0; // of the current address
 };
