@@ -30,6 +30,7 @@ void TestPlayerError::text_data()
     QTest::newRow("gst typefind") << "Could not determine type of stream." << format;
     QTest::newRow("gst text file") << "This appears to be a text file." << format;
     QTest::newRow("gst file missing") << "Resource not found." << missing;
+    QTest::newRow("gst path missing") << "Could not open file \"/x/a.wmv\" for reading." << missing;
     QTest::newRow("gst 404") << "Not Found" << missing;
     QTest::newRow("gst 403") << "Forbidden" << QStringLiteral("Accès au média refusé.");
     QTest::newRow("gst sink") << "Could not open audio device for playback. Connection refused" << noSound;
