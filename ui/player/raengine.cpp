@@ -131,6 +131,12 @@ RaEngine::RaEngine(QWidget* parent)
             layout->addWidget(video_);
             setOption("wid", QByteArray::number(static_cast<qint64>(video_->winId())));
             setOption("vo", "gpu,x11,");
+            // The picture goes into an X11 window: the X11 OpenGL context only.
+            // Left to itself, mpv (0.35) goes on to its DRM and Vulkan display
+            // contexts where no graphics chip suits (Xvfb, a virtual machine),
+            // and their failure closes file descriptor 0, which belongs to
+            // whoever holds it then: stdin, the X connection, Chromium...
+            setOption("gpu-context", "x11egl");
         }
         const QByteArray extra = qgetenv("ZV_MPV_OPTIONS");
         for (const QByteArray& item : extra.split(',')) {
