@@ -2,6 +2,7 @@
 
 #include "portal/errors.h"
 #include "ui/player/fullscreen.h"
+#include "ui/player/metafilereader.h"
 #include "ui/player/playererror.h"
 
 #include <QPointer>
@@ -152,6 +153,15 @@ RaEngine::RaEngine(QWidget* parent)
         mpv_observe_property(mpv_, 1, "paused-for-cache", MPV_FORMAT_FLAG);
         mpv_observe_property(mpv_, 2, "cache-buffering-state", MPV_FORMAT_INT64);
         mpv_observe_property(mpv_, 3, "pause", MPV_FORMAT_FLAG);
+        // mpv does not read RealPlayer's metafiles: the engine follows them.
+        metafile_ = new MetafileReader({QStringLiteral(".ram"), QStringLiteral(".rpm")}, this);
+        connect(metafile_, &MetafileReader::resolved, this, [this](const QUrl& entry) {
+            loadFile(entry.isLocalFile() ? entry.toLocalFile() : entry.toString(QUrl::FullyEncoded));
+        });
+        connect(metafile_, &MetafileReader::failed, this, [this](const QString& text) {
+            starting_ = false;
+            sendStatus(text);
+        });
         wakeup_ = std::make_unique<Wakeup>();
         wakeup_->engine = this;
         mpv_set_wakeup_callback(mpv_, &Wakeup::callback, wakeup_.get());
@@ -215,13 +225,25 @@ void RaEngine::play()
     if (source_.isEmpty() || (source_ == loaded_ && (starting_ || playing_)))
         return;
     loaded_ = source_;
-    const QByteArray url = source_.toUtf8();
+    lastBufferPercent_ = -1;
+    if (metafile_->follows(source_)) {
+        starting_ = true;
+        sendStatus(QStringLiteral("Connexion..."));
+        metafile_->read(source_);
+        return;
+    }
+    loadFile(source_);
+}
+
+void RaEngine::loadFile(const QString& address)
+{
+    const QByteArray url = address.toUtf8();
     const char* args[] = {"loadfile", url.constData(), "replace", nullptr};
     if (mpv_command(mpv_, args) >= 0) {
         starting_ = true;
-        lastBufferPercent_ = -1;
         sendStatus(QStringLiteral("Connexion..."));
     } else {
+        starting_ = false;
         sendStatus(QStringLiteral("Impossible d'ouvrir le média."));
     }
 }
@@ -234,6 +256,7 @@ void RaEngine::pause()
 
 void RaEngine::stop()
 {
+    metafile_->cancel();
     const char* args[] = {"stop", nullptr};
     mpv_command(mpv_, args);
     starting_ = false;

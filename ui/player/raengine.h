@@ -16,6 +16,7 @@
 
 struct mpv_handle;
 class FullScreenSurface;
+class MetafileReader;
 
 class RaEngine : public PlayerEngine {
     Q_OBJECT
@@ -45,6 +46,7 @@ protected:
 
 private:
     struct Wakeup;
+    void loadFile(const QString& address);
     void drainEvents();
     void handleEvent(const struct mpv_event& event);
     QString playingText() const;
@@ -58,6 +60,7 @@ private:
     QWidget* surface_ = nullptr; // what goes full screen
     QWidget* video_ = nullptr; // mpv draws into this native window
     FullScreenSurface* fullScreen_ = nullptr;
+    MetafileReader* metafile_ = nullptr;
     QString source_;
     QString loaded_; // the address last handed to mpv
     bool starting_ = false; // loadfile sent, first frame not yet shown

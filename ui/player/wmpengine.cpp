@@ -2,6 +2,7 @@
 
 #include "portal/errors.h"
 #include "ui/player/fullscreen.h"
+#include "ui/player/metafilereader.h"
 #include "ui/player/playererror.h"
 
 #include <QAudioDevice>
@@ -38,11 +39,6 @@ bool mediaBackendPresent(const QString& name)
         }
     }
     return false;
-}
-
-QUrl mediaUrl(const QString& text)
-{
-    return QUrl::fromUserInput(text, QDir::currentPath(), QUrl::AssumeLocalFile);
 }
 
 // GStreamer tells of a server that cannot be reached, or that stops answering,
@@ -83,24 +79,51 @@ WmpEngine::WmpEngine(QWidget* parent)
         throw zv::Error(
             QStringLiteral("le module de lecture multimédia « %1 » est introuvable.").arg(backend));
 
-    player_ = new QMediaPlayer(this);
-    if (!player_->isAvailable())
-        throw zv::Error(QStringLiteral("le lecteur multimédia n'est pas disponible."));
     // Without an audio output the backend never reaches the end of the media.
     audio_ = new QAudioOutput(this);
-    player_->setAudioOutput(audio_);
     video_ = new QVideoWidget(this);
     video_->setAspectRatioMode(Qt::IgnoreAspectRatio); // stretch to fit
     video_->setGeometry(rect());
-    player_->setVideoOutput(video_);
     fullScreen_ = new FullScreenSurface(video_);
-
     // Qt's GStreamer pipeline now and then freezes on a network stream (an ASF
     // one mostly) although GStreamer itself plays it: loaded afresh, it plays.
     watchdog_ = new QTimer(this);
     watchdog_->setInterval(kWatchdogMs);
     connect(watchdog_, &QTimer::timeout, this, &WmpEngine::checkProgress);
 
+    renewPlayer();
+    if (!player_->isAvailable())
+        throw zv::Error(QStringLiteral("le lecteur multimédia n'est pas disponible."));
+
+    // Qt Multimedia does not read playlist metafiles: the engine follows them.
+    metafile_ = new MetafileReader(
+        {QStringLiteral(".asx"), QStringLiteral(".wax"), QStringLiteral(".wvx"), QStringLiteral(".m3u")},
+        this);
+    connect(metafile_, &MetafileReader::resolved, this, [this](const QUrl& entry) {
+        player_->setSource(entry);
+        if (playWanted_)
+            startPlayer();
+    });
+    connect(metafile_, &MetafileReader::failed, this, [this](const QString& text) {
+        failed_ = true;
+        sendStatus(text);
+    });
+}
+
+void WmpEngine::renewPlayer()
+{
+    // After an error Qt's GStreamer player stays in it and plays nothing more:
+    // each stream that follows a failure gets a new one.
+    if (player_) {
+        player_->disconnect(this);
+        player_->stop();
+        player_->setVideoOutput(nullptr);
+        player_->setAudioOutput(nullptr);
+        delete player_;
+    }
+    player_ = new QMediaPlayer(this);
+    player_->setAudioOutput(audio_);
+    player_->setVideoOutput(video_);
     connect(player_, &QMediaPlayer::mediaStatusChanged, this, &WmpEngine::onMediaStatus);
     connect(player_, &QMediaPlayer::playbackStateChanged, this, &WmpEngine::onPlaybackState);
     connect(player_, &QMediaPlayer::bufferProgressChanged, this, &WmpEngine::onBufferProgress);
@@ -116,17 +139,37 @@ WmpEngine::~WmpEngine()
 
 void WmpEngine::setSource(const QString& url)
 {
-    if (url == url_ && !player_->source().isEmpty())
+    // The same address again does not restart the stream, unless it failed.
+    if (url == url_ && !failed_ && (metafile_->busy() || !player_->source().isEmpty()))
         return;
     url_ = url;
     lastBufferPercent_ = -1;
-    failed_ = false;
     reloads_ = 0;
+    playWanted_ = false;
     stopProbe();
-    player_->setSource(mediaUrl(url));
+    metafile_->cancel();
+    if (failed_ || player_->error() != QMediaPlayer::NoError)
+        renewPlayer();
+    failed_ = false;
+    if (metafile_->follows(url)) {
+        player_->setSource(QUrl());
+        sendStatus(QStringLiteral("Connexion..."));
+        metafile_->read(url);
+    } else {
+        player_->setSource(MetafileReader::toUrl(url));
+    }
 }
 
 void WmpEngine::play()
+{
+    if (metafile_->busy()) {
+        playWanted_ = true;
+        return;
+    }
+    startPlayer();
+}
+
+void WmpEngine::startPlayer()
 {
     failed_ = false;
     stopProbe();
@@ -141,6 +184,12 @@ void WmpEngine::pause()
 
 void WmpEngine::stop()
 {
+    if (metafile_->busy()) {
+        // Play reads the metafile again.
+        metafile_->cancel();
+        url_.clear();
+    }
+    playWanted_ = false;
     player_->stop();
 }
 

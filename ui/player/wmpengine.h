@@ -7,6 +7,7 @@
 #include <QMediaPlayer>
 
 class FullScreenSurface;
+class MetafileReader;
 class QAudioOutput;
 class QTcpSocket;
 class QTimer;
@@ -39,6 +40,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void renewPlayer();
+    void startPlayer();
     QString playingText() const;
     void sendStatus(const QString& text);
     void onMediaStatus(QMediaPlayer::MediaStatus status);
@@ -55,6 +58,8 @@ private:
     QAudioOutput* audio_ = nullptr;
     QVideoWidget* video_ = nullptr;
     FullScreenSurface* fullScreen_ = nullptr;
+    MetafileReader* metafile_ = nullptr;
+    bool playWanted_ = false; // Play came while the metafile is read
     QString url_;
     QString lastStatus_;
     int lastBufferPercent_ = -1;
