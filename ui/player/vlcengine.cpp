@@ -185,7 +185,9 @@ void VlcEngine::onVlcEvent(const libvlc_event_t* event, void* data)
                 break;
             case libvlc_MediaPlayerEndReached:
                 self->startTimer_->stop();
-                if (!self->positionSeen_ && !self->playFirstEntry())
+                // What is not a stream may still move the position: libVLC
+                // reads it to the end as MPEG, finding no sound or picture.
+                if ((!self->positionSeen_ || !self->hadTracks()) && !self->playFirstEntry())
                     emit self->statusChanged(QStringLiteral("Le média ne contient rien à lire."));
                 break;
             case libvlc_MediaPlayerEncounteredError: {
@@ -226,6 +228,21 @@ bool VlcEngine::playFirstEntry()
         return false;
     startMedia(first);
     return true;
+}
+
+bool VlcEngine::hadTracks() const
+{
+    libvlc_media_t* media = libvlc_media_player_get_media(player_.get());
+    if (!media)
+        return false;
+    libvlc_media_track_t** tracks = nullptr;
+    const unsigned count = libvlc_media_tracks_get(media, &tracks);
+    bool any = false;
+    for (unsigned i = 0; i < count; ++i)
+        any = any || tracks[i]->i_type == libvlc_track_audio || tracks[i]->i_type == libvlc_track_video;
+    libvlc_media_tracks_release(tracks, count);
+    libvlc_media_release(media);
+    return any;
 }
 
 void VlcEngine::onPlayingForSure()

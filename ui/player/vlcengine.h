@@ -57,6 +57,7 @@ private:
     void onPlayingForSure();
     void startMedia(libvlc_media_t* media); // takes the reference
     bool playFirstEntry();
+    bool hadTracks() const; // the stream showed a sound or a picture
     void attachEvents(bool attach);
 
     std::unique_ptr<libvlc_instance_t, InstanceRelease> instance_;
