@@ -2,6 +2,7 @@
 // headless sound and picture; and each one's real start-up failure.
 #include "mediaserver.h"
 #include "portal/errors.h"
+#include "statustexts.h"
 #include "ui/player/cadplayer.h"
 #include "ui/player/playererror.h"
 
@@ -282,10 +283,7 @@ void TestPlayerEngines::badMedia_data()
     // connection is awaited.
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("text");
-    const QString format = QStringLiteral("Format de média non pris en charge.");
-    const QString missing = QStringLiteral("Média introuvable.");
-    const QString unreachable = QStringLiteral("Serveur injoignable.");
-    const QString empty = QStringLiteral("Le média ne contient rien à lire.");
+    using namespace statustext;
     QTest::newRow("wmp: text file") << "wmp:%1notmedia.mp3" << format;
     QTest::newRow("ra: text file") << "ra:%1notmedia.mp3" << format;
     QTest::newRow("vlc: text file") << "vlc:%1notmedia.mp3" << empty;
@@ -306,8 +304,7 @@ void TestPlayerEngines::badMedia_data()
     QTest::newRow("wmp: .asx on a closed port") << "http://127.0.0.1:1/a.asx" << unreachable;
     QTest::newRow("ra: missing .ram") << "%1nothing.ram" << missing;
     QTest::newRow("wmp: .asx with no stream") << "%1none.asx" << empty;
-    QTest::newRow("wmp: .asx on a silent server")
-        << "%2a.asx" << QStringLiteral("Le serveur ne répond pas (délai dépassé).");
+    QTest::newRow("wmp: .asx on a silent server") << "%2a.asx" << late;
     QTest::newRow("wmp: cut .wmv") << "%1cut-clip.wmv" << QString();
     QTest::newRow("ra: cut .rm") << "%1cut-clip.rm" << QString();
     QTest::newRow("vlc: cut .mp4") << "%1cut-clip.mp4" << QString();
@@ -331,11 +328,9 @@ void TestPlayerEngines::badMedia()
     url.replace(QLatin1String("%1"), server_->url(QString()).toString());
     url.replace(QLatin1String("%2"), QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()));
     // Every text the frame may show, all French: no engine's own detail.
-    const QStringList errorTexts{QStringLiteral("Format de média non pris en charge."),
-        QStringLiteral("Média introuvable."), QStringLiteral("Serveur injoignable."),
-        QStringLiteral("Le serveur ne répond pas (délai dépassé)."),
-        QStringLiteral("Le média ne contient rien à lire."), QStringLiteral("Impossible de lire le média."),
-        QStringLiteral("Média non valide.")};
+    using namespace statustext;
+    const QStringList errorTexts{
+        format, missing, unreachable, late, empty, generic, QStringLiteral("Média non valide.")};
     const QStringList otherTexts{QStringLiteral("Connexion..."), QStringLiteral("Lecture en cours..."),
         QStringLiteral("Fin du média."), QStringLiteral("Arrêté."), PlayerNoSoundText()};
     TfrmPlayer frame;

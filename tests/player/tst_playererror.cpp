@@ -1,5 +1,6 @@
 // The French status texts for the engines' own error details, on details the
 // three libraries really send.
+#include "statustexts.h"
 #include "ui/player/playererror.h"
 
 #include <QTest>
@@ -15,13 +16,7 @@ void TestPlayerError::text_data()
 {
     QTest::addColumn<QString>("detail");
     QTest::addColumn<QString>("text");
-    const QString format = QStringLiteral("Format de média non pris en charge.");
-    const QString missing = QStringLiteral("Média introuvable.");
-    const QString unreachable = QStringLiteral("Serveur injoignable.");
-    const QString late = QStringLiteral("Le serveur ne répond pas (délai dépassé).");
-    const QString noSound = QStringLiteral("Aucune sortie audio disponible.");
-    const QString empty = QStringLiteral("Le média ne contient rien à lire.");
-    const QString generic = QStringLiteral("Impossible de lire le média.");
+    using namespace statustext;
 
     // GStreamer, through Qt Multimedia
     QTest::newRow("gst missing plug-in") << "Your GStreamer installation is missing a plug-in." << format;
