@@ -1,5 +1,7 @@
 #include "portal/download.h"
 
+#include "portal/httpanswer.h"
+
 namespace zv {
 
 DownloadAddress SplitDownloadAddress(const QByteArray& address)
@@ -10,8 +12,10 @@ DownloadAddress SplitDownloadAddress(const QByteArray& address)
     // before it: one inside the path or query is left alone.
     const qsizetype scheme = rest.indexOf("://");
     const qsizetype firstSlash = rest.indexOf('/');
-    if (scheme >= 0 && firstSlash == scheme + 1)
+    if (scheme >= 0 && firstSlash == scheme + 1) {
+        out.secure = isHttpsUrl(rest);
         rest = rest.mid(scheme + 3);
+    }
 
     const qsizetype slash = rest.indexOf('/');
     if (slash < 0)
@@ -31,12 +35,12 @@ QByteArray DownloadRequest(const DownloadAddress& address)
 {
     QByteArray path = address.path;
     path.replace(' ', "%20");
-    return address.host + path;
+    return (address.secure ? "https://" : "") + address.host + path;
 }
 
 QByteArray DownloadReferer(const DownloadAddress& address)
 {
-    return "http://" + address.host + "/";
+    return (address.secure ? "https://" : "http://") + address.host + "/";
 }
 
 QByteArray ProposedFileName(const QByteArray& fileName)

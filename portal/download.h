@@ -7,6 +7,7 @@
 namespace zv {
 
 struct DownloadAddress {
+    bool secure = false; // the address names the https scheme: the request keeps it
     QByteArray host; // after the scheme, up to the first "/"; empty without a "/"
     QByteArray path; // from that "/" on, query included
     QByteArray fileName; // after the last "/", at most 1000 bytes, cut before "?"
@@ -15,10 +16,11 @@ struct DownloadAddress {
 // A leading scheme ("http://") is dropped with its "://".
 DownloadAddress SplitDownloadAddress(const QByteArray& address);
 
-// Host and path, every space of the path written %20; no scheme.
+// Host and path, every space of the path written %20; no scheme, except
+// "https://" for a secure address, which must not fall back to plain HTTP.
 QByteArray DownloadRequest(const DownloadAddress& address);
 
-// "http://" + host + "/".
+// "http://" (or "https://") + host + "/".
 QByteArray DownloadReferer(const DownloadAddress& address);
 
 // The name offered in the save dialog: the first ".rbs" (that case only)

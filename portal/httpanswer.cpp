@@ -157,14 +157,19 @@ QByteArray requestBytes(const QList<QByteArray>& lines)
     return out + "\r\n";
 }
 
-QByteArray redirectTarget(const QByteArray& location, const QByteArray& hostPort)
+QByteArray redirectTarget(const QByteArray& location, const QByteArray& hostPort, const QByteArray& scheme)
 {
     const QByteArray value = trimBlanks(location);
+    const qsizetype slashes = value.indexOf("//");
+    if (slashes > 0 && isSchemePrefix(value.left(slashes)))
+        return value;
     if (!value.contains('/'))
-        return "http://" + hostPort + "/" + value;
-    if (value.startsWith('/') && !value.startsWith("//"))
-        return "http://" + hostPort + value;
-    return value;
+        return scheme + "://" + hostPort + "/" + value;
+    if (value.startsWith("//"))
+        return scheme + ":" + value;
+    if (value.startsWith('/'))
+        return scheme + "://" + hostPort + value;
+    return scheme + "://" + value; // host and path, as the portal writes them
 }
 
 int statusOfLine(const QByteArray& statusLine)

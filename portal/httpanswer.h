@@ -33,8 +33,11 @@ QList<QByteArray> composeRequestLines(
 QByteArray requestBytes(const QList<QByteArray>& lines);
 
 // The new URL a redirect leads to. A value without any "/" is a page at the root
-// of the same host; a value starting with a single "/" is a path on the same host.
-QByteArray redirectTarget(const QByteArray& location, const QByteArray& hostPort);
+// of the same host; a value starting with a single "/" is a path on the same host;
+// any other value without a scheme is host and path. Each keeps the scheme of
+// the answer that redirects, so a TLS chain never falls back to plain HTTP unasked.
+QByteArray redirectTarget(
+    const QByteArray& location, const QByteArray& hostPort, const QByteArray& scheme = "http");
 
 // The number after the first blank of a status line; 0 if none.
 int statusOfLine(const QByteArray& statusLine);

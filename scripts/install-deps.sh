@@ -25,10 +25,17 @@ packages=(
   libvlc-dev vlc-plugin-base vlc-plugin-video-output vlc-bin
   # settings file, demo portal
   libsimpleini-dev libcpp-httplib-dev
+  # HTTPS: the system's certificate store that the client checks servers
+  # against, OpenSSL's headers (the demo portal's TLS, the certificates the
+  # tests make) and its command-line tool (certificates for a TLS demo)
+  ca-certificates libssl-dev openssl
   # demo content, screenshots and headless runs
   ffmpeg espeak-ng xvfb xauth imagemagick fonts-dejavu-core
   # tests and benches
   libbenchmark-dev hyperfine
+  # desktop integration: packaging (dpkg-shlibdeps), its checks, the session bus,
+  # the media-key client and the X session protocol the tests drive it with
+  dpkg-dev lintian desktop-file-utils appstream man-db dbus playerctl libsm-dev libice-dev
 )
 
 missing=()

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -17,13 +18,33 @@ void usage()
     std::fprintf(stderr,
         "usage: zevalo-portal [--listen HOST:PORT] [--content DIR] [--media DIR] [--data DIR]\n"
         "                     [--log FILE] [--announce-version X.Y] [--sponsor]\n"
+        "                     [--tls-cert FILE --tls-key FILE]\n"
         "  --listen            address to listen on (default " ZV_SERVER_DEFAULT_LISTEN "; port 0: any)\n"
         "  --content           pages and catalogue (default " ZV_SERVER_DEFAULT_CONTENT ")\n"
         "  --media             generated media served under /media/ (default CONTENT/generated)\n"
         "  --data              contact messages and view counts (default " ZV_SERVER_DEFAULT_DATA ")\n"
         "  --log               one line per request goes there instead of standard error\n"
         "  --announce-version  version offered to the client (default 3.1.0.0: no update)\n"
-        "  --sponsor           ask the client to show its sponsor window\n");
+        "  --sponsor           ask the client to show its sponsor window\n"
+        "  --tls-cert          PEM certificate chain: the same port also speaks TLS\n"
+        "                      (https:), and the podcast feeds are offered over it\n"
+        "  --tls-key           PEM private key of that certificate\n");
+}
+
+// An installed portal (bin/ beside share/zevalo-portal) serves the content
+// installed with it and keeps its data in the user's state folder; a build
+// runs from its own trees.
+void useInstalledFolders(zvs::ServerOptions& opt)
+{
+    const QString content = QDir::cleanPath(
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/zevalo-portal/content"));
+    if (!QFileInfo(content + QStringLiteral("/catalogue.json")).isFile())
+        return;
+    opt.contentDir = content;
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || !QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    opt.dataDir = state + QStringLiteral("/zevalo-portal");
 }
 
 } // namespace
@@ -43,6 +64,7 @@ int main(int argc, char** argv)
     zvs::ServerOptions opt;
     opt.contentDir = QStringLiteral(ZV_SERVER_DEFAULT_CONTENT);
     opt.dataDir = QStringLiteral(ZV_SERVER_DEFAULT_DATA);
+    useInstalledFolders(opt);
     if (!zvs::parseListen(QStringLiteral(ZV_SERVER_DEFAULT_LISTEN), &opt.host, &opt.port)) {
         opt.host = QStringLiteral("127.0.0.1");
         opt.port = 8631;
@@ -74,6 +96,10 @@ int main(int argc, char** argv)
             opt.announceVersion = next();
         } else if (a == QLatin1String("--sponsor")) {
             opt.sponsor = true;
+        } else if (a == QLatin1String("--tls-cert")) {
+            opt.tlsCertificate = next();
+        } else if (a == QLatin1String("--tls-key")) {
+            opt.tlsKey = next();
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             usage();
             return 0;
@@ -82,6 +108,11 @@ int main(int argc, char** argv)
             usage();
             return 2;
         }
+    }
+
+    if (opt.tlsCertificate.isEmpty() != opt.tlsKey.isEmpty()) {
+        std::fprintf(stderr, "zevalo-portal: --tls-cert and --tls-key go together\n");
+        return 2;
     }
 
     try {
@@ -93,6 +124,8 @@ int main(int argc, char** argv)
         }
         // Tests and scripts read this line to learn the port.
         std::printf("zevalo-portal: listening on http://%s:%d/\n", qPrintable(opt.host), server.port());
+        if (!opt.tlsCertificate.isEmpty())
+            std::printf("zevalo-portal: listening on https://%s:%d/\n", qPrintable(opt.host), server.port());
         std::fflush(stdout);
         std::thread waiter([&server, stopSignals] {
             int sig = 0;

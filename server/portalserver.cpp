@@ -23,6 +23,8 @@
 #include <map>
 #include <mutex>
 #include <netinet/in.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/file.h>
@@ -116,10 +118,12 @@ void addressOf(const sockaddr_storage& addr, std::string& ip, int& port)
 }
 
 // A socket stream that hands the HTTP parser a repaired request line first.
+// With ssl, the bytes go through that TLS session.
 class RequestStream : public httplib::Stream {
 public:
-    RequestStream(int sock, time_t readSec, time_t writeSec)
+    RequestStream(int sock, SSL* ssl, time_t readSec, time_t writeSec)
         : sock_(sock)
+        , ssl_(ssl)
         , readSec_(readSec)
         , writeSec_(writeSec)
     {
@@ -138,12 +142,10 @@ public:
         pending_.clear();
         pos_ = 0;
         for (;;) {
-            if (!waitFor(sock_, POLLIN, first && line.empty() ? waitSec : readSec_))
+            if (!readable(first && line.empty() ? waitSec : readSec_))
                 return Line::Closed;
             char c;
-            const ssize_t n = ::recv(sock_, &c, 1, 0);
-            if (n < 0 && errno == EINTR)
-                continue;
+            const ssize_t n = receive(&c, 1);
             if (n <= 0)
                 return Line::Closed;
             line += c;
@@ -181,7 +183,7 @@ public:
         }
     }
 
-    bool is_readable() const override { return pos_ < pending_.size() || waitFor(sock_, POLLIN, readSec_); }
+    bool is_readable() const override { return pos_ < pending_.size() || readable(readSec_); }
     bool is_writable() const override { return waitFor(sock_, POLLOUT, writeSec_); }
 
     ssize_t read(char* ptr, size_t size) override
@@ -192,20 +194,19 @@ public:
             pos_ += n;
             return ssize_t(n);
         }
-        if (!waitFor(sock_, POLLIN, readSec_))
+        if (!readable(readSec_))
             return -1;
-        for (;;) {
-            const ssize_t n = ::recv(sock_, ptr, size, 0);
-            if (n < 0 && errno == EINTR)
-                continue;
-            return n;
-        }
+        return receive(ptr, size);
     }
 
     ssize_t write(const char* ptr, size_t size) override
     {
         if (!is_writable())
             return -1;
+        if (ssl_) {
+            const int n = SSL_write(ssl_, ptr, int(std::min<size_t>(size, INT_MAX)));
+            return n > 0 ? n : -1;
+        }
         for (;;) {
             const ssize_t n = ::send(sock_, ptr, size, MSG_NOSIGNAL);
             if (n < 0 && errno == EINTR)
@@ -234,7 +235,28 @@ public:
     bool http10() const { return http10_; }
 
 private:
+    // Bytes already decrypted wait inside the TLS session, not on the socket.
+    bool readable(time_t seconds) const
+    {
+        return (ssl_ && SSL_pending(ssl_) > 0) || waitFor(sock_, POLLIN, seconds);
+    }
+
+    ssize_t receive(char* ptr, size_t size)
+    {
+        if (ssl_) {
+            const int n = SSL_read(ssl_, ptr, int(std::min<size_t>(size, INT_MAX)));
+            return n > 0 ? n : (SSL_get_error(ssl_, n) == SSL_ERROR_ZERO_RETURN ? 0 : -1);
+        }
+        for (;;) {
+            const ssize_t n = ::recv(sock_, ptr, size, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            return n;
+        }
+    }
+
     int sock_;
+    SSL* ssl_;
     time_t readSec_;
     time_t writeSec_;
     std::string pending_;
@@ -253,10 +275,67 @@ public:
 
     std::function<void(const std::string& line)> rawLog;
 
+    ~TolerantServer() override { SSL_CTX_free(tls_); }
+
+    // From then on a connection that opens with a TLS handshake is served over
+    // TLS with this certificate chain and key; any other stays plain HTTP.
+    void useTls(const QString& certificateFile, const QString& keyFile)
+    {
+        SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
+        const bool ok = ctx && SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION) == 1
+            && SSL_CTX_use_certificate_chain_file(ctx, QFile::encodeName(certificateFile).constData()) == 1
+            && SSL_CTX_use_PrivateKey_file(ctx, QFile::encodeName(keyFile).constData(), SSL_FILETYPE_PEM) == 1
+            && SSL_CTX_check_private_key(ctx) == 1;
+        if (!ok) {
+            char reason[256] = "unknown error";
+            if (const unsigned long e = ERR_get_error())
+                ERR_error_string_n(e, reason, sizeof reason);
+            SSL_CTX_free(ctx);
+            throw std::runtime_error("cannot use the TLS certificate " + certificateFile.toStdString()
+                + " and key " + keyFile.toStdString() + ": " + reason);
+        }
+        SSL_CTX_free(tls_);
+        tls_ = ctx;
+    }
+
 private:
+    // A TLS client speaks first, with a handshake record (type 22).
+    bool opensWithTls(::socket_t sock) const
+    {
+        if (!waitFor(sock, POLLIN, read_timeout_sec_))
+            return false;
+        unsigned char first = 0;
+        return ::recv(sock, &first, 1, MSG_PEEK) == 1 && first == 0x16;
+    }
+
+    // The handshake, bounded by the read and write time-outs; null when it fails.
+    SSL* acceptTls(::socket_t sock) const
+    {
+        const timeval readLimit{read_timeout_sec_, 0};
+        const timeval writeLimit{write_timeout_sec_, 0};
+        ::setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &readLimit, sizeof readLimit);
+        ::setsockopt(sock, SOL_SOCKET, SO_SNDTIMEO, &writeLimit, sizeof writeLimit);
+        SSL* ssl = SSL_new(tls_);
+        if (ssl && SSL_set_fd(ssl, int(sock)) == 1 && SSL_accept(ssl) == 1)
+            return ssl;
+        SSL_free(ssl);
+        ERR_clear_error();
+        if (rawLog)
+            rawLog("- (TLS handshake failed) - 0");
+        return nullptr;
+    }
+
     bool process_and_close_socket(::socket_t sock) override
     {
-        RequestStream stream(sock, read_timeout_sec_, write_timeout_sec_);
+        SSL* ssl = nullptr;
+        if (tls_ && opensWithTls(sock)) {
+            ssl = acceptTls(sock);
+            if (!ssl) {
+                ::close(sock);
+                return false;
+            }
+        }
+        RequestStream stream(sock, ssl, read_timeout_sec_, write_timeout_sec_);
         bool ok = false;
         size_t remaining = keep_alive_max_count_;
         time_t wait = read_timeout_sec_;
@@ -282,10 +361,17 @@ private:
             --remaining;
             wait = keep_alive_timeout_sec_;
         }
+        if (ssl) {
+            SSL_shutdown(ssl); // the close notice: the client knows the answer is whole
+            SSL_free(ssl);
+            ERR_clear_error();
+        }
         ::shutdown(sock, SHUT_RDWR);
         ::close(sock);
         return ok;
     }
+
+    SSL_CTX* tls_ = nullptr;
 };
 
 bool parseListen(const QString& text, QString* host, int* port)
@@ -345,6 +431,14 @@ struct PortalServer::Impl {
         if (h == QLatin1String("0.0.0.0") || h.isEmpty())
             h = QStringLiteral("127.0.0.1");
         return QStringLiteral("http://%1:%2").arg(h).arg(boundPort);
+    }
+
+    // With TLS on, the catalogue sends the client to its feeds over TLS; the
+    // media they list stay on plain HTTP, which every player can open.
+    QString feedBase(const httplib::Request& req) const
+    {
+        const QString base = baseUrl(req);
+        return opt.tlsCertificate.isEmpty() ? base : QStringLiteral("https") + base.mid(4);
     }
 
     static void send(httplib::Response& res, int status, const QByteArray& body, const char* type)
@@ -762,7 +856,7 @@ struct PortalServer::Impl {
         if (path == "/exe/dir.php")
             return gameHolder(q, req, res);
         if (path == "/exe/podcast.php")
-            return send(res, 200, podcastCatalogue(cat, baseUrl(req)), kText);
+            return send(res, 200, podcastCatalogue(cat, feedBase(req)), kText);
         if (path == "/exe/podcast_image.php")
             return podcastPicture(q, res);
         if (path == "/exe/rech_rbc.php")
@@ -824,6 +918,8 @@ PortalServer::PortalServer(ServerOptions options)
     d->loadViews();
 
     auto& http = d->http;
+    if (!d->opt.tlsCertificate.isEmpty() || !d->opt.tlsKey.isEmpty())
+        http.useTls(d->opt.tlsCertificate, d->opt.tlsKey);
     http.new_task_queue = [] { return new httplib::ThreadPool(48); };
     http.set_payload_max_length(kMaxPostBody);
     http.set_read_timeout(5, 0);

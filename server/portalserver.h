@@ -1,6 +1,7 @@
 #pragma once
 // zevalo-portal: answers every request of the client from the catalogue and
-// the content folder, over HTTP/1.0 (read to the close) and HTTP/1.1.
+// the content folder, over HTTP/1.0 (read to the close) and HTTP/1.1, and over
+// TLS on the same port when given a certificate.
 #include "server/catalogue.h"
 
 #include <QString>
@@ -17,6 +18,10 @@ struct ServerOptions {
     QString logFile; // empty: standard error
     QString announceVersion = QStringLiteral("3.1.0.0");
     bool sponsor = false;
+    // Both set: the port also speaks TLS (PEM certificate chain, PEM key), and
+    // the podcast catalogue gives its feeds as https: addresses.
+    QString tlsCertificate;
+    QString tlsKey;
 };
 
 // "host:port", "host" or ":port" into the options; false when malformed.

@@ -3,8 +3,10 @@
 //  - from process start to the home section's first request at the portal
 //    (/exe/cont.php?c=urlaccg), and to the home page's own fetch;
 //  - the same for a bare program that opens one web view on that home page;
-//  - peak memory (VmHWM) of the program and of its web engine processes, after
-//    a few seconds at rest on the home section.
+//  - memory after a few seconds at rest on the home section: the proportional
+//    set size of all processes together (the program and its web engine
+//    processes), and the main process's peak.
+// Medians and spread over the runs, each run starting both programs.
 // Usage: bench_startup ZEVALO BARE_WEBVIEW [RUNS]
 #include "fakeportal.h"
 
@@ -15,7 +17,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 using namespace zv::test;
 
@@ -131,6 +135,19 @@ Result runOnce(ScriptedServer& server, const QString& program, const QStringList
     return r;
 }
 
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
+}
+
+void summary(const char* what, const std::vector<double>& v, const char* unit)
+{
+    std::printf("  %-52s median %7.2f%s (min %.2f, max %.2f)\n", what, median(v), unit,
+        *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -148,33 +165,39 @@ int main(int argc, char** argv)
     const QString homePage = QStringLiteral("http://") + QString::fromLatin1(server.hostPort())
         + QStringLiteral("/pages/accueil_g.html");
 
-    qint64 sumZ = 0, sumZPage = 0, sumB = 0;
+    // Per run; the bare view and the program alternate, so both see the same machine.
+    std::vector<double> zRequest, zPage, zTest, bPage, requestGoal, pageGoal, zMem, bMem, memRatio;
     for (int i = 0; i < runs; ++i) {
-        const Result z = runOnce(server, zevalo, {}, "/exe/cont.php?c=urlaccg", i == runs - 1);
-        const Result b = runOnce(server, bare, {homePage}, "/pages/accueil_g.html", i == runs - 1);
-        std::printf(
-            "run %d: zevalo first home request %lld ms (connection test asked at %lld ms, home page fetched "
-            "%lld ms); bare web view page fetched %lld ms\n",
+        const Result z = runOnce(server, zevalo, {}, "/exe/cont.php?c=urlaccg", true);
+        const Result b = runOnce(server, bare, {homePage}, "/pages/accueil_g.html", true);
+        std::printf("run %d: zevalo first home request %lld ms (connection test asked at %lld ms, home page "
+                    "fetched %lld ms); bare web view page fetched %lld ms\n",
             i + 1, z.firstRequest, z.connectionTest, z.pageFetch, b.pageFetch);
-        sumZ += z.firstRequest;
-        sumZPage += z.pageFetch;
-        sumB += b.pageFetch;
-        if (i == runs - 1) {
-            std::printf(
-                "memory at rest on the home section: zevalo %.1f MB peak, %d web engine processes %.1f MB "
-                "peak in all (sum of each one's peak); all together now %.1f MB proportional\n",
-                z.mainKb / 1024.0, z.children, z.childrenKb / 1024.0, z.pssKb / 1024.0);
-            std::printf(
-                "memory, bare web view: %.1f MB peak, %d web engine processes %.1f MB peak in all; all "
-                "together now %.1f MB proportional\n",
-                b.mainKb / 1024.0, b.children, b.childrenKb / 1024.0, b.pssKb / 1024.0);
-        }
+        std::printf(
+            "  at rest on the home section: zevalo %.1f MB proportional in all (%d web engine "
+            "processes; main peak %.1f MB), bare web view %.1f MB (%d processes; main peak %.1f MB)\n",
+            z.pssKb / 1024.0, z.children, z.mainKb / 1024.0, b.pssKb / 1024.0, b.children, b.mainKb / 1024.0);
         std::fflush(stdout);
+        zRequest.push_back(double(z.firstRequest));
+        zPage.push_back(double(z.pageFetch));
+        zTest.push_back(double(z.connectionTest));
+        bPage.push_back(double(b.pageFetch));
+        // The goal: at most the connection test's 500 ms + 1.3 x the bare view.
+        requestGoal.push_back(double(z.firstRequest - 500) / double(b.pageFetch));
+        pageGoal.push_back(double(z.pageFetch - 500) / double(b.pageFetch));
+        zMem.push_back(z.pssKb / 1024.0);
+        bMem.push_back(b.pssKb / 1024.0);
+        memRatio.push_back(double(z.pssKb) / double(b.pssKb));
     }
-    std::printf(
-        "mean: zevalo %lld ms to /exe/cont.php?c=urlaccg (%lld ms to the home page), bare web view %lld ms; "
-        "ratio %.2f (%.2f page to page)\n",
-        sumZ / runs, sumZPage / runs, sumB / runs, double(sumZ) / double(sumB),
-        double(sumZPage) / double(sumB));
+    std::printf("over %d runs:\n", runs);
+    summary("zevalo, start to the connection test's request:", zTest, " ms");
+    summary("zevalo, start to /exe/cont.php?c=urlaccg:", zRequest, " ms");
+    summary("zevalo, start to the home page's fetch:", zPage, " ms");
+    summary("bare web view, start to its page's fetch:", bPage, " ms");
+    summary("(zevalo's home request - 500 ms) / bare (goal <= 1.3):", requestGoal, "");
+    summary("(zevalo's home page - 500 ms) / bare (goal <= 1.3):", pageGoal, "");
+    summary("zevalo at rest, all processes, proportional:", zMem, " MB");
+    summary("bare web view at rest, all processes, proportional:", bMem, " MB");
+    summary("memory at rest, zevalo / bare (goal <= 1.3):", memRatio, "");
     return 0;
 }

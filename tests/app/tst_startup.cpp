@@ -2,6 +2,7 @@
 #include "app/startup.h"
 #include "inifile.h"
 #include "portal/errors.h"
+#include "ui/browser/webbrowser.h"
 #include "ui/main/fenprinc.h"
 #include "ui/windows/fenprincpopup.h"
 
@@ -128,6 +129,25 @@ private slots:
         QVERIFY(window->isVisible());
         QCOMPARE(seen_.count, 0);
         QCOMPARE(QFile::exists(path_), !file.isEmpty());
+    }
+
+    void costsWaitForUse()
+    {
+        // Made, the window has no web page and the player libraries are not
+        // loaded: each comes when first used. Shown, the visible browsers
+        // have their page.
+        FakeMainWindow w(true);
+        const QList<TWebBrowser*> browsers = w.findChildren<TWebBrowser*>();
+        QVERIFY(browsers.size() >= 9);
+        for (TWebBrowser* wb : browsers)
+            QVERIFY2(!wb->HasPage(), qPrintable(wb->objectName()));
+        w.show();
+        for (TWebBrowser* wb : browsers)
+            QCOMPARE(wb->HasPage(), wb->isVisible());
+        QVERIFY(w.wbPub->HasPage()); // the ad band is always shown
+        QFile maps(u"/proc/self/maps"_s);
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(!maps.readAll().contains("libmpv"));
     }
 
     void startRefused()

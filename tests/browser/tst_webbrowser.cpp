@@ -44,6 +44,9 @@ private slots:
     void oddAddressesDoNotCrash_data();
     void oddAddressesDoNotCrash();
     void noLocalFiles();
+    void pageOnFirstUse_data();
+    void pageOnFirstUse();
+    void pagesOfOneSiteShareARenderer();
 
 private:
     LoopServer server_;
@@ -255,6 +258,63 @@ void TstWebBrowser::noLocalFiles()
         "return d ? d.body.innerText : 'bloque';}catch(e){return 'bloque';}})()")
                                 .toString();
     QVERIFY2(content == QStringLiteral("bloque") || content.isEmpty(), qPrintable(content));
+}
+
+void TstWebBrowser::pageOnFirstUse_data()
+{
+    QTest::addColumn<QString>("use");
+    QTest::addColumn<bool>("makesPage");
+    QTest::newRow("blank, hidden") << "blank" << false;
+    QTest::newRow("reload, hidden") << "refresh" << false;
+    QTest::newRow("styling, hidden") << "style" << false;
+    QTest::newRow("shown") << "show" << true;
+    QTest::newRow("a page") << "page" << true;
+}
+
+void TstWebBrowser::pageOnFirstUse()
+{
+    QFETCH(QString, use);
+    QFETCH(bool, makesPage);
+    TWebBrowser wb;
+    QVERIFY(!wb.HasPage());
+    QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
+    if (use == u"blank")
+        wb.Navigate(QStringLiteral("about:blank"));
+    else if (use == u"refresh")
+        wb.Refresh();
+    else if (use == u"style")
+        wb.SetBodyStyle(QStringLiteral("overflow"), QStringLiteral("hidden"));
+    else if (use == u"show")
+        wb.show();
+    else
+        wb.Navigate(server_.url("/cible.html"));
+    QCOMPARE(wb.HasPage(), makesPage);
+    if (use == u"blank") {
+        // Reported as a load, like a real blank page.
+        QVERIFY(done.wait(30000));
+        QVERIFY(wb.HasDocument());
+        QCOMPARE(wb.url(), QUrl(QStringLiteral("about:blank")));
+        wb.SetBodyStyle(QStringLiteral("overflow"), QStringLiteral("hidden"));
+        QVERIFY(!wb.HasPage());
+        // The next real page loads as ever.
+        wb.Navigate(server_.url("/cible.html"));
+        QTRY_COMPARE_WITH_TIMEOUT(wb.url().toString(), server_.url("/cible.html"), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            evaluate(wb, "document.body.innerText").toString(), QStringLiteral("cible"), 30000);
+    }
+}
+
+void TstWebBrowser::pagesOfOneSiteShareARenderer()
+{
+    TWebBrowser a, b;
+    QSignalSpy doneA(&a, &TWebBrowser::DocumentComplete);
+    QSignalSpy doneB(&b, &TWebBrowser::DocumentComplete);
+    a.Navigate(server_.url("/page.html"));
+    b.Navigate(server_.url("/cible.html"));
+    QVERIFY(doneA.count() > 0 || doneA.wait(30000));
+    QVERIFY(doneB.count() > 0 || doneB.wait(30000));
+    QVERIFY(a.page()->renderProcessPid() > 0);
+    QCOMPARE(a.page()->renderProcessPid(), b.page()->renderProcessPid());
 }
 
 QTEST_MAIN(TstWebBrowser)

@@ -1,8 +1,9 @@
 // The whole program's main window against the demo portal zevalo-portal, run
-// as its own process, with the real players: start-up, every list section and
-// one radio that really plays.
+// as its own process, with the real players: start-up, every list section, a
+// podcast feed read over TLS and one radio that really plays.
 #include "portal/nmhttp.h"
 #include "portalprocess.h"
+#include "support/testtls.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
 #include "ui/player/cadplayer.h"
@@ -13,18 +14,28 @@
 #include <QLabel>
 #include <QListView>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
 class TestE2EPortal : public QObject {
     Q_OBJECT
 
+    zv::test::TestAuthority authority;
+    QTemporaryDir certificates;
     std::unique_ptr<PortalProcess> portal;
 
 private slots:
     void initTestCase()
     {
-        portal = std::make_unique<PortalProcess>();
+        // The portal speaks TLS too, with a certificate whose authority only
+        // this process trusts.
+        QVERIFY(certificates.isValid());
+        const QString cert = certificates.filePath(QStringLiteral("portal.pem"));
+        const QString key = certificates.filePath(QStringLiteral("portal.key"));
+        QVERIFY(authority.issue({QStringLiteral("127.0.0.1")}).writeTo(cert, key));
+        authority.trustInThisProcess();
+        portal = std::make_unique<PortalProcess>(QStringList{"--tls-cert", cert, "--tls-key", key});
         QVERIFY2(portal->started(), "zevalo-portal did not start");
         qputenv("ZEVALO_PORTAL_HOST", portal->host());
     }
@@ -58,6 +69,28 @@ private slots:
         QCOMPARE(w->cmbChatRadio->count(), w->lvListeCanauxModel->rowCount());
         emit w->btnFctJeux->clicked();
         QVERIFY(w->tvListeJeux->topLevelItemCount() > 0);
+    }
+
+    // The catalogue comes over plain HTTP and sends the podcast's feed over
+    // TLS; its episodes list the portal's media.
+    void aPodcastFeedOverTls()
+    {
+        auto w = CreateThemeWindow(2);
+        QVERIFY(w->FormCreate());
+        w->show();
+        emit w->btnFctMOD->clicked();
+        w->pcMOD->setCurrentWidget(w->tsMODPodcast);
+        QTreeWidgetItem* podcast = w->tvMODPodcast->topLevelItem(0)->child(0)->child(0);
+        QVERIFY(podcast);
+        const QByteArray feed = w->PodcastFeeds->value(0).second;
+        QVERIFY2(feed.startsWith("https://" + portal->host() + "/podcasts/"), feed.constData());
+        w->tvMODPodcast->setCurrentItem(podcast);
+        emit w->tvMODPodcast->itemDoubleClicked(podcast, 0);
+        QCOMPARE(w->nmhMODPodcastDetail->StatusCode(), 200);
+        QVERIFY(w->lvMODPodcast->topLevelItemCount() >= 2);
+        for (int i = 0; i < w->lvMODPodcast->topLevelItemCount(); ++i)
+            QVERIFY(w->lvMODPodcast->topLevelItem(i)->text(1).startsWith(portal->base() + "/media/"));
+        QVERIFY(!w->lvMODPodcast->topLevelItem(0)->text(0).isEmpty());
     }
 
     void aRadioPlays()

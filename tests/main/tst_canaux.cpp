@@ -253,6 +253,21 @@ private slots:
         QCOMPARE(rows.size(), size_t(1));
         QCOMPARE(rows[0].caption.size(), 1000 - 2); // 1000 characters after the tag, minus "0,"
     }
+
+    void tableOutlivesItsAnswer()
+    {
+        // The rows are slices of the answer: the table keeps it alive, and
+        // lists appended after one another keep their own.
+        zv::ChannelTable table
+            = zv::ReadChannelRecords(QByteArray("[fr]Un@@u1##7||Deux [be]x@@u2"), ChannelIcons::Tele);
+        table.append(zv::ReadM3uBouquet(QByteArray("#EXTINF:0,3 T\xc3\xa9l\xc3\xa9\nu3")));
+        table.append(zv::ReadM3uBouquet(QByteArray()));
+        QCOMPARE(table.size(), size_t(3));
+        QCOMPARE(dump({table.begin(), table.end()}),
+            QByteArray("Un|u1|7|12\nDeux x|u2|0|6\n3 T\xe9l\xe9|vlc:u3|0|-1"));
+        QCOMPARE(table.caption(2), QByteArray("3 T\xe9l\xe9"));
+        QCOMPARE(table[1].imageIndex, 6);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestCanaux)

@@ -1,11 +1,16 @@
 // zv_podcast_shots: the main window on its podcast tab, the first podcast
 // opened and its first episode selected, for screenshots under Xvfb:
-//   zv_podcast_shots PORTAL_HOST [THEME]
+//   zv_podcast_shots PORTAL_HOST [THEME [AUTHORITY.pem]]
+// AUTHORITY.pem: a certificate authority this run trusts besides the system's,
+// for a portal started with --tls-cert.
+#include "app/startup.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
 #include "ui/themes/themes.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QSslConfiguration>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -14,9 +19,18 @@ int main(int argc, char** argv)
 {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
+    SetupApplication(app); // errors in message boxes, as in the program
     if (argc < 2)
         return 2;
     qputenv("ZEVALO_PORTAL_HOST", argv[1]);
+    if (argc > 3) {
+        QFile authority(QString::fromLocal8Bit(argv[3]));
+        if (!authority.open(QIODevice::ReadOnly))
+            return 2;
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.addCaCertificates(QSslCertificate::fromData(authority.readAll()));
+        QSslConfiguration::setDefaultConfiguration(tls);
+    }
     auto w = CreateThemeWindow(argc > 2 ? atoi(argv[2]) : 2);
     if (!w || !w->FormCreate())
         return 1;

@@ -210,21 +210,38 @@ void TestHttpAnswer::headTooLarge()
 void TestHttpAnswer::redirect_data()
 {
     QTest::addColumn<QByteArray>("location");
+    QTest::addColumn<QByteArray>("scheme"); // of the answer that redirects
     QTest::addColumn<QByteArray>("target");
-    QTest::newRow("absolute") << QByteArray("http://other:81/x") << QByteArray("http://other:81/x");
-    QTest::newRow("no slash at all") << QByteArray("page.php?a=1")
+    QTest::newRow("absolute") << QByteArray("http://other:81/x") << QByteArray("http")
+                              << QByteArray("http://other:81/x");
+    QTest::newRow("no slash at all") << QByteArray("page.php?a=1") << QByteArray("http")
                                      << QByteArray("http://h:8631/page.php?a=1");
     QTest::newRow("path on the same host")
-        << QByteArray("/exe/x.php") << QByteArray("http://h:8631/exe/x.php");
-    QTest::newRow("scheme-relative") << QByteArray("//other/x") << QByteArray("//other/x");
-    QTest::newRow("host and path") << QByteArray("other/x") << QByteArray("other/x");
-    QTest::newRow("blanks trimmed") << QByteArray("  /y ") << QByteArray("http://h:8631/y");
+        << QByteArray("/exe/x.php") << QByteArray("http") << QByteArray("http://h:8631/exe/x.php");
+    QTest::newRow("scheme-relative") << QByteArray("//other/x") << QByteArray("http")
+                                     << QByteArray("http://other/x");
+    QTest::newRow("host and path") << QByteArray("other/x") << QByteArray("http")
+                                   << QByteArray("http://other/x");
+    QTest::newRow("blanks trimmed") << QByteArray("  /y ") << QByteArray("http")
+                                    << QByteArray("http://h:8631/y");
+    QTest::newRow("TLS: path") << QByteArray("/y") << QByteArray("https") << QByteArray("https://h:8631/y");
+    QTest::newRow("TLS: no slash") << QByteArray("y") << QByteArray("https")
+                                   << QByteArray("https://h:8631/y");
+    QTest::newRow("TLS: scheme-relative")
+        << QByteArray("//other/x") << QByteArray("https") << QByteArray("https://other/x");
+    QTest::newRow("TLS: host and path")
+        << QByteArray("other/x") << QByteArray("https") << QByteArray("https://other/x");
+    QTest::newRow("TLS to plain") << QByteArray("http://other/x") << QByteArray("https")
+                                  << QByteArray("http://other/x");
+    QTest::newRow("plain to TLS") << QByteArray("HTTPS://other/x") << QByteArray("http")
+                                  << QByteArray("HTTPS://other/x");
 }
 
 void TestHttpAnswer::redirect()
 {
     QFETCH(QByteArray, location);
-    QTEST(redirectTarget(location, "h:8631"), "target");
+    QFETCH(QByteArray, scheme);
+    QTEST(redirectTarget(location, "h:8631", scheme), "target");
 }
 
 void TestHttpAnswer::cookieJarKeepsTheLatest()

@@ -4,6 +4,7 @@
 #include "portal/nmhttp.h"
 #include "portal/version.h"
 #include "portalprocess.h"
+#include "support/testtls.h"
 
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -11,6 +12,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -839,6 +841,68 @@ private slots:
         QVERIFY(!second.started());
         QVERIFY(!second.running());
         QCOMPARE(get("/exe/test_connexion.php").body, QByteArray("ok"));
+    }
+
+    // Started with a certificate, the same port answers plain HTTP and TLS;
+    // the catalogue offers its feeds over TLS, the media stay plain.
+    void tlsOnTheSamePort()
+    {
+        zv::test::TestAuthority ca;
+        ca.trustInThisProcess();
+        QTemporaryDir dir;
+        const QString cert = dir.filePath(QStringLiteral("cert.pem"));
+        const QString key = dir.filePath(QStringLiteral("key.pem"));
+        QVERIFY(ca.issue({QStringLiteral("127.0.0.1")}).writeTo(cert, key));
+        PortalProcess tls({"--tls-cert", cert, "--tls-key", key});
+        QVERIFY(tls.started());
+        const QByteArray secure = "https://" + tls.host();
+
+        // A broken handshake is dropped without an answer; the port serves on.
+        QCOMPARE(tls.raw(QByteArray("\x16\x03\x01\x00\x05hello\r\n\r\n", 13), 5000).status, 0);
+        bool ok = false;
+        QCOMPARE(fetchWithClient(tls.host() + "/exe/test_connexion.php", &ok), QByteArray("ok"));
+        QCOMPARE(fetchWithClient(secure + "/exe/test_connexion.php", &ok), QByteArray("ok"));
+        const QList<QByteArray> first
+            = crlfLines(fetchWithClient(tls.host() + "/exe/podcast.php", &ok)).value(0).split('\t');
+        QVERIFY2(first.value(4).startsWith(secure + "/podcasts/"), first.value(4).constData());
+        const QByteArray feed = fetchWithClient(first.value(4), &ok);
+        QVERIFY(ok);
+        const QByteArray media = between(between(feed, "<enclosure", ">"), "url=\"", "\"");
+        QVERIFY2(media.startsWith(tls.base() + "/media/"), media.constData());
+
+        // A download over TLS, byte for byte what plain HTTP gives.
+        TNMHTTP http;
+        http.InputFileMode = true;
+        http.Body = QFile::encodeName(dir.filePath(QStringLiteral("episode.mp3")));
+        http.Get(secure + pathOf(media, tls.base()));
+        QCOMPARE(http.StatusCode(), 200);
+        QFile file(QString::fromUtf8(http.Body));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray plain = tls.get(pathOf(media, tls.base())).body;
+        QVERIFY(plain.size() > 1000);
+        QVERIFY(file.readAll() == plain);
+    }
+
+    void tlsOptionsAreChecked_data()
+    {
+        QTest::addColumn<QStringList>("args"); // "@" stands for the folder of the files
+        QTest::newRow("certificate without key") << QStringList{"--tls-cert", "@/cert.pem"};
+        QTest::newRow("key that is not one")
+            << QStringList{"--tls-cert", "@/cert.pem", "--tls-key", "@/cert.pem"};
+        QTest::newRow("missing file") << QStringList{"--tls-cert", "@/absent.pem", "--tls-key", "@/key.pem"};
+    }
+    void tlsOptionsAreChecked()
+    {
+        QFETCH(QStringList, args);
+        QTemporaryDir dir;
+        zv::test::TestAuthority ca;
+        QVERIFY(
+            ca.issue({QStringLiteral("127.0.0.1")})
+                .writeTo(dir.filePath(QStringLiteral("cert.pem")), dir.filePath(QStringLiteral("key.pem"))));
+        args.replaceInStrings(QStringLiteral("@"), dir.path());
+        PortalProcess refused(args);
+        QVERIFY(!refused.started());
+        QTRY_VERIFY(!refused.running());
     }
 
     void oneLogLinePerRequest()

@@ -1,5 +1,6 @@
 #include "support/scriptedserver.h"
 
+#include <QSslServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
@@ -176,11 +177,27 @@ struct ScriptedServer::Conn {
 
 ScriptedServer::ScriptedServer(QObject* parent, quint16 port)
     : QObject(parent)
+    , server_(std::make_unique<QTcpServer>())
+{
+    listen(port);
+}
+
+ScriptedServer::ScriptedServer(const QSslConfiguration& tls, QObject* parent)
+    : QObject(parent)
+{
+    auto server = std::make_unique<QSslServer>();
+    server->setSslConfiguration(tls);
+    server_ = std::move(server);
+    listen(0);
+}
+
+void ScriptedServer::listen(quint16 port)
 {
     default_ = Reply::status(404, "<html><body><h1>404 Not Found</h1></body></html>\r\n");
-    connect(&server_, &QTcpServer::newConnection, this, &ScriptedServer::accept);
-    if (!server_.listen(QHostAddress::LocalHost, port))
-        qFatal("ScriptedServer: cannot listen: %s", qPrintable(server_.errorString()));
+    // Connections come out of the queue once ready: over TLS, after the handshake.
+    connect(server_.get(), &QTcpServer::pendingConnectionAvailable, this, &ScriptedServer::accept);
+    if (!server_->listen(QHostAddress::LocalHost, port))
+        qFatal("ScriptedServer: cannot listen: %s", qPrintable(server_->errorString()));
 }
 
 ScriptedServer::~ScriptedServer()
@@ -206,7 +223,7 @@ void ScriptedServer::setDefault(const Reply& reply)
 
 quint16 ScriptedServer::port() const
 {
-    return server_.serverPort();
+    return server_->serverPort();
 }
 
 QByteArray ScriptedServer::hostPort() const
@@ -230,7 +247,7 @@ void ScriptedServer::dropAll()
 
 void ScriptedServer::accept()
 {
-    while (QTcpSocket* s = server_.nextPendingConnection()) {
+    while (QTcpSocket* s = server_->nextPendingConnection()) {
         ++connections_;
         auto conn = std::make_unique<Conn>();
         Conn* c = conn.get();
@@ -264,6 +281,10 @@ void ScriptedServer::readRequest(Conn* c)
     if (lf >= 0 && (end < 0 || lf < end)) {
         end = lf;
         endLen = 2;
+    }
+    if (c->in.startsWith('\x16')) { // a TLS handshake: no request will come
+        end = c->in.size();
+        endLen = 0;
     }
     if (end < 0) {
         if (c->in.size() > 1024 * 1024)

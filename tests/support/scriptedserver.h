@@ -26,6 +26,11 @@
 // From another process: run the program zv_scripted_server (see its source) or
 // create a ScriptedServer in a QCoreApplication of your own and call exec().
 //
+// Over TLS: ScriptedServer srv(identity.serverConfiguration()) answers the same
+// way inside TLS (see support/testtls.h for certificates). A TLS handshake sent
+// to a plain server is answered at once, as a plain server answers bytes that
+// are no request: with the default reply (or never, with Reply::never()).
+//
 // BlackHole: a listening socket whose backlog is full, so a connection attempt
 // to it neither succeeds nor fails: for connection time-outs and aborts.
 //   zv::test::BlackHole hole;  nmh.TimeOut = 200;  nmh.Get(hole.hostPort() + "/x");
@@ -35,6 +40,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <functional>
 #include <memory>
@@ -95,6 +101,7 @@ class ScriptedServer : public QObject {
     Q_OBJECT
 public:
     explicit ScriptedServer(QObject* parent = nullptr, quint16 port = 0);
+    explicit ScriptedServer(const QSslConfiguration& tls, QObject* parent = nullptr);
     ~ScriptedServer() override;
 
     void on(const QByteArray& path, const Reply& reply);
@@ -126,7 +133,9 @@ private:
     void pump(Conn* c);
     void finish(Conn* c);
 
-    QTcpServer server_;
+    void listen(quint16 port);
+
+    std::unique_ptr<QTcpServer> server_;
     QHash<QByteArray, Reply> replies_;
     Reply default_;
     Responder responder_;

@@ -5,11 +5,17 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QEvent>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMenu>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QPointer>
+#include <QQuickWindow>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
@@ -59,19 +65,88 @@ QString cleanAddress(const QString& text)
     return out;
 }
 
+// One renderer process per site instead of one per page: the portal's panels,
+// ad and pictures are one site. Read by the engine when it starts; a process
+// model the user asked for wins.
+void chooseProcessModel()
+{
+    constexpr char name[] = "QTWEBENGINE_CHROMIUM_FLAGS";
+    const QByteArray flags = qgetenv(name);
+    for (const char* model : {"--single-process", "--process-per-site", "--process-per-tab"}) {
+        if (flags.contains(model))
+            return;
+    }
+    qputenv(name, (flags + " --process-per-site").trimmed());
+}
+
+// OpenGL drawn by the processor (llvmpipe and its kind: no graphics card, or
+// none the system can use).
+bool openGlIsSoftware()
+{
+    QOffscreenSurface surface;
+    surface.create();
+    QOpenGLContext context;
+    if (!context.create() || !context.makeCurrent(&surface))
+        return false;
+    const auto* name = reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
+    const QByteArray renderer = QByteArray(name).toLower();
+    context.doneCurrent();
+    return renderer.contains("llvmpipe") || renderer.contains("softpipe") || renderer.contains("swrast")
+        || renderer.contains("software rasterizer");
+}
+
+// Where OpenGL only emulates a graphics card, the pages are drawn without it:
+// the same pictures, without the GL context, frame buffers and shader caches
+// each view would take (tens of megabytes) for no speed. Read by the engine
+// when it starts; a choice made in the environment wins.
+void chooseRendering()
+{
+    if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND") || qEnvironmentVariableIsSet("QSG_RHI_BACKEND"))
+        return;
+    if (QQuickWindow::graphicsApi() == QSGRendererInterface::OpenGL && openGlIsSoftware())
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+}
+
+// Runs once after the first paint of the widget it watches.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget* watched, std::function<void()> work)
+        : QObject(watched)
+        , work_(std::move(work))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, parent(), std::move(work_));
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> work_;
+};
+
 } // namespace
 
 QWebEngineProfile* TWebBrowser::sharedProfile()
 {
-    // Qt 6's default profile is off the record: cookies and cache live in memory.
-    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
-    static bool configured = false;
-    if (!configured) {
-        configured = true;
-        profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-        profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-        lockDown(profile->settings());
-    }
+    // The first call starts the web engine.
+    static QWebEngineProfile* const profile = [] {
+        chooseProcessModel();
+        chooseRendering();
+        // Qt 6's default profile is off the record: cookies and cache live in memory.
+        QWebEngineProfile* p = QWebEngineProfile::defaultProfile();
+        p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        p->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+        lockDown(p->settings());
+        return p;
+    }();
     return profile;
 }
 
@@ -80,10 +155,39 @@ void TWebBrowser::setUrlOpener(UrlOpener opener)
     urlOpener() = opener ? std::move(opener) : [](const QUrl& url) { QDesktopServices::openUrl(url); };
 }
 
+void TWebBrowser::PrepareEngineWhileShowing(QWidget* window)
+{
+    new AfterFirstPaint(window, [] { sharedProfile(); });
+}
+
 TWebBrowser::TWebBrowser(QWidget* parent)
     : QWebEngineView(parent)
 {
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint& pos) { zv::guarded([&] { showMenu(pos); }); });
+}
+
+TWebBrowser::~TWebBrowser() = default;
+
+QWebEnginePage* TWebBrowser::page() const
+{
+    return const_cast<TWebBrowser*>(this)->ensurePage();
+}
+
+QUrl TWebBrowser::url() const
+{
+    if (!page_)
+        return blank_ ? QUrl(QStringLiteral("about:blank")) : QUrl();
+    return page_->url();
+}
+
+QWebEnginePage* TWebBrowser::ensurePage()
+{
+    if (page_)
+        return page_;
     auto* page = new QWebEnginePage(sharedProfile(), this);
+    page_ = page;
     lockDown(page->settings());
     setPage(page);
 
@@ -102,13 +206,32 @@ TWebBrowser::TWebBrowser(QWidget* parent)
         const QUrl url = request.requestedUrl();
         zv::guarded([&] { newWindowRequested(url); });
     });
-
-    setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(this, &QWidget::customContextMenuRequested, this,
-        [this](const QPoint& pos) { zv::guarded([&] { showMenu(pos); }); });
+    return page;
 }
 
-TWebBrowser::~TWebBrowser() = default;
+void TWebBrowser::showEvent(QShowEvent* event)
+{
+    // Shown, a browser shows a page, if only a blank one.
+    ensurePage();
+    QWebEngineView::showEvent(event);
+}
+
+void TWebBrowser::hideEvent(QHideEvent* event)
+{
+    // Without a page there is nothing to hide (the view would make one).
+    if (page_)
+        QWebEngineView::hideEvent(event);
+    else
+        QWidget::hideEvent(event);
+}
+
+void TWebBrowser::closeEvent(QCloseEvent* event)
+{
+    if (page_)
+        QWebEngineView::closeEvent(event);
+    else
+        QWidget::closeEvent(event);
+}
 
 QUrl TWebBrowser::urlFromText(const QString& address)
 {
@@ -140,17 +263,32 @@ void TWebBrowser::Navigate(const QString& url)
         target = QUrl(
             QStringLiteral("http://") + QString::fromLatin1(QUrl::toPercentEncoding(cleanAddress(url))),
             QUrl::TolerantMode);
-    load(target);
+    // A browser that has no page yet already shows blank: it only reports the
+    // load, later, as a real one would.
+    if (!page_ && target.toString() == u"about:blank") {
+        blank_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                loadFailed_ = false;
+                loadDone();
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    ensurePage()->load(target);
 }
 
 void TWebBrowser::Refresh()
 {
-    reload();
+    if (page_)
+        page_->triggerAction(QWebEnginePage::Reload);
 }
 
 void TWebBrowser::SetBodyStyle(const QString& property, const QString& value)
 {
-    if (!hasDocument_)
+    // Blank without a page looks the same styled or not.
+    if (!hasDocument_ || !page_)
         return;
     QString name = property;
     if (name.compare(QLatin1String("borderstyle"), Qt::CaseInsensitive) == 0)
@@ -206,5 +344,5 @@ void TWebBrowser::showMenu(const QPoint& pos)
     if (chosen == copy)
         page()->triggerAction(QWebEnginePage::Copy);
     else if (chosen == reloadAction)
-        reload();
+        Refresh();
 }

@@ -2,6 +2,9 @@
 // TWebBrowser: the embedded web browser of every window, over QWebEngineView.
 // Pages get no bridge into the program and no access to local files; a page
 // that asks for a new window has it opened in the user's default browser.
+// A browser costs nothing until it is first shown or given a page: its web
+// page (and the engine behind it) is created then. The program's pages share
+// one renderer process per site.
 
 #include <QElapsedTimer>
 #include <QString>
@@ -34,6 +37,18 @@ public:
     // Does nothing while there is no document.
     void SetBodyStyle(const QString& property, const QString& value);
 
+    // The web page, created on first use. A browser never shown nor given an
+    // address has none: blank is what it would show. These hide the view's
+    // own, which would make a page without our settings: call them on a
+    // TWebBrowser.
+    QWebEnginePage* page() const;
+    QUrl url() const;
+    bool HasPage() const { return page_ != nullptr; }
+
+    // Starts the web engine ahead of the first page, once `window` has
+    // painted: for a window that waits anyway. Nothing shows of it.
+    static void PrepareEngineWhileShowing(QWidget* window);
+
     // The URL a Navigate call loads (exposed for tests).
     static QUrl urlFromText(const QString& text);
     // The profile every browser of the program shares: off the record, no
@@ -48,16 +63,24 @@ public:
     static constexpr int PopupBurst = 3;
     static constexpr int PopupQuietMs = 3000;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 signals:
     void DocumentComplete(); // a load has finished (successfully or not)
     void NewWindow2(const QUrl& url); // the page asked for a new window
     void DownloadComplete(); // the page and its resources are loaded
 
 private:
+    QWebEnginePage* ensurePage();
     void newWindowRequested(const QUrl& url);
     void loadDone();
     void showMenu(const QPoint& pos);
 
+    QWebEnginePage* page_ = nullptr;
+    bool blank_ = false; // told to show about:blank before it had a page
     bool hasDocument_ = false;
     bool loadFailed_ = false;
     QElapsedTimer popupClock_; // limits how fast a page may open windows

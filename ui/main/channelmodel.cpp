@@ -23,29 +23,45 @@ int TChannelListModel::rowCount(const QModelIndex& parent) const
 
 QVariant TChannelListModel::data(const QModelIndex& index, int role) const
 {
-    const zv::ChannelRow* r = row(index.row());
-    if (!r || index.column() != 0)
+    const int i = index.row();
+    if (!has(i) || index.column() != 0)
         return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole: return zv::fromCp1252(r->caption);
-    case Qt::DecorationRole:
+    case Qt::ToolTipRole: return caption(i);
+    case Qt::DecorationRole: {
         if (!images_)
             return {};
-        if (r->imageIndex >= 0 && r->imageIndex < images_->size())
-            return images_->at(r->imageIndex);
+        const int image = rows_.imageIndex(size_t(i));
+        if (image >= 0 && image < images_->size())
+            return images_->at(image);
         return blankIcon(); // keeps the captions of a list with icons aligned
-    case UrlRole: return zv::fromCp1252(r->url);
-    case DataRole: return r->data;
+    }
+    case UrlRole: return zv::fromCp1252(rows_.url(size_t(i)));
+    case DataRole: return rows_.data(size_t(i));
     default: return {};
     }
 }
 
-void TChannelListModel::setRows(std::vector<zv::ChannelRow> rows)
+void TChannelListModel::setRows(zv::ChannelTable rows)
 {
     beginResetModel();
     rows_ = std::move(rows);
     endResetModel();
+}
+
+void TChannelListModel::appendRows(zv::ChannelTable rows)
+{
+    if (rows.empty())
+        return;
+    if (rows_.empty()) {
+        setRows(std::move(rows));
+        return;
+    }
+    const int first = rowCount();
+    beginInsertRows({}, first, first + int(rows.size()) - 1);
+    rows_.append(std::move(rows));
+    endInsertRows();
 }
 
 void TChannelListModel::clear()
@@ -53,20 +69,20 @@ void TChannelListModel::clear()
     if (rows_.empty())
         return;
     beginResetModel();
-    rows_.clear();
-    rows_.shrink_to_fit();
+    rows_ = zv::ChannelTable();
     endResetModel();
 }
 
-const zv::ChannelRow* TChannelListModel::row(int i) const
+std::optional<zv::ChannelRow> TChannelListModel::row(int i) const
 {
-    return i >= 0 && size_t(i) < rows_.size() ? &rows_[size_t(i)] : nullptr;
+    if (!has(i))
+        return std::nullopt;
+    return rows_[size_t(i)];
 }
 
 QString TChannelListModel::caption(int i) const
 {
-    const zv::ChannelRow* r = row(i);
-    return r ? zv::fromCp1252(r->caption) : QString();
+    return has(i) ? zv::fromCp1252(rows_.caption(size_t(i))) : QString();
 }
 
 void TChannelListModel::setImages(const QVector<QPixmap>* images)

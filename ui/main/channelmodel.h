@@ -1,12 +1,13 @@
 #pragma once
 // The rows of the channel list, and the captions the chat radio box mirrors.
-// A bouquet may hold 200,000 entries: one vector of rows, no item per row.
+// A bouquet may hold a million entries: the rows stay slices of the answer
+// they were read from (zv::ChannelTable), no item per row.
 #include "portal/canaux.h"
 
 #include <QAbstractListModel>
 #include <QPixmap>
 #include <QVector>
-#include <vector>
+#include <optional>
 
 class TChannelListModel : public QAbstractListModel {
     Q_OBJECT
@@ -18,10 +19,12 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    void setRows(std::vector<zv::ChannelRow> rows);
+    void setRows(zv::ChannelTable rows);
+    // The rows of an answer after those the list holds.
+    void appendRows(zv::ChannelTable rows);
     void clear();
-    const std::vector<zv::ChannelRow>& rows() const { return rows_; }
-    const zv::ChannelRow* row(int i) const;
+    const zv::ChannelTable& rows() const { return rows_; }
+    std::optional<zv::ChannelRow> row(int i) const;
     QString caption(int i) const;
 
     // The small images the rows point into; empty: no icons.
@@ -29,7 +32,9 @@ public:
     const QVector<QPixmap>* images() const { return images_; }
 
 private:
-    std::vector<zv::ChannelRow> rows_;
+    bool has(int i) const { return i >= 0 && size_t(i) < rows_.size(); }
+
+    zv::ChannelTable rows_;
     const QVector<QPixmap>* images_ = nullptr;
 };
 

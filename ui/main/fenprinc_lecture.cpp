@@ -95,11 +95,13 @@ void TfmPrinc::btnLectureClick(QObject* sender)
         return;
     }
     // Load throws zv::Abort when the engine cannot start: the rest is skipped.
+    ++playStarts_;
     frmPlayer->Load(address);
     frmPlayer->Play();
     frmPlayer->SetVolume(volumeOf(frmCurseurSon));
+    emit PlaybackStarted();
     if (shown(panListeCanaux) && cmbBouquet->currentIndex() == 0) {
-        if (const zv::ChannelRow* row = lvListeCanauxModel->row(channelRow); row && row->data != 0)
+        if (const auto row = lvListeCanauxModel->row(channelRow); row && row->data != 0)
             NotifyContentViewed(row->data);
     }
 }
