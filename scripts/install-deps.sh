@@ -11,10 +11,17 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools libgl-dev
   qt6-webengine-dev qt6-webengine-dev-tools
   qt6-multimedia-dev libqt6multimediawidgets6 qt6-translations-l10n
-  # media engines and their plugins
+  # media engines and their plugins, for every format a stream address can
+  # select. Qt Multimedia (GStreamer): Ogg, Vorbis, Theora, typefinding in base;
+  # FLV, MP4, AVI, Matroska, WAV, MP3 and the PulseAudio sink in good; ASF, WMV,
+  # WMA and RealMedia demuxers and AC-3 in ugly; the decoders of libav (WMV,
+  # WMA, RealVideo, H.264, AAC); the ALSA sink for machines without PulseAudio.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
-  gstreamer1.0-libav gstreamer1.0-tools
+  gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-alsa gstreamer1.0-tools
+  # libmpv decodes with FFmpeg's own libraries.
   libmpv-dev mpv
+  # libVLC: demuxers, decoders, playlists and sound outputs in base, pictures
+  # in video-output.
   libvlc-dev vlc-plugin-base vlc-plugin-video-output vlc-bin
   # settings file, demo portal
   libsimpleini-dev libcpp-httplib-dev
@@ -46,5 +53,24 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -q
   $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+# Packages get split and renamed between releases: check that GStreamer really
+# has a demuxer and decoders for each format the demo portal serves.
+gst_elements=(
+  asfdemux avdec_wmv2 avdec_wmav2         # .wmv .wma .asf
+  rmdemux avdec_rv20 a52dec               # .rm
+  flvdemux avdec_flv                      # .flv
+  qtdemux avdec_h264 avdec_aac            # .mp4
+  mpegaudioparse mpg123audiodec id3demux  # .mp3
+  oggdemux vorbisdec theoradec            # .ogg
+  autoaudiosink alsasink pulsesink
+)
+missing_elements=()
+for e in "${gst_elements[@]}"; do
+  gst-inspect-1.0 --exists "$e" 2>/dev/null || missing_elements+=("$e")
+done
+if [ ${#missing_elements[@]} -gt 0 ]; then
+  echo "install-deps: GStreamer lacks ${missing_elements[*]}" >&2
+  exit 1
 fi
 echo "install-deps: all packages present"

@@ -221,15 +221,16 @@ void TestCadPlayer::statusForwarding()
     QCOMPARE(spy.at(0).at(0).value<QObject*>(), frame.playerControl());
     QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("Connexion..."));
 
-    // VLC says only the frame's own two texts.
+    // VLC's stop text is the frame's; what its control tells (a failure) passes.
     frame.Load(QStringLiteral("http://h/a.mp4"));
     spy.clear();
-    fake(frame)->sendStatus(QStringLiteral("Lecture"));
-    QCOMPARE(spy.size(), 0);
     frame.Stop();
     QCOMPARE(spy.size(), 1);
     QCOMPARE(spy.at(0).at(0).value<QObject*>(), &frame);
     QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("Arrêté."));
+    fake(frame)->sendStatus(QStringLiteral("Média introuvable."));
+    QCOMPARE(spy.size(), 2);
+    QCOMPARE(spy.at(1).at(0).value<QObject*>(), frame.playerControl());
 }
 
 void TestCadPlayer::vlcPauseFlag()

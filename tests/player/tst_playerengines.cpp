@@ -2,7 +2,9 @@
 // headless sound and picture; and each one's real start-up failure.
 #include "mediaserver.h"
 #include "portal/errors.h"
+#include "statustexts.h"
 #include "ui/player/cadplayer.h"
+#include "ui/player/playererror.h"
 
 #include <QApplication>
 #include <QFile>
@@ -10,6 +12,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -60,6 +63,8 @@ private slots:
     void fullScreenAndBack();
     void badMedia_data();
     void badMedia();
+    void metafilePlays_data();
+    void metafilePlays();
     void stalledStream_data();
     void stalledStream();
     void serverHangsUp_data();
@@ -99,6 +104,32 @@ void TestPlayerEngines::initTestCase()
             "-shortest", dir_.filePath("clip.mp4")}));
     QVERIFY(make(video + audio + QStringList{"-shortest", "-f", "rm", dir_.filePath("clip.rm")}));
     QVERIFY(make(audio + QStringList{dir_.filePath("song.mp3")}));
+    QVERIFY(make(video + audio
+        + QStringList{"-c:v", "wmv2", "-c:a", "wmav2", "-shortest", "-f", "asf", dir_.filePath("clip.wmv")}));
+    // Bad input: cut streams, a RealMedia header with nothing after it, text
+    // under a media name, playlists of servers that are not there.
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(dir_.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    for (const char* name : {"clip.wmv", "clip.rm", "clip.mp4"}) {
+        QFile f(dir_.filePath(name));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        write(QStringLiteral("cut-") + name, bytes.left(bytes.size() / 3));
+        if (QByteArray(name) == "clip.rm")
+            write(QStringLiteral("header.rm"), bytes.left(bytes.indexOf("DATA")));
+    }
+    write("text.wmv", QByteArray("Ceci n'est pas une vidéo.\n").repeated(500));
+    write("dead.ram", "http://127.0.0.1:1/a.rm\nhttp://127.0.0.1:1/b.rm\n");
+    write("dead.asx", "<asx version=\"3.0\"><entry><ref href=\"http://127.0.0.1:1/a.wmv\"/></entry></asx>\n");
+    write("dead.m3u", "#EXTM3U\nhttp://127.0.0.1:1/a.mp3\n");
+    write("none.asx", "<asx version=\"3.0\"><title>Rien</title></asx>\n");
+    write("good.ram", "# la radio\nclip.rm\n");
+    write("outer.asx", "<ASX version=\"3.0\"><Entry><Ref HREF=\"good.asx\"/></Entry></ASX>\n");
+    write("good.asx", "<asx version=\"3.0\"><entry><ref href=\"song.mp3\"/></entry></asx>\n");
+    write("good.m3u", "#EXTM3U\n#EXTINF:4,Le son\nsong.mp3\n");
     QFile text(dir_.filePath("notmedia.mp3"));
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.write(QByteArray("Ceci n'est pas un fichier son.\n").repeated(2000));
@@ -246,39 +277,126 @@ void TestPlayerEngines::fullScreenAndBack()
 
 void TestPlayerEngines::badMedia_data()
 {
+    // %1: the media server; %2: a server that takes the connection and never
+    // answers. `text`: the status the attempt ends with; empty: it ends
+    // whichever way (a cut file plays what it has), or for %2 only the
+    // connection is awaited.
     QTest::addColumn<QString>("url");
-    QTest::newRow("wmp: text file") << "wmp:%1notmedia.mp3";
-    QTest::newRow("ra: text file") << "ra:%1notmedia.mp3";
-    QTest::newRow("vlc: text file") << "vlc:%1notmedia.mp3";
-    QTest::newRow("wmp: missing file") << "wmp:%1nothing.mp3";
-    QTest::newRow("ra: missing file") << "ra:%1nothing.rm";
-    QTest::newRow("vlc: missing file") << "vlc:%1nothing.mp4";
-    QTest::newRow("wmp: closed port") << "wmp:http://127.0.0.1:1/a.mp3";
-    QTest::newRow("ra: closed port") << "ra:http://127.0.0.1:1/a.rm";
-    QTest::newRow("vlc: closed port") << "vlc:http://127.0.0.1:1/a.mp4";
+    QTest::addColumn<QString>("text");
+    using namespace statustext;
+    QTest::newRow("wmp: text file") << "wmp:%1notmedia.mp3" << format;
+    QTest::newRow("ra: text file") << "ra:%1notmedia.mp3" << format;
+    QTest::newRow("vlc: text file") << "vlc:%1notmedia.mp3" << empty;
+    QTest::newRow("wmp: text named .wmv") << "%1text.wmv" << format;
+    QTest::newRow("vlc: text named .wmv") << "vlc:%1text.wmv" << empty;
+    QTest::newRow("wmp: missing file") << "wmp:%1nothing.mp3" << missing;
+    QTest::newRow("ra: missing file") << "ra:%1nothing.rm" << missing;
+    QTest::newRow("vlc: missing file") << "vlc:%1nothing.mp4" << missing;
+    QTest::newRow("wmp: closed port") << "wmp:http://127.0.0.1:1/a.mp3" << unreachable;
+    QTest::newRow("ra: closed port") << "ra:http://127.0.0.1:1/a.rm" << unreachable;
+    QTest::newRow("vlc: closed port") << "vlc:http://127.0.0.1:1/a.mp4" << unreachable;
+    QTest::newRow("ra: RealMedia header alone") << "%1header.rm" << format;
+    QTest::newRow("vlc: RealMedia header alone") << "vlc:%1header.rm" << empty;
+    QTest::newRow("ra: .ram of dead servers") << "%1dead.ram" << unreachable;
+    QTest::newRow("wmp: .asx of dead servers") << "%1dead.asx" << unreachable;
+    QTest::newRow("wmp: .m3u of dead servers") << "%1dead.m3u" << unreachable;
+    QTest::newRow("vlc: .asx of dead servers") << "vlc:%1dead.asx" << unreachable;
+    QTest::newRow("wmp: .asx on a closed port") << "http://127.0.0.1:1/a.asx" << unreachable;
+    QTest::newRow("ra: missing .ram") << "%1nothing.ram" << missing;
+    QTest::newRow("wmp: .asx with no stream") << "%1none.asx" << empty;
+    QTest::newRow("wmp: .asx on a silent server") << "%2a.asx" << late;
+    QTest::newRow("wmp: cut .wmv") << "%1cut-clip.wmv" << QString();
+    QTest::newRow("ra: cut .rm") << "%1cut-clip.rm" << QString();
+    QTest::newRow("vlc: cut .mp4") << "%1cut-clip.mp4" << QString();
+    QTest::newRow("wmp: silent server") << "wmp:%2a.wmv" << QString();
+    QTest::newRow("ra: silent server") << "ra:%2a.rm" << QString();
+    QTest::newRow("vlc: silent server") << "vlc:%2a.flv" << QString();
     const QString junk = QString(5000, QChar(0x00e9)) + QStringLiteral("%00\t\n<>\"' ://");
-    QTest::newRow("wmp: junk") << "wmp:" + junk;
-    QTest::newRow("ra: junk") << "ra:" + junk;
-    QTest::newRow("vlc: junk") << "vlc:" + junk;
-    QTest::newRow("no prefix: long junk") << QString(20000, QLatin1Char('%'));
+    QTest::newRow("wmp: junk") << "wmp:" + junk << QString();
+    QTest::newRow("ra: junk") << "ra:" + junk << QString();
+    QTest::newRow("vlc: junk") << "vlc:" + junk << QString();
+    QTest::newRow("no prefix: long junk") << QString(20000, QLatin1Char('%')) << QString();
 }
 
 void TestPlayerEngines::badMedia()
 {
     QFETCH(QString, url);
-    const QString base = server_->url(QString()).toString();
+    QFETCH(QString, text);
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    const bool toSilent = url.contains(QLatin1String("%2"));
+    url.replace(QLatin1String("%1"), server_->url(QString()).toString());
+    url.replace(QLatin1String("%2"), QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()));
+    // Every text the frame may show, all French: no engine's own detail.
+    using namespace statustext;
+    const QStringList errorTexts{
+        format, missing, unreachable, late, empty, generic, QStringLiteral("Média non valide.")};
+    const QStringList otherTexts{QStringLiteral("Connexion..."), QStringLiteral("Lecture en cours..."),
+        QStringLiteral("Fin du média."), QStringLiteral("Arrêté."), PlayerNoSoundText()};
     TfrmPlayer frame;
     frame.show();
-    frame.Load(url.contains(QLatin1String("%1")) ? url.arg(base) : url);
+    QSignalSpy messages(&frame, &TfrmPlayer::Message);
+    const auto said = [&] {
+        QStringList texts;
+        for (const QList<QVariant>& m : messages)
+            texts << m.at(1).toString();
+        return texts;
+    };
+    frame.Load(url);
     frame.Play();
-    // Whatever the engine makes of it, it never plays and the window stays live.
-    QTest::qWait(1500);
-    QTRY_VERIFY_WITH_TIMEOUT(!frame.IsPlaying(), kStartTimeout);
-    QCOMPARE(frame.GetPosition(), 0.0);
+    bool played = false;
+    const auto ended = [&] {
+        played = played || frame.IsPlaying();
+        return (played && !frame.IsPlaying()) || (!said().isEmpty() && errorTexts.contains(said().last()));
+    };
+    if (!text.isEmpty())
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            !said().isEmpty() && said().last() == text, qPrintable(said().join('|')), kStartTimeout);
+    else if (toSilent)
+        QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingConnections(), kStartTimeout);
+    else if (url.contains(QLatin1String("cut-")))
+        QTRY_VERIFY2_WITH_TIMEOUT(ended(), qPrintable(said().join('|')), kStartTimeout);
+    QVERIFY(text.isEmpty() || !frame.IsPlaying());
+    for (const QString& t : said()) {
+        QVERIFY2(errorTexts.contains(t) || otherTexts.contains(t)
+                || t.startsWith(QStringLiteral("Mise en mémoire tampon : ")),
+            qPrintable(t));
+    }
     frame.SetPosition(0.5);
     frame.Pause();
     frame.Stop();
     QVERIFY(errors_.isEmpty());
+
+    // The same control plays the next stream of its engine.
+    const PlayerEngine* control = frame.playerControl();
+    const EngineKind engine = control ? control->kind() : EngineKind::WindowsMedia;
+    const QString next = engine == EngineKind::RealPlayer ? mediaUrl("ra:", "clip.rm")
+        : engine == EngineKind::Vlc                       ? mediaUrl("vlc:", "clip.mp4")
+                                                          : mediaUrl("wmp:", "song.mp3");
+    frame.Load(next);
+    QVERIFY(!control || engine == EngineKind::Vlc || frame.playerControl() == control);
+    frame.Play();
+    QTRY_VERIFY_WITH_TIMEOUT(frame.IsPlaying() && frame.GetPosition() > 0, kStartTimeout);
+}
+
+void TestPlayerEngines::metafilePlays_data()
+{
+    // Each read by the engine its name selects, which plays the first entry.
+    QTest::addColumn<QString>("url");
+    QTest::newRow("ra: .ram") << "%1good.ram";
+    QTest::newRow("wmp: .asx naming an .asx") << "%1outer.asx";
+    QTest::newRow("wmp: local .m3u") << "%3good.m3u";
+}
+
+void TestPlayerEngines::metafilePlays()
+{
+    QFETCH(QString, url);
+    url.replace(QLatin1String("%1"), server_->url(QString()).toString());
+    url.replace(QLatin1String("%3"), dir_.path() + QLatin1Char('/'));
+    TfrmPlayer frame;
+    frame.Load(url);
+    frame.Play();
+    QTRY_VERIFY_WITH_TIMEOUT(frame.IsPlaying() && frame.GetPosition() > 0, kStartTimeout);
 }
 
 void TestPlayerEngines::stalledStream_data()

@@ -202,10 +202,10 @@ void TfrmPlayer::Load(const QString& url)
                 throw zv::Error(
                     QStringLiteral("Le lecteur %1 n'a pas pu être créé.").arg(EngineName(choice.engine)));
             PlayerEngine* sender = control.get();
-            // VLC only ever sends the frame's own two texts.
-            if (choice.engine != EngineKind::Vlc)
-                connect(sender, &PlayerEngine::statusChanged, this,
-                    [this, sender](const QString& text) { emit Message(sender, text); });
+            // VLC's own playing and stopped texts are the frame's; it tells only
+            // of a stream that fails or plays unheard.
+            connect(sender, &PlayerEngine::statusChanged, this,
+                [this, sender](const QString& text) { emit Message(sender, text); });
             if (choice.engine != EngineKind::Vlc)
                 control->setSource(u);
             control->setGeometry(0, 0, width(), height());

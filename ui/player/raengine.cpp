@@ -2,6 +2,8 @@
 
 #include "portal/errors.h"
 #include "ui/player/fullscreen.h"
+#include "ui/player/metafilereader.h"
+#include "ui/player/playererror.h"
 
 #include <QPointer>
 #include <QResizeEvent>
@@ -41,21 +43,35 @@ QString mpvError(int code)
     return QString::fromUtf8(mpv_error_string(code));
 }
 
-// mpv's replies for the end of a file, in French.
-QString endText(const mpv_event_end_file& end)
+// How many of mpv's last warnings are kept to explain a failure.
+constexpr int kKeptLogLines = 6;
+
+// mpv's replies for the end of a file, in French; `log` holds its last
+// warnings, which usually name the cause.
+QString endText(int reason, int error, bool played, const QStringList& log)
 {
-    switch (end.reason) {
-    case MPV_END_FILE_REASON_EOF: return QStringLiteral("Fin du média.");
+    switch (reason) {
+    case MPV_END_FILE_REASON_EOF:
+        // Nothing was ever shown: an empty or cut file, a header alone.
+        return played ? QStringLiteral("Fin du média.") : QStringLiteral("Le média ne contient rien à lire.");
     case MPV_END_FILE_REASON_STOP:
     case MPV_END_FILE_REASON_QUIT: return QStringLiteral("Arrêté.");
-    case MPV_END_FILE_REASON_ERROR:
-        if (end.error == MPV_ERROR_UNKNOWN_FORMAT)
-            return QStringLiteral("Format de média non pris en charge.");
-        if (end.error == MPV_ERROR_LOADING_FAILED)
-            return QStringLiteral("Impossible d'ouvrir le média.");
-        return QStringLiteral("Impossible de lire le média : %1.").arg(mpvError(end.error));
+    case MPV_END_FILE_REASON_ERROR: {
+        QStringList details = log;
+        if (error == MPV_ERROR_UNKNOWN_FORMAT)
+            details << QStringLiteral("unknown format");
+        details << mpvError(error);
+        return PlayerErrorText(details.join(QLatin1Char('\n')));
+    }
     default: return QStringLiteral("Arrêté.");
     }
+}
+
+// The sound and picture outputs report their own trials and fall-backs; they
+// say nothing about why a stream fails.
+bool outputMessage(const QByteArray& prefix)
+{
+    return prefix == "ao" || prefix.startsWith("ao/") || prefix == "vo" || prefix.startsWith("vo/");
 }
 
 } // namespace
@@ -96,10 +112,13 @@ RaEngine::RaEngine(QWidget* parent)
         surface_->setPalette(pal);
         surface_->setGeometry(rect());
         fullScreen_ = new FullScreenSurface(surface_);
-        if (HeadlessMedia()) {
+        headless_ = HeadlessMedia();
+        if (headless_) {
             setOption("vo", "null");
             setOption("ao", "null");
         } else {
+            // No sound device (a remote desktop, a kiosk): the picture plays on.
+            setOption("audio-fallback-to-null", "yes");
             // Native too, so that going full screen and back moves the picture's
             // window instead of destroying it under the library.
             surface_->setAttribute(Qt::WA_NativeWindow);
@@ -113,6 +132,12 @@ RaEngine::RaEngine(QWidget* parent)
             layout->addWidget(video_);
             setOption("wid", QByteArray::number(static_cast<qint64>(video_->winId())));
             setOption("vo", "gpu,x11,");
+            // The picture goes into an X11 window: the X11 OpenGL context only.
+            // Left to itself, mpv (0.35) goes on to its DRM and Vulkan display
+            // contexts where no graphics chip suits (Xvfb, a virtual machine),
+            // and their failure closes file descriptor 0, which belongs to
+            // whoever holds it then: stdin, the X connection, Chromium...
+            setOption("gpu-context", "x11egl");
         }
         const QByteArray extra = qgetenv("ZV_MPV_OPTIONS");
         for (const QByteArray& item : extra.split(',')) {
@@ -124,9 +149,19 @@ RaEngine::RaEngine(QWidget* parent)
         const int rc = mpv_initialize(mpv_);
         if (rc < 0)
             throw zv::Error(QStringLiteral("mpv n'a pas pu démarrer (%1).").arg(mpvError(rc)));
+        mpv_request_log_messages(mpv_, "warn");
         mpv_observe_property(mpv_, 1, "paused-for-cache", MPV_FORMAT_FLAG);
         mpv_observe_property(mpv_, 2, "cache-buffering-state", MPV_FORMAT_INT64);
         mpv_observe_property(mpv_, 3, "pause", MPV_FORMAT_FLAG);
+        // mpv does not read RealPlayer's metafiles: the engine follows them.
+        metafile_ = new MetafileReader({QStringLiteral(".ram"), QStringLiteral(".rpm")}, this);
+        connect(metafile_, &MetafileReader::resolved, this, [this](const QUrl& entry) {
+            loadFile(entry.isLocalFile() ? entry.toLocalFile() : entry.toString(QUrl::FullyEncoded));
+        });
+        connect(metafile_, &MetafileReader::failed, this, [this](const QString& text) {
+            starting_ = false;
+            sendStatus(text);
+        });
         wakeup_ = std::make_unique<Wakeup>();
         wakeup_->engine = this;
         mpv_set_wakeup_callback(mpv_, &Wakeup::callback, wakeup_.get());
@@ -166,6 +201,18 @@ double RaEngine::number(const char* name) const
     return value;
 }
 
+QString RaEngine::playingText() const
+{
+    if (headless_)
+        return QStringLiteral("Lecture en cours...");
+    char* ao = mpv_get_property_string(mpv_, "current-ao");
+    char* vid = mpv_get_property_string(mpv_, "vid");
+    const bool silent = ao && qstrcmp(ao, "null") == 0 && (!vid || qstrcmp(vid, "no") == 0);
+    mpv_free(ao);
+    mpv_free(vid);
+    return silent ? PlayerNoSoundText() : QStringLiteral("Lecture en cours...");
+}
+
 void RaEngine::setSource(const QString& url)
 {
     source_ = url;
@@ -178,13 +225,25 @@ void RaEngine::play()
     if (source_.isEmpty() || (source_ == loaded_ && (starting_ || playing_)))
         return;
     loaded_ = source_;
-    const QByteArray url = source_.toUtf8();
+    lastBufferPercent_ = -1;
+    if (metafile_->follows(source_)) {
+        starting_ = true;
+        sendStatus(QStringLiteral("Connexion..."));
+        metafile_->read(source_);
+        return;
+    }
+    loadFile(source_);
+}
+
+void RaEngine::loadFile(const QString& address)
+{
+    const QByteArray url = address.toUtf8();
     const char* args[] = {"loadfile", url.constData(), "replace", nullptr};
     if (mpv_command(mpv_, args) >= 0) {
         starting_ = true;
-        lastBufferPercent_ = -1;
         sendStatus(QStringLiteral("Connexion..."));
     } else {
+        starting_ = false;
         sendStatus(QStringLiteral("Impossible d'ouvrir le média."));
     }
 }
@@ -197,6 +256,7 @@ void RaEngine::pause()
 
 void RaEngine::stop()
 {
+    metafile_->cancel();
     const char* args[] = {"stop", nullptr};
     mpv_command(mpv_, args);
     starting_ = false;
@@ -271,8 +331,13 @@ void RaEngine::drainEvents()
     // with the next wake-up.
     for (int i = 0; i < 1000; ++i) {
         mpv_event* event = mpv_wait_event(mpv_, 0);
-        if (!event || event->event_id == MPV_EVENT_NONE)
+        if (!event || event->event_id == MPV_EVENT_NONE) {
+            if (endPending_) {
+                endPending_ = false;
+                sendStatus(endText(endReason_, endError_, played_, log_));
+            }
             return;
+        }
         handleEvent(*event);
     }
     Wakeup::callback(wakeup_.get());
@@ -284,13 +349,26 @@ void RaEngine::handleEvent(const mpv_event& event)
     case MPV_EVENT_START_FILE:
         starting_ = true;
         playing_ = false;
+        played_ = false;
+        endPending_ = false;
+        log_.clear();
         break;
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
+        if (outputMessage(QByteArray(message->prefix)))
+            break;
+        log_ << QString::fromUtf8(message->text).trimmed();
+        if (log_.size() > kKeptLogLines)
+            log_.removeFirst();
+        break;
+    }
     case MPV_EVENT_PLAYBACK_RESTART:
         if (starting_ || playing_) {
             starting_ = false;
             playing_ = true;
+            played_ = true;
             if (!flag("pause") && !flag("paused-for-cache"))
-                sendStatus(QStringLiteral("Lecture en cours..."));
+                sendStatus(playingText());
         }
         break;
     case MPV_EVENT_END_FILE: {
@@ -300,7 +378,11 @@ void RaEngine::handleEvent(const mpv_event& event)
             break;
         starting_ = false;
         playing_ = false;
-        sendStatus(endText(*end));
+        // mpv hands its log lines over only once no other event waits: the
+        // cause of a failure is told when the queue is empty.
+        endPending_ = true;
+        endReason_ = end->reason;
+        endError_ = end->error;
         break;
     }
     case MPV_EVENT_PROPERTY_CHANGE: {
@@ -317,10 +399,9 @@ void RaEngine::handleEvent(const mpv_event& event)
             }
         } else if (prop->format == MPV_FORMAT_FLAG && name == "paused-for-cache") {
             if (*static_cast<int*>(prop->data) == 0 && playing_ && !flag("pause"))
-                sendStatus(QStringLiteral("Lecture en cours..."));
+                sendStatus(playingText());
         } else if (prop->format == MPV_FORMAT_FLAG && name == "pause" && playing_) {
-            sendStatus(*static_cast<int*>(prop->data) ? QStringLiteral("En pause")
-                                                      : QStringLiteral("Lecture en cours..."));
+            sendStatus(*static_cast<int*>(prop->data) ? QStringLiteral("En pause") : playingText());
         }
         break;
     }

@@ -11,10 +11,12 @@
 // Extra mpv options may be given as ZV_MPV_OPTIONS="name=value,name=value".
 #include "ui/player/engine.h"
 
+#include <QStringList>
 #include <memory>
 
 struct mpv_handle;
 class FullScreenSurface;
+class MetafileReader;
 
 class RaEngine : public PlayerEngine {
     Q_OBJECT
@@ -44,8 +46,10 @@ protected:
 
 private:
     struct Wakeup;
+    void loadFile(const QString& address);
     void drainEvents();
     void handleEvent(const struct mpv_event& event);
+    QString playingText() const;
     void sendStatus(const QString& text);
     bool flag(const char* name) const;
     double number(const char* name) const;
@@ -56,10 +60,17 @@ private:
     QWidget* surface_ = nullptr; // what goes full screen
     QWidget* video_ = nullptr; // mpv draws into this native window
     FullScreenSurface* fullScreen_ = nullptr;
+    MetafileReader* metafile_ = nullptr;
     QString source_;
     QString loaded_; // the address last handed to mpv
     bool starting_ = false; // loadfile sent, first frame not yet shown
     bool playing_ = false; // between the first frame and the end of the file
+    bool played_ = false; // the current file showed its first frame
+    bool endPending_ = false; // the end of a file, told once its log is in
+    int endReason_ = 0; // mpv_end_file_reason of that end
+    int endError_ = 0; // and its mpv error code
+    bool headless_ = false; // null outputs chosen: silence is no news
+    QStringList log_; // mpv's last warnings for the current file
     QString lastStatus_;
     int lastBufferPercent_ = -1;
 };

@@ -2,21 +2,34 @@
 
 #include "portal/errors.h"
 #include "ui/player/fullscreen.h"
+#include "ui/player/playererror.h"
 
 #include <QByteArrayList>
 #include <QResizeEvent>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
+#include <cstdio>
 #include <vector>
 #include <vlc/vlc.h>
 
 namespace {
 
 // The events the control reports; libVLC sends them from its own threads.
-constexpr libvlc_event_e kEvents[] = {libvlc_MediaPlayerPlaying, libvlc_MediaPlayerPaused,
-    libvlc_MediaPlayerStopped, libvlc_MediaPlayerEndReached, libvlc_MediaPlayerEncounteredError};
+constexpr libvlc_event_e kEvents[]
+    = {libvlc_MediaPlayerPlaying, libvlc_MediaPlayerPaused, libvlc_MediaPlayerStopped,
+        libvlc_MediaPlayerEndReached, libvlc_MediaPlayerEncounteredError, libvlc_MediaPlayerPositionChanged};
+
+// How many of libVLC's last warnings are kept to explain a failure.
+constexpr int kKeptLogLines = 6;
+// Playlists inside playlists, at most.
+constexpr int kMaxEntryDepth = 4;
+// libVLC waits for ever on a server that takes the connection and never
+// answers; a stream that has not moved by then is given up.
+constexpr int kStartTimeoutMs = 30000;
 
 QString vlcError()
 {
@@ -68,6 +81,7 @@ VlcEngine::VlcEngine(QWidget* parent)
                 ? QStringLiteral("la bibliothèque VLC n'a pas pu démarrer.")
                 : QStringLiteral("la bibliothèque VLC n'a pas pu démarrer (%1).").arg(reason));
     }
+    libvlc_log_set(instance_.get(), &VlcEngine::onVlcLog, this);
     player_.reset(libvlc_media_player_new(instance_.get()));
     if (!player_)
         throw zv::Error(QStringLiteral("le lecteur VLC n'a pas pu être créé."));
@@ -93,6 +107,15 @@ VlcEngine::VlcEngine(QWidget* parent)
         layout->addWidget(video_);
         libvlc_media_player_set_xwindow(player_.get(), static_cast<uint32_t>(video_->winId()));
     }
+    startTimer_ = new QTimer(this);
+    startTimer_->setSingleShot(true);
+    startTimer_->setInterval(kStartTimeoutMs);
+    connect(startTimer_, &QTimer::timeout, this, [this] {
+        if (positionSeen_)
+            return;
+        libvlc_media_player_stop(player_.get());
+        emit statusChanged(PlayerErrorText(QStringLiteral("timed out")));
+    });
     // Keys and clicks go to the program (Escape leaves full screen).
     libvlc_video_set_key_input(player_.get(), 0);
     libvlc_video_set_mouse_input(player_.get(), 0);
@@ -104,6 +127,8 @@ VlcEngine::~VlcEngine()
     // Detaching waits for a callback in progress; queued calls die with us.
     attachEvents(false);
     libvlc_media_player_stop(player_.get());
+    player_.reset();
+    libvlc_log_unset(instance_.get());
 }
 
 void VlcEngine::attachEvents(bool attach)
@@ -117,29 +142,119 @@ void VlcEngine::attachEvents(bool attach)
     }
 }
 
+void VlcEngine::onVlcLog(void* data, int level, const libvlc_log_t* context, const char* format, va_list args)
+{
+    if (level < LIBVLC_WARNING)
+        return;
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, args);
+    const char* module = nullptr;
+    libvlc_log_get_context(context, &module, nullptr, nullptr);
+    const QByteArray name(module ? module : "");
+    auto* self = static_cast<VlcEngine*>(data);
+    const QString line = QString::fromUtf8(text).trimmed();
+    std::lock_guard lock(self->logMutex_);
+    // The sound output's trials say nothing of the stream; their failure means
+    // no sound device.
+    if (name.startsWith("vlcpulse") || name.startsWith("pulse") || name.startsWith("alsa")
+        || line.contains(QLatin1String("audio"), Qt::CaseInsensitive)
+        || line == QLatin1String("module not functional")) {
+        if (level == LIBVLC_ERROR && line == QLatin1String("failed to create audio output"))
+            self->noSound_ = true;
+        return;
+    }
+    self->log_ << line;
+    if (self->log_.size() > kKeptLogLines)
+        self->log_.removeFirst();
+}
+
 void VlcEngine::onVlcEvent(const libvlc_event_t* event, void* data)
 {
     auto* self = static_cast<VlcEngine*>(data);
     const int type = event->type;
+    if (type == libvlc_MediaPlayerPositionChanged && self->positionSeen_.exchange(true))
+        return;
+    // The frame shows its own texts for VLC; only what went wrong is told here.
     QMetaObject::invokeMethod(
         self,
         [self, type] {
             switch (type) {
-            case libvlc_MediaPlayerPlaying:
-                emit self->statusChanged(QStringLiteral("Lecture en cours..."));
+            case libvlc_MediaPlayerPositionChanged:
+                self->startTimer_->stop();
+                self->onPlayingForSure();
                 break;
-            case libvlc_MediaPlayerPaused: emit self->statusChanged(QStringLiteral("En pause")); break;
-            case libvlc_MediaPlayerStopped: emit self->statusChanged(QStringLiteral("Arrêté.")); break;
             case libvlc_MediaPlayerEndReached:
-                emit self->statusChanged(QStringLiteral("Fin du média."));
+                self->startTimer_->stop();
+                // What is not a stream may still move the position: libVLC
+                // reads it to the end as MPEG, finding no sound or picture.
+                if ((!self->positionSeen_ || !self->hadTracks()) && !self->playFirstEntry())
+                    emit self->statusChanged(QStringLiteral("Le média ne contient rien à lire."));
                 break;
-            case libvlc_MediaPlayerEncounteredError:
-                emit self->statusChanged(QStringLiteral("Impossible de lire le média."));
+            case libvlc_MediaPlayerEncounteredError: {
+                self->startTimer_->stop();
+                QStringList details;
+                {
+                    std::lock_guard lock(self->logMutex_);
+                    details = self->log_;
+                }
+                emit self->statusChanged(PlayerErrorText(details.join(QLatin1Char('\n'))));
                 break;
+            }
             default: break;
             }
         },
         Qt::QueuedConnection);
+}
+
+bool VlcEngine::playFirstEntry()
+{
+    // A playlist (.m3u, .asx, .ram...) ends at once, its entries read: the
+    // first one plays in its place. Bounded, as a playlist may name itself.
+    if (++entryDepth_ > kMaxEntryDepth)
+        return false;
+    libvlc_media_t* media = libvlc_media_player_get_media(player_.get());
+    if (!media)
+        return false;
+    libvlc_media_list_t* entries = libvlc_media_subitems(media);
+    libvlc_media_release(media);
+    if (!entries)
+        return false;
+    libvlc_media_list_lock(entries);
+    libvlc_media_t* first
+        = libvlc_media_list_count(entries) > 0 ? libvlc_media_list_item_at_index(entries, 0) : nullptr;
+    libvlc_media_list_unlock(entries);
+    libvlc_media_list_release(entries);
+    if (!first)
+        return false;
+    startMedia(first);
+    return true;
+}
+
+bool VlcEngine::hadTracks() const
+{
+    libvlc_media_t* media = libvlc_media_player_get_media(player_.get());
+    if (!media)
+        return false;
+    libvlc_media_track_t** tracks = nullptr;
+    const unsigned count = libvlc_media_tracks_get(media, &tracks);
+    bool any = false;
+    for (unsigned i = 0; i < count; ++i)
+        any = any || tracks[i]->i_type == libvlc_track_audio || tracks[i]->i_type == libvlc_track_video;
+    libvlc_media_tracks_release(tracks, count);
+    libvlc_media_release(media);
+    return any;
+}
+
+void VlcEngine::onPlayingForSure()
+{
+    // By the first move of the position every track has its decoder.
+    bool noSound = false;
+    {
+        std::lock_guard lock(logMutex_);
+        noSound = noSound_;
+    }
+    if (noSound && !HeadlessMedia() && libvlc_video_get_track_count(player_.get()) <= 0)
+        emit statusChanged(PlayerNoSoundText());
 }
 
 void VlcEngine::setSource(const QString& url)
@@ -147,9 +262,22 @@ void VlcEngine::setSource(const QString& url)
     libvlc_media_t* media = newMedia(instance_.get(), url);
     if (!media)
         return;
+    entryDepth_ = 0;
+    startMedia(media);
+}
+
+void VlcEngine::startMedia(libvlc_media_t* media)
+{
+    {
+        std::lock_guard lock(logMutex_);
+        log_.clear();
+        noSound_ = false;
+    }
+    positionSeen_ = false;
     libvlc_media_player_set_media(player_.get(), media);
     libvlc_media_release(media);
     libvlc_media_player_play(player_.get());
+    startTimer_->start();
 }
 
 void VlcEngine::play()
@@ -157,15 +285,19 @@ void VlcEngine::play()
     libvlc_media_player_set_pause(player_.get(), 0);
     if (libvlc_media_player_get_state(player_.get()) != libvlc_Playing)
         libvlc_media_player_play(player_.get());
+    if (!positionSeen_)
+        startTimer_->start();
 }
 
 void VlcEngine::pause()
 {
+    startTimer_->stop();
     libvlc_media_player_set_pause(player_.get(), 1);
 }
 
 void VlcEngine::stop()
 {
+    startTimer_->stop();
     libvlc_media_player_stop(player_.get());
 }
 

@@ -4,12 +4,19 @@
 // Extra libVLC arguments may be given as ZV_VLC_OPTIONS="--a --b=c".
 #include "ui/player/engine.h"
 
+#include <QStringList>
+#include <atomic>
+#include <cstdarg>
 #include <memory>
+#include <mutex>
 
 struct libvlc_instance_t;
 struct libvlc_media_player_t;
 struct libvlc_event_t;
+struct libvlc_media_t;
+struct vlc_log_t;
 class FullScreenSurface;
+class QTimer;
 
 class VlcEngine : public PlayerEngine {
     Q_OBJECT
@@ -46,6 +53,11 @@ private:
         void operator()(libvlc_media_player_t* player) const;
     };
     static void onVlcEvent(const libvlc_event_t* event, void* data);
+    static void onVlcLog(void* data, int level, const vlc_log_t* context, const char* format, va_list args);
+    void onPlayingForSure();
+    void startMedia(libvlc_media_t* media); // takes the reference
+    bool playFirstEntry();
+    bool hadTracks() const; // the stream showed a sound or a picture
     void attachEvents(bool attach);
 
     std::unique_ptr<libvlc_instance_t, InstanceRelease> instance_;
@@ -53,4 +65,11 @@ private:
     QWidget* surface_ = nullptr;
     QWidget* video_ = nullptr;
     FullScreenSurface* fullScreen_ = nullptr;
+    // libVLC's threads write these; the window's thread reads them.
+    std::mutex logMutex_;
+    QStringList log_; // the last warnings and errors of the current stream
+    bool noSound_ = false; // no sound output could be opened
+    std::atomic<bool> positionSeen_{false}; // the stream really moves
+    int entryDepth_ = 0; // playlists followed since the address was given
+    QTimer* startTimer_ = nullptr; // gives up a stream that never starts
 };

@@ -3,10 +3,14 @@
 // Positions in seconds; play state 1 stopped, 2 paused, 3 playing, 8 ended.
 #include "ui/player/engine.h"
 
+#include <QElapsedTimer>
 #include <QMediaPlayer>
 
 class FullScreenSurface;
+class MetafileReader;
 class QAudioOutput;
+class QTcpSocket;
+class QTimer;
 class QVideoWidget;
 
 class WmpEngine : public PlayerEngine {
@@ -36,17 +40,34 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void renewPlayer();
+    void startPlayer();
+    QString playingText() const;
     void sendStatus(const QString& text);
     void onMediaStatus(QMediaPlayer::MediaStatus status);
     void onPlaybackState(QMediaPlayer::PlaybackState state);
     void onBufferProgress(float progress);
     void onError(QMediaPlayer::Error error, const QString& text);
+    // Asks the stream's server for a connection, to tell an unreachable or
+    // silent server from a stream that fails.
+    void probeServer(const QUrl& url);
+    void stopProbe();
+    void checkProgress();
 
     QMediaPlayer* player_ = nullptr;
     QAudioOutput* audio_ = nullptr;
     QVideoWidget* video_ = nullptr;
     FullScreenSurface* fullScreen_ = nullptr;
+    MetafileReader* metafile_ = nullptr;
+    bool playWanted_ = false; // Play came while the metafile is read
     QString url_;
     QString lastStatus_;
     int lastBufferPercent_ = -1;
+    bool failed_ = false; // an error was shown for this stream
+    QElapsedTimer playClock_; // since the last play
+    QTcpSocket* probe_ = nullptr;
+    QTimer* watchdog_ = nullptr; // looks for a picture that stopped moving
+    qint64 lastPosition_ = -1;
+    int stuckTicks_ = 0;
+    int reloads_ = 0; // of the current address
 };

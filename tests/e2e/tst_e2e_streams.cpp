@@ -1,0 +1,266 @@
+// Every stream the demo portal lists plays through the main window, as a user
+// would start it: zevalo-portal in its own process, the three real engines. Per
+// row: the engine its address selects, IsPlaying, a moving position, and never
+// an error in the status line. A row that does not play fails its list.
+#include "app/config.h"
+#include "portalprocess.h"
+#include "ui/controls/btngraph.h"
+#include "ui/main/channelmodel.h"
+#include "ui/main/fenprinc.h"
+#include "ui/player/cadplayer.h"
+#include "ui/player/enginechoice.h"
+#include "ui/player/playererror.h"
+#include "ui/themes/themes.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+enum class List {
+    Tele,
+    Bouquet1,
+    Bouquet2,
+    Bouquet3,
+    Bouquet4,
+    Radios,
+    Clips,
+    Podcasts,
+    Mp3,
+    Favoris,
+    Videos
+};
+
+constexpr int kWait = 20000;
+
+// What a stream that plays may say.
+bool normalStatus(const QString& text)
+{
+    return text == QLatin1String("Connexion...") || text == QLatin1String("Lecture en cours...")
+        || text == QStringLiteral("Arrêté.") || text == QStringLiteral("Fin du média.")
+        || text == PlayerNoSoundText() || text.startsWith(QStringLiteral("Mise en mémoire tampon : "));
+}
+
+// A real double-click on a row, as the user gives it.
+void doubleClick(QAbstractItemView* view, const QModelIndex& index)
+{
+    view->scrollTo(index);
+    const QPoint at = view->visualRect(index).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Asks for more until the list stops growing.
+void pageToEnd(QTreeWidget* list, QPushButton* search, QPushButton* more)
+{
+    search->click();
+    for (int before = -1; list->topLevelItemCount() != before;) {
+        before = list->topLevelItemCount();
+        more->click();
+    }
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(List)
+
+class TestE2EStreams : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<PortalProcess> portal;
+    std::unique_ptr<TfmPrinc> w;
+    QList<QTreeWidgetItem*> podcasts; // the podcast of each episode row, in order
+    QList<int> episodes; // its row in the episode list
+
+    // Shows the list; how many rows it has.
+    int open(List list);
+    // Double-clicks row i; its address.
+    QString play(List list, int i);
+    // Empty when row i played as it should, else what went wrong.
+    QString check(List list, int i);
+
+private slots:
+    void initTestCase()
+    {
+        portal = std::make_unique<PortalProcess>();
+        QVERIFY2(portal->started(), "zevalo-portal did not start");
+        qputenv("ZEVALO_PORTAL_HOST", portal->host());
+        QFile::remove(TConfig().path());
+        // One window for every list, as a user goes from section to section.
+        w = CreateThemeWindow(2);
+        QVERIFY(w->FormCreate());
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        // The status loop as it is, only quicker to see a start or a stop.
+        w->timLecture->setInterval(50);
+    }
+    void cleanupTestCase()
+    {
+        w.reset();
+        portal.reset();
+        QFile::remove(TConfig().path());
+    }
+
+    void everyRowPlays_data();
+    void everyRowPlays();
+};
+
+int TestE2EStreams::open(List list)
+{
+    switch (list) {
+    case List::Tele:
+    case List::Bouquet1:
+    case List::Bouquet2:
+    case List::Bouquet3:
+    case List::Bouquet4: {
+        emit w->btnFctTele->clicked();
+        const int bouquet = int(list) - int(List::Tele);
+        w->cmbBouquet->setCurrentIndex(bouquet);
+        emit w->cmbBouquet->activated(bouquet);
+        return w->lvListeCanauxModel->rowCount();
+    }
+    case List::Radios: emit w->btnFctRadio->clicked(); return w->lvListeCanauxModel->rowCount();
+    case List::Clips: emit w->btnFctClipVideo->clicked(); return w->lvListeCanauxModel->rowCount();
+    case List::Podcasts: {
+        emit w->btnFctMOD->clicked();
+        w->pcMOD->setCurrentWidget(w->tsMODPodcast);
+        podcasts.clear();
+        episodes.clear();
+        for (QTreeWidgetItemIterator it(w->tvMODPodcast); *it; ++it) {
+            if (!(*it)->parent() || !(*it)->parent()->parent())
+                continue; // a group or a subgroup
+            w->tvMODPodcast->setCurrentItem(*it);
+            doubleClick(w->tvMODPodcast, w->tvMODPodcast->currentIndex());
+            for (int e = 0; e < w->lvMODPodcast->topLevelItemCount(); ++e) {
+                podcasts << *it;
+                episodes << e;
+            }
+        }
+        return int(episodes.size());
+    }
+    case List::Mp3:
+    case List::Favoris:
+        emit w->btnFctMOD->clicked();
+        w->pcMOD->setCurrentWidget(w->tsMODRecherche);
+        w->edtMODRecherche->clear();
+        pageToEnd(w->lvMODRecherche, w->btnMODRecherche, w->btnMODRechercheSuite);
+        if (list == List::Mp3)
+            return w->lvMODRecherche->topLevelItemCount();
+        w->lvMODFavoris->clear();
+        for (int i = 0; i < w->lvMODRecherche->topLevelItemCount(); ++i) {
+            w->lvMODRecherche->setCurrentItem(w->lvMODRecherche->topLevelItem(i));
+            w->btnMODRechercheFavoris->click();
+        }
+        w->pcMOD->setCurrentWidget(w->tsMODFavoris);
+        return w->lvMODFavoris->topLevelItemCount();
+    case List::Videos:
+        emit w->btnFctVideo->clicked();
+        w->edtVideoRecherche->clear();
+        pageToEnd(w->lvVideo, w->btnVideoRecherche, w->btnVideoSuite);
+        return w->lvVideo->topLevelItemCount();
+    }
+    return 0;
+}
+
+QString TestE2EStreams::play(List list, int i)
+{
+    const auto row = [i](QTreeWidget* tree, int column) {
+        doubleClick(tree, tree->model()->index(i, 0));
+        return tree->topLevelItem(i)->text(column);
+    };
+    switch (list) {
+    case List::Podcasts:
+        if (w->tvMODPodcast->currentItem() != podcasts[i]) {
+            w->tvMODPodcast->setCurrentItem(podcasts[i]);
+            doubleClick(w->tvMODPodcast, w->tvMODPodcast->currentIndex());
+        }
+        doubleClick(w->lvMODPodcast, w->lvMODPodcast->model()->index(episodes[i], 0));
+        return w->lvMODPodcast->topLevelItem(episodes[i])->text(1);
+    case List::Mp3: return row(w->lvMODRecherche, 1);
+    case List::Favoris: return row(w->lvMODFavoris, 1);
+    case List::Videos: return row(w->lvVideo, 3);
+    default: {
+        const QModelIndex index = w->lvListeCanauxModel->index(i);
+        doubleClick(w->lvListeCanaux, index);
+        return index.data(TChannelListModel::UrlRole).toString();
+    }
+    }
+}
+
+QString TestE2EStreams::check(List list, int i)
+{
+    TfrmPlayer* player = w->frmPlayer;
+    QSignalSpy messages(player, &TfrmPlayer::Message);
+    const QString url = play(list, i);
+    const auto verdict = [&]() -> const char* {
+        // The play button turns to stop: the status loop saw the engine play.
+        if (!QTest::qWaitFor([&] { return player->IsPlaying() && w->btnLecture->Enfonce(); }, kWait))
+            return "does not play";
+        if (!player->playerControl() || player->playerControl()->kind() != ChooseEngine(url).engine)
+            return "not the engine its address selects";
+        const double first = player->GetPosition();
+        if (!QTest::qWaitFor([&] { return player->GetPosition() > first; }, kWait))
+            return "position does not move";
+        for (const QList<QVariant>& m : messages) {
+            if (!normalStatus(m.at(1).toString()))
+                return "an error reached the status line";
+        }
+        return normalStatus(w->lblStatutPlayer->text()) ? nullptr : "an error stays in the status line";
+    }();
+    // Stopped through the same button, for the next row's double-click.
+    if (w->btnLecture->Enfonce()) {
+        emit w->btnLecture->clicked();
+        if (!QTest::qWaitFor([&] { return !w->btnLecture->Enfonce(); }, kWait))
+            return QStringLiteral("row %1 (%2): does not stop").arg(i).arg(url);
+    }
+    if (!verdict)
+        return {};
+    QStringList said;
+    for (const QList<QVariant>& m : messages)
+        said << m.at(1).toString();
+    return QStringLiteral("row %1 (%2): %3; status: %4")
+        .arg(i)
+        .arg(url, QLatin1String(verdict), said.join('|'));
+}
+
+void TestE2EStreams::everyRowPlays_data()
+{
+    QTest::addColumn<List>("list");
+    QTest::newRow("Télévision") << List::Tele;
+    QTest::newRow("bouquet free") << List::Bouquet1;
+    QTest::newRow("bouquet orange") << List::Bouquet2;
+    QTest::newRow("bouquet clubinternet") << List::Bouquet3;
+    QTest::newRow("bouquet belgacom") << List::Bouquet4;
+    QTest::newRow("Radios") << List::Radios;
+    QTest::newRow("Clips vidéo") << List::Clips;
+    QTest::newRow("podcast episodes") << List::Podcasts;
+    QTest::newRow("MP3 search") << List::Mp3;
+    QTest::newRow("MP3 favourites") << List::Favoris;
+    QTest::newRow("Vidéos") << List::Videos;
+}
+
+void TestE2EStreams::everyRowPlays()
+{
+    QFETCH(List, list);
+    const int rows = open(list);
+    QVERIFY2(rows > 0, "the portal listed nothing");
+    QStringList failures;
+    for (int i = 0; i < rows; ++i) {
+        const QString failure = check(list, i);
+        if (!failure.isEmpty())
+            failures << failure;
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
+}
+
+QTEST_MAIN(TestE2EStreams)
+#include "tst_e2e_streams.moc"
