@@ -42,12 +42,9 @@ constexpr size_t kMaxPostBody = 64 * 1024;
 const char* kText = "text/plain; charset=windows-1252";
 const char* kHtml = "text/html; charset=windows-1252";
 
-// The request line as the client wrote it may hold raw spaces in the target
-// (game names are sent unencoded), a second '?' (picture addresses are sent
-// unencoded too) or end with a bare LF: rewrite it into a line that the HTTP
-// parser accepts. Control bytes, spaces and any '?' after the first become %XX;
-// other bytes stay as they are. The target as it came, with only spaces and
-// control bytes encoded, is kept in `original`.
+} // namespace
+
+// Declared in the header: the fuzz target calls it.
 std::string repairRequestLine(std::string line, std::string* original)
 {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
@@ -88,6 +85,8 @@ std::string repairRequestLine(std::string line, std::string* original)
     }
     return method + ' ' + target + ' ' + version + "\r\n";
 }
+
+namespace {
 
 bool waitFor(int sock, short events, time_t seconds)
 {
@@ -252,6 +251,9 @@ public:
     void widenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
 
     std::function<void(const std::string& line)> rawLog;
+
+    // One connection that is already open, served as an accepted one would be.
+    bool serveSocket(::socket_t sock) { return process_and_close_socket(sock); }
 
 private:
     bool process_and_close_socket(::socket_t sock) override
@@ -898,6 +900,11 @@ void PortalServer::run()
 void PortalServer::stop()
 {
     d->http.stop();
+}
+
+bool PortalServer::serveConnection(int socket)
+{
+    return d->http.serveSocket(socket);
 }
 
 } // namespace zvs
