@@ -195,6 +195,9 @@ private slots:
             << "[FAVORIS]\nNombre=-4\nTitre1=a\n"_ba << 0 << QByteArray() << QByteArray();
         QTest::newRow("absurd count")
             << "[FAVORIS]\nNombre=2000000000\nTitre2=b\n"_ba << 10000 << "b"_ba << QByteArray();
+        QTest::newRow("absurd count and key number")
+            << "[FAVORIS]\nNombre=2147483647\nTitre2=b\nTitre2147483647=x\n"_ba << 10002 << "b"_ba
+            << QByteArray();
     }
     void loadFavorites()
     {
