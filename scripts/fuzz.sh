@@ -56,14 +56,20 @@ for t in "${targets[@]}"; do
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   summary+=("$(printf '%-14s %12s executions' "$name" "${runs:-?}")")
   reports=$(grep -cE 'ERROR: (AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer|libFuzzer)|runtime error:' "$log")
-  inputs=("$artifacts"*)
-  if [ "$status" -ne 0 ] || [ "$reports" -gt 0 ] || [ -e "${inputs[0]}" ]; then
+  # Slow units are only noted: a busy machine makes any unit slow.
+  slow=$(find "$artifacts" -name 'slow-unit-*' | wc -l)
+  [ "$slow" -gt 0 ] && summary[-1]+="  ($slow slow units noted)"
+  inputs=()
+  for input in "$artifacts"{crash,leak,timeout,oom}-*; do
+    [ -f "$input" ] && inputs+=("$input")
+  done
+  if [ "$status" -ne 0 ] || [ "$reports" -gt 0 ] || [ ${#inputs[@]} -gt 0 ]; then
     findings+=("$name")
     summary[-1]+="  FINDING (exit $status)"
     echo "!! $name: finding; the report (log $log):"
     grep -E -m 5 -A 25 'ERROR: |runtime error:|==ERROR|deadly signal|Test unit written' "$log" | head -n 80 | sed 's/^/   /'
     for input in "${inputs[@]}"; do
-      [ -f "$input" ] && show_reproducer "$input" "$exe"
+      show_reproducer "$input" "$exe"
     done
   else
     grep -E '^#[0-9]+' "$log" | tail -n 1 | sed 's/^/   /'

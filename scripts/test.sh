@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: the tests (under a virtual X
-# display), the suite again with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and each fuzz target for a short while.
+# display), every test that needs no display again with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and each fuzz target for a short while. Fails on
+# the first stage that fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -17,11 +18,19 @@ echo "== tests"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build --output-on-failure -j"$jobs"
 
 echo "== tests with sanitizers"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON -DZV_BUILD_UI=OFF \
-  -DZV_BUILD_BENCH=OFF >/dev/null
-cmake --build build-asan -j"$jobs"
-ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+# AddressSanitizer and UndefinedBehaviorSanitizer over our code, the windows
+# included (Qt, its web engine and the media libraries run as shipped): every
+# test that needs no display. Without a display the web engine draws without
+# the GL driver, whose memory the leak check could not name once it is
+# unloaded. Third-party findings are named in tests/sanitizers/.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON -DZV_BUILD_BENCH=OFF >/dev/null
+mapfile -t asan_tests < <(ctest --test-dir build-asan -N -LE display 2>/dev/null \
+  | sed -n 's/^ *Test *#[0-9]*: *\(tst_[A-Za-z0-9_]*\)$/\1/p')
+cmake --build build-asan -j"$jobs" --target zevalo-gencontent "${asan_tests[@]}"
+(
+  source tests/sanitizers/sanitizers.sh
+  env -u DISPLAY ctest --test-dir build-asan -LE display --output-on-failure -j"$jobs"
+)
 
 echo "== fuzz"
 # Fails the run on any finding, after printing its reproducer.
