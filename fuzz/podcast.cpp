@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (feed.episodes.size() * 12 > size_t(body.size()) || feed.picture.size() > body.size())
         __builtin_trap();
     for (const zv::PodcastEpisode& e : feed.episodes) {
-        if (e.url.size() > body.size())
+        if (e.url.size() > body.size() || e.title.size() > body.size())
             __builtin_trap();
     }
     const QByteArray dropped = zv::DropFirst(body, "<item", "</item");

@@ -37,6 +37,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString unicode = zv::fromCp1252(text);
     check(unicode.size() == text.size() && zv::toCp1252(unicode) == text);
 
+    // UTF-8 to Windows-1252 never grows, and on valid UTF-8 it is the codec's
+    // answer, C1 controls taken as their byte.
+    const QByteArray narrowed = zv::utf8ToCp1252(text);
+    check(narrowed.size() <= text.size());
+    if (QByteArrayView(text).isValidUtf8()) {
+        QString wide = QString::fromUtf8(text);
+        for (QChar& c : wide) {
+            if (c.unicode() >= 0x80 && c.unicode() < 0xA0)
+                c = zv::fromCp1252(QByteArray(1, char(c.unicode())))[0];
+        }
+        check(narrowed == zv::toCp1252(wide));
+    }
+
     // The bytes read as UTF-16: every character gives one byte.
     const QString any(reinterpret_cast<const QChar*>(data), qsizetype(size / 2));
     const QByteArray back = zv::toCp1252(any);

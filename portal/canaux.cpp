@@ -147,7 +147,14 @@ std::vector<ChannelRow> ParseM3uBouquet(const QByteArray& body)
 {
     std::vector<ChannelRow> rows;
     QByteArray pending;
-    for (const QByteArray& line : SplitLines(body)) {
+    // A byte order mark would hide a title on the first line.
+    const QByteArrayView text
+        = QByteArrayView(body).startsWith("\xEF\xBB\xBF") ? QByteArrayView(body).sliced(3) : body;
+    for (const QByteArray& line : SplitLines(text)) {
+        // Operators put VLC options between a title and its address: they
+        // belong to that entry and keep its title.
+        if (line.left(11).toUpper() == "#EXTVLCOPT:")
+            continue;
         if (line.left(8).toUpper() == "#EXTINF:") {
             QByteArray s = FixUtf8Latin1(line.mid(8, MaxAddress));
             if (!s.isEmpty() && isDigit(s[0])) {

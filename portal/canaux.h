@@ -44,7 +44,8 @@ int FindTextNoCase(std::span<const char* const> table, int lastIndex, QByteArray
 std::vector<ChannelRow> ParseChannelRecords(const QByteArray& body, ChannelIcons icons);
 
 // An operator's M3U playlist: "#EXTINF:" lines give the title of the address
-// line that follows; every row plays in VLC.
+// line that follows ("#EXTVLCOPT:" lines between them keep it); every row
+// plays in VLC.
 std::vector<ChannelRow> ParseM3uBouquet(const QByteArray& body);
 
 } // namespace zv

@@ -86,4 +86,47 @@ QByteArray toCp1252(QStringView text)
     return out;
 }
 
+QByteArray utf8ToCp1252(QByteArrayView bytes)
+{
+    QByteArray out(bytes.size(), Qt::Uninitialized); // never longer than the input
+    char* o = out.data();
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned char c = *p;
+        int len = 0;
+        char32_t code = 0;
+        char32_t least = 0; // shorter forms of the same character are not UTF-8
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            code = c & 0x1F;
+            least = 0x80;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            code = c & 0x0F;
+            least = 0x800;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            code = c & 0x07;
+            least = 0x10000;
+        }
+        int i = 1;
+        if (len > 0 && end - p >= len) {
+            for (; i < len && (p[i] & 0xC0) == 0x80; ++i)
+                code = (code << 6) | (p[i] & 0x3F);
+        }
+        if (len == 0 || i < len || code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            *o++ = char(c);
+            ++p;
+            continue;
+        }
+        // C1 controls come from Windows-1252 text encoded as if it were
+        // Latin-1: their byte is the character meant.
+        *o++ = char(code >= 0x80 && code < 0xA0 ? int(code) : toByte(code));
+        p += len;
+    }
+    out.truncate(o - out.constData());
+    return out;
+}
+
 } // namespace zv

@@ -9,5 +9,9 @@ namespace zv {
 QString fromCp1252(QByteArrayView bytes);
 // Characters outside Windows-1252 become '?'.
 QByteArray toCp1252(QStringView text);
+// UTF-8 text in Windows-1252: each valid sequence becomes its character, '?'
+// outside the set; bytes that are not valid UTF-8 are kept as they are, so
+// single-byte text passes through.
+QByteArray utf8ToCp1252(QByteArrayView bytes);
 
 } // namespace zv

@@ -1,6 +1,7 @@
 #include "portal/podcast.h"
 
 #include "portal/canaux.h"
+#include "portal/cp1252.h"
 #include "portal/textutil.h"
 
 namespace zv {
@@ -53,6 +54,69 @@ PodcastCatalogue ParsePodcastCatalogue(QByteArrayView body)
 
 namespace {
 
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Whether the feed's bytes are UTF-8: what its XML declaration says, UTF-8
+// when it says nothing (the XML default).
+bool writtenInUtf8(QByteArrayView body)
+{
+    if (body.startsWith("\xEF\xBB\xBF"))
+        return true;
+    qsizetype i = 0;
+    while (i < body.size() && isBlank(body[i]))
+        ++i;
+    if (!body.sliced(i).startsWith("<?xml"))
+        return true;
+    QByteArrayView declaration = body.sliced(i, qMin<qsizetype>(200, body.size() - i));
+    if (const qsizetype end = declaration.indexOf("?>"); end >= 0)
+        declaration = declaration.first(end);
+    qsizetype p = declaration.indexOf("encoding");
+    if (p < 0)
+        return true;
+    p += 8;
+    while (p < declaration.size() && (isBlank(declaration[p]) || declaration[p] == '='))
+        ++p;
+    if (p >= declaration.size() || (declaration[p] != '"' && declaration[p] != '\''))
+        return true;
+    const char quote = declaration[p++];
+    const qsizetype q = declaration.indexOf(quote, p);
+    const QByteArray name
+        = declaration.sliced(p, (q < 0 ? declaration.size() : q) - p).toByteArray().toLower();
+    return name == "utf-8" || name == "utf8";
+}
+
+// An element's text: a CDATA section stands for its content, taken as it is;
+// one cut short by the end of the text runs to that end. Blanks around the
+// text (generated feeds indent it on lines of its own) are dropped.
+QByteArray ElementText(QByteArrayView raw)
+{
+    static constexpr QByteArrayView open = "<![CDATA[";
+    static constexpr QByteArrayView close = "]]>";
+    qsizetype p = raw.indexOf(open);
+    if (p < 0)
+        return raw.trimmed().toByteArray();
+    QByteArray out;
+    out.reserve(raw.size());
+    qsizetype pos = 0;
+    while (p >= 0) {
+        out += raw.sliced(pos, p - pos);
+        const qsizetype start = p + open.size();
+        const qsizetype q = raw.indexOf(close, start);
+        if (q < 0) {
+            out += raw.sliced(start);
+            return out.trimmed();
+        }
+        out += raw.sliced(start, q - start);
+        pos = q + close.size();
+        p = raw.indexOf(open, pos);
+    }
+    out += raw.sliced(pos);
+    return out.trimmed();
+}
+
 QByteArrayView PictureAddress(QByteArrayView channel)
 {
     if (QByteArrayView block = Between(channel, "<image", "</image"); !block.isEmpty()) {
@@ -74,7 +138,8 @@ PodcastFeed ParsePodcastFeed(QByteArrayView body)
 {
     PodcastFeed out;
     const QByteArrayView channel = Between(body, "<channel", "</channel");
-    out.picture = PictureAddress(channel).toByteArray();
+    out.picture = ElementText(PictureAddress(channel));
+    const bool utf8 = writtenInUtf8(body);
 
     // Each pass starts after the item just read, so a stray "</item" before
     // the first "<item" cannot stall the walk, and nothing is copied.
@@ -95,9 +160,9 @@ PodcastFeed ParsePodcastFeed(QByteArrayView body)
         QByteArrayView enclosure = Between(item, "<enclosure", "</enclosure");
         if (enclosure.isEmpty())
             enclosure = Between(item, "<enclosure", "/>");
-        out.episodes.push_back(
-            {DecodeEntities(FixUtf8Latin1(Between(item, "<title>", "</title>").toByteArray())),
-                Between(enclosure, "url=\"", "\"").toByteArray()});
+        const QByteArray title = ElementText(Between(item, "<title>", "</title>"));
+        out.episodes.push_back({DecodeEntities(utf8 ? utf8ToCp1252(title) : FixUtf8Latin1(title)),
+            ElementText(Between(enclosure, "url=\"", "\""))});
     }
     return out;
 }

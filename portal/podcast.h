@@ -36,7 +36,10 @@ struct PodcastCatalogue {
 PodcastCatalogue ParsePodcastCatalogue(QByteArrayView body);
 
 struct PodcastEpisode {
-    QByteArray title; // UTF-8 accents repaired, entities decoded
+    // Windows-1252, entities decoded. A UTF-8 feed's characters are mapped to
+    // their Windows-1252 bytes ('?' outside the set); in a feed declared in a
+    // single-byte set only the two-byte UTF-8 accents are repaired.
+    QByteArray title;
     QByteArray url; // the enclosure's address, empty without one
 };
 
@@ -45,7 +48,9 @@ struct PodcastFeed {
     std::vector<PodcastEpisode> episodes;
 };
 
-// The channel's picture and its items, in order. Linear in the feed's size.
+// The channel's picture and its items, in order. Titles and addresses are the
+// content of a CDATA section, without surrounding blanks. Linear in the feed's
+// size.
 PodcastFeed ParsePodcastFeed(QByteArrayView body);
 
 } // namespace zv

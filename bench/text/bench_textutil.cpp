@@ -1,6 +1,10 @@
 // Each text helper on 10 MB: a feed-like text (markup, references, accented
 // UTF-8 pairs) and, for the entity decoder, a text made only of references.
+// Then the feed and bouquet readers on real shapes, at 1 and 10 MB (or 10,000
+// and 100,000 entries), to see that they stay linear.
+#include "portal/canaux.h"
 #include "portal/cp1252.h"
+#include "portal/podcast.h"
 #include "portal/textutil.h"
 
 #include <QRandomGenerator>
@@ -106,6 +110,51 @@ void BM_ToCp1252(benchmark::State& state)
     state.SetBytesProcessed(std::int64_t(state.iterations()) * text.size());
 }
 
+void BM_Utf8ToCp1252(benchmark::State& state)
+{
+    run(state, feed(), [](const QByteArray& b) { return zv::utf8ToCp1252(b); });
+}
+
+// A generated UTF-8 feed: CDATA titles, indented addresses, HTML descriptions.
+QByteArray podcastFeed(qsizetype size)
+{
+    QByteArray body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">\n<channel>\n"
+                      "<image>\n  <url>\n    https://pics.example/cover.jpg\n  </url>\n</image>\n";
+    body.reserve(size + 1024);
+    for (int i = 0; body.size() < size; ++i)
+        body += "<item>\n  <title>\n    <![CDATA[L\xe2\x80\x99\xc3\xa9pisode " + QByteArray::number(i)
+            + " \xe2\x80\x93 \xc5\x93uvres &amp; co]]>\n  </title>\n  <description><![CDATA[<p>Un "
+              "<b>r\xc3\xa9sum\xc3\xa9</b> du jour.</p>]]></description>\n  <enclosure url=\"\n "
+              "https://media.example/ep"
+            + QByteArray::number(i) + ".mp3 \" length=\"1\" type=\"audio/mpeg\"/>\n</item>\n";
+    return body + "</channel>\n</rss>\n";
+}
+
+void BM_ParsePodcastFeed(benchmark::State& state)
+{
+    const QByteArray body = podcastFeed(state.range(0) << 20);
+    for (auto _ : state) {
+        auto out = zv::ParsePodcastFeed(body);
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * body.size());
+}
+
+// An operator's bouquet: each radio with an option line, CR LF.
+void BM_ParseM3uBouquet(benchmark::State& state)
+{
+    QByteArray body = "\xEF\xBB\xBF#EXTM3U\r\n";
+    for (int i = 0; i < state.range(0); ++i)
+        body += "#EXTINF:0," + QByteArray::number(i) + " - Radio\r\n#EXTVLCOPT:no-video\r\n"
+            + "rtsp://mafreebox.freebox.fr/fbxtv_pub/stream?namespace=1&service=" + QByteArray::number(i)
+            + "\r\n";
+    for (auto _ : state) {
+        auto out = zv::ParseM3uBouquet(body);
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations()) * state.range(0));
+}
+
 } // namespace
 
 BENCHMARK(BM_DecodeEntities)->Unit(benchmark::kMillisecond);
@@ -116,4 +165,7 @@ BENCHMARK(BM_FixUtf8Latin1Dense)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ColorToHtml)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FromCp1252)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ToCp1252)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Utf8ToCp1252)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParsePodcastFeed)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseM3uBouquet)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -86,6 +86,15 @@ void TstWebBrowser::urlFromText_data()
                                           << "http://127.0.0.1:8631/exe/r.php?u=http://x/y";
     QTest::newRow("path only") << "/exe/contact.php"
                                << QString::fromLatin1(zv::portalUrl("/exe/contact.php"));
+    // What server scripts answer: the address, then a line break or spaces.
+    QTest::newRow("answer ending in CR LF") << "http://exemple.fr/chat.php?s=1\r\n"
+                                            << "http://exemple.fr/chat.php?s=1";
+    QTest::newRow("blanks around a portal request") << " \t127.0.0.1:8631/exe/cont.php?c=pub  \n\n"
+                                                    << "http://127.0.0.1:8631/exe/cont.php?c=pub";
+    QTest::newRow("line break inside") << "http://exemple.fr/a\r\n/b"
+                                       << "http://exemple.fr/a/b";
+    QTest::newRow("only blanks") << " \r\n "
+                                 << "about:blank";
 }
 
 void TstWebBrowser::urlFromText()

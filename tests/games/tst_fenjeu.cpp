@@ -365,15 +365,16 @@ private slots:
             QCOMPARE(win.swJeu->Movie(), QString::fromLatin1(url));
             QCOMPARE(win.swJeu->parentWidget(), win.panJeu);
         } else {
-            // The name goes in as displayed: the browser alone makes it a URL.
+            // The name goes in as displayed, its accents in Windows-1252 like
+            // every other portal request.
             const QByteArray expected = "/exe/dir.php?w=100%25&h=100%25&bgcolor=" + ColorToHtmlOf(win.Color())
-                + "&jeu=Plan%C3%A8te%20m%C3%A9moire%202";
+                + "&jeu=Plan%E8te%20m%E9moire%202";
             QTRY_VERIFY(indexOfPath(*server, "/exe/dir.php") >= 0);
             QCOMPARE(server->requests()[indexOfPath(*server, "/exe/dir.php")].path, expected);
-            QCOMPARE(TfmJeu::GamePageAddress(win.Color(), QStringLiteral("Planète mémoire 2")),
-                QString::fromLatin1(server->hostPort()
-                    + "/exe/dir.php?w=100%&h=100%&bgcolor=" + ColorToHtmlOf(win.Color()) + "&jeu=")
-                    + QStringLiteral("Planète mémoire 2"));
+            const QString page = QString::fromLatin1(server->hostPort()
+                + "/exe/dir.php?w=100%25&h=100%25&bgcolor=" + ColorToHtmlOf(win.Color()) + "&jeu=");
+            QCOMPARE(TfmJeu::GamePageAddress(win.Color(), QStringLiteral("Cœur d’or à 100% Ж")),
+                page + QStringLiteral("C%9Cur d%92or %E0 100%25 ?"));
         }
     }
 

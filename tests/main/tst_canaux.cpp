@@ -190,7 +190,25 @@ private slots:
         QTest::newRow("empty line after title")
             << QByteArray("#EXTINF:0,3 Arte\n\nrtsp://x") << QByteArray("3 Arte|vlc:|0|-1");
         QTest::newRow("comment clears")
-            << QByteArray("#EXTINF:0,3 Arte\n#EXTVLCOPT:x\nrtsp://x") << QByteArray();
+            << QByteArray("#EXTINF:0,3 Arte\n# Arte HD\nrtsp://x") << QByteArray();
+        QTest::newRow("other tag clears")
+            << QByteArray("#EXTINF:0,3 Arte\n#EXTGRP:TNT\nrtsp://x") << QByteArray();
+        // An operator's radio: an option line between the title and its address.
+        QTest::newRow("vlc option keeps the title")
+            << QByteArray("#EXTM3U\r\n#EXTINF:0,100001 - Radio Nova\r\n#EXTVLCOPT:no-video\r\n"
+                          "rtsp://mafreebox.freebox.fr/fbxtv_pub/stream?namespace=1&service=100001\r\n")
+            << QByteArray("100001 - Radio Nova|vlc:rtsp://mafreebox.freebox.fr/fbxtv_pub/"
+                          "stream?namespace=1&service=100001|0|-1");
+        QTest::newRow("several options, any case")
+            << QByteArray("#EXTINF:0,5 A\n#extvlcopt:network-caching=1000\n#EXTVLCOPT:http-user-agent=VLC\nu")
+            << QByteArray("5 A|vlc:u|0|-1");
+        QTest::newRow("option then empty line")
+            << QByteArray("#EXTINF:0,5 A\n#EXTVLCOPT:x\n\nu") << QByteArray("5 A|vlc:|0|-1");
+        QTest::newRow("option alone") << QByteArray("#EXTVLCOPT:no-video\nu") << QByteArray();
+        QTest::newRow("generic iptv line")
+            << QByteArray("#EXTM3U\r\n#EXTINF:-1 tvg-id=\"France2.fr\" tvg-logo=\"http://l/f2.png\" "
+                          "group-title=\"TNT\",France 2\r\nhttp://iptv.example/f2.m3u8\r\n")
+            << QByteArray();
         QTest::newRow("lone address") << QByteArray("rtsp://x\nrtsp://y") << QByteArray();
         QTest::newRow("lone title") << QByteArray("#EXTINF:0,3 Arte") << QByteArray();
         QTest::newRow("address used once")
@@ -203,6 +221,8 @@ private slots:
             << QByteArray("#EXTINF:0,5 T\xc3\xa9l\xc3\xa9\nu") << QByteArray("5 T\xe9l\xe9|vlc:u|0|-1");
         QTest::newRow("bom on first line")
             << QByteArray("\xef\xbb\xbf#EXTM3U\n#EXTINF:0,1 A\nu") << QByteArray("1 A|vlc:u|0|-1");
+        QTest::newRow("bom, no header")
+            << QByteArray("\xef\xbb\xbf#EXTINF:0,1 A\r\nu\r\n") << QByteArray("1 A|vlc:u|0|-1");
         QTest::newRow("empty") << QByteArray() << QByteArray();
         QTest::newRow("mixed case tag")
             << QByteArray("#ExtInf:10,9 Neuf\nu") << QByteArray("9 Neuf|vlc:u|0|-1");
@@ -211,6 +231,19 @@ private slots:
     {
         QFETCH(QByteArray, body);
         QTEST(dump(zv::ParseM3uBouquet(body)), "rows");
+    }
+
+    void m3uLargeBouquet()
+    {
+        // 100,000 radios with their options, read in one pass.
+        QByteArray body = "#EXTM3U\r\n";
+        const int n = 100000;
+        for (int i = 0; i < n; ++i)
+            body += "#EXTINF:0," + QByteArray::number(i) + " - Radio\r\n#EXTVLCOPT:no-video\r\nrtsp://box/"
+                + QByteArray::number(i) + "\r\n";
+        const auto rows = zv::ParseM3uBouquet(body);
+        QCOMPARE(rows.size(), size_t(n));
+        QCOMPARE(rows.back().url, QByteArray("vlc:rtsp://box/99999"));
     }
 
     void m3uTitleCut()

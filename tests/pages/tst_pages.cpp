@@ -235,9 +235,11 @@ private slots:
 
         const QByteArray big = "/pages/chat.html?q=" + QByteArray(100 * 1024, 'a');
         QTest::newRow("plain") << QByteArray("/pages/chat.html") << QByteArray("/pages/chat.html");
-        // Used whole: the line breaks travel with the address.
-        QTest::newRow("trailing line breaks") << QByteArray("/pages/chat.html\r\n\r\n")
-                                              << QByteArray("/pages/chat.html%0D%0A%0D%0A");
+        // What server scripts write: the address, then a line break or spaces.
+        QTest::newRow("trailing line breaks")
+            << QByteArray("/pages/chat.html\r\n\r\n") << QByteArray("/pages/chat.html");
+        QTest::newRow("trailing spaces")
+            << QByteArray("/pages/chat.html  \t \n") << QByteArray("/pages/chat.html");
         QTest::newRow("100 KB, used whole") << big << big;
         QTest::newRow("empty") << QByteArray("-") << QByteArray();
         QTest::newRow("not a URL") << QByteArray("-pas une adresse <b>du tout</b>") << QByteArray();

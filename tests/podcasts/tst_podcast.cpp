@@ -123,6 +123,60 @@ private slots:
             << "<channel>" + item + "<item><title>X</title></channel>" << QByteArray() << one;
         QTest::newRow("items after the channel ignored")
             << "<channel>" + item + "</channel>" + item << QByteArray() << one;
+
+        // Shapes of real feeds.
+        const QByteArray utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" "
+                                "xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\">\n<channel>\n";
+        QTest::newRow("generated: CDATA, indented addresses, UTF-8")
+            << utf8
+                + "  <title><![CDATA[Les Pieds sur terre]]></title>\n  <image>\n    <url>\n      "
+                  "https://pics.example/cover.jpg\n    </url>\n  </image>\n  <item>\n    <title>\n      "
+                  "<![CDATA[L\xe2\x80\x99\xc3\xa9t\xc3\xa9 \xe2\x80\x93 \xc2\xab C\xc5\x93ur \xc2\xbb & "
+                  "co]]>\n    </title>\n    <enclosure url=\"\n https://media.example/ep1.mp3?a=1 \" "
+                  "length=\"1\" type=\"audio/mpeg\"/>\n  </item>\n</channel>\n</rss>\n"
+            << QByteArray("https://pics.example/cover.jpg")
+            << Episodes{{"L\x92\xe9t\xe9 \x96 \xab C\x9cur \xbb & co", "https://media.example/ep1.mp3?a=1"}};
+        QTest::newRow("CDATA picture address, itunes href with blanks")
+            << utf8 + "<image><url><![CDATA[ https://pics.example/a.png\r\n]]></url></image>" + item
+                + "</channel>"
+            << QByteArray("https://pics.example/a.png") << one;
+        QTest::newRow("UTF-8 outside Windows-1252, references") << utf8
+                + "<item><title>\xd0\x9f\xd1\x80\xd0\xb8 \xf0\x9f\x8e\x99 &#233; "
+                  "&eacute;</title></item></channel>" << QByteArray()
+                                                                << Episodes{{"??? ? \xe9 \xe9", ""}};
+        QTest::newRow("undeclared: single bytes and UTF-8 read alike")
+            << QByteArray(
+                   "<rss><channel><item><title>Caf\xe9 \x92 \xe2\x80\x99</title></item></channel></rss>")
+            << QByteArray() << Episodes{{"Caf\xe9 \x92 \x92", ""}};
+        QTest::newRow("ISO-8859-1: only accent pairs repaired")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><rss><channel><item><title>Caf\xe9 "
+                          "\xc3\xa9 \xe2\x80\x99</title></item></channel></rss>")
+            << QByteArray() << Episodes{{"Caf\xe9 \xe9 \xe2\x80\x99", ""}};
+        QTest::newRow("windows-1252 in single quotes")
+            << QByteArray("<?xml version='1.0' encoding='windows-1252' ?>\r\n<rss><channel><item><title>"
+                          "\x93Le \x80\x94\x85\x94 \xe2\x80\x99</title></item></channel></rss>")
+            << QByteArray() << Episodes{{"\x93Le \x80\x94\x85\x94 \xe2\x80\x99", ""}};
+        QTest::newRow("CDATA mixed with text, entities outside it")
+            << QByteArray("<channel><item><title>A &amp; <![CDATA[B <i>]]>C</title></item></channel>")
+            << QByteArray() << Episodes{{"A & B <i>C", ""}};
+        QTest::newRow("CDATA cut short in a title")
+            << QByteArray("<channel><item><title><![CDATA[Coup\xc3\xa9</title></item></channel>")
+            << QByteArray() << Episodes{{"Coup\xe9", ""}};
+        QTest::newRow("ends inside CDATA")
+            << "<channel>" + item + "<item><title><![CDATA[Suite" << QByteArray() << Episodes{};
+        QTest::newRow("RSS 0.91") << QByteArray(
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!DOCTYPE rss PUBLIC \"-//Netscape "
+            "Communications//DTD RSS 0.91//EN\" \"http://my.netscape.com/publish/formats/rss-0.91.dtd\">\n"
+            "<rss version=\"0.91\"><channel><title>Radio</title><link>http://r.example/</link>"
+            "<image><title>Radio</title><url>http://r.example/logo.gif</url><width>88</width></image>"
+            "<item><title>Journal de 8 h</title><link>http://r.example/8h.html</link></item>"
+            "</channel></rss>") << QByteArray("http://r.example/logo.gif")
+                                  << Episodes{{"Journal de 8 h", ""}};
+        QTest::newRow("Atom") << QByteArray(
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?><feed xmlns=\"http://www.w3.org/2005/Atom\">"
+            "<title>A</title><entry><title>E</title><link rel=\"enclosure\" "
+            "href=\"http://m.example/e.mp3\"/></entry></feed>")
+                              << QByteArray() << Episodes{};
     }
     void feed()
     {
@@ -141,15 +195,21 @@ private slots:
     {
         // Many items, each read once: a reader that re-copies the channel per
         // item would take minutes here.
-        QByteArray body = "<channel>";
+        QByteArray body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><channel>";
         const int n = 100000;
         for (int i = 0; i < n; ++i)
-            body += "<item><title>" + QByteArray::number(i) + "</title><enclosure url=\"http://m/"
-                + QByteArray::number(i) + ".mp3\"/></item>";
+            body += "<item><title><![CDATA[\xc3\x89pisode " + QByteArray::number(i)
+                + "]]></title><enclosure url=\" http://m/" + QByteArray::number(i) + ".mp3\"/></item>";
         body += "</channel>";
         const zv::PodcastFeed f = zv::ParsePodcastFeed(body);
         QCOMPARE(f.episodes.size(), size_t(n));
+        QCOMPARE(f.episodes.back().title, QByteArray("\xc9pisode 99999"));
         QCOMPARE(f.episodes.back().url, QByteArray("http://m/99999.mp3"));
+        // A 10 MB section that never closes.
+        const zv::PodcastFeed cut = zv::ParsePodcastFeed(
+            "<channel><item><title><![CDATA[" + QByteArray(10 << 20, ']') + "</title></item></channel>");
+        QCOMPARE(cut.episodes.size(), size_t(1));
+        QCOMPARE(cut.episodes[0].title.size(), 10 << 20);
     }
 };
 

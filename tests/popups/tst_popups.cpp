@@ -313,15 +313,45 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!alive, 5000);
     }
 
-    void neverLoadedNeverShown()
+    void notLoadedNeverShown_data()
     {
+        QTest::addColumn<QString>("address"); // "HOST" stands for the server
+        QTest::addColumn<int>("timeOut");
+        QTest::newRow("never answers") << "http://HOST/jamais.htm" << 400;
+        // These fail long before the time-out.
+        QTest::newRow("404") << "http://HOST/absent.htm" << 30000;
+        QTest::newRow("unreachable") << "http://127.0.0.1:1/p.htm" << 30000;
+    }
+    void notLoadedNeverShown()
+    {
+        QFETCH(QString, address);
+        QFETCH(int, timeOut);
         server->on("/jamais.htm", Reply::never());
-        auto* popup = new TfmPopup(nullptr, 100, 200, QStringLiteral("http://") + server->hostPort() + "/jamais.htm");
-        popup->timTimeOut->setInterval(400);
+        server->on("/absent.htm", Reply::status(404, page("introuvable")));
+        address.replace(QLatin1String("HOST"), QString::fromLatin1(server->hostPort()));
+        auto* popup = new TfmPopup(nullptr, 100, 200, address);
+        popup->timTimeOut->setInterval(timeOut);
         QPointer<TfmPopup> alive(popup);
         WindowWatch watch(popup);
-        QTRY_VERIFY_WITH_TIMEOUT(!alive, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!alive, 20000);
         QCOMPARE(watch.shows, 0);
+    }
+
+    void largerThanTheScreenFits()
+    {
+        // The address as a schedule may give it, with blanks after it.
+        auto* popup = new TfmPopup(
+            nullptr, 3000, 4000, QStringLiteral("http://") + server->hostPort() + "/p.htm \r\n");
+        QPointer<TfmPopup> alive(popup);
+        QTRY_VERIFY_WITH_TIMEOUT(popup->isVisible(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!popup->timAnimation->isActive(), 30000);
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(popup->geometry(), area.adjusted(50, 50, -50, -50));
+        const QRect close(popup->btnFermer->mapToGlobal(QPoint(0, 0)), popup->btnFermer->size());
+        QVERIFY(area.contains(close));
+        QCOMPARE(popup->wbPub->geometry(), QRect(0, 21, area.width() - 100, area.height() - 100 - 21));
+        emit popup->btnFermer->clicked();
+        QTRY_VERIFY_WITH_TIMEOUT(!alive, 5000);
     }
 
     void newWindowClosesIt()

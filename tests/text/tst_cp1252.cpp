@@ -50,6 +50,34 @@ private slots:
         QFETCH(QByteArray, bytes);
         QCOMPARE(zv::toCp1252(text), bytes);
     }
+
+    void fromUtf8_data()
+    {
+        QTest::addColumn<QByteArray>("utf8");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("latin-1 accents") << "\xC3\xA9t\xC3\xA9 \xC3\x89"_ba
+                                         << "\xE9t\xE9 \xC9"_ba;
+        QTest::newRow("windows-1252 only")
+            << "l\xE2\x80\x99\xC5\x93uvre \xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D\xE2\x80\xA6"_ba
+            << "l\x92\x9Cuvre \x80 \x93x\x94\x85"_ba;
+        QTest::newRow("outside windows-1252") << "\xD0\x96 \xF0\x9F\x8E\x99 \xE2\x86\x92"_ba
+                                              << "? ? ?"_ba;
+        // Windows-1252 text once read as Latin-1 and encoded: the byte meant.
+        QTest::newRow("C1 control") << "\xC2\x92"_ba
+                                    << "\x92"_ba;
+        QTest::newRow("single-byte text kept") << "caf\xE9 cr\xE8me \x80"_ba
+                                               << "caf\xE9 cr\xE8me \x80"_ba;
+        QTest::newRow("cut sequence") << "a\xE2\x80"_ba
+                                      << "a\xE2\x80"_ba;
+        QTest::newRow("overlong, surrogate, beyond U+10FFFF")
+            << "\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80"_ba
+            << "\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80"_ba;
+    }
+    void fromUtf8()
+    {
+        QFETCH(QByteArray, utf8);
+        QTEST(zv::utf8ToCp1252(utf8), "bytes");
+    }
 };
 
 QTEST_APPLESS_MAIN(TestCp1252)

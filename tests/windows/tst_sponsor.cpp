@@ -53,7 +53,9 @@ private slots:
         errors.clear();
         server = new ScriptedServer(this);
         server->on("/exe/cont.php?c=urlspons1", Reply::ok("http://" + server->hostPort() + "/banniere1.htm"));
-        server->on("/exe/cont.php?c=urlspons2", Reply::ok("http://" + server->hostPort() + "/banniere2.htm"));
+        // As server scripts write it: the address, then a line break.
+        server->on(
+            "/exe/cont.php?c=urlspons2", Reply::ok("http://" + server->hostPort() + "/banniere2.htm \r\n"));
         server->on("/banniere1.htm", Reply::ok(bannerPage("un")));
         server->on("/banniere2.htm", Reply::ok(bannerPage("deux")));
         qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
@@ -161,9 +163,24 @@ private slots:
         TfmSponsorTheme2 dlg;
         dlg.open();
         QTRY_VERIFY_WITH_TIMEOUT(!errors.isEmpty(), 20000);
+        QCOMPARE(errors.size(), 1); // both failed, shown once
         QVERIFY(dlg.isVisible());
         emit dlg.btnQuitter->clicked();
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    }
+
+    void firstBannerFailsTheSecondIsStillShown()
+    {
+        server->on("/exe/cont.php?c=urlspons1", Reply::redirect(302, "http://127.0.0.1:1/banniere1.htm"));
+        TfmSponsorTheme5 dlg;
+        QSignalSpy loaded2(dlg.wbSponsor2, &TWebBrowser::DocumentComplete);
+        dlg.open();
+        QTRY_VERIFY_WITH_TIMEOUT(loaded2.count() > 0, 30000);
+        QCOMPARE(dlg.wbSponsor2->url().path(), QStringLiteral("/banniere2.htm"));
+        QCOMPARE(errors.size(), 1);
+        QVERIFY(!dlg.wbSponsor1->HasDocument());
+        QVERIFY(dlg.isVisible());
+        emit dlg.btnQuitter->clicked();
     }
 };
 

@@ -43,6 +43,22 @@ void lockDown(QWebEngineSettings* s)
     s->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
 }
 
+// An address as a browser reads it: no control characters or spaces around
+// it, no tabs or line breaks inside. Server scripts end their answers with a
+// line break.
+QString cleanAddress(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= 0x20)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 0x20)
+        --end;
+    QString out = text.mid(begin, end - begin);
+    out.removeIf([](QChar c) { return c == u'\t' || c == u'\n' || c == u'\r'; });
+    return out;
+}
+
 } // namespace
 
 QWebEngineProfile* TWebBrowser::sharedProfile()
@@ -76,8 +92,10 @@ TWebBrowser::TWebBrowser(QWidget* parent)
     // reports only the first one.
     connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
         if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus
-            || info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+            || info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
+            loadFailed_ = info.status() == QWebEngineLoadingInfo::LoadFailedStatus || info.isErrorPage();
             loadDone();
+        }
     });
     connect(page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
         // Left unhandled, the request opens no view of ours.
@@ -92,8 +110,9 @@ TWebBrowser::TWebBrowser(QWidget* parent)
 
 TWebBrowser::~TWebBrowser() = default;
 
-QUrl TWebBrowser::urlFromText(const QString& text)
+QUrl TWebBrowser::urlFromText(const QString& address)
 {
+    const QString text = cleanAddress(address);
     if (text.isEmpty())
         return QUrl(QStringLiteral("about:blank"));
     const int sep = text.indexOf(QLatin1String("://"));
@@ -118,7 +137,8 @@ void TWebBrowser::Navigate(const QString& url)
     // and the view shows its own error page.
     QUrl target = urlFromText(url);
     if (!target.isValid())
-        target = QUrl(QStringLiteral("http://") + QString::fromLatin1(QUrl::toPercentEncoding(url)),
+        target = QUrl(
+            QStringLiteral("http://") + QString::fromLatin1(QUrl::toPercentEncoding(cleanAddress(url))),
             QUrl::TolerantMode);
     load(target);
 }

@@ -19,12 +19,16 @@ public:
 
     // Starts a load and returns at once. Takes a full URL, "about:blank", or a
     // portal path written as host + path without a scheme
-    // ("127.0.0.1:8631/exe/cont.php?c=pub").
+    // ("127.0.0.1:8631/exe/cont.php?c=pub"). Spaces and line breaks around the
+    // address, and line breaks and tabs inside it, are not part of it.
     void Navigate(const QString& url);
     void Refresh(); // reloads the current page
     // True once a page has been committed to the view (callers test it before
     // touching the document).
     bool HasDocument() const { return hasDocument_; }
+    // True when the last load ended in an error (unreachable host, error
+    // status, the view's own error page); read it when the load completes.
+    bool LoadFailed() const { return loadFailed_; }
     // document.body.style[property] = value. "borderstyle" is the body's
     // border style, other names are CSS properties in script spelling.
     // Does nothing while there is no document.
@@ -55,6 +59,7 @@ private:
     void showMenu(const QPoint& pos);
 
     bool hasDocument_ = false;
+    bool loadFailed_ = false;
     QElapsedTimer popupClock_; // limits how fast a page may open windows
     int popupBurst_ = 0;
 };

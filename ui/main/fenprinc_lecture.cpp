@@ -1,4 +1,5 @@
 // Playback controls and the status loop.
+#include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
@@ -40,6 +41,7 @@ void TfmPrinc::btnLectureClick(QObject* sender)
 {
     QString address;
     int index = -1;
+    bool episodeWithoutFile = false;
     const int channelRow = ListeCanauxSelectedRow();
     // The chat section hides the list but plays the radio its box selected.
     if ((shown(panListeCanaux) || shown(cmbChatRadio)) && channelRow >= 0)
@@ -58,8 +60,10 @@ void TfmPrinc::btnLectureClick(QObject* sender)
                 if (QTreeWidgetItem* item = selectedItem(lvMODFichier))
                     address = item->text(1) + item->text(0);
             } else if (tab == tsMODPodcast) {
-                if (QTreeWidgetItem* item = selectedItem(lvMODPodcast))
+                if (QTreeWidgetItem* item = selectedItem(lvMODPodcast)) {
                     address = item->text(1);
+                    episodeWithoutFile = address.isEmpty();
+                }
             } else if (tab == tsMODRecherche) {
                 if (QTreeWidgetItem* item = selectedItem(lvMODRecherche))
                     address = item->text(1);
@@ -84,8 +88,12 @@ void TfmPrinc::btnLectureClick(QObject* sender)
         frmPlayer->Stop();
         return;
     }
-    if (address.isEmpty())
+    if (address.isEmpty()) {
+        // A feed item without an enclosure is listed; playing it says why nothing plays.
+        if (episodeWithoutFile)
+            throw zv::Error(QStringLiteral("URL vide"));
         return;
+    }
     // Load throws zv::Abort when the engine cannot start: the rest is skipped.
     frmPlayer->Load(address);
     frmPlayer->Play();

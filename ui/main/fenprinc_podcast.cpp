@@ -140,14 +140,15 @@ void TfmPrinc::tvMODPodcastDblClick()
     if (!node || !node->parent() || !node->parent()->parent() || node->parent()->parent()->parent())
         return;
     const QByteArray id = QByteArray::number(node->data(0, Qt::UserRole).toInt());
+    QByteArray address;
     for (const auto& [key, feed] : *PodcastFeeds) {
         if (key == id) {
-            // An empty address has nothing to fetch.
-            if (!feed.trimmed().isEmpty())
-                nmhMODPodcastDetail->Get(feed);
-            return;
+            address = feed.trimmed();
+            break;
         }
     }
+    // Without an address the request fails with "URL vide", which the user sees.
+    nmhMODPodcastDetail->Get(address);
 }
 
 void TfmPrinc::nmhMODPodcastDetailSuccess(int)

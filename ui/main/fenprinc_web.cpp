@@ -19,7 +19,8 @@ bool shown(const QWidget* w)
     return !w->isHidden();
 }
 
-// The answer is the address, used whole.
+// The answer is the address; the browser leaves out the line break that
+// server scripts end it with.
 QString answerUrl(const TNMHTTP* n)
 {
     return zv::fromCp1252(n->Body);

@@ -191,9 +191,20 @@ TfmJeu::~TfmJeu() = default;
 
 QString TfmJeu::GamePageAddress(const QColor& background, const QString& name)
 {
-    return zv::fromCp1252(
-               zv::portalHost() + "/exe/dir.php?w=100%&h=100%&bgcolor=" + ColorToHtml(background) + "&jeu=")
-        + name;
+    // The name goes as displayed, in Windows-1252 like every portal request:
+    // left to the browser, its accents would travel as UTF-8. So the address
+    // is written encoded: its percent signs too, as the browser would send them.
+    static const char digits[] = "0123456789ABCDEF";
+    QByteArray jeu;
+    for (const char c : zv::toCp1252(name)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80 && c != '%')
+            jeu += c;
+        else
+            jeu.append('%').append(digits[byte >> 4]).append(digits[byte & 15]);
+    }
+    return zv::fromCp1252(zv::portalHost()
+        + "/exe/dir.php?w=100%25&h=100%25&bgcolor=" + ColorToHtml(background) + "&jeu=" + jeu);
 }
 
 void TfmJeu::paintButtons()

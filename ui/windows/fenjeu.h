@@ -37,7 +37,8 @@ public:
     // The window's colour (the page of a non-Flash game is drawn on it).
     QColor Color() const { return look_.window; }
     int BorderWidth() const { return look_.border; }
-    // The page that holds a non-Flash game: host + path, the name as displayed.
+    // The page that holds a non-Flash game: host + path, the name as displayed,
+    // its bytes beyond ASCII written %XX in Windows-1252.
     static QString GamePageAddress(const QColor& background, const QString& name);
 
 protected:

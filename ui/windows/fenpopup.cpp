@@ -32,6 +32,15 @@ QRect screenArea()
     return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
+// A popup larger than the screen would leave its close button out of reach:
+// it keeps the margins on every side.
+QSize fitted(QSize wanted)
+{
+    const QRect area = screenArea();
+    return {qMax(1, qMin(wanted.width(), area.width() - 2 * TfmPopup::Margin)),
+        qMax(TfmPopup::TitleHeight, qMin(wanted.height(), area.height() - 2 * TfmPopup::Margin))};
+}
+
 } // namespace
 
 TfmPopup::TfmPopup(QWidget* owner, int height, int width, const QString& url)
@@ -73,13 +82,14 @@ TfmPopup::TfmPopup(QWidget* owner, int height, int width, const QString& url)
     timAnimation = new QTimer(this);
     timAnimation->setInterval(10);
 
-    connect(wbPub, &TWebBrowser::DownloadComplete, this, [this] { zv::guarded([this] { wbPubDownloadComplete(); }); });
+    connect(wbPub, &TWebBrowser::DownloadComplete, this,
+        [this] { zv::guarded([this] { wbPubDownloadComplete(); }); });
     connect(wbPub, &TWebBrowser::NewWindow2, this, [this] { zv::guarded([this] { wbPubNewWindow2(); }); });
     connect(btnFermer, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { btnFermerClick(); }); });
     connect(timAnimation, &QTimer::timeout, this, [this] { zv::guarded([this] { timAnimationTimer(); }); });
     connect(timTimeOut, &QTimer::timeout, this, [this] { zv::guarded([this] { timTimeOutTimer(); }); });
 
-    resize(width, TitleHeight + height);
+    resize(fitted(QSize(width, TitleHeight + height)));
     placeControls(); // a hidden window gets its resize event only when shown
     timTimeOut->start();
     wbPub->Navigate(url);
@@ -112,6 +122,11 @@ void TfmPopup::wbPubDownloadComplete()
     if (!timTimeOut->isActive())
         return;
     timTimeOut->stop();
+    // A page that did not load (unreachable, error status) is never shown.
+    if (wbPub->LoadFailed()) {
+        close();
+        return;
+    }
     const QRect area = screenArea();
     move(area.x() + area.width() - width() - Margin, area.y() + area.height());
     show();

@@ -1,7 +1,8 @@
 #pragma once
 // TfmPopup: the small ad window of the popup agent. It loads its page hidden,
 // then slides up near the bottom right corner of the screen once the page has
-// loaded; a page that does not load in time is never shown. Freed on close.
+// loaded; a page that fails or does not load in time is never shown. One larger
+// than the screen is reduced to fit. Freed on close.
 #include <QWidget>
 
 class QLabel;

@@ -15,6 +15,8 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <QTimer>
+#include <exception>
+#include <utility>
 
 namespace {
 
@@ -162,16 +164,28 @@ void TfmSponsor::keyPressEvent(QKeyEvent* event)
 
 void TfmSponsor::FormCreate()
 {
-    try {
-        nmhSponsor1->Get(zv::portalHost() + "/exe/cont.php?c=urlspons1");
-        if (!closing_)
-            nmhSponsor2->Get(zv::portalHost() + "/exe/cont.php?c=urlspons2");
-    } catch (...) {
-        // A request cut short because the user already left is no error.
+    // A banner that fails leaves its panel empty; the other one is still
+    // requested so that the user can click it. The failure is shown once.
+    std::exception_ptr failure;
+    const std::pair<TNMHTTP*, const char*> banners[]
+        = {{nmhSponsor1, "/exe/cont.php?c=urlspons1"}, {nmhSponsor2, "/exe/cont.php?c=urlspons2"}};
+    for (const auto& [nmh, path] : banners) {
         if (closing_)
             return;
-        throw;
+        try {
+            nmh->Get(zv::portalHost() + path);
+        } catch (const zv::Abort&) {
+            throw; // the window is gone
+        } catch (...) {
+            // A request cut short because the user already left is no error.
+            if (closing_)
+                return;
+            if (!failure)
+                failure = std::current_exception();
+        }
     }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TfmSponsor::nmhSponsor1Success(int)
