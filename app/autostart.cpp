@@ -1,6 +1,7 @@
 #include "app/autostart.h"
 
 #include "app/atomicfile.h"
+#include "app/config.h"
 #include "portal/errors.h"
 
 #include <QCoreApplication>
@@ -10,11 +11,7 @@
 
 QString AutostartFilePath()
 {
-    // Only an absolute XDG_CONFIG_HOME counts; otherwise ~/.config.
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/autostart/Zevalo Multimedia V3.desktop");
+    return UserConfigFolder() + QStringLiteral("/autostart/Zevalo Multimedia V3.desktop");
 }
 
 QByteArray AutostartEntry(const QString& program)

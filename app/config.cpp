@@ -4,7 +4,9 @@
 #include "portal/errors.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 // Bytes in, bytes out: config.ini is Windows-1252, never converted.
 #define SI_NO_CONVERSION
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -36,9 +39,10 @@ struct Ini {
 // Loads the file. False when it exists but cannot be read as a settings file.
 bool load(const QString& path, Ini& ini)
 {
-    QFile file(path);
-    if (!file.exists())
+    // A link to a file not made yet reads as no file.
+    if (!QFileInfo(path).exists())
         return true;
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileSize)
         return false;
     const QByteArray bytes = file.readAll();
@@ -61,6 +65,8 @@ void save(const QString& path, const Ini& ini)
             bytes += '\r';
         bytes += c;
     }
+    // The user's settings folder may not exist yet.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     zv::writeFileAtomically(path, bytes);
 }
 
@@ -128,10 +134,53 @@ QByteArray urlKey(int n)
     return "URL" + QByteArray::number(n);
 }
 
+bool writableFolder(const QString& dir)
+{
+    return ::access(QFile::encodeName(dir).constData(), W_OK) == 0;
+}
+
+// A folder where config.ini can be replaced, with no folder standing in its
+// place. Through a symbolic link the file it points to is replaced, so that
+// file's folder must take it.
+bool besideUsable(const QString& dir, const QString& file)
+{
+    if (!writableFolder(dir))
+        return false;
+    const QFileInfo info(file);
+    if (info.isSymLink()) {
+        const QFileInfo target(info.symLinkTarget());
+        return !target.isDir() && writableFolder(target.absolutePath());
+    }
+    return !info.isDir();
+}
+
 } // namespace
 
+QString SettingsFilePathFor(const QString& programDir)
+{
+    const QString beside = programDir + QStringLiteral("/config.ini");
+    // An installed program never writes into its prefix, even when run by root.
+    const bool installed = QFileInfo(programDir + QStringLiteral("/../share/zevalo")).isDir();
+    if (!installed && besideUsable(programDir, beside))
+        return beside;
+    return UserConfigFolder() + QStringLiteral("/zevalo-multimedia/config.ini");
+}
+
+QString UserConfigFolder()
+{
+    // Only an absolute XDG_CONFIG_HOME counts.
+    const QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    return !base.isEmpty() && QDir::isAbsolutePath(base) ? base
+                                                         : QDir::homePath() + QStringLiteral("/.config");
+}
+
+QString SettingsFilePath()
+{
+    return SettingsFilePathFor(QCoreApplication::applicationDirPath());
+}
+
 TConfig::TConfig()
-    : path_(QCoreApplication::applicationDirPath() + QStringLiteral("/config.ini"))
+    : path_(SettingsFilePath())
 {
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// TConfig: the settings file config.ini beside the program. Nothing is cached:
-// every read loads the file and every write replaces it at once. Texts are
-// Windows-1252 bytes, kept as they are.
+// TConfig: the settings file config.ini. Nothing is cached: every read loads the
+// file and every write replaces it at once. Texts are Windows-1252 bytes, kept
+// as they are.
 #include <QByteArray>
 #include <QString>
 #include <vector>
@@ -12,9 +12,19 @@ struct Favorite {
     bool operator==(const Favorite&) const = default;
 };
 
+// Where config.ini lives: beside the program when that folder takes it (a build
+// tree, a portable copy); otherwise, and always for an installed program (one
+// whose prefix holds share/zevalo), $XDG_CONFIG_HOME/zevalo-multimedia/config.ini,
+// ~/.config when that variable is unset or relative. The folder is made on the
+// first write.
+QString SettingsFilePath();
+QString SettingsFilePathFor(const QString& programDir);
+// $XDG_CONFIG_HOME, or ~/.config.
+QString UserConfigFolder();
+
 class TConfig {
 public:
-    TConfig(); // config.ini in the program's folder
+    TConfig(); // SettingsFilePath()
     explicit TConfig(QString path);
 
     const QString& path() const { return path_; }

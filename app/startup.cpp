@@ -3,7 +3,9 @@
 #include "app/config.h"
 #include "app/runmode.h"
 #include "app/sessionend.h"
+#include "app/singleinstance.h"
 #include "portal/errors.h"
+#include "ui/main/desktopcontrols.h"
 #include "ui/themes/themes.h"
 #include "ui/windows/fenprincpopup.h"
 
@@ -13,10 +15,13 @@
 #include <QPointer>
 #include <QSessionManager>
 #include <QTranslator>
+#include <cstdio>
 
 void SetupApplication(QApplication& app)
 {
     QApplication::setApplicationDisplayName(QStringLiteral("Zevalo Multimédia"));
+    // Ties the windows to the installed menu entry (its icon, its name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("fr.zevalo.Multimedia"));
 
     // Standard buttons in French ("Oui", "Non", "Annuler").
     auto* translator = new QTranslator(&app);
@@ -63,20 +68,59 @@ int RunZevalo(int argc, char** argv)
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     const bool agent = RunModeFor(arguments) == RunMode::Agent;
-    std::unique_ptr<QWidget> window = StartProgram(
-        arguments, QCoreApplication::applicationDirPath() + QStringLiteral("/config.ini"), CreateThemeWindow);
-    if (!window)
+
+    // A second start of the same mode only brings the running copy forward.
+    SingleInstance instance(agent ? QStringLiteral("agent") : QStringLiteral("portal"));
+    switch (instance.claim(arguments)) {
+    case SingleInstance::Role::HandedOver: return 0;
+    case SingleInstance::Role::NoAnswer:
+        std::fprintf(
+            stderr, "zevalo: a running copy holds %s but does not answer\n", qPrintable(instance.lockPath()));
+        return 1;
+    case SingleInstance::Role::First:
+    case SingleInstance::Role::Alone: break;
+    }
+
+    std::unique_ptr<QWidget> window;
+    QObject::connect(&instance, &SingleInstance::activated, &app, [&window] {
+        // During start-up the connection test is what shows.
+        BringToFront(window ? window.get() : QApplication::activeModalWidget());
+        BringToFront(QApplication::activeModalWidget());
+    });
+
+    // Log-off, shutdown or kill: the agent ends at once; the main window closes as
+    // through its close button, so that its favourites are written. Before the
+    // event loop runs, quit() does nothing: what shows then (the connection test,
+    // a message) is closed, and the start-up ends below.
+    bool ending = false;
+    const auto endSession = [&window, &ending, agent] {
+        ending = true;
+        if (window) {
+            if (!agent)
+                window->close();
+            QCoreApplication::quit();
+        } else if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->close();
+        }
+    };
+    auto* watcher = new SessionEndWatcher(&app);
+    QObject::connect(watcher, &SessionEndWatcher::sessionEnding, &app, endSession);
+    QObject::connect(
+        &app, &QGuiApplication::commitDataRequest, &app, [endSession](QSessionManager&) { endSession(); });
+
+    window = StartProgram(arguments, SettingsFilePath(), CreateThemeWindow);
+    if (!window || ending)
         return 0;
+
+    // Media keys and the desktop's player applets, while the main window runs.
+    if (auto* main = qobject_cast<TfmPrinc*>(window.get()))
+        AttachDesktopControls(main);
 
     if (agent) {
         // The agent lives, hidden, until the session ends or it is stopped; its
         // popups coming and going must not end it.
         QApplication::setQuitOnLastWindowClosed(false);
         QObject::connect(window.get(), &QObject::destroyed, &app, &QCoreApplication::quit);
-        auto* watcher = new SessionEndWatcher(&app);
-        QObject::connect(watcher, &SessionEndWatcher::sessionEnding, &app, &QCoreApplication::quit);
-        QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
-            [](QSessionManager&) { QCoreApplication::quit(); });
     }
 
     QPointer<QWidget> alive = window.get();

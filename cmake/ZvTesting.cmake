@@ -1,8 +1,10 @@
-# zv_add_test(NAME SOURCES a.cpp ... LIBS lib ... [DISPLAY] [TIMEOUT s] [LABELS l ...])
+# zv_add_test(NAME SOURCES a.cpp ... LIBS lib ... [DISPLAY] [TIMEOUT s] [LABELS l ...]
+#             [LAUNCHER command ...])
 # A QtTest executable registered with CTest. Widget tests run offscreen; DISPLAY
 # tests need a real X server (the test script runs the suite under xvfb-run).
+# LAUNCHER runs the test through a command (dbus-run-session --).
 function(zv_add_test name)
-  cmake_parse_arguments(T "DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS;LAUNCHER" ${ARGN})
   # A test whose sources are not written yet is left out rather than breaking the build.
   foreach(src ${T_SOURCES})
     if(NOT IS_ABSOLUTE ${src})
@@ -16,12 +18,17 @@ function(zv_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
-  add_test(NAME ${name} COMMAND ${name})
+  add_test(NAME ${name} COMMAND ${T_LAUNCHER} $<TARGET_FILE:${name}>)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
+  # Each test has its own instance locks: a copy of the program the developer
+  # runs, or another test's, must not take its starts over.
+  set(runtime ${PROJECT_BINARY_DIR}/test-runtime/${name})
+  file(MAKE_DIRECTORY ${runtime})
+  file(CHMOD ${runtime} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
   set(env "QTWEBENGINE_DISABLE_SANDBOX=1" "QT_MEDIA_BACKEND=gstreamer"
-          "ZV_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "ZV_BINARY_DIR=${PROJECT_BINARY_DIR}")
+          "ZV_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "ZV_BINARY_DIR=${PROJECT_BINARY_DIR}" "XDG_RUNTIME_DIR=${runtime}")
   if(NOT T_DISPLAY)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   else()

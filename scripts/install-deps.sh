@@ -22,6 +22,9 @@ packages=(
   ffmpeg espeak-ng xvfb xauth imagemagick fonts-dejavu-core
   # tests and benches
   libbenchmark-dev hyperfine
+  # desktop integration: packaging (dpkg-shlibdeps), its checks, the session bus,
+  # the media-key client and the X session protocol the tests drive it with
+  dpkg-dev lintian desktop-file-utils appstream man-db dbus playerctl libsm-dev libice-dev
 )
 
 missing=()

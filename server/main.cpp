@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -26,6 +27,22 @@ void usage()
         "  --sponsor           ask the client to show its sponsor window\n");
 }
 
+// An installed portal (bin/ beside share/zevalo-portal) serves the content
+// installed with it and keeps its data in the user's state folder; a build
+// runs from its own trees.
+void useInstalledFolders(zvs::ServerOptions& opt)
+{
+    const QString content = QDir::cleanPath(
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/zevalo-portal/content"));
+    if (!QFileInfo(content + QStringLiteral("/catalogue.json")).isFile())
+        return;
+    opt.contentDir = content;
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || !QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    opt.dataDir = state + QStringLiteral("/zevalo-portal");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -43,6 +60,7 @@ int main(int argc, char** argv)
     zvs::ServerOptions opt;
     opt.contentDir = QStringLiteral(ZV_SERVER_DEFAULT_CONTENT);
     opt.dataDir = QStringLiteral(ZV_SERVER_DEFAULT_DATA);
+    useInstalledFolders(opt);
     if (!zvs::parseListen(QStringLiteral(ZV_SERVER_DEFAULT_LISTEN), &opt.host, &opt.port)) {
         opt.host = QStringLiteral("127.0.0.1");
         opt.port = 8631;

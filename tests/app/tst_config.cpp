@@ -2,6 +2,7 @@
 #include "app/config.h"
 #include "inifile.h"
 #include "portal/errors.h"
+#include "support/folderlock.h"
 
 #include <QDir>
 #include <QProcess>
@@ -22,16 +23,6 @@ static std::vector<Favorite> numbered(int count, const QByteArray& tag)
     for (int n = 1; n <= count; ++n)
         list.push_back({tag + " titre " + QByteArray::number(n), "http://h/" + tag + QByteArray::number(n)});
     return list;
-}
-
-// Makes a folder unwritable, also for root (immutable flag); false if impossible here.
-static bool lockFolder(const QString& dir, bool lock)
-{
-    if (::geteuid() != 0)
-        return QFile::setPermissions(dir,
-            lock ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
-                 : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return QProcess::execute(u"chattr"_s, {lock ? u"+i"_s : u"-i"_s, dir}) == 0;
 }
 
 class TestConfig : public QObject {
@@ -244,6 +235,61 @@ private slots:
         lockFolder(locked.path(), false);
         QCOMPARE(after, before);
         QCOMPARE(LoadFavorites(config), numbered(2, "a"));
+    }
+
+    // Where the file goes, from what stands in the program's folder.
+    void location_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<bool>("beside");
+        QTest::newRow("writable folder") << u""_s << true;
+        QTest::newRow("file there") << u"file"_s << true;
+        QTest::newRow("unwritable folder") << u"locked"_s << false;
+        QTest::newRow("config.ini is a folder") << u"folder"_s << false;
+        QTest::newRow("link to a file") << u"link-file"_s << true;
+        QTest::newRow("link to a folder") << u"link-folder"_s << false;
+        QTest::newRow("link into a missing folder") << u"link-nowhere"_s << false;
+        QTest::newRow("installed prefix") << u"installed"_s << false;
+    }
+    void location()
+    {
+        QFETCH(QString, setup);
+        QFETCH(bool, beside);
+        QTemporaryDir root;
+        const QString bin = root.filePath(u"bin"_s);
+        const QString file = bin + u"/config.ini"_s;
+        QVERIFY(QDir().mkpath(bin));
+        if (setup == u"file"_s)
+            testini::write(file, "[GENERAL]\nTheme=4\n");
+        else if (setup == u"folder"_s)
+            QVERIFY(QDir().mkpath(file));
+        else if (setup == u"link-file"_s)
+            QVERIFY(QFile::link(root.filePath(u"ailleurs.ini"_s), file));
+        else if (setup == u"link-folder"_s)
+            QVERIFY(QFile::link(root.path(), file));
+        else if (setup == u"link-nowhere"_s)
+            QVERIFY(QFile::link(root.filePath(u"absent/config.ini"_s), file));
+        else if (setup == u"installed"_s)
+            QVERIFY(QDir().mkpath(root.filePath(u"share/zevalo"_s)));
+        else if (setup == u"locked"_s && !lockFolder(bin, true))
+            QSKIP("cannot make a folder read-only here");
+
+        const QString home = root.filePath(u"home"_s);
+        qputenv("XDG_CONFIG_HOME", home.toLocal8Bit());
+        const QString path = SettingsFilePathFor(bin);
+        const QString user = home + u"/zevalo-multimedia/config.ini"_s;
+        QCOMPARE(path, beside ? file : user);
+        // The first write makes the user's folder; the program's folder is left alone.
+        TConfig config(path);
+        config.SetTheme(5);
+        if (setup == u"locked"_s)
+            lockFolder(bin, false);
+        QCOMPARE(TConfig(path).GetTheme(), 5);
+        if (!beside) {
+            QVERIFY(QFileInfo(user).isFile());
+            QCOMPARE(QFileInfo(file).isFile(), setup == u"file"_s);
+        }
+        qunsetenv("XDG_CONFIG_HOME");
     }
 
     // Whatever config.ini holds, reading it neither crashes nor changes it.

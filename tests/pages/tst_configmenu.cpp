@@ -7,8 +7,8 @@
 #include "ui/controls/btngraph.h"
 #include "ui/themes/themes.h"
 
-#include <QAction>
 #include <QAbstractButton>
+#include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QDir>
@@ -47,10 +47,7 @@ class TestConfigMenu : public QObject {
             qWarning("FormCreate failed");
         return w;
     }
-    static void open(TfmPrinc* w)
-    {
-        emit w->mnuConfig->aboutToShow();
-    }
+    static void open(TfmPrinc* w) { emit w->mnuConfig->aboutToShow(); }
     static QStringList checkedThemes(TfmPrinc* w)
     {
         QStringList out;
@@ -58,6 +55,20 @@ class TestConfigMenu : public QObject {
             if (a->isChecked())
                 out << a->objectName();
         return out;
+    }
+
+    // config.ini beside the program and in the user's folder, file or folder.
+    QStringList settingsPlaces() const
+    {
+        return {QCoreApplication::applicationDirPath() + "/config.ini",
+            xdg.path() + "/zevalo-multimedia/config.ini"};
+    }
+    void removeSettings()
+    {
+        for (const QString& path : settingsPlaces()) {
+            QFile::remove(path);
+            QDir(path).removeRecursively();
+        }
     }
 
 private slots:
@@ -71,16 +82,14 @@ private slots:
         server = std::make_unique<ScriptedServer>();
         portal = std::make_unique<FakePortal>(*server);
         qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
-        QFile::remove(TConfig().path());
-        QDir(TConfig().path()).removeRecursively();
+        removeSettings();
         QDir(xdg.path() + "/autostart").removeRecursively();
         QFile::remove(xdg.path() + "/autostart");
         errors.clear();
     }
     void cleanup()
     {
-        QFile::remove(TConfig().path());
-        QDir(TConfig().path()).removeRecursively();
+        removeSettings();
         portal.reset();
         server.reset();
     }
@@ -89,8 +98,9 @@ private slots:
     {
         auto w = CreateThemeWindow(2);
         const QList<QAction*> a = w->mnuConfig->actions();
-        const QStringList captions = {"Lancement &automatique", "Rubrique &Sexoflux", "-------- Thèmes --------",
-            "&0 - Basic (défaut)", "&1 - Tagada", "&2 - Chlorophylle", "&3 - Moon", "&4 - Mac fashion"};
+        const QStringList captions
+            = {"Lancement &automatique", "Rubrique &Sexoflux", "-------- Thèmes --------",
+                "&0 - Basic (défaut)", "&1 - Tagada", "&2 - Chlorophylle", "&3 - Moon", "&4 - Mac fashion"};
         QCOMPARE(a.size(), captions.size());
         const QList<int> tags = {2, 1, 4, 5, 3};
         for (int i = 0; i < a.size(); ++i) {
@@ -180,8 +190,11 @@ private slots:
         QFETCH(bool, writable);
         auto w = start();
         w->show();
-        if (!writable)
-            QVERIFY(QDir().mkpath(TConfig().path())); // a folder where the file should be
+        if (!writable) {
+            // A folder where the file should be, in either place.
+            for (const QString& path : settingsPlaces())
+                QVERIFY(QDir().mkpath(path));
+        }
         QStringList texts;
         QTimer closer;
         connect(&closer, &QTimer::timeout, this, [&] {

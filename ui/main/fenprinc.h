@@ -351,6 +351,10 @@ public:
     void bindMOD(); // fenprinc_mod.cpp
     void bindVideo(); // fenprinc_video.cpp
 
+signals:
+    // btnLectureClick started a stream; the desktop's player controls follow it.
+    void PlaybackStarted();
+
 protected:
     explicit TfmPrinc(QWidget* parent = nullptr);
 

@@ -98,6 +98,7 @@ void TfmPrinc::btnLectureClick(QObject* sender)
     frmPlayer->Load(address);
     frmPlayer->Play();
     frmPlayer->SetVolume(volumeOf(frmCurseurSon));
+    emit PlaybackStarted();
     if (shown(panListeCanaux) && cmbBouquet->currentIndex() == 0) {
         if (const zv::ChannelRow* row = lvListeCanauxModel->row(channelRow); row && row->data != 0)
             NotifyContentViewed(row->data);

@@ -1,0 +1,347 @@
+#include "ui/main/desktopcontrols.h"
+
+#include "app/mpris.h"
+#include "portal/errors.h"
+#include "ui/browser/webbrowser.h"
+#include "ui/controls/btngraph.h"
+#include "ui/main/fenprinc.h"
+#include "ui/player/cadcurseur.h"
+#include "ui/player/cadplayer.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Keys typed there are text (a web page may hold a form).
+bool typingIn(const QWidget* widget)
+{
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QTextEdit*>(w)
+            || qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w)
+            || qobject_cast<const TWebBrowser*>(w))
+            return true;
+        if (const auto* box = qobject_cast<const QComboBox*>(w); box && box->isEditable())
+            return true;
+    }
+    return false;
+}
+
+// The window itself or anything in it, its full-screen picture included (a
+// window of its own whose parent stays in the frame).
+bool inside(const QWidget* widget, const QWidget* window)
+{
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        if (w == window)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void BringToFront(QWidget* window)
+{
+    if (!window || window->isHidden())
+        return;
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+TDesktopControls::TDesktopControls(TfmPrinc* window)
+    : QObject(window)
+    , w_(window)
+{
+    connect(w_, &TfmPrinc::PlaybackStarted, this, &TDesktopControls::playbackStarted);
+    qApp->installEventFilter(this);
+}
+
+void TDesktopControls::playbackStarted()
+{
+    ++started_;
+    url_ = w_->frmPlayer->url();
+    if (w_->PlayingIndex >= 0) {
+        list_ = w_->lvMODFavoris;
+        row_ = w_->PlayingIndex;
+    } else {
+        list_ = visibleList();
+        row_ = selectedRow(list_);
+    }
+    title_ = list_ && row_ >= 0 ? list_->model()->index(row_, 0).data().toString() : QString();
+}
+
+QAbstractItemView* TDesktopControls::visibleList() const
+{
+    // The chat section plays the radio its box selected in the hidden list.
+    if (!w_->panListeCanaux->isHidden() || !w_->cmbChatRadio->isHidden())
+        return w_->lvListeCanaux;
+    if (!w_->panVideo->isHidden())
+        return w_->lvVideo;
+    if (w_->pcMOD->isHidden())
+        return nullptr;
+    const QWidget* tab = w_->pcMOD->currentWidget();
+    if (tab == w_->tsMODFichier)
+        return w_->lvMODFichier;
+    if (tab == w_->tsMODPodcast)
+        return w_->lvMODPodcast;
+    if (tab == w_->tsMODRecherche)
+        return w_->lvMODRecherche;
+    if (tab == w_->tsMODFavoris)
+        return w_->lvMODFavoris;
+    return nullptr;
+}
+
+int TDesktopControls::selectedRow(const QAbstractItemView* list) const
+{
+    if (list == w_->lvListeCanaux)
+        return w_->ListeCanauxSelectedRow();
+    const auto* tree = qobject_cast<const QTreeWidget*>(list);
+    if (!tree)
+        return -1;
+    const QList<QTreeWidgetItem*> items = tree->selectedItems();
+    return items.isEmpty() ? -1 : tree->indexOfTopLevelItem(items.first());
+}
+
+int TDesktopControls::neighbour(int step) const
+{
+    int from = -1;
+    int count = 0;
+    if (w_->PlayingIndex >= 0) {
+        from = w_->PlayingIndex;
+        count = w_->lvMODFavoris->topLevelItemCount();
+    } else if (list_ && !w_->frmPlayer->url().isEmpty()) {
+        from = row_;
+        count = list_->model()->rowCount();
+    } else if (const QAbstractItemView* list = visibleList()) {
+        from = selectedRow(list);
+        count = list->model()->rowCount();
+    }
+    const int to = from + step;
+    return to >= 0 && to < count ? to : -1;
+}
+
+void TDesktopControls::go(int step)
+{
+    const int to = neighbour(step);
+    if (to < 0)
+        return;
+    zv::guarded([&] {
+        if (w_->PlayingIndex >= 0) {
+            // Continuous play goes on from there, as at the end of a favourite.
+            w_->PlayingIndex = to;
+            w_->btnLecture->setEnfonce(false);
+            w_->btnLectureClick(w_->timLecture);
+            return;
+        }
+        const bool loaded = list_ && !w_->frmPlayer->url().isEmpty();
+        QAbstractItemView* list = loaded ? list_.data() : visibleList();
+        if (list == w_->lvListeCanaux) {
+            w_->SelectListeCanauxRow(to);
+            if (!w_->cmbChatRadio->isHidden())
+                w_->cmbChatRadio->setCurrentIndex(to);
+        } else if (auto* tree = qobject_cast<QTreeWidget*>(list)) {
+            // The play button reads the tab on screen.
+            for (QWidget* p = tree; p; p = p->parentWidget()) {
+                if (w_->pcMOD->indexOf(p) >= 0) {
+                    w_->pcMOD->setCurrentWidget(p);
+                    break;
+                }
+            }
+            tree->setCurrentItem(tree->topLevelItem(to));
+        }
+        list->scrollTo(list->model()->index(to, 0));
+        if (status() != Status::Stopped) {
+            w_->btnLecture->setEnfonce(false);
+            w_->btnLectureClick(w_->btnLecture);
+        }
+    });
+}
+
+MediaControls::Status TDesktopControls::status() const
+{
+    if (w_->frmPlayer->IsPaused())
+        return Status::Paused;
+    return w_->frmPlayer->IsPlaying() ? Status::Playing : Status::Stopped;
+}
+
+qint64 TDesktopControls::lengthUs() const
+{
+    const PlayerEngine* engine = w_->frmPlayer->playerControl();
+    if (!engine)
+        return 0;
+    const double length = engine->length();
+    if (!std::isfinite(length) || length <= 0)
+        return 0;
+    // Windows Media Player counts seconds; RealPlayer and VLC milliseconds.
+    return qint64(std::llround(length * (engine->kind() == EngineKind::WindowsMedia ? 1e6 : 1e3)));
+}
+
+MediaControls::Track TDesktopControls::track() const
+{
+    const QString url = w_->frmPlayer->url();
+    if (url.isEmpty() || started_ == 0)
+        return {};
+    return {QString::number(started_), title_, url, lengthUs()};
+}
+
+qint64 TDesktopControls::positionUs() const
+{
+    return qint64(std::llround(w_->frmPlayer->GetPosition() * double(lengthUs())));
+}
+
+double TDesktopControls::volume() const
+{
+    return w_->frmCurseurSon->GetFraction();
+}
+
+bool TDesktopControls::canPlay() const
+{
+    return w_->btnLecture->Actif();
+}
+
+bool TDesktopControls::canGoNext() const
+{
+    return neighbour(1) >= 0;
+}
+
+bool TDesktopControls::canGoPrevious() const
+{
+    return neighbour(-1) >= 0;
+}
+
+void TDesktopControls::play()
+{
+    const Status now = status();
+    if (now == Status::Paused)
+        pause();
+    if (now != Status::Stopped || !canPlay())
+        return;
+    zv::guarded([&] {
+        // The status loop may not have seen the last stream end yet.
+        w_->btnLecture->setEnfonce(false);
+        w_->btnLectureClick(w_->btnLecture);
+    });
+}
+
+void TDesktopControls::pause()
+{
+    // The player's pause toggles: it resumes a paused stream.
+    if (status() != Status::Stopped)
+        zv::guarded([&] { w_->btnPauseClick(); });
+}
+
+void TDesktopControls::playPause()
+{
+    if (status() == Status::Stopped)
+        play();
+    else
+        pause();
+}
+
+void TDesktopControls::stop()
+{
+    zv::guarded([&] {
+        w_->PlayingIndex = -1;
+        w_->frmPlayer->Stop();
+    });
+}
+
+void TDesktopControls::next()
+{
+    go(1);
+}
+
+void TDesktopControls::previous()
+{
+    go(-1);
+}
+
+void TDesktopControls::setVolume(double volume)
+{
+    // The knob moves by whole pixels: the player takes where it stands, as
+    // when the play button starts a stream.
+    w_->frmCurseurSon->SetFraction(std::clamp(volume, 0.0, 1.0));
+    zv::guarded(
+        [&] { w_->frmPlayer->SetVolume(int(std::lround(w_->frmCurseurSon->GetFraction() * 100.0))); });
+}
+
+void TDesktopControls::seekTo(qint64 positionUs)
+{
+    const qint64 length = lengthUs();
+    if (length > 0)
+        zv::guarded([&] { w_->frmPlayer->SetPosition(double(positionUs) / double(length)); });
+}
+
+void TDesktopControls::raise()
+{
+    BringToFront(w_);
+}
+
+void TDesktopControls::quit()
+{
+    w_->close();
+}
+
+bool TDesktopControls::handleKey(int key)
+{
+    PlayerEngine* engine = w_->frmPlayer->playerControl();
+    const bool fullScreen = engine && engine->isFullScreen();
+    switch (key) {
+    case Qt::Key_Space: playPause(); return true;
+    case Qt::Key_M:
+        if (w_->btnMuet->Actif())
+            zv::guarded([&] { w_->btnMuetClick(); });
+        return true;
+    case Qt::Key_F:
+        if (fullScreen)
+            engine->setFullScreen(false);
+        else if (w_->btnPleinEcran->Actif())
+            zv::guarded([&] { w_->btnPleinEcranClick(); });
+        return true;
+    case Qt::Key_Escape:
+        if (!fullScreen)
+            return false;
+        engine->setFullScreen(false);
+        return true;
+    case Qt::Key_Up: setVolume(volume() + volumeStep); return true;
+    case Qt::Key_Down: setVolume(volume() - volumeStep); return true;
+    default: return false;
+    }
+}
+
+bool TDesktopControls::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const auto* widget = qobject_cast<const QWidget*>(watched);
+    // A key a text field leaves unused climbs to its parents: the field with the
+    // focus decides.
+    if (!widget || (key->modifiers() & ~Qt::KeypadModifier) || !inside(widget, w_) || typingIn(widget)
+        || typingIn(widget->window()->focusWidget()))
+        return false;
+    return handleKey(key->key());
+}
+
+MprisService* AttachDesktopControls(TfmPrinc* window)
+{
+    auto* controls = new TDesktopControls(window);
+    auto* mpris = new MprisService(*controls, controls);
+    if (mpris->registerOnSessionBus())
+        return mpris;
+    delete mpris;
+    return nullptr;
+}
