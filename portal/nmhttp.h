@@ -4,6 +4,12 @@
 // nested event loop, so the window stays live; it returns only after the
 // component's callbacks have run. Transport failures are thrown as zv::Error
 // with the component's French texts.
+//
+// A request is driven by its own socket's events: while another request waits
+// in a loop nested above its Get, it keeps connecting, receiving, writing its
+// file and raising OnPacketRecvd. Only what follows the end of the answer
+// (OnSuccess or OnFailure, and the return from Get) waits for the loops above
+// to end.
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -45,7 +51,14 @@ public:
     std::function<void(QList<QByteArray>& headerLines)> OnAboutToSend;
     std::function<void()> OnPacketRecvd; // after each body chunk is counted
 
+    // True from the start of Get until it has returned, or until Abort: an
+    // aborted request gives the component back at once (its Get still ends
+    // with its error once the loops above it have ended).
     bool Busy() const { return busy_; }
+    // True while the request is on the wire: from the start of Get until the
+    // answer has ended, failed or been aborted. It may end long before Get
+    // returns when other requests wait above this one.
+    bool Connected() const;
     int StatusCode() const { return status_; } // status of the last answer, 0 if none
 
     // url: host[:port] followed by path and query, or anything containing "//"
@@ -53,7 +66,11 @@ public:
     // and zv::Abort when the component was destroyed while the request waited.
     // Errors thrown by the callbacks leave Get once the component is idle again.
     void Get(const QByteArray& url);
-    // Stops the request under way; callable from any handler that runs during a wait.
+    // Stops the request under way at once (its connection is closed and its file
+    // released); callable from any handler that runs during a wait. Get then
+    // ends with the error of the phase the request was in. An answer that has
+    // come but whose callbacks still wait for the loops above is dropped the
+    // same way; once the callbacks run, Abort does nothing.
     void Abort();
 
     // A text-mode body larger than this ends the request with an error.
@@ -69,16 +86,10 @@ public:
     static void setHostLookup(HostLookup lookup);
 
 private:
-    struct Request;
-    enum class Outcome { Final, Redirect };
-    void run(QByteArray url);
-    QList<QHostAddress> resolve(Request& req, const QByteArray& host);
-    void connectTo(Request& req, const QList<QHostAddress>& addresses, quint16 port);
-    Outcome receive(Request& req);
-    QString abandonText() const;
+    class Request;
+    void run(const QByteArray& url);
 
     bool busy_ = false;
     int status_ = 0;
     Request* current_ = nullptr;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -1,19 +1,29 @@
-// bench_download: one file-mode download through TNMHTTP, with its throughput
-// and the growth of the process's memory while it runs.
+// bench_download: file-mode downloads through TNMHTTP, with their throughput
+// and the growth of the process's memory while they run.
 //
-//   bench_download URL FILE     URL without a scheme, as the program passes them
+//   bench_download URL FILE [URL FILE ...]    URLs without a scheme, as the program passes them
 //
-// Prints one line: bytes, seconds, MB/s (10^6 bytes), resident memory before the
-// download, the highest resident memory seen during it (sampled at every packet)
-// and the process's high-water mark, all in kB.
+// With several pairs the downloads run at once the way the program runs them:
+// each one starts from inside the wait of the one before (a download window
+// opened while the others receive).
+//
+// Prints one line: the number of downloads, the bytes of all of them, seconds
+// from the first request to the end of the last answer, MB/s (10^6 bytes) of
+// all of them together, resident memory before, the highest resident memory
+// seen (sampled every 64 packets) and the process's high-water mark, in kB;
+// then the seconds at which each download's answer ended.
 #include "portal/errors.h"
 #include "portal/nmhttp.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -31,42 +41,71 @@ qint64 statusKb(const char* field)
     return -1;
 }
 
+struct Download {
+    TNMHTTP nmh;
+    QByteArray url;
+    bool ok = false;
+    double endedAt = -1; // seconds since the start, when the answer ended
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: bench_download URL FILE\n");
+    if (argc < 3 || argc % 2 == 0) {
+        std::fprintf(stderr, "usage: bench_download URL FILE [URL FILE ...]\n");
         return 2;
     }
-    TNMHTTP nmh;
-    nmh.InputFileMode = true;
-    nmh.Body = QByteArray(argv[2]);
+    QElapsedTimer clock;
     qint64 peakRss = 0;
     int packets = 0;
-    nmh.OnPacketRecvd = [&] {
-        if (++packets % 64 == 0)
-            peakRss = std::max(peakRss, statusKb("VmRSS"));
+    std::vector<std::unique_ptr<Download>> downloads;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        auto d = std::make_unique<Download>();
+        Download* p = d.get();
+        p->url = QByteArray(argv[i]);
+        p->nmh.InputFileMode = true;
+        p->nmh.Body = QByteArray(argv[i + 1]);
+        p->nmh.OnPacketRecvd = [&, p] {
+            if (++packets % 64 == 0)
+                peakRss = std::max(peakRss, statusKb("VmRSS"));
+            if (p->nmh.BytesExpected > 0 && p->nmh.BytesReceived >= p->nmh.BytesExpected)
+                p->endedAt = double(clock.nsecsElapsed()) / 1e9;
+        };
+        p->nmh.OnSuccess = [p](int) { p->ok = true; };
+        downloads.push_back(std::move(d));
+    }
+
+    // Download i waits in Get; the next one starts from inside that wait.
+    std::function<void(size_t)> start = [&](size_t i) {
+        if (i + 1 < downloads.size())
+            QTimer::singleShot(0, [&, i] { start(i + 1); });
+        zv::guarded([&] { downloads[i]->nmh.Get(downloads[i]->url); });
     };
-    bool ok = false;
-    nmh.OnSuccess = [&](int) { ok = true; };
 
     const qint64 rssBefore = statusKb("VmRSS");
     peakRss = rssBefore;
-    QElapsedTimer clock;
     clock.start();
-    const bool ran = zv::guarded([&] { nmh.Get(QByteArray(argv[1])); });
+    start(0);
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     peakRss = std::max(peakRss, statusKb("VmRSS"));
-    if (!ran || !ok) {
-        std::fprintf(stderr, "bench_download: the download failed\n");
-        return 1;
+
+    qint64 bytes = 0;
+    for (const auto& d : downloads) {
+        if (!d->ok) {
+            std::fprintf(stderr, "bench_download: a download failed (%s)\n", d->url.constData());
+            return 1;
+        }
+        bytes += d->nmh.BytesReceived;
     }
-    std::printf(
-        "bytes=%lld seconds=%.3f MBps=%.1f rss_before_kB=%lld rss_peak_kB=%lld hwm_kB=%lld packets=%d\n",
-        static_cast<long long>(nmh.BytesReceived), seconds, double(nmh.BytesReceived) / 1e6 / seconds,
+    std::printf("downloads=%zu bytes=%lld seconds=%.3f MBps=%.1f rss_before_kB=%lld rss_peak_kB=%lld "
+                "hwm_kB=%lld packets=%d ended_at=",
+        downloads.size(), static_cast<long long>(bytes), seconds, double(bytes) / 1e6 / seconds,
         static_cast<long long>(rssBefore), static_cast<long long>(peakRss),
         static_cast<long long>(statusKb("VmHWM")), packets);
+    for (size_t i = 0; i < downloads.size(); ++i)
+        std::printf("%s%.3f", i ? "," : "", downloads[i]->endedAt);
+    std::printf("\n");
     return 0;
 }

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# Downloads 512 MB in file mode from a loopback server, with TNMHTTP
-# (bench_download) and with curl -o, alternately, and prints the throughput of
-# both, their ratio and the memory growth of bench_download. Builds nothing.
+# File-mode downloads from a loopback server, TNMHTTP (bench_download) against
+# curl, in the same run: one download alone, then three at once (each started
+# inside the wait of the one before, as the program's download windows are;
+# curl fetches its three in parallel with -Z). Prints the throughput of each,
+# the ratios and the memory growth of bench_download. Builds nothing.
 #
-#   bench/portal/run-download-bench.sh [BUILD_DIR] [ROUNDS]
+#   bench/portal/run-download-bench.sh [BUILD_DIR] [ROUNDS] [SIZE_MB]
 #
 # BUILD_DIR defaults to ./build (a RelWithDebInfo or Release build gives the
-# meaningful figures); ROUNDS (default 3) runs of each, the best one counts.
+# meaningful figures); ROUNDS (default 3) runs of each, the best one counts;
+# SIZE_MB (default 256) the size of each file.
 set -euo pipefail
 build=${1:-build}
 rounds=${2:-3}
-size=$((512 * 1024 * 1024))
+size=$((${3:-256} * 1024 * 1024))
 client=$build/bench/portal/bench_download
 server=$build/bench/portal/bench_stream_server
 for f in "$client" "$server"; do
@@ -26,26 +29,52 @@ for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
 port=$(cat "$work/port")
 url="127.0.0.1:$port/gen?n=$size"
 
-best_nmh=0 best_curl=0 growth_kb=0 line=""
-for round in $(seq "$rounds"); do
-  out=$("$client" "$url" "$work/nmh.bin")
-  [ "$(stat -c %s "$work/nmh.bin")" -eq "$size" ] || { echo "bench_download wrote a wrong size" >&2; exit 1; }
-  rm -f "$work/nmh.bin"
-  mbps=$(sed -E 's/.*MBps=([0-9.]+).*/\1/' <<<"$out")
-  before=$(sed -E 's/.*rss_before_kB=([0-9]+).*/\1/' <<<"$out")
-  peak=$(sed -E 's/.*rss_peak_kB=([0-9]+).*/\1/' <<<"$out")
-  g=$((peak - before)); [ "$g" -gt "$growth_kb" ] && growth_kb=$g
+field() { sed -E "s/.*[ ^]$1=([0-9.,]+).*/\\1/" <<<" $2"; }
+check_sizes() {
+  for f in "$@"; do
+    [ "$(stat -c %s "$f")" -eq "$size" ] || { echo "$f has a wrong size" >&2; exit 1; }
+  done
+  rm -f "$@"
+}
+max() { awk -v a="$1" -v b="$2" 'BEGIN { print (b > a) ? b : a }'; }
+now() { date +%s.%N; }
 
-  speed=$(curl -s -o "$work/curl.bin" -w '%{speed_download}' "http://$url")
-  [ "$(stat -c %s "$work/curl.bin")" -eq "$size" ] || { echo "curl wrote a wrong size" >&2; exit 1; }
-  rm -f "$work/curl.bin"
-  cmbps=$(awk -v s="$speed" 'BEGIN { printf "%.1f", s / 1e6 }')
-  echo "round $round: TNMHTTP $mbps MB/s (rss +$((g / 1024)) MB), curl $cmbps MB/s"
-  best_nmh=$(awk -v a="$best_nmh" -v b="$mbps" 'BEGIN { print (b > a) ? b : a }')
-  best_curl=$(awk -v a="$best_curl" -v b="$cmbps" 'BEGIN { print (b > a) ? b : a }')
-  line=$out
+best_one=0 best_three=0 best_curl_one=0 best_curl_three=0 growth_kb=0 last=""
+for round in $(seq "$rounds"); do
+  out=$("$client" "$url" "$work/a.bin")
+  check_sizes "$work/a.bin"
+  one=$(field MBps "$out")
+
+  out=$("$client" "$url" "$work/a.bin" "$url" "$work/b.bin" "$url" "$work/c.bin")
+  check_sizes "$work/a.bin" "$work/b.bin" "$work/c.bin"
+  three=$(field MBps "$out")
+  g=$(( $(field rss_peak_kB "$out") - $(field rss_before_kB "$out") ))
+  [ "$g" -gt "$growth_kb" ] && growth_kb=$g
+  last=$out
+
+  speed=$(curl -s -o "$work/a.bin" -w '%{speed_download}' "http://$url")
+  check_sizes "$work/a.bin"
+  curl_one=$(awk -v s="$speed" 'BEGIN { printf "%.1f", s / 1e6 }')
+
+  t0=$(now)
+  curl -s --no-progress-meter -Z --parallel-max 3 -o "$work/a.bin" "http://$url" -o "$work/b.bin" "http://$url" \
+    -o "$work/c.bin" "http://$url"
+  t1=$(now)
+  check_sizes "$work/a.bin" "$work/b.bin" "$work/c.bin"
+  curl_three=$(awk -v t0="$t0" -v t1="$t1" -v n="$size" 'BEGIN { printf "%.1f", 3 * n / 1e6 / (t1 - t0) }')
+
+  echo "round $round: one TNMHTTP $one MB/s, curl $curl_one MB/s;" \
+    "three at once TNMHTTP $three MB/s (rss +$((g / 1024)) MB), curl -Z $curl_three MB/s"
+  best_one=$(max "$best_one" "$one")
+  best_three=$(max "$best_three" "$three")
+  best_curl_one=$(max "$best_curl_one" "$curl_one")
+  best_curl_three=$(max "$best_curl_three" "$curl_three")
 done
-echo "last bench_download: $line"
-ratio=$(awk -v a="$best_nmh" -v b="$best_curl" 'BEGIN { printf "%.2f", a / b }')
-echo "best of $rounds, 512 MB file mode: TNMHTTP $best_nmh MB/s, curl $best_curl MB/s, ratio ${ratio}x (goal >= 0.8)"
-echo "memory growth during the download (peak VmRSS - VmRSS before): $((growth_kb / 1024)) MB ($growth_kb kB; goal < 20 MB)"
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+mb=$((size / 1024 / 1024))
+echo "last three-at-once bench_download: $last"
+echo "best of $rounds, ${mb} MB files, file mode:"
+echo "  one alone:     TNMHTTP $best_one MB/s, curl $best_curl_one MB/s, ratio $(ratio "$best_one" "$best_curl_one")x"
+echo "  three at once: TNMHTTP $best_three MB/s in all, curl -Z $best_curl_three MB/s," \
+  "ratio $(ratio "$best_three" "$best_curl_three")x (goal >= 0.8); against one alone $(ratio "$best_three" "$best_one")x"
+echo "memory growth during three at once (peak VmRSS - VmRSS before): $((growth_kb / 1024)) MB ($growth_kb kB; goal < 20 MB)"

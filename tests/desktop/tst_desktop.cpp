@@ -160,12 +160,11 @@ private slots:
         w->lvMODFavoris->clear();
     }
 
-    // The keys act on the playback row unless a text field has the focus.
+    // The keys act on the playback row unless a text field has the focus; a list
+    // keeps its arrow keys.
     void shortcuts()
     {
         showRadios();
-        w->activateWindow();
-        w->lvListeCanaux->setFocus();
         TfrmPlayer* player = w->frmPlayer;
         const double volume = w->frmCurseurSon->GetFraction();
         const auto fullScreen
@@ -174,6 +173,7 @@ private slots:
             const char* what;
             Qt::Key key;
             std::function<bool()> done;
+            QWidget* focus = nullptr; // the list unless said
         };
         const Step steps[] = {
             {"Space plays", Qt::Key_Space, [&] { return player->IsPlaying(); }},
@@ -181,14 +181,19 @@ private slots:
             {"Space resumes", Qt::Key_Space, [&] { return player->IsPlaying(); }},
             {"M mutes", Qt::Key_M, [&] { return player->IsMuted(); }},
             {"M again", Qt::Key_M, [&] { return !player->IsMuted(); }},
-            {"Up", Qt::Key_Up, [&] { return w->frmCurseurSon->GetFraction() > volume + 0.03; }},
-            {"Down", Qt::Key_Down, [&] { return qAbs(w->frmCurseurSon->GetFraction() - volume) < 0.02; }},
+            {"Up in the list", Qt::Key_Up, [&] { return w->frmCurseurSon->GetFraction() == volume; }},
+            {"Up", Qt::Key_Up, [&] { return w->frmCurseurSon->GetFraction() > volume + 0.03; }, w.get()},
+            {"Down", Qt::Key_Down, [&] { return qAbs(w->frmCurseurSon->GetFraction() - volume) < 0.02; },
+                w.get()},
             {"F", Qt::Key_F, fullScreen},
             {"Escape", Qt::Key_Escape, [&] { return !fullScreen(); }},
         };
         for (const Step& step : steps) {
-            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : w->lvListeCanaux;
-            QTest::keyClick(target, step.key);
+            // Without a window manager, a video window coming up may take the focus away.
+            w->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w.get()));
+            (step.focus ? step.focus : w->lvListeCanaux)->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), step.key);
             QTRY_VERIFY2_WITH_TIMEOUT(step.done(), step.what, 30000);
         }
 

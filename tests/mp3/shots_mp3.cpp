@@ -1,5 +1,6 @@
 // zv_mp3_shots: the "Recherche MP3" tab with the answer to a search, then a
-// download from it and a slow one whose window stays up, for screenshots:
+// download from it and three slow ones at once (each started while the ones
+// before it receive) whose windows stay up, for screenshots:
 //   zv_mp3_shots PORTAL_HOST [KEYWORDS]
 // The first download goes to $TMPDIR/zv-mp3-shots; its size is printed.
 #include "support/scriptedserver.h"
@@ -28,7 +29,9 @@ int main(int argc, char** argv)
     qputenv("ZEVALO_PORTAL_HOST", argv[1]);
     const QString keywords = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("a");
     ScriptedServer slow;
-    slow.on("/mp3/Morceau%20lent.rbs", Reply::generated(qint64(40) << 20).inPieces(65536, 60));
+    for (int i = 1; i <= 3; ++i)
+        slow.on("/mp3/Morceau%20lent%20" + QByteArray::number(i) + ".rbs",
+            Reply::generated(qint64(40) << 20).inPieces(65536, 20 * i));
 
     const QString dir = QDir::temp().filePath(QStringLiteral("zv-mp3-shots"));
     QDir().mkpath(dir);
@@ -58,9 +61,15 @@ int main(int argc, char** argv)
         printf("downloaded %s: %lld bytes\n", qPrintable(row->text(1)),
             QFileInfo(QDir(dir).filePath(name)).size());
         fflush(stdout);
-        auto* d = new TfmTelechargement(p);
-        d->move(p->x() + 420, p->y() + 300);
-        d->Start(QString::fromLatin1("http://" + slow.hostPort() + "/mp3/Morceau lent.rbs"));
+        // Each one waits in its Get while the next one starts: all three receive.
+        for (int i = 1; i <= 3; ++i) {
+            QTimer::singleShot(400 * (i - 1), p, [p, i, &slow] {
+                auto* d = new TfmTelechargement(p);
+                d->move(p->x() + 420, p->y() + 200 + 110 * i);
+                d->Start(QString::fromLatin1(
+                    "http://" + slow.hostPort() + "/mp3/Morceau lent " + QByteArray::number(i) + ".rbs"));
+            });
+        }
     });
     return app.exec();
 }

@@ -1,6 +1,7 @@
 // The download window: how an address becomes a request and a file name, and
 // real transfers from a scripted loopback server into temporary files.
 #include "portal/download.h"
+#include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "support/scriptedserver.h"
 #include "ui/windows/fentelechargement.h"
@@ -11,6 +12,8 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -40,6 +43,7 @@ class TestDownload : public QObject {
 
     std::unique_ptr<ScriptedServer> server;
     std::unique_ptr<QTemporaryDir> dir;
+    QWidget owner_;
     QStringList proposed; // what the save dialog was offered
     QString answer; // what it returns
 
@@ -373,6 +377,99 @@ private slots:
         QTRY_VERIFY(outer.isNull() && inner.isNull());
         QCOMPARE(readAll(first), generatedBody(40000));
         QCOMPARE(readAll(second), QByteArray("deuxième fichier"));
+    }
+
+    void allRunTogether_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("lateFirstByteMs"); // the last one's answer starts this late
+        QTest::newRow("two") << 2 << 0;
+        QTest::newRow("three") << 3 << 0;
+        QTest::newRow("three, the last one late") << 3 << 300;
+    }
+    void allRunTogether()
+    {
+        // Each download starts while the ones before it wait; every one keeps
+        // receiving (its bar moves) while the others run, and all end whole.
+        QFETCH(int, count);
+        QFETCH(int, lateFirstByteMs);
+        const qint64 size = 600000;
+        QList<QPointer<TfmTelechargement>> windows;
+        QStringList files;
+        for (int i = 0; i < count; ++i) {
+            Reply reply = Reply::generated(size).inPieces(6000, 5);
+            if (i == count - 1 && lateFirstByteMs > 0)
+                reply.delayed(lateFirstByteMs);
+            server->on("/f" + QByteArray::number(i) + ".mp3", reply);
+            files << dir->filePath(QStringLiteral("f%1.mp3").arg(i));
+        }
+        const auto startNext = [&] {
+            const int i = int(windows.size());
+            answer = files[i];
+            auto* w = new TfmTelechargement;
+            windows << w;
+            w->Start(QString::fromLatin1(server->url("/f" + QByteArray::number(i) + ".mp3")));
+        };
+        connect(server.get(), &ScriptedServer::requestReceived, this, [&](const Request&) {
+            if (windows.size() < count)
+                QTimer::singleShot(0, this, startNext);
+        });
+        // The bar values of each window, sampled while all of them are on the wire.
+        QList<QSet<int>> together(count);
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (windows.size() < count)
+                return;
+            for (const auto& w : windows) {
+                if (!w || !w->nmhFichier->Connected())
+                    return;
+            }
+            for (int i = 0; i < count; ++i)
+                together[i] << windows[i]->pbAvancement->value();
+        });
+        watch.start(5);
+        startNext();
+        const auto allGone = [&] {
+            return windows.size() == count
+                && std::all_of(windows.begin(), windows.end(), [](const auto& w) { return w.isNull(); });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(allGone(), 30000);
+        watch.stop();
+        for (int i = 0; i < count; ++i) {
+            QVERIFY2(together[i].size() >= 2, qPrintable(QStringLiteral("download %1 stood still").arg(i)));
+            QVERIFY(readAll(files[i]) == generatedBody(size));
+        }
+    }
+
+    void cancelWhileANeverAnsweringRequestWaits()
+    {
+        server->on("/lent.mp3", Reply::generated(1000000).inPieces(1000, 20));
+        server->on("/jamais", Reply::never());
+        TNMHTTP never;
+        QPointer<TfmTelechargement> window;
+        bool goneWhileWaiting = false;
+        connect(server.get(), &ScriptedServer::requestReceived, this, [&](const Request& r) {
+            if (r.path == "/lent.mp3") {
+                // Something else waits above the download, and never ends by itself.
+                QTimer::singleShot(
+                    0, this, [&] { zv::swallowed([&] { never.Get(server->url("/jamais")); }); });
+            } else if (r.path == "/jamais") {
+                QTimer::singleShot(0, this, [&] {
+                    auto release = qScopeGuard([&] { never.Abort(); });
+                    QTRY_VERIFY(window && window->nmhFichier->BytesReceived > 0);
+                    window->btnAnnule->click();
+                    QTRY_VERIFY(window.isNull());
+                    goneWhileWaiting = never.Busy();
+                    QTRY_COMPARE(server->openConnections(), 1); // the download's is closed
+                });
+            }
+        });
+        QTimer::singleShot(0, this, [&] { window = owner_.findChild<TfmTelechargement*>(); });
+        window = download("/lent.mp3", &owner_);
+        QVERIFY(goneWhileWaiting);
+        QVERIFY(window.isNull());
+        const qint64 size = QFileInfo(answer).size();
+        QVERIFY(size > 0 && size < 1000000);
     }
 
     void ownerClosedDuringTransfer()

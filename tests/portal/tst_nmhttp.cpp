@@ -86,6 +86,10 @@ private slots:
     void abortWhenIdleDoesNothing();
     void nestedGetIsRefused();
     void nestedRequestKeepsTheOuterAnswer();
+    void outerRequestMovesUnderANestedWait_data();
+    void outerRequestMovesUnderANestedWait();
+    void abortGivesTheComponentBack_data();
+    void abortGivesTheComponentBack();
     void statusDecidesTheCallback_data();
     void statusDecidesTheCallback();
     void bodyIsExact_data();
@@ -414,6 +418,146 @@ void TestNmHttp::nestedRequestKeepsTheOuterAnswer()
     QCOMPARE(r.error, QString());
     QCOMPARE(r.successes, 1);
     QCOMPARE(outer.Body, QByteArray("extérieur"));
+}
+
+void TestNmHttp::outerRequestMovesUnderANestedWait_data()
+{
+    QTest::addColumn<QByteArray>("outcome"); // what becomes of the outer request
+    QTest::addColumn<bool>("fileMode");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("text, received to the end") << QByteArray("end") << false << QString();
+    QTest::newRow("file, received to the end") << QByteArray("end") << true << QString();
+    QTest::newRow("file, aborted") << QByteArray("abort") << true
+                                   << QStringLiteral("Envoi de Socket abandonné");
+    QTest::newRow("text, timed out") << QByteArray("timeout") << false
+                                     << QStringLiteral("Capture de Socket abandonnée");
+}
+
+void TestNmHttp::outerRequestMovesUnderANestedWait()
+{
+    // A request that never answers waits above the outer one: the outer one
+    // still receives, ends, and lets go of its connection, all during that wait.
+    QFETCH(QByteArray, outcome);
+    QFETCH(bool, fileMode);
+    ScriptedServer srv;
+    const QByteArray body = generated(300000);
+    srv.on("/outer",
+        outcome == "end"         ? Reply::ok(body).inPieces(20000, 10)
+            : outcome == "abort" ? Reply::ok(body).inPieces(1000, 60000)
+                                 : Reply::never());
+    srv.on("/inner", Reply::never());
+    QTemporaryDir dir;
+    TNMHTTP outer;
+    TNMHTTP inner;
+    outer.InputFileMode = fileMode;
+    if (fileMode)
+        outer.Body = QFile::encodeName(dir.filePath(QStringLiteral("outer.bin")));
+    if (outcome == "timeout")
+        outer.TimeOut = 200;
+
+    QStringList order;
+    int packetsUnderInner = 0;
+    int connectionsLeft = -1;
+    outer.OnPacketRecvd = [&] { packetsUnderInner += inner.Busy(); };
+    outer.OnSuccess = [&](int) { order << QStringLiteral("outer success"); };
+    connect(&srv, &ScriptedServer::requestReceived, this, [&](const zv::test::Request& r) {
+        if (r.path == "/outer") {
+            later(0, this, [&] {
+                get(inner, srv.url("/inner"));
+                order << QStringLiteral("inner returned");
+            });
+        } else if (r.path == "/inner") {
+            later(0, this, [&] {
+                auto release = qScopeGuard([&] { inner.Abort(); });
+                if (outcome == "abort") {
+                    QTRY_VERIFY(outer.BytesReceived > 0);
+                    outer.Abort();
+                    QVERIFY(!outer.Connected()); // at once
+                }
+                QTRY_VERIFY_WITH_TIMEOUT(!outer.Connected(), 20000);
+                QVERIFY(inner.Busy());
+                QTRY_COMPARE(srv.openConnections(), 1); // only the inner request's
+                connectionsLeft = srv.openConnections();
+                order << QStringLiteral("outer ended");
+            });
+        }
+    });
+
+    QString error;
+    try {
+        outer.Get(srv.url("/outer"));
+    } catch (const zv::Error& e) {
+        error = e.message();
+    }
+    QTEST(error, "error");
+    QCOMPARE(connectionsLeft, 1);
+    QVERIFY(!outer.Busy() && !outer.Connected());
+    if (outcome != "end") {
+        QCOMPARE(order, (QStringList{"outer ended", "inner returned"}));
+        return;
+    }
+    // The answer was all read under the inner wait; only its callback waited.
+    QCOMPARE(order, (QStringList{"outer ended", "inner returned", "outer success"}));
+    QVERIFY(packetsUnderInner > 1);
+    QCOMPARE(outer.BytesReceived, qint64(body.size()));
+    if (fileMode) {
+        QFile file(dir.filePath(QStringLiteral("outer.bin")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() == body);
+    } else {
+        QVERIFY(outer.Body == body);
+    }
+}
+
+void TestNmHttp::abortGivesTheComponentBack_data()
+{
+    QTest::addColumn<bool>("answered"); // the answer is in, its callbacks wait for a request above
+    QTest::newRow("while the answer is awaited") << false;
+    QTest::newRow("answer in, callbacks waiting") << true;
+}
+
+void TestNmHttp::abortGivesTheComponentBack()
+{
+    // Aborted during its wait, a request frees its component for a newer one
+    // at once; when its own Get returns it fails, with no callback and without
+    // touching what the newer request left.
+    QFETCH(bool, answered);
+    ScriptedServer srv;
+    srv.on("/first", answered ? Reply::ok("premier") : Reply::never());
+    srv.on("/second", Reply::ok("second"));
+    srv.on("/above", Reply::never());
+    TNMHTTP nmh;
+    TNMHTTP above;
+    QByteArrayList successes;
+    nmh.OnSuccess = [&](int) { successes << nmh.Body; };
+    bool busyAfterAbort = true;
+    const auto abortAndReuse = [&] {
+        nmh.Abort();
+        busyAfterAbort = nmh.Busy();
+        nmh.Get(srv.url("/second"));
+    };
+    connect(&srv, &ScriptedServer::requestReceived, this, [&](const zv::test::Request& r) {
+        if (r.path == "/first")
+            later(0, this,
+                answered ? std::function<void()>([&] { get(above, srv.url("/above")); }) : abortAndReuse);
+        else if (r.path == "/above")
+            later(0, this, [&] {
+                auto release = qScopeGuard([&] { above.Abort(); });
+                QTRY_VERIFY(!nmh.Connected());
+                abortAndReuse();
+            });
+    });
+    QString error;
+    try {
+        nmh.Get(srv.url("/first"));
+    } catch (const zv::Error& e) {
+        error = e.message();
+    }
+    QCOMPARE(error, QStringLiteral("Capture de Socket abandonnée"));
+    QVERIFY(!busyAfterAbort);
+    QCOMPARE(successes, QByteArrayList{"second"});
+    QCOMPARE(nmh.Body, QByteArray("second"));
+    QVERIFY(!nmh.Busy());
 }
 
 void TestNmHttp::statusDecidesTheCallback_data()

@@ -38,6 +38,15 @@ bool typingIn(const QWidget* widget)
     return false;
 }
 
+// Lists and trees keep their arrow keys: a user moves through the channels with them.
+bool browsingIn(const QWidget* widget)
+{
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (qobject_cast<const QAbstractItemView*>(w) || qobject_cast<const QComboBox*>(w))
+            return true;
+    return false;
+}
+
 // The window itself or anything in it, its full-screen picture included (a
 // window of its own whose parent stays in the frame).
 bool inside(const QWidget* widget, const QWidget* window)
@@ -299,16 +308,18 @@ bool TDesktopControls::handleKey(int key)
 {
     PlayerEngine* engine = w_->frmPlayer->playerControl();
     const bool fullScreen = engine && engine->isFullScreen();
+    // The buttons catch up with the player only at the next status tick.
+    const bool playing = w_->frmPlayer->IsPlaying() || w_->frmPlayer->IsPaused();
     switch (key) {
     case Qt::Key_Space: playPause(); return true;
     case Qt::Key_M:
-        if (w_->btnMuet->Actif())
+        if (playing || w_->btnMuet->Actif())
             zv::guarded([&] { w_->btnMuetClick(); });
         return true;
     case Qt::Key_F:
         if (fullScreen)
             engine->setFullScreen(false);
-        else if (w_->btnPleinEcran->Actif())
+        else if (playing || w_->btnPleinEcran->Actif())
             zv::guarded([&] { w_->btnPleinEcranClick(); });
         return true;
     case Qt::Key_Escape:
@@ -328,11 +339,15 @@ bool TDesktopControls::eventFilter(QObject* watched, QEvent* event)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     const auto* widget = qobject_cast<const QWidget*>(watched);
-    // A key a text field leaves unused climbs to its parents: the field with the
-    // focus decides.
-    if (!widget || (key->modifiers() & ~Qt::KeypadModifier) || !inside(widget, w_) || typingIn(widget)
-        || typingIn(widget->window()->focusWidget()))
+    if (!widget || (key->modifiers() & ~Qt::KeypadModifier) || !inside(widget, w_))
         return false;
+    // A key a field or a list leaves unused climbs to its parents: the widget
+    // with the focus decides.
+    const QWidget* focused[] = {widget, widget->window()->focusWidget(), QApplication::focusWidget()};
+    const bool arrow = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down;
+    for (const QWidget* f : focused)
+        if (typingIn(f) || (arrow && browsingIn(f)))
+            return false;
     return handleKey(key->key());
 }
 

@@ -31,7 +31,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -613,6 +615,18 @@ void TfmPrinc::bindHandlers()
     bindGames();
     bindMOD();
     bindVideo();
+
+    // An answer is read only while the choice it was asked for is still the
+    // one on screen (see GetFor).
+    for (TNMHTTP* n : findChildren<TNMHTTP*>(Qt::FindDirectChildrenOnly)) {
+        if (!n->OnSuccess)
+            continue;
+        n->OnSuccess = [this, n, handler = n->OnSuccess](int cmd) {
+            const std::function<bool()>* wanted = wanted_.value(n);
+            if (!wanted || (*wanted)())
+                handler(cmd);
+        };
+    }
 }
 
 QByteArray TfmPrinc::PortalRequest(const QByteArray& path)
@@ -705,7 +719,7 @@ bool TfmPrinc::FormCreate()
     // 3. The window takes the background picture's size.
     imgFond->move(0, 0);
     if (const QPixmap pm = imgFond->pixmap(); !pm.isNull())
-        imgFond->resize(pm.size());
+        imgFond->resize(pm.deviceIndependentSize().toSize());
     imgFond->lower();
     if (imgFond->width() > 0 && imgFond->height() > 0 && !imgFond->pixmap().isNull())
         setFixedSize(imgFond->size());
@@ -820,11 +834,48 @@ bool TfmPrinc::SectionSwitchAllowed() const
     return !nmhListeCanaux->Busy();
 }
 
+void TfmPrinc::GetFor(TNMHTTP* nmh, const QByteArray& request, const std::function<bool()>& stillWanted)
+{
+    // Requests of one component nest (an aborted one waits below the newer
+    // one): each puts back the test of the one below when it returns.
+    const QPointer<TfmPrinc> self(this);
+    const std::function<bool()>* below = wanted_.value(nmh);
+    wanted_.insert(nmh, &stillWanted);
+    const auto restore = qScopeGuard([&] {
+        if (self)
+            wanted_.insert(nmh, below);
+    });
+    try {
+        nmh->Get(request);
+    } catch (const zv::Error&) {
+        if (stillWanted())
+            throw;
+    }
+}
+
+void TfmPrinc::LeaveSectionRequests()
+{
+    ++sectionVisit_;
+    jeuxDemande_ = nullptr;
+    for (TNMHTTP* n : {nmhAccueilG, nmhAccueilD, nmhChat, nmhListeJeux, nmhSexo, nmhMODPodcast,
+             nmhListeJeuxNiveau1, nmhJeu, nmhMODPodcastDetail})
+        n->Abort();
+}
+
 void TfmPrinc::ShowSection(TBtnGraph* button)
 {
     // 1. While the channel list loads, a click changes nothing.
     if (!SectionSwitchAllowed())
         return;
+    // Any other wait of a switch gives way to the newest: what the section
+    // left asked for is aborted, and that older switch stops where it is.
+    LeaveSectionRequests();
+    const int visit = sectionVisit_;
+    const auto get = [this, visit](TNMHTTP* nmh, const QByteArray& path) {
+        GetFor(nmh, PortalRequest(path), [this, visit] { return visit == sectionVisit_; });
+        return visit == sectionVisit_;
+    };
+    const int playStarts = playStarts_;
     // 2.
     PlayingIndex = -1;
     // 3.
@@ -877,38 +928,47 @@ void TfmPrinc::ShowSection(TBtnGraph* button)
 
     // 8. The section's own action.
     if (home) {
-        nmhAccueilG->Get(PortalRequest("/exe/cont.php?c=urlaccg"));
-        nmhAccueilD->Get(PortalRequest("/exe/cont.php?c=ieacc2"));
+        if (get(nmhAccueilG, "/exe/cont.php?c=urlaccg"))
+            get(nmhAccueilD, "/exe/cont.php?c=ieacc2");
     } else if (tele) {
         cmbBouquetChange();
     } else if (clips) {
         lblListeCanaux->setText(QStringLiteral("Liste des vidéo-clips"));
         SetListeCanauxIcons(zv::ChannelIcons::Video);
+        listeCanauxM3u_ = false;
         nmhListeCanaux->Get(PortalRequest("/exe/medias.php?t=1&colid"));
     } else if (radio) {
         lblListeCanaux->setText(QStringLiteral("Liste des radios"));
         SetListeCanauxIcons(zv::ChannelIcons::Tele);
+        listeCanauxM3u_ = false;
         nmhListeCanaux->Get(PortalRequest("/exe/medias.php?t=4&colid"));
     } else if (games) {
-        nmhListeJeux->Get(PortalRequest("/exe/medias.php?t=2&k=1"));
+        get(nmhListeJeux, "/exe/medias.php?t=2&k=1");
     } else if (chat) {
-        nmhChat->Get(PortalRequest("/exe/cont.php?c=urlchat"));
-        nmhListeCanaux->Get(PortalRequest("/exe/medias.php?t=4&colid"));
+        if (get(nmhChat, "/exe/cont.php?c=urlchat")) {
+            listeCanauxM3u_ = false;
+            nmhListeCanaux->Get(PortalRequest("/exe/medias.php?t=4&colid"));
+        }
     } else if (mod) {
-        nmhMODPodcast->Get(PortalRequest("/exe/podcast.php"));
+        get(nmhMODPodcast, "/exe/podcast.php");
     } else if (sexo) {
-        nmhSexo->Get(PortalRequest("/exe/cont.php?c=urlsexo"));
+        get(nmhSexo, "/exe/cont.php?c=urlsexo");
     } else if (video) {
         edtVideoRechercheChange();
     } else if (contact) {
         wbContact->Navigate(QString::fromLatin1(PortalRequest("/exe/contact.php")));
     }
 
+    // A newer switch ran while this one waited: the rest is its to do.
+    if (visit != sectionVisit_)
+        return;
     // 9. Every switch the user makes also turns the ad.
     if (button)
         wbPub->Refresh();
-    // 10. Nothing plays on after a switch.
-    frmPlayer->Load(QString());
+    // 10. Nothing plays on after a switch, but what the user started while
+    // the section loaded is the newer choice.
+    if (playStarts_ == playStarts)
+        frmPlayer->Load(QString());
 }
 
 void TfmPrinc::nmhTestVersionSuccess(int)

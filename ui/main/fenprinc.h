@@ -9,6 +9,7 @@
 #include "portal/canaux.h"
 
 #include <QColor>
+#include <QHash>
 #include <QPixmap>
 #include <QVector>
 #include <QWidget>
@@ -338,6 +339,7 @@ public:
     static void setOutsidePageOpener(OutsidePageOpener opener);
     // Bumped by each keyword change: an answer to an older search is dropped.
     int videoSearchGeneration_ = 0;
+    int mp3SearchGeneration_ = 0;
 
     // Colours of the lists (the themes set them) and the background picture.
     void SetListColours(const QColor& background, const QColor& text);
@@ -362,6 +364,16 @@ protected:
     // list loads).
     bool SectionSwitchAllowed() const;
 
+    // Every list shows the answer for the choice on screen. A request made for
+    // a choice (a section visit, a bouquet, a podcast, keywords) is run by
+    // GetFor with a test telling whether its choice is still the one shown: its
+    // answer is read only while it is, and once the user has left it (the
+    // change aborts the request, which frees its component for the newer
+    // choice at once) its end, error included, passes silently.
+    void GetFor(TNMHTTP* nmh, const QByteArray& request, const std::function<bool()>& stillWanted);
+    // A new section visit: the requests made for the one left stop.
+    void LeaveSectionRequests();
+
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -377,6 +389,14 @@ private:
     void bindHandlers();
 
     zv::ChannelIcons listeCanauxIcons_ = zv::ChannelIcons::None;
+    bool listeCanauxM3u_ = false; // the grammar of the list requested last
+    int sectionVisit_ = 0; // moves on with every section switch
+    int playStarts_ = 0; // moves on with everything the user starts playing
+    int bouquetChoice_ = 0; // moves on with every bouquet chosen
+    int podcastChoice_ = 0; // moves on with every podcast chosen
+    // The choice each component's request under way was made for (GetFor).
+    QHash<const TNMHTTP*, const std::function<bool()>*> wanted_;
+    QTreeWidgetItem* jeuxDemande_ = nullptr; // the category whose games are asked for
     bool destroyed_ = false;
     bool closing_ = false;
     bool favoritesLoaded_ = false;

@@ -10,6 +10,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
+#include <QScopeGuard>
 
 namespace {
 
@@ -51,19 +52,31 @@ void TfmPrinc::SelectListeCanauxRow(int row)
 
 void TfmPrinc::cmbBouquetChange()
 {
+    // The newest bouquet chosen wins: the one still loading is dropped.
+    const int choice = ++bouquetChoice_;
+    const int visit = sectionVisit_;
+    nmhListeCanaux->Abort();
     ClearListeCanaux();
     lblListeCanaux->setText(QStringLiteral("Liste des télévisions"));
     SetListeCanauxIcons(zv::ChannelIcons::Tele);
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     const int index = cmbBouquet->currentIndex();
-    if (index >= 0 && index < int(std::size(kBouquets)))
-        zv::swallowed([&] { nmhListeCanaux->Get(PortalRequest(kBouquets[index])); });
-    QApplication::restoreOverrideCursor();
+    if (index < 0 || index >= int(std::size(kBouquets)))
+        return;
+    listeCanauxM3u_ = btnFctTele->Enfonce() && index > 0;
+    try {
+        GetFor(nmhListeCanaux, PortalRequest(kBouquets[index]),
+            [this, choice, visit] { return choice == bouquetChoice_ && visit == sectionVisit_; });
+    } catch (const zv::Error&) {
+        // Not the user's concern: the list stays empty.
+    }
 }
 
 void TfmPrinc::nmhListeCanauxSuccess(int)
 {
-    if (btnFctTele->Enfonce() && cmbBouquet->currentIndex() > 0) {
+    // The grammar of the list that was asked for, whatever the screen shows now.
+    if (listeCanauxM3u_) {
         SetListeCanauxIcons(zv::ChannelIcons::None);
         lvListeCanauxModel->setRows(zv::ParseM3uBouquet(nmhListeCanaux->Body));
         return;

@@ -51,14 +51,11 @@ void TfmPrinc::nmhListeJeuxSuccess(int)
 
 void TfmPrinc::nmhListeJeuxNiveau1Success(int)
 {
-    // The section was left or the tree emptied while the answer travelled:
-    // there is no category left to hold the games.
-    QTreeWidgetItem* category = SelectedJeu();
+    // The games go under the category they were asked for, whatever the user
+    // selected meanwhile; none when the tree was emptied since.
+    QTreeWidgetItem* category = jeuxDemande_;
     if (!category)
         return;
-    // A game selected meanwhile: its games go to its category, never under a game.
-    while (category->parent())
-        category = category->parent();
     for (const zv::GameEntry& e : zv::ParseGames(nmhListeJeuxNiveau1->Body)) {
         auto* node = new QTreeWidgetItem(category, {zv::fromCp1252(e.name)});
         node->setData(0, kIdRole, e.id);
@@ -73,8 +70,11 @@ void TfmPrinc::tvListeJeuxDblClick()
         return;
     if (JeuLevel(node) == 0) {
         if (node->childCount() == 0) {
-            nmhListeJeuxNiveau1->Get(PortalRequest(
-                "/exe/medias.php?t=2&k=2&colid&cat=" + zv::EncodeGameName(displayedName(node))));
+            jeuxDemande_ = node;
+            const int visit = sectionVisit_;
+            GetFor(nmhListeJeuxNiveau1,
+                PortalRequest("/exe/medias.php?t=2&k=2&colid&cat=" + zv::EncodeGameName(displayedName(node))),
+                [this, visit] { return visit == sectionVisit_; });
         } else {
             // Loaded once per visit: the tree only opens or closes it.
             node->setExpanded(!node->isExpanded());
@@ -96,8 +96,13 @@ void TfmPrinc::btnJouerClick()
         return;
     // Read now: the node may be gone once the game window has closed.
     const int id = gameId(node);
-    nmhJeu->Get(PortalRequest("/exe/medias.php?t=2&k=3&jeu=" + zv::EncodeGameName(displayedName(node))));
-    NotifyContentViewed(id);
+    // Leaving the section drops the game asked for: no window, no beacon.
+    const int visit = sectionVisit_;
+    const auto stillWanted = [this, visit] { return visit == sectionVisit_; };
+    GetFor(nmhJeu, PortalRequest("/exe/medias.php?t=2&k=3&jeu=" + zv::EncodeGameName(displayedName(node))),
+        stillWanted);
+    if (stillWanted())
+        NotifyContentViewed(id);
 }
 
 void TfmPrinc::nmhJeuSuccess(int)

@@ -95,6 +95,7 @@ void TfmPrinc::btnLectureClick(QObject* sender)
         return;
     }
     // Load throws zv::Abort when the engine cannot start: the rest is skipped.
+    ++playStarts_;
     frmPlayer->Load(address);
     frmPlayer->Play();
     frmPlayer->SetVolume(volumeOf(frmCurseurSon));

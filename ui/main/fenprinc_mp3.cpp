@@ -45,12 +45,20 @@ void TfmPrinc::btnMODRechercheClick()
     const QByteArray position = QByteArray::number(lvMODRecherche->topLevelItemCount());
     QString keywords = edtMODRecherche->text();
     keywords.replace(QLatin1Char(' '), QLatin1Char('_'));
-    nmhMODRecherche->Get(PortalRequest(
-        "/exe/rech_rbc.php?num_page=" + position + "&recherche=" + UrlEncode(zv::toCp1252(keywords))));
+    // The keywords may change while the answer is awaited: that answer belongs
+    // to a list that is gone.
+    const int generation = mp3SearchGeneration_;
+    GetFor(nmhMODRecherche,
+        PortalRequest(
+            "/exe/rech_rbc.php?num_page=" + position + "&recherche=" + UrlEncode(zv::toCp1252(keywords))),
+        [this, generation] { return generation == mp3SearchGeneration_; });
 }
 
 void TfmPrinc::edtMODRechercheChange()
 {
+    // New keywords: the search for the old ones is of no use any more.
+    ++mp3SearchGeneration_;
+    nmhMODRecherche->Abort();
     lvMODRecherche->clear();
 }
 

@@ -148,7 +148,16 @@ void TfmPrinc::tvMODPodcastDblClick()
         }
     }
     // Without an address the request fails with "URL vide", which the user sees.
-    nmhMODPodcastDetail->Get(address);
+    if (address.isEmpty()) {
+        nmhMODPodcastDetail->Get(address);
+        return;
+    }
+    // The newest podcast chosen wins: a slow feed does not hold the others up.
+    const int choice = ++podcastChoice_;
+    const int visit = sectionVisit_;
+    nmhMODPodcastDetail->Abort();
+    GetFor(nmhMODPodcastDetail, address,
+        [this, choice, visit] { return choice == podcastChoice_ && visit == sectionVisit_; });
 }
 
 void TfmPrinc::nmhMODPodcastDetailSuccess(int)

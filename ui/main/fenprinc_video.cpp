@@ -85,7 +85,9 @@ void TfmPrinc::setOutsidePageOpener(OutsidePageOpener opener)
 
 void TfmPrinc::edtVideoRechercheChange()
 {
+    // New keywords: the search for the old ones is of no use any more.
     ++videoSearchGeneration_;
+    nmhVideoRecherche->Abort();
     lvVideo->clear();
     wbVideoImage->setFixedWidth(int(std::lround(wbVideoImage->height() * 4.0 / 3.0)));
     wbVideoImage->Navigate(QString::fromLatin1(PortalRequest(pictureRequest(lvVideo))));
@@ -102,11 +104,10 @@ void TfmPrinc::btnVideoRechercheClick()
     const int generation = videoSearchGeneration_;
     // The keywords may change while the answer is awaited: that answer belongs
     // to a list that is gone.
-    nmhVideoRecherche->OnSuccess = [this, generation](int cmd) {
-        if (generation == videoSearchGeneration_)
-            nmhVideoRechercheSuccess(cmd);
-    };
-    zv::swallowed([&] { nmhVideoRecherche->Get(PortalRequest(request)); });
+    zv::swallowed([&] {
+        GetFor(nmhVideoRecherche, PortalRequest(request),
+            [this, generation] { return generation == videoSearchGeneration_; });
+    });
     QApplication::restoreOverrideCursor();
 }
 
@@ -194,5 +195,7 @@ void TfmPrinc::bindVideo()
             lvVideoSelectItem(selected.first(), true);
     }));
     connect(lvVideo, &QAbstractItemView::doubleClicked, this, on([this] { lvVideoDblClick(); }));
+    // Runs inside Get, whose caller swallows its errors.
+    nmhVideoRecherche->OnSuccess = [this](int cmd) { nmhVideoRechercheSuccess(cmd); };
     new ClickFilter(lblTelechargerMusique, on([this] { lblTelechargerMusiqueClick(); }));
 }

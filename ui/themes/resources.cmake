@@ -1,6 +1,7 @@
 # The theme pictures are drawn by a small program of ours at build time and
 # embedded into zv_gui as the resource "zvthemes" (under :/themes).
-add_executable(zv_themegen ${CMAKE_CURRENT_LIST_DIR}/gen/themegen.cpp ${CMAKE_CURRENT_LIST_DIR}/looks.h)
+file(GLOB zv_themegen_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/gen/*.cpp ${CMAKE_CURRENT_LIST_DIR}/gen/*.h)
+add_executable(zv_themegen ${zv_themegen_sources} ${CMAKE_CURRENT_LIST_DIR}/looks.h)
 target_include_directories(zv_themegen PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(zv_themegen PRIVATE Qt6::Gui)
 

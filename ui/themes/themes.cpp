@@ -1,45 +1,42 @@
 #include "ui/themes/themes.h"
 
 #include "portal/canaux.h"
+#include "portal/errors.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
 #include "ui/player/cadcurseur.h"
 #include "ui/themes/looks.h"
+#include "ui/themes/pictures.h"
 #include "ui/windows/fenjeu.h"
 #include "ui/windows/fensponsor.h"
 
+#include <QChildEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
-#include <QListView>
-#include <QPixmap>
+#include <QMenu>
 #include <QStyledItemDelegate>
-#include <QTabWidget>
 #include <QTreeWidget>
-
-static void initThemeResources()
-{
-    // The pictures live in a static library: their registration must be pulled in.
-    Q_INIT_RESOURCE(zvthemes);
-}
 
 namespace {
 
+using zv::themes::Box;
 using zv::themes::Look;
+using zv::themes::Picture;
 
-QPixmap picture(int theme, const QString& name)
+QRect rectOf(const Box& b)
 {
-    return QPixmap(QStringLiteral(":/themes/theme%1/%2").arg(theme).arg(name));
+    return QRect(b.left, b.top, b.width, b.height);
 }
 
 // Normal, hover, pressed (and pressed-hover, inactive when drawn).
 void dress(TBtnGraph* b, int theme, const QString& base)
 {
-    b->setImageActif(picture(theme, base + QStringLiteral("_actif.png")));
-    b->setImageSurvol(picture(theme, base + QStringLiteral("_survol.png")));
-    b->setImageEnfonce(picture(theme, base + QStringLiteral("_enfonce.png")));
-    b->setImageEnfonceSurvol(picture(theme, base + QStringLiteral("_enfoncesurvol.png")));
-    b->setImageInactif(picture(theme, base + QStringLiteral("_inactif.png")));
+    b->setImageActif(Picture(theme, base + QStringLiteral("_actif.png")));
+    b->setImageSurvol(Picture(theme, base + QStringLiteral("_survol.png")));
+    b->setImageEnfonce(Picture(theme, base + QStringLiteral("_enfonce.png")));
+    b->setImageEnfonceSurvol(Picture(theme, base + QStringLiteral("_enfoncesurvol.png")));
+    b->setImageInactif(Picture(theme, base + QStringLiteral("_inactif.png")));
 }
 
 QString rgb(unsigned v)
@@ -47,63 +44,167 @@ QString rgb(unsigned v)
     return QColor::fromRgb(v).name();
 }
 
+// The style sheet of a theme's main window. Every text colour here sits on a
+// fill this sheet sets, or on the part of the background picture drawn in the
+// colour the look pairs it with.
 QString styleSheet(const Look& look)
 {
-    const QString accent = rgb(look.accent);
-    const QString accentDark = QColor::fromRgb(look.accent).darker(160).name();
-    const QString listBg = rgb(look.listBackground);
-    const QString listFg = rgb(look.listText);
-    return QStringLiteral(R"(
-QLabel { color: #dfe6f0; background: transparent; }
-#lblTitre { color: #f2f5fa; font: bold 12px "DejaVu Sans"; }
-#lblMarque { color: #6f7a8c; font: 10px "DejaVu Sans"; }
-#lblListeCanaux, #lblListeJeux { color: %1; font: bold 11px "DejaVu Sans"; padding: 5px 0 4px 0; }
-#lblStatutPlayer { color: #9aa6b8; font: 10px "DejaVu Sans"; }
-#lblBouquet, #lblChatRadio { color: #b8c2d2; font: bold 10px "DejaVu Sans"; }
-#lblTelechargerMusique { color: %1; font: bold 10px "DejaVu Sans"; text-decoration: underline; }
-#frmPlayer { background: #000000 url(:/themes/theme%5/filigrane.png) no-repeat center; border: none; }
-QHeaderView::section { background: #1c2230; color: #b8c2d2; border: none; border-right: 1px solid #2c3444;
-    padding: 2px 4px; font: bold 10px "DejaVu Sans"; }
+    const auto& k = look.ink;
+    QString sheet = QStringLiteral(R"(
+QLabel { color: @cardText; background: transparent; font: 11px "@family"; }
+#lblTitre { color: @titleText; font: bold 12px "@family"; }
+#lblMarque { color: @barText; font: 10px "@family"; }
+#lblListeCanaux, #lblListeJeux { color: @heading; font: bold 12px "@family"; padding: 5px 0 4px 0; }
+#lblStatutPlayer { color: @dim; font: 10px "@family"; }
+#lblBouquet { color: @cardText; font: bold 11px "@family"; }
+#lblChatRadio { color: @barText; font: bold 11px "@family"; }
+#lblTelechargerMusique { color: @barText; font: bold 11px "@family"; text-decoration: underline; }
+#frmPlayer { background: #000000 url(:/themes/theme@number/filigrane.png) no-repeat center; border: none; }
 #panBouquet { background: transparent; }
-QListView, QTreeView { background: %3; alternate-background-color: %3; color: %4; border: none;
-    selection-background-color: %1; selection-color: #ffffff; font: 11px "DejaVu Sans"; outline: 0; }
+QHeaderView::section { background: @tab; color: @tabText; border: none; border-right: 1px solid @cardBorder;
+    padding: 2px 4px; font: bold 10px "@family"; }
+QListView, QTreeView { background: @listBg; alternate-background-color: @listBg; color: @listFg; border: none;
+    selection-background-color: @accent; selection-color: @onAccent; font: 11px "@family"; outline: 0; }
+#tvMODPodcast { color: @podcast; }
 #lvListeCanaux::item { padding: 1px 2px; }
-QComboBox { background: #1c2230; color: #f2f5fa; border: 1px solid #38425a; border-radius: 4px;
-    padding: 2px 6px; font: 11px "DejaVu Sans"; }
-QComboBox:hover { border-color: %1; }
+QComboBox { background: @field; color: @fieldText; border: 1px solid @fieldBorder; border-radius: @radiuspx;
+    padding: 2px 6px; font: 11px "@family"; }
+QComboBox:hover { border-color: @accentLine; }
 QComboBox::drop-down { border: none; width: 16px; }
-QComboBox QAbstractItemView { background: #141923; color: #f2f5fa; selection-background-color: %1;
-    border: 1px solid #38425a; }
-QTabWidget::pane { border: 1px solid #2c3444; background: #0f131b; top: -1px; }
-QTabBar::tab { background: #1c2230; color: #b8c2d2; padding: 4px 9px; margin-right: 2px;
-    border-top-left-radius: 5px; border-top-right-radius: 5px; font: 10px "DejaVu Sans"; }
-QTabBar::tab:selected { background: %1; color: #ffffff; }
-QTabBar::tab:hover:!selected { background: #2a3242; }
-QPushButton { color: #f2f5fa; background: #232a38; border: 1px solid #38425a; border-radius: 4px;
-    padding: 3px 8px; font: bold 10px "DejaVu Sans"; }
-QPushButton:hover { border-color: %1; }
-QPushButton:pressed, QPushButton:checked { background: %2; border-color: %1; }
-QLineEdit { background: #0b0e14; color: #ffffff; border: 1px solid #38425a; border-radius: 3px;
-    padding: 2px 4px; font: 11px "DejaVu Sans"; }
+QComboBox QAbstractItemView { background: @field; color: @fieldText; selection-background-color: @accent;
+    selection-color: @onAccent; border: 1px solid @fieldBorder; }
+QTabWidget::pane { border: 1px solid @cardBorder; background: @card; top: -1px; }
+QTabBar::tab { background: @tab; color: @tabText; padding: 4px 6px; margin-right: 2px;
+    border-top-left-radius: @radiuspx; border-top-right-radius: @radiuspx; font: 11px "@family"; }
+QTabBar::tab:selected { background: @accent; color: @onAccent; font-weight: bold; }
+QPushButton { color: @buttonText; border: 1px solid @buttonBorder; border-radius: @radiuspx;
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 @buttonHi, stop:1 @button);
+    padding: 3px 5px; font: bold 10px "@family"; }
+QPushButton:hover { border-color: @accentLine; }
+QPushButton:pressed, QPushButton:checked { background: @accent; color: @onAccent; border-color: @accentLine; }
+QLineEdit { background: @field; color: @fieldText; border: 1px solid @fieldBorder; border-radius: @radiuspx;
+    padding: 2px 4px; font: 11px "@family"; selection-background-color: @accent; selection-color: @onAccent; }
 QScrollBar:vertical { background: transparent; width: 10px; margin: 0; }
-QScrollBar::handle:vertical { background: #384257; border-radius: 4px; min-height: 24px; margin: 1px; }
-QScrollBar::handle:vertical:hover { background: %1; }
+QScrollBar::handle:vertical { background: @scroll; border-radius: 4px; min-height: 24px; margin: 1px; }
+QScrollBar::handle:vertical:hover { background: @accentLine; }
 QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }
 QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }
 QScrollBar:horizontal { height: 0; }
-QToolTip { background: #1c2230; color: #f2f5fa; border: 1px solid %1; }
-)")
-        .arg(accent, accentDark, listBg, listFg, QString::number(look.number));
+QToolTip { background: @menu; color: @menuText; border: 1px solid @menuAccent; padding: 2px; }
+)");
+    // The podcast groups in bold, the podcasts plain: themes 2 to 5 draw the
+    // leaves without bold.
+    if (look.number != 1)
+        sheet += QStringLiteral("#tvMODPodcast { font: bold 11px \"@family\"; }\n");
+    // The chosen row, each look its own way.
+    switch (look.number) {
+    case 1: // a candy pill
+        sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
+                                " border-radius: 7px; }\n");
+        break;
+    case 3: // a hairline under the aqua blue
+        sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
+                                " border-bottom: 1px solid #ffffff; }\n");
+        break;
+    case 4: // a leaf on its stem
+        sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
+                                " border-left: 3px solid #0a3a16; border-top-right-radius: 8px; }\n"
+                                "QListView::item, QTreeView::item { padding: 1px 0; }\n");
+        break;
+    case 5: // framed in silver
+        sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
+                                " border: 1px solid #c9d1de; }\n");
+        break;
+    default: break;
+    }
+    // A line of the accent that shows on the window's art: the lighter one
+    // where the accent is dark.
+    const QColor accent = QColor::fromRgb(k.accent);
+    const QColor line = accent.lightness() < 110 ? accent.lighter(170) : accent;
+    const QColor scroll = QColor::fromRgb(look.listBackground).lightness() > 128
+        ? QColor::fromRgb(look.listBackground).darker(150)
+        : QColor::fromRgb(k.cardBorder).lighter(115);
+    const QList<QPair<QString, QString>> values = {{QStringLiteral("@titleText"), rgb(k.titleText)},
+        {QStringLiteral("@cardText"), rgb(k.cardText)}, {QStringLiteral("@cardBorder"), rgb(k.cardBorder)},
+        {QStringLiteral("@card"), rgb(k.card)}, {QStringLiteral("@heading"), rgb(k.heading)},
+        {QStringLiteral("@dim"), rgb(k.dim)}, {QStringLiteral("@barText"), rgb(k.barText)},
+        {QStringLiteral("@accentLine"), line.name()}, {QStringLiteral("@accent"), rgb(k.accent)},
+        {QStringLiteral("@onAccent"), rgb(k.onAccent)}, {QStringLiteral("@fieldText"), rgb(k.fieldText)},
+        {QStringLiteral("@fieldBorder"), rgb(k.fieldBorder)}, {QStringLiteral("@field"), rgb(k.field)},
+        {QStringLiteral("@buttonText"), rgb(k.buttonText)},
+        {QStringLiteral("@buttonBorder"), rgb(k.buttonBorder)},
+        {QStringLiteral("@buttonHi"), rgb(k.buttonHi)}, {QStringLiteral("@button"), rgb(k.button)},
+        {QStringLiteral("@tabText"), rgb(k.tabText)}, {QStringLiteral("@tab"), rgb(k.tab)},
+        {QStringLiteral("@menuText"), rgb(k.menuText)}, {QStringLiteral("@menuAccent"), rgb(k.menuAccent)},
+        {QStringLiteral("@menu"), rgb(k.menu)}, {QStringLiteral("@listBg"), rgb(look.listBackground)},
+        {QStringLiteral("@listFg"), rgb(look.listText)}, {QStringLiteral("@podcast"), rgb(look.podcastText)},
+        {QStringLiteral("@scroll"), scroll.name()}, {QStringLiteral("@radius"), QString::number(k.radius)},
+        {QStringLiteral("@family"), QLatin1String(look.type.family)},
+        {QStringLiteral("@number"), QString::number(look.number)}};
+    for (const auto& [name, value] : values)
+        sheet.replace(name, value);
+    return sheet;
 }
 
-// Themes 2 to 5 draw the games categories in bold and the games plain, and
-// the podcasts (third level and below) without bold.
-class TreeLevelDelegate : public QStyledItemDelegate {
+// The settings menu wears the theme too; it is a window of its own.
+QString menuSheet(const Look& look)
+{
+    const auto& k = look.ink;
+    return QStringLiteral(R"(
+QMenu { background: %1; color: %2; border: 1px solid %3; padding: 4px; font: 12px "%5"; }
+QMenu::item { padding: 5px 24px 5px 28px; background: transparent; }
+QMenu::item:selected { background: %3; color: %4; }
+QMenu::item:disabled { color: %2; font-weight: bold; }
+QMenu::separator { height: 1px; background: %3; margin: 4px 8px; }
+)")
+        .arg(rgb(k.menu), rgb(k.menuText), rgb(k.menuAccent), rgb(k.menuAccentText),
+            QLatin1String(look.type.family));
+}
+
+// Gives the non-window children of a window its sheet, now and when they are
+// first polished. Windows (dialogs, menus, tool windows) keep their own look.
+class OwnStyleSheet : public QObject {
 public:
-    TreeLevelDelegate(int boldLevel, int plainFrom, QObject* parent)
+    OwnStyleSheet(QWidget* window, const QString& sheet)
+        : QObject(window)
+        , sheet_(sheet)
+    {
+        setObjectName(QStringLiteral("zvOwnStyleSheet"));
+        window->installEventFilter(this);
+        for (QObject* o : window->children()) {
+            if (auto* w = qobject_cast<QWidget*>(o))
+                give(w);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::ChildPolished) {
+            if (auto* w = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child()))
+                give(w);
+        }
+        return false;
+    }
+
+private:
+    void give(QWidget* w) const
+    {
+        // A control with a sheet of its own keeps it.
+        if (!w->isWindow() && w->styleSheet().isEmpty())
+            w->setStyleSheet(sheet_);
+    }
+
+    QString sheet_;
+};
+
+// Draws a tree's items through the window's handler, before the default drawing.
+class CustomDrawDelegate : public QStyledItemDelegate {
+public:
+    using Handler = std::function<void(const QModelIndex&, QStyleOptionViewItem&)>;
+    CustomDrawDelegate(Handler handler, QObject* parent)
         : QStyledItemDelegate(parent)
-        , boldLevel_(boldLevel)
-        , plainFrom_(plainFrom)
+        , handler_(std::move(handler))
     {
     }
 
@@ -111,137 +212,140 @@ protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
-        int level = 0;
-        for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
-            ++level;
-        if (level == boldLevel_)
-            option->font.setBold(true);
-        else if (plainFrom_ >= 0 && level >= plainFrom_)
-            option->font.setBold(false);
+        handler_(index, *option);
     }
 
 private:
-    int boldLevel_;
-    int plainFrom_;
+    Handler handler_;
 };
+
+int levelOf(const QModelIndex& node)
+{
+    int level = 0;
+    for (QModelIndex p = node.parent(); p.isValid(); p = p.parent())
+        ++level;
+    return level;
+}
+
+void setFontColour(QStyleOptionViewItem& option, const QColor& colour)
+{
+    option.palette.setColor(QPalette::Text, colour);
+    option.palette.setColor(QPalette::HighlightedText, colour);
+}
+
+QFont lookFont(const Look& look, int pixels, bool bold)
+{
+    QFont f(QLatin1String(look.type.family));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+void setTextColour(QWidget* w, unsigned colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, QColor::fromRgb(colour));
+    w->setPalette(p);
+}
 
 } // namespace
 
+void ApplyOwnStyleSheet(QWidget* window, const QString& sheet)
+{
+    delete window->findChild<QObject*>(QStringLiteral("zvOwnStyleSheet"), Qt::FindDirectChildrenOnly);
+    window->setStyleSheet(QString());
+    new OwnStyleSheet(window, sheet);
+}
+
 void ApplyThemeLook(TfmPrinc* w, int theme)
 {
-    initThemeResources();
     const Look& look = zv::themes::LookOf(theme);
+    const zv::themes::Layout lay = zv::themes::LayoutOf(look);
     const auto& m = look.markers;
 
-    w->SetBackground(picture(theme, QStringLiteral("fond.jpg")));
+    w->SetBackground(Picture(theme, QStringLiteral("fond.jpg")));
 
     QWidget* markers[] = {
         w->shpPlayerHG, w->shpPlayerBD, w->shpListeCanauxHG, w->shpListeCanauxBD, w->shpPubHG, w->shpPubBD};
     for (int i = 0; i < 6; ++i)
         markers[i]->move(m[size_t(i)].left, m[size_t(i)].top);
 
-    const int left = m[0].left;
-    const int right = m[3].left + zv::themes::MarkerSize - 1;
-    const int playerBottom = m[1].top + zv::themes::MarkerSize - 1;
-    const int width = look.width;
-
-    // Title bar, logo and ticker strip.
-    w->lblTitre->setGeometry(14, 6, 400, 18);
-    w->btnMinimise->setGeometry(width - 51, 5, 23, 21);
-    w->btnFerme->setGeometry(width - 27, 5, 23, 21);
+    // Title bar, logo and ticker.
+    w->lblTitre->setGeometry(rectOf(lay.title));
+    w->lblTitre->setAlignment((look.titleCentred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+    w->btnMinimise->setGeometry(rectOf(lay.minimise));
+    w->btnFerme->setGeometry(rectOf(lay.close));
     dress(w->btnMinimise, theme, QStringLiteral("btnminimise"));
     dress(w->btnFerme, theme, QStringLiteral("btnferme"));
     w->btnMinimise->setHint(QStringLiteral("Réduire"));
     w->btnFerme->setHint(QStringLiteral("Fermer"));
-    // The logo sits left of the ad band, scaled down where the band leaves less room.
-    const QPixmap logo = picture(theme, QStringLiteral("logo.png"));
-    const int bandTop = m[4].top;
-    const int bandHeight = m[5].top + zv::themes::MarkerSize - bandTop;
-    const int room = m[4].left - left - 8;
-    if (!logo.isNull() && room < logo.width()) {
-        const QPixmap small = logo.scaledToWidth(qMax(1, room), Qt::SmoothTransformation);
-        w->imgLogo->setPixmap(small);
-        w->imgLogo->setGeometry(
-            left, bandTop + (bandHeight - small.height()) / 2, small.width(), small.height());
-    } else {
-        w->imgLogo->setGeometry(left, bandTop + (bandHeight - 60) / 2, 196, 60);
-    }
-    w->slMessage->setGeometry(left + 86, look.tickerY + 1, right - left - 92, 24);
-    QFont tickerFont(QStringLiteral("DejaVu Sans"));
-    tickerFont.setPixelSize(12);
-    w->slMessage->setFont(tickerFont);
-    QPalette tp = w->slMessage->palette();
-    tp.setColor(QPalette::WindowText, QColor::fromRgb(look.tickerText));
-    w->slMessage->setPalette(tp);
+    w->imgLogo->setPixmap(Picture(theme, QStringLiteral("logo.png")));
+    w->imgLogo->setGeometry(rectOf(lay.logo));
+    w->slMessage->setGeometry(rectOf(lay.tickerText));
+    w->slMessage->setFont(lookFont(look, 12, false));
+    setTextColour(w->slMessage, look.tickerText);
 
     // The section buttons, evenly along the panels' width.
-    QFont captionFont(QStringLiteral("DejaVu Sans"));
-    captionFont.setPixelSize(11);
-    captionFont.setBold(true);
+    QFont captionFont = lookFont(look, look.type.captionPixels, look.type.captionBold);
+    if (look.type.captionSmallCaps)
+        captionFont.setCapitalization(QFont::SmallCaps);
+    captionFont.setLetterSpacing(QFont::AbsoluteSpacing, look.type.captionSpacing);
     const QList<TBtnGraph*> row = {w->btnFctAccueil, w->btnFctTele, w->btnFctClipVideo, w->btnFctMOD,
         w->btnFctRadio, w->btnFctJeux, w->btnFctChat, w->btnFctSexo};
-    const int step = (right - left + 1 - 81) / (int(row.size()) - 1);
     for (int i = 0; i < row.size(); ++i)
-        row[i]->setGeometry(left + i * step, look.buttonRowY, 81, 25);
+        row[i]->setGeometry(rectOf(lay.buttons[i]));
     w->btnFctVideo->setGeometry(w->btnFctSexo->geometry());
     for (TBtnGraph* b : w->sectionButtons()) {
         dress(b, theme, QStringLiteral("btnfct"));
         b->setFont(captionFont);
-        QPalette p = b->palette();
-        p.setColor(QPalette::WindowText, QColor(0xF2, 0xF5, 0xFA));
-        b->setPalette(p);
+        setTextColour(b, look.ink.caption);
     }
 
     // The playback row under the player; its pictures carry their labels.
-    const int rowY = playerBottom + 16;
     const QList<QPair<TBtnGraph*, QString>> playback
         = {{w->btnLecture, QStringLiteral("lecture")}, {w->btnPause, QStringLiteral("pause")},
             {w->btnMuet, QStringLiteral("muet")}, {w->btnPleinEcran, QStringLiteral("pleinecran")}};
     for (int i = 0; i < playback.size(); ++i) {
         TBtnGraph* b = playback[i].first;
-        b->setGeometry(left + 8 + i * 57, rowY, 51, 51);
+        b->setGeometry(rectOf(lay.playback[i]));
         dress(b, theme, playback[i].second);
         b->setCaption(QString());
     }
-    w->frmCurseurSon->move(left + 8 + 4 * 57 + 12, rowY + 13);
-    w->frmCurseurSon->btnGlissiere->setImageActif(picture(theme, QStringLiteral("glissiere4.png")));
-    w->frmCurseurSon->btnCurseur->setImageActif(picture(theme, QStringLiteral("curseur_actif.png")));
-    w->frmCurseurSon->btnCurseur->setImageSurvol(picture(theme, QStringLiteral("curseur_survol.png")));
-    w->frmCurseurSon->btnCurseur->setImageInactif(picture(theme, QStringLiteral("curseur_inactif.png")));
-    w->frmCurseurVideo->btnGlissiere->setImageActif(picture(theme, QStringLiteral("glissiere21.png")));
-    w->frmCurseurVideo->btnCurseur->setImageActif(picture(theme, QStringLiteral("curseur_actif.png")));
-    w->frmCurseurVideo->btnCurseur->setImageSurvol(picture(theme, QStringLiteral("curseur_survol.png")));
+    w->frmCurseurSon->move(lay.volume.left, lay.volume.top);
+    w->frmCurseurSon->btnGlissiere->setImageActif(Picture(theme, QStringLiteral("glissiere4.png")));
+    w->frmCurseurVideo->btnGlissiere->setImageActif(Picture(theme, QStringLiteral("glissiere21.png")));
     for (TfrmCurseur* s : {w->frmCurseurSon, w->frmCurseurVideo}) {
+        s->btnCurseur->setImageActif(Picture(theme, QStringLiteral("curseur_actif.png")));
+        s->btnCurseur->setImageSurvol(Picture(theme, QStringLiteral("curseur_survol.png")));
+        s->btnCurseur->setImageInactif(Picture(theme, QStringLiteral("curseur_inactif.png")));
         s->btnGlissiere->setCaption(QString());
         s->btnCurseur->setCaption(QString());
     }
 
-    const int sideX = w->frmCurseurSon->x() + w->frmCurseurSon->width() + 18;
-    w->lblChatRadio->setGeometry(sideX, rowY + 2, 230, 16);
-    w->cmbChatRadio->setGeometry(sideX, rowY + 21, 230, 24);
-    w->lblTelechargerMusique->setGeometry(sideX, rowY + 16, 240, 18);
+    w->lblChatRadio->setGeometry(lay.side.left, lay.side.top + 3, lay.side.width, 16);
+    w->cmbChatRadio->setGeometry(lay.side.left, lay.side.top + 22, lay.side.width, 24);
+    w->lblTelechargerMusique->setGeometry(lay.side.left, lay.side.top + 16, lay.side.width, 18);
 
-    w->btnConfig->setGeometry(right - 8 - 51, rowY, 51, 51);
-    w->btnContact->setGeometry(right - 8 - 51 - 57, rowY, 51, 51);
+    w->btnConfig->setGeometry(rectOf(lay.config));
+    w->btnContact->setGeometry(rectOf(lay.contact));
     dress(w->btnConfig, theme, QStringLiteral("config"));
     dress(w->btnContact, theme, QStringLiteral("contact"));
     w->btnConfig->setCaption(QString());
     w->btnContact->setCaption(QString());
-    w->lblMarque->setGeometry(right - 420, 584, 420, 14);
+    w->lblMarque->setGeometry(rectOf(lay.marque));
 
     // Flags and badge.
     w->ilTele.clear();
     for (const char* code : zv::FlagCodes)
-        w->ilTele.append(QPixmap(QStringLiteral(":/themes/icons/flag_%1.png").arg(QLatin1String(code))));
-    w->ilVideo = {QPixmap(QStringLiteral(":/themes/icons/badge_new.png"))};
+        w->ilTele.append(zv::themes::SharedPicture(QStringLiteral("flag_%1.png").arg(QLatin1String(code))));
+    w->ilVideo = {zv::themes::SharedPicture(QStringLiteral("badge_new.png"))};
 
-    if (theme != 1) {
-        w->tvListeJeux->setItemDelegate(new TreeLevelDelegate(0, 1, w->tvListeJeux));
-        w->tvMODPodcast->setItemDelegate(new TreeLevelDelegate(-1, 2, w->tvMODPodcast));
-    }
-
-    w->setStyleSheet(styleSheet(look));
+    ApplyOwnStyleSheet(w, styleSheet(look));
+    w->mnuConfig->setStyleSheet(menuSheet(look));
     w->SetListColours(QColor::fromRgb(look.listBackground), QColor::fromRgb(look.listText));
+    QPalette podcast = w->tvMODPodcast->palette();
+    podcast.setColor(QPalette::Text, QColor::fromRgb(look.podcastText));
+    w->tvMODPodcast->setPalette(podcast);
 }
 
 template <int N>
@@ -249,6 +353,46 @@ TfmPrincThemeN<N>::TfmPrincThemeN(QWidget* parent)
     : TfmPrinc(parent)
 {
     ApplyThemeLook(this, N);
+    tvListeJeux->setItemDelegate(new CustomDrawDelegate(
+        [this](const QModelIndex& node, QStyleOptionViewItem& option) {
+            zv::swallowed([&] { tvListeJeuxCustomDrawItem(node, option); });
+        },
+        tvListeJeux));
+    tvMODPodcast->setItemDelegate(new CustomDrawDelegate(
+        [this](const QModelIndex& node, QStyleOptionViewItem& option) {
+            zv::swallowed([&] { tvMODPodcastCustomDrawItem(node, option); });
+        },
+        tvMODPodcast));
+}
+
+template <int N>
+void TfmPrincThemeN<N>::tvListeJeuxCustomDrawItem(const QModelIndex& node, QStyleOptionViewItem& option) const
+{
+    const int level = levelOf(node);
+    if constexpr (N == 1) {
+        if (level == 0) {
+            setFontColour(option, QColor(0xFF, 0xFF, 0x00));
+        } else {
+            option.font.setBold(false);
+            option.font.setItalic(false);
+            option.font.setUnderline(false);
+            option.font.setStrikeOut(false);
+        }
+    } else {
+        option.font.setBold(level == 0);
+    }
+}
+
+template <int N>
+void TfmPrincThemeN<N>::tvMODPodcastCustomDrawItem(
+    const QModelIndex& node, QStyleOptionViewItem& option) const
+{
+    if (levelOf(node) < 2)
+        return;
+    if constexpr (N == 1)
+        setFontColour(option, QColor(0xFF, 0xFF, 0xFF));
+    else
+        option.font.setBold(false);
 }
 
 // The auxiliary windows of each theme.
@@ -292,7 +436,63 @@ template class TfmPrincThemeN<5>;
 TfmPrincTheme1::TfmPrincTheme1(QWidget* parent)
     : TfmPrincThemeN<1>(parent)
 {
+    // Right of the ad band: the home picture at rest, a section's picture
+    // over it while the mouse is on the section's button, in a candy frame.
+    const QRect room = rectOf(zv::themes::LayoutOf(zv::themes::LookOf(1)).showcase);
+    const auto image = [&](const char* name, const char* picture) {
+        auto* l = new QLabel(this);
+        l->setObjectName(QLatin1String(name));
+        l->setPixmap(Picture(1, QStringLiteral("surligne_%1.png").arg(QLatin1String(picture))));
+        l->setGeometry(room);
+        l->setAttribute(Qt::WA_TransparentForMouseEvents);
+        l->hide();
+        return l;
+    };
+    const auto shape = [&](const char* name, const QString& look) {
+        auto* s = new QFrame(this);
+        s->setObjectName(QLatin1String(name));
+        s->setStyleSheet(QStringLiteral("#%1 { %2 }").arg(QLatin1String(name), look));
+        s->setGeometry(room);
+        s->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return s;
+    };
+    imgSurligneAccueil = image("imgSurligneAccueil", "accueil");
+    imgSurligneAccueil->show();
+    imgSurligneTele = image("imgSurligneTele", "tele");
+    imgSurligneVideo = image("imgSurligneVideo", "video");
+    imgSurligneRadio = image("imgSurligneRadio", "radio");
+    imgSurligneJeux = image("imgSurligneJeux", "jeux");
+    imgSurligneChat = image("imgSurligneChat", "chat");
+    imgSurligneSexo = image("imgSurligneSexo", "sexo");
+    imgSurligneMOD = image("imgSurligneMOD", "mod");
+    shpSurligneAccueil = shape("shpSurligneAccueil",
+        QStringLiteral(
+            "border: 2px solid rgba(255, 255, 255, 200); border-radius: 16px; background: transparent;"));
+    shpSurligne = shape("shpSurligne",
+        QStringLiteral("border: 3px solid #ffe14d; border-radius: 16px; background: transparent;"));
+    shpSurligne->hide();
+
+    for (TBtnGraph* b : {btnFctTele, btnFctClipVideo, btnFctRadio, btnFctJeux, btnFctChat, btnFctSexo,
+             btnFctVideo, btnFctMOD}) {
+        connect(b, &TBtnGraph::EtatChange, this, [this, b] { zv::guarded([&] { btnFctEtatChange(b); }); });
+    }
 }
+
+void TfmPrincTheme1::btnFctEtatChange(TBtnGraph* sender)
+{
+    if (!sender)
+        return;
+    shpSurligne->setVisible(sender->hovered());
+    imgSurligneTele->setVisible(btnFctTele->hovered());
+    imgSurligneVideo->setVisible(btnFctClipVideo->hovered());
+    imgSurligneRadio->setVisible(btnFctRadio->hovered());
+    imgSurligneJeux->setVisible(btnFctJeux->hovered());
+    imgSurligneChat->setVisible(btnFctChat->hovered());
+    imgSurligneMOD->setVisible(btnFctMOD->hovered());
+    // The videos button takes the adult section's place, and its picture.
+    imgSurligneSexo->setVisible(btnFctSexo->hovered() || btnFctVideo->hovered());
+}
+
 TfmPrincTheme2::TfmPrincTheme2(QWidget* parent)
     : TfmPrincThemeN<2>(parent)
 {

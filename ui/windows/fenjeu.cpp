@@ -7,6 +7,8 @@
 #include "ui/browser/shockwaveflash.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
+#include "ui/themes/looks.h"
+#include "ui/themes/pictures.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -22,48 +24,46 @@ namespace {
 
 enum class Glyph { Close, Maximise, Restore };
 
-// The button pictures are drawn, in the title's colours: plain, hovered, pressed.
+// Without a theme the button pictures are drawn, in the title's colours:
+// plain, hovered, pressed.
 QPixmap buttonPicture(QSize size, Glyph glyph, const QColor& face, const QColor& ink, int state)
 {
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF box(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
-    QColor back = face;
-    if (state == 1)
-        back = face.lightness() > 128 ? face.darker(115) : face.lighter(150);
-    else if (state == 2)
-        back = face.lightness() > 128 ? face.darker(135) : face.lighter(190);
-    if (glyph == Glyph::Close && state > 0)
-        back = state == 1 ? QColor(0xD9, 0x3A, 0x2E) : QColor(0xA8, 0x22, 0x18);
-    p.setPen(Qt::NoPen);
-    p.setBrush(back);
-    p.drawRoundedRect(box, 2, 2);
+    return zv::themes::DrawnPicture(size, [&](QPainter& p) {
+        const QRectF box(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
+        QColor back = face;
+        if (state == 1)
+            back = face.lightness() > 128 ? face.darker(115) : face.lighter(150);
+        else if (state == 2)
+            back = face.lightness() > 128 ? face.darker(135) : face.lighter(190);
+        if (glyph == Glyph::Close && state > 0)
+            back = state == 1 ? QColor(0xD9, 0x3A, 0x2E) : QColor(0xA8, 0x22, 0x18);
+        p.setPen(Qt::NoPen);
+        p.setBrush(back);
+        p.drawRoundedRect(box, 2, 2);
 
-    const QColor pen = (glyph == Glyph::Close && state > 0) ? QColor(Qt::white) : ink;
-    const qreal side = qMax<qreal>(4.0, qMin(size.width(), size.height()) * 0.5);
-    const QRectF g((size.width() - side) / 2.0, (size.height() - side) / 2.0, side, side);
-    p.setPen(QPen(pen, qMax<qreal>(1.2, side / 6.0), Qt::SolidLine, Qt::RoundCap));
-    p.setBrush(Qt::NoBrush);
-    switch (glyph) {
-    case Glyph::Close:
-        p.drawLine(g.topLeft(), g.bottomRight());
-        p.drawLine(g.topRight(), g.bottomLeft());
-        break;
-    case Glyph::Maximise:
-        p.drawRect(g);
-        p.drawLine(g.topLeft() + QPointF(0, 1), g.topRight() + QPointF(0, 1));
-        break;
-    case Glyph::Restore: {
-        const qreal d = side / 3.0;
-        p.drawRect(QRectF(g.left(), g.top() + d, side - d, side - d));
-        p.drawPolyline(QPolygonF({QPointF(g.left() + d, g.top() + d), QPointF(g.left() + d, g.top()),
-            g.topRight(), QPointF(g.right(), g.bottom() - d), QPointF(g.right() - d, g.bottom() - d)}));
-        break;
-    }
-    }
-    return pixmap;
+        const QColor pen = (glyph == Glyph::Close && state > 0) ? QColor(Qt::white) : ink;
+        const qreal side = qMax<qreal>(4.0, qMin(size.width(), size.height()) * 0.5);
+        const QRectF g((size.width() - side) / 2.0, (size.height() - side) / 2.0, side, side);
+        p.setPen(QPen(pen, qMax<qreal>(1.2, side / 6.0), Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        switch (glyph) {
+        case Glyph::Close:
+            p.drawLine(g.topLeft(), g.bottomRight());
+            p.drawLine(g.topRight(), g.bottomLeft());
+            break;
+        case Glyph::Maximise:
+            p.drawRect(g);
+            p.drawLine(g.topLeft() + QPointF(0, 1), g.topRight() + QPointF(0, 1));
+            break;
+        case Glyph::Restore: {
+            const qreal d = side / 3.0;
+            p.drawRect(QRectF(g.left(), g.top() + d, side - d, side - d));
+            p.drawPolyline(QPolygonF({QPointF(g.left() + d, g.top() + d), QPointF(g.left() + d, g.top()),
+                g.topRight(), QPointF(g.right(), g.bottom() - d), QPointF(g.right() - d, g.bottom() - d)}));
+            break;
+        }
+        }
+    });
 }
 
 QFont titleFont(const QString& family, int pixels, bool bold)
@@ -74,19 +74,23 @@ QFont titleFont(const QString& family, int pixels, bool bold)
     return f;
 }
 
-// Windows colour values keep blue in the high byte.
-QColor windowsColour(unsigned bgr)
-{
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
-
 } // namespace
 
 TfmJeu::Look TfmJeu::baseLook()
 {
     const QColor face = QApplication::palette().color(QPalette::Window); // clBtnFace
     return {25, face, face, QApplication::font(), QApplication::palette().color(QPalette::WindowText), 0,
-        QSize(33, 25)};
+        QSize(33, 25), 0};
+}
+
+TfmJeu::Look TfmJeu::themeLook(int theme)
+{
+    const zv::themes::GameLook& g = zv::themes::LookOf(theme).game;
+    const QColor face = baseLook().window;
+    const auto colour = [&](unsigned v) { return v == zv::themes::Face ? face : QColor::fromRgb(v); };
+    return {g.titleHeight, colour(g.title), colour(g.window),
+        titleFont(QLatin1String(g.family), g.pixels, true), QColor::fromRgb(g.text), g.border,
+        QSize(g.buttonWidth, g.buttonHeight), theme};
 }
 
 TfmJeu::TfmJeu(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
@@ -209,16 +213,25 @@ QString TfmJeu::GamePageAddress(const QColor& background, const QString& name)
 
 void TfmJeu::paintButtons()
 {
-    const QColor face = look_.title;
-    const QColor ink = look_.titleText;
+    const TBtnGraph::Picture which[]
+        = {TBtnGraph::Picture::Actif, TBtnGraph::Picture::Survol, TBtnGraph::Picture::Enfonce};
+    const char* states[] = {"actif", "survol", "enfonce"};
     for (int state = 0; state < 3; ++state) {
-        const QPixmap close = buttonPicture(look_.buttons, Glyph::Close, face, ink, state);
-        const QPixmap grow = buttonPicture(
-            look_.buttons, isMaximized() ? Glyph::Restore : Glyph::Maximise, face, ink, state);
-        const TBtnGraph::Picture which[]
-            = {TBtnGraph::Picture::Actif, TBtnGraph::Picture::Survol, TBtnGraph::Picture::Enfonce};
-        btnFermer->setPicture(which[state], close);
-        BtnAgrandir->setPicture(which[state], grow);
+        if (look_.theme > 0) {
+            const QString grow = isMaximized() ? QStringLiteral("restaurer") : QStringLiteral("agrandir");
+            btnFermer->setPicture(which[state],
+                zv::themes::Picture(
+                    look_.theme, QStringLiteral("jeu_fermer_%1.png").arg(QLatin1String(states[state]))));
+            BtnAgrandir->setPicture(which[state],
+                zv::themes::Picture(
+                    look_.theme, QStringLiteral("jeu_%1_%2.png").arg(grow, QLatin1String(states[state]))));
+            continue;
+        }
+        btnFermer->setPicture(
+            which[state], buttonPicture(look_.buttons, Glyph::Close, look_.title, look_.titleText, state));
+        BtnAgrandir->setPicture(which[state],
+            buttonPicture(look_.buttons, isMaximized() ? Glyph::Restore : Glyph::Maximise, look_.title,
+                look_.titleText, state));
     }
 }
 
@@ -312,37 +325,27 @@ void TfmJeu::wbJeuDocumentComplete()
 }
 
 TfmJeuTheme1::TfmJeuTheme1(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu({22, windowsColour(13304062), windowsColour(13304062),
-                 titleFont(QStringLiteral("Tahoma"), 12, true), Qt::white, 3, QSize(21, 20)},
-        owner, name, url, width, height)
+    : TfmJeu(themeLook(1), owner, name, url, width, height)
 {
 }
 
 TfmJeuTheme2::TfmJeuTheme2(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu({21, windowsColour(4406578), baseLook().window, titleFont(QStringLiteral("Arial"), 11, true),
-                 Qt::white, 0, QSize(12, 12)},
-        owner, name, url, width, height)
+    : TfmJeu(themeLook(2), owner, name, url, width, height)
 {
 }
 
 TfmJeuTheme3::TfmJeuTheme3(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu({17, QColor(0xC0, 0xC0, 0xC0), Qt::white, titleFont(QStringLiteral("Arial"), 11, true),
-                 Qt::black, 1, QSize(14, 14)},
-        owner, name, url, width, height)
+    : TfmJeu(themeLook(3), owner, name, url, width, height)
 {
 }
 
 TfmJeuTheme4::TfmJeuTheme4(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu({18, windowsColour(16384), Qt::white, titleFont(QStringLiteral("Verdana"), 11, true), Qt::white,
-                 1, QSize(12, 12)},
-        owner, name, url, width, height)
+    : TfmJeu(themeLook(4), owner, name, url, width, height)
 {
 }
 
 TfmJeuTheme5::TfmJeuTheme5(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu({16, windowsColour(7096576), Qt::white, titleFont(QStringLiteral("Verdana"), 11, true),
-                 Qt::white, 1, QSize(12, 12)},
-        owner, name, url, width, height)
+    : TfmJeu(themeLook(5), owner, name, url, width, height)
 {
 }
 

@@ -50,8 +50,10 @@ protected:
         QColor titleText;
         int border;
         QSize buttons;
+        int theme; // whose pictures the buttons wear; 0: drawn here
     };
     static Look baseLook();
+    static Look themeLook(int theme);
     TfmJeu(
         const Look& look, QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
 

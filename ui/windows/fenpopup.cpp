@@ -3,6 +3,7 @@
 #include "portal/errors.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
+#include "ui/themes/pictures.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -14,16 +15,14 @@ namespace {
 
 QPixmap closePicture()
 {
-    QPixmap pixmap(12, 12);
-    pixmap.fill(QColor(50, 61, 67));
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0x9A, 0xA6, 0xAD), 1));
-    p.drawRect(QRectF(0.5, 0.5, 11, 11));
-    p.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(3.5, 3.5), QPointF(8.5, 8.5));
-    p.drawLine(QPointF(8.5, 3.5), QPointF(3.5, 8.5));
-    return pixmap;
+    return zv::themes::DrawnPicture(QSize(12, 12), [](QPainter& p) {
+        p.fillRect(QRectF(0, 0, 12, 12), QColor(50, 61, 67));
+        p.setPen(QPen(QColor(0x9A, 0xA6, 0xAD), 1));
+        p.drawRect(QRectF(0.5, 0.5, 11, 11));
+        p.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(3.5, 3.5), QPointF(8.5, 8.5));
+        p.drawLine(QPointF(8.5, 3.5), QPointF(3.5, 8.5));
+    });
 }
 
 QRect screenArea()

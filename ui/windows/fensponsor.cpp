@@ -6,6 +6,8 @@
 #include "portal/portalhost.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
+#include "ui/themes/looks.h"
+#include "ui/themes/pictures.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -27,19 +29,16 @@ constexpr int kBannerHeight = 60;
 
 QPixmap buttonFace(QSize size, const QColor& fill, const QColor& edge)
 {
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath path;
-    path.addRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 6, 6);
-    QLinearGradient gradient(0, 0, 0, size.height());
-    gradient.setColorAt(0, fill.lighter(125));
-    gradient.setColorAt(1, fill.darker(115));
-    p.fillPath(path, gradient);
-    p.setPen(edge);
-    p.drawPath(path);
-    return pixmap;
+    return zv::themes::DrawnPicture(size, [&](QPainter& p) {
+        QPainterPath path;
+        path.addRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 6, 6);
+        QLinearGradient gradient(0, 0, 0, size.height());
+        gradient.setColorAt(0, fill.lighter(125));
+        gradient.setColorAt(1, fill.darker(115));
+        p.fillPath(path, gradient);
+        p.setPen(edge);
+        p.drawPath(path);
+    });
 }
 
 // A banner browser is larger than its panel and set at (-2, -2): the panel
@@ -146,10 +145,46 @@ void TfmSponsor::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     QPainter p(this);
+    if (!background_.isNull()) {
+        p.drawPixmap(0, 0, background_);
+        return;
+    }
     p.setPen(frameColour_);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
     for (QFrame* panel : {panSponsor1, panSponsor2})
         p.drawRect(panel->geometry().adjusted(-1, -1, 0, 0));
+}
+
+void TfmSponsor::applyTheme(int theme)
+{
+    const zv::themes::Look& look = zv::themes::LookOf(theme);
+    background_ = zv::themes::Picture(theme, QStringLiteral("sponsor_fond.png"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor::fromRgb(look.ink.titleBand));
+    pal.setColor(QPalette::WindowText, QColor::fromRgb(look.ink.titleText));
+    setPalette(pal);
+    lblTitre->setPalette(pal);
+    QFont heading(QLatin1String(look.type.family));
+    heading.setBold(true);
+    heading.setPixelSize(12);
+    lblTitre->setFont(heading);
+
+    const char* states[] = {"actif", "survol", "enfonce"};
+    const TBtnGraph::Picture which[]
+        = {TBtnGraph::Picture::Actif, TBtnGraph::Picture::Survol, TBtnGraph::Picture::Enfonce};
+    for (int i = 0; i < 3; ++i) {
+        btnQuitter->setPicture(which[i],
+            zv::themes::Picture(
+                theme, QStringLiteral("sponsor_quitter_%1.png").arg(QLatin1String(states[i]))));
+    }
+    QFont buttonFont(QLatin1String(look.type.family));
+    buttonFont.setBold(look.type.captionBold);
+    buttonFont.setPixelSize(look.type.captionPixels);
+    btnQuitter->setFont(buttonFont);
+    QPalette buttonPal = btnQuitter->palette();
+    buttonPal.setColor(QPalette::WindowText, QColor::fromRgb(look.ink.caption));
+    btnQuitter->setPalette(buttonPal);
+    update();
 }
 
 void TfmSponsor::keyPressEvent(QKeyEvent* event)
@@ -220,34 +255,29 @@ void TfmSponsor::btnQuitterClick()
 TfmSponsorTheme1::TfmSponsorTheme1(QWidget* owner)
     : TfmSponsor(owner)
 {
-    applyLook({QColor(0xFE, 0x00, 0xCB), Qt::white, QColor(0x8A, 0x00, 0x6E), QColor(0xB0, 0x10, 0x90),
-        Qt::white, QColor(0xFF, 0x9A, 0xEA), QStringLiteral("Tahoma")});
+    applyTheme(1);
 }
 
 TfmSponsorTheme2::TfmSponsorTheme2(QWidget* owner)
     : TfmSponsor(owner)
 {
-    applyLook({QColor(0x26, 0x2E, 0x34), QColor(0xE8, 0xEC, 0xEF), QColor(0x32, 0x3D, 0x43),
-        QColor(0x46, 0x56, 0x60), Qt::white, QColor(0x55, 0x63, 0x6C), QStringLiteral("Arial")});
+    applyTheme(2);
 }
 
 TfmSponsorTheme3::TfmSponsorTheme3(QWidget* owner)
     : TfmSponsor(owner)
 {
-    applyLook({Qt::white, Qt::black, QColor(0xC0, 0xC0, 0xC0), QColor(0xD8, 0xD8, 0xD8), Qt::black,
-        QColor(0xA0, 0xA0, 0xA0), QStringLiteral("Arial")});
+    applyTheme(3);
 }
 
 TfmSponsorTheme4::TfmSponsorTheme4(QWidget* owner)
     : TfmSponsor(owner)
 {
-    applyLook({Qt::white, QColor(0x00, 0x40, 0x00), QColor(0x00, 0x80, 0x40), QColor(0x10, 0xA0, 0x58),
-        Qt::white, QColor(0x00, 0x80, 0x40), QStringLiteral("Verdana")});
+    applyTheme(4);
 }
 
 TfmSponsorTheme5::TfmSponsorTheme5(QWidget* owner)
     : TfmSponsor(owner)
 {
-    applyLook({Qt::white, QColor(0x00, 0x49, 0x6C), QColor(0x00, 0x49, 0x6C), QColor(0x10, 0x64, 0x90),
-        Qt::white, QColor(0x00, 0x49, 0x6C), QStringLiteral("Verdana")});
+    applyTheme(5);
 }

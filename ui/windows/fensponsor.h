@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QFont>
+#include <QPixmap>
 
 class QFrame;
 class QLabel;
@@ -46,8 +47,10 @@ protected:
         QColor frame; // the thin line round each banner
         QString fontFamily;
     };
-    // Applies a theme's colours and fonts; the layout stays the base form's.
+    // Applies the base form's colours and fonts.
     void applyLook(const Look& look);
+    // Applies theme n's pictures, colours and fonts; the layout stays the base form's.
+    void applyTheme(int theme);
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -56,6 +59,7 @@ private:
     bool started_ = false;
     bool closing_ = false; // the user has clicked a banner or quit
     QColor frameColour_;
+    QPixmap background_; // a theme's art; none: the plain colour and frames
 };
 
 class TfmSponsorTheme1 : public TfmSponsor {

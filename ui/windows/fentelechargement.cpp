@@ -31,8 +31,6 @@ TfmTelechargement::TfmTelechargement(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Téléchargement"));
     setFixedSize(273, 77);
-    // Its owner's look would carry over: light captions on this plain window.
-    setStyleSheet(QStringLiteral("QLabel { color: palette(window-text); background: transparent; }"));
 
     lblFichier = new QLabel(QStringLiteral("Fichier : "), this);
     lblFichier->setObjectName(QStringLiteral("lblFichier"));
@@ -161,7 +159,9 @@ void TfmTelechargement::btnAnnuleClick()
 
 void TfmTelechargement::timAnnulationTimer()
 {
-    if (nmhFichier->Busy())
+    // Off the wire is enough: Get itself may return only much later, when
+    // requests started above it (another window's, a click's) have ended.
+    if (nmhFichier->Connected())
         return;
     timAnnulation->stop();
     close();

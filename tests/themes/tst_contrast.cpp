@@ -1,0 +1,322 @@
+// Every text of every window the program opens, under every theme, is
+// readable: the contrast of its glyphs against what the window really draws
+// under them is at least 4.5:1 (3:1 for bold text of 14 pixels and more).
+// Against the demo portal, so the lists hold real rows.
+#include "contrast.h"
+#include "portal/nmhttp.h"
+#include "portalprocess.h"
+#include "support/scriptedserver.h"
+#include "ui/controls/btngraph.h"
+#include "ui/controls/scrolllabel.h"
+#include "ui/themes/themes.h"
+#include "ui/windows/fenconnexion.h"
+#include "ui/windows/fenpopup.h"
+#include "ui/windows/fenprincpopup.h"
+#include "ui/windows/fentelechargement.h"
+
+#include <QAbstractButton>
+#include <QActionGroup>
+#include <QApplication>
+#include <QDialog>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <map>
+
+using namespace zv::test;
+
+namespace {
+
+void select(QTreeWidget* tree, QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    tree->clearSelection();
+    tree->setCurrentItem(item);
+    item->setSelected(true);
+}
+
+// Runs a call that waits in its own loop while a window shows (a modal
+// window, or the one found): reads that window once it is up, then closes it
+// the way the user would (its escape or default button, "Annuler").
+QList<TextReading> readWhileWaiting(
+    const std::function<void()>& call, QString* seen = nullptr,
+    const std::function<QWidget*()>& find = [] { return QApplication::activeModalWidget(); })
+{
+    QList<TextReading> readings;
+    bool done = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* window = find();
+        if (done || !window || !window->isVisible())
+            return;
+        done = true;
+        QTest::qWait(50);
+        readings = ReadTexts(window);
+        if (seen)
+            *seen = QString::fromLatin1(window->metaObject()->className());
+        if (auto* box = qobject_cast<QMessageBox*>(window)) {
+            QAbstractButton* leave = box->escapeButton() ? box->escapeButton() : box->defaultButton();
+            if (!leave && !box->buttons().isEmpty())
+                leave = box->buttons().constLast();
+            if (leave)
+                leave->click();
+            else
+                box->reject();
+        } else if (auto* d = qobject_cast<QDialog*>(window)) {
+            d->reject();
+        } else if (auto* download = qobject_cast<TfmTelechargement*>(window)) {
+            download->btnAnnuleClick();
+        }
+    });
+    poll.start(50);
+    call();
+    return readings;
+}
+
+} // namespace
+
+class TestContrast : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<PortalProcess> portal;
+    ScriptedServer slow; // a download that lasts
+    QTemporaryDir saved;
+    std::map<int, std::unique_ptr<TfmPrinc>> windows;
+
+    TfmPrinc* window(int theme)
+    {
+        auto& w = windows[theme];
+        if (!w) {
+            w = CreateThemeWindow(theme);
+            if (!w->FormCreate())
+                return nullptr;
+            w->move(0, 0);
+            w->show();
+            if (!QTest::qWaitForWindowExposed(w.get()))
+                return nullptr;
+        }
+        return w.get();
+    }
+
+    // Each section with its lists filled and a row chosen, every tab, and a
+    // section button under the mouse.
+    QList<TextReading> sections(TfmPrinc* w)
+    {
+        // The ticker held still with its message in the middle of its strip.
+        w->slMessage->setPeriodicite(0);
+        w->slMessage->setPas(-(1 << 24));
+        w->slMessage->timTimer();
+        w->slMessage->repaint();
+        w->slMessage->setPas(w->slMessage->width() / 3);
+        w->slMessage->timTimer();
+        QList<TextReading> all;
+        const auto read = [&] {
+            QTest::qWait(20);
+            all += ReadTexts(w);
+        };
+        w->btnFctClick(w->btnFctTele);
+        w->SelectListeCanauxRow(1);
+        read();
+        w->btnFctClick(w->btnFctClipVideo);
+        read();
+        w->btnFctClick(w->btnFctRadio);
+        read();
+        w->btnFctClick(w->btnFctChat);
+        read();
+        w->btnFctClick(w->btnFctJeux);
+        for (int i = 0; i < w->tvListeJeux->topLevelItemCount(); ++i) {
+            select(w->tvListeJeux, w->tvListeJeux->topLevelItem(i));
+            w->tvListeJeuxDblClick();
+        }
+        w->tvListeJeux->expandAll();
+        select(w->tvListeJeux, w->tvListeJeux->topLevelItem(0)->child(0));
+        w->tvListeJeuxDblClick();
+        read();
+        select(w->tvListeJeux, w->tvListeJeux->topLevelItem(1));
+        read();
+
+        w->btnFctClick(w->btnFctMOD);
+        w->pcMOD->setCurrentWidget(w->tsMODFichier);
+        new QTreeWidgetItem(
+            w->lvMODFichier, {QStringLiteral("clip.avi"), QStringLiteral("/home/moi/Vidéos/")});
+        read();
+        w->pcMOD->setCurrentWidget(w->tsMODPodcast);
+        w->tvMODPodcast->expandAll();
+        QTreeWidgetItem* podcast = w->tvMODPodcast->topLevelItem(0)->child(0)->child(0);
+        select(w->tvMODPodcast, podcast);
+        w->tvMODPodcastDblClick();
+        select(w->lvMODPodcast, w->lvMODPodcast->topLevelItem(0));
+        read();
+        w->pcMOD->setCurrentWidget(w->tsMODRecherche);
+        w->edtMODRecherche->setText(QStringLiteral("a"));
+        w->btnMODRechercheClick();
+        select(w->lvMODRecherche, w->lvMODRecherche->topLevelItem(0));
+        w->btnMODRechercheFavorisClick();
+        read();
+        w->pcMOD->setCurrentWidget(w->tsMODFavoris);
+        select(w->lvMODFavoris, w->lvMODFavoris->topLevelItem(0));
+        read();
+
+        w->btnFctClick(w->btnFctVideo);
+        w->edtVideoRecherche->setText(QStringLiteral("zevalo"));
+        w->btnVideoRechercheClick();
+        select(w->lvVideo, w->lvVideo->topLevelItem(0));
+        w->lvVideoSelectItem(w->lvVideo->topLevelItem(0), true);
+        w->lblTelechargerMusique->show();
+        read();
+        w->btnFctClick(w->btnFctSexo);
+        read();
+        w->btnContactClick();
+        read();
+
+        // The captions over the hovered and pressed pictures.
+        w->btnFctClick(w->btnFctJeux);
+        for (TBtnGraph* b : {w->btnFctTele, w->btnFctJeux}) {
+            QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
+            QApplication::sendEvent(b, &enter);
+            read();
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(b, &leave);
+        }
+        return all;
+    }
+
+    QList<TextReading> shown(QWidget* window)
+    {
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window))
+            return {};
+        QTest::qWait(50);
+        return ReadTexts(window);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        portal = std::make_unique<PortalProcess>();
+        QVERIFY2(portal->started(), "zevalo-portal did not start");
+        qputenv("ZEVALO_PORTAL_HOST", portal->host());
+        slow.on("/lent.mp3", Reply::generated(1000000).inPieces(1000, 20));
+        TfmTelechargement::setSaveDialog(
+            [this](TfmTelechargement*, const QString& name) { return saved.filePath(name); });
+    }
+
+    void cleanupTestCase()
+    {
+        windows.clear();
+        portal.reset();
+    }
+
+    void readable_data()
+    {
+        QTest::addColumn<int>("theme");
+        QTest::addColumn<QString>("what");
+        const char* looks[] = {"sections", "menu", "message", "update offer", "address", "files",
+            "game flash", "game page", "sponsor", "download", "connection", "theme notice"};
+        for (int theme = 1; theme <= 5; ++theme) {
+            for (const char* what : looks)
+                QTest::addRow("theme %d, %s", theme, what) << theme << QString::fromLatin1(what);
+        }
+        // The popup agent's windows have no theme.
+        QTest::addRow("popup") << 0 << QStringLiteral("popup");
+        QTest::addRow("popup agent") << 0 << QStringLiteral("agent");
+    }
+
+    void readable()
+    {
+        QFETCH(int, theme);
+        QFETCH(QString, what);
+        QList<TextReading> readings;
+        QString seen;
+        if (theme == 0) {
+            if (what == QLatin1String("popup")) {
+                TfmPopup popup(nullptr, 168, 214, QStringLiteral("about:blank"));
+                readings = shown(&popup);
+            } else {
+                TfmPrincPopup agent(true);
+                agent.memTest->setPlainText(QStringLiteral("Prochaine fenêtre : 2 minutes"));
+                readings = shown(&agent);
+            }
+        } else {
+            TfmPrinc* w = window(theme);
+            QVERIFY(w);
+            if (what == QLatin1String("sections")) {
+                readings = sections(w);
+            } else if (what == QLatin1String("menu")) {
+                w->btnConfigClick();
+                QTRY_VERIFY(w->mnuConfig->isVisible());
+                QTest::qWait(50);
+                readings = ReadTexts(w->mnuConfig);
+                w->mnuConfig->hide();
+            } else if (what == QLatin1String("message")) {
+                // A launch answer without dimensions.
+                w->btnFctClick(w->btnFctJeux);
+                select(w->tvListeJeux, w->tvListeJeux->topLevelItem(0));
+                w->tvListeJeuxDblClick();
+                select(w->tvListeJeux, w->tvListeJeux->topLevelItem(0)->child(0));
+                w->nmhJeu->Body = "jeu.swf";
+                readings = readWhileWaiting([w] { w->nmhJeuSuccess(0); }, &seen);
+                QCOMPARE(seen, QStringLiteral("QMessageBox"));
+            } else if (what == QLatin1String("update offer")) {
+                w->nmhTestVersion->Body = "99";
+                readings = readWhileWaiting([w] { w->nmhTestVersionSuccess(0); }, &seen);
+                QCOMPARE(seen, QStringLiteral("QMessageBox"));
+            } else if (what == QLatin1String("address")) {
+                readings = readWhileWaiting([w] { w->btnMODFichierOuvrirURLClick(); }, &seen);
+                QCOMPARE(seen, QStringLiteral("QInputDialog"));
+            } else if (what == QLatin1String("files")) {
+                readings = readWhileWaiting([w] { w->btnMODFichierOuvrirClick(); }, &seen);
+                QCOMPARE(seen, QStringLiteral("QFileDialog"));
+            } else if (what.startsWith(QLatin1String("game"))) {
+                const QByteArray url = what.endsWith(QLatin1String("flash"))
+                    ? portal->base() + "/media/jeux/balle-rebondissante.swf"
+                    : portal->base() + "/jeux/casse-briques.htm";
+                std::unique_ptr<QDialog> game
+                    = w->GameWindowClass()(w, QStringLiteral("Balle rebondissante"), url, 320, 200);
+                readings = shown(game.get());
+                game->reject();
+            } else if (what == QLatin1String("sponsor")) {
+                std::unique_ptr<QDialog> sponsor = w->SponsorWindowClass()(w);
+                sponsor->open();
+                readings = shown(sponsor.get());
+                sponsor->reject();
+            } else if (what == QLatin1String("download")) {
+                auto* download = new TfmTelechargement(w);
+                const QPointer<TfmTelechargement> alive(download);
+                readings = readWhileWaiting(
+                    [&] { download->Start(QString::fromLatin1("http://" + slow.hostPort() + "/lent.mp3")); },
+                    &seen, [&] { return alive.data(); });
+                QCOMPARE(seen, QStringLiteral("TfmTelechargement"));
+                QTRY_VERIFY(!alive);
+            } else if (what == QLatin1String("connection")) {
+                TfmConnexion connexion(w);
+                connexion.timConnexion->stop();
+                connexion.open();
+                connexion.timConnexion->stop();
+                readings = shown(&connexion);
+                connexion.reject();
+            } else if (what == QLatin1String("theme notice")) {
+                // The last look at this theme: the notice closes the window.
+                QAction* other = w->mnuConfigThemes->actions().first();
+                readings = readWhileWaiting([w, other] { w->mnuConfigThemeClick(other); }, &seen);
+                QCOMPARE(seen, QStringLiteral("QMessageBox"));
+                windows.erase(theme);
+            }
+        }
+        QVERIFY2(!readings.isEmpty(), "no text read");
+        QVERIFY2(Unreadable(readings).isEmpty(), qPrintable(QLatin1Char('\n') + Unreadable(readings)));
+    }
+};
+
+QTEST_MAIN(TestContrast)
+#include "tst_contrast.moc"

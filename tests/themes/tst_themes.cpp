@@ -1,0 +1,265 @@
+// The themes' own rules: Tagada's hover highlight, how each theme draws the
+// games and podcast trees, the game window a theme opens, and the pictures:
+// every theme its own, each at 1x and at twice the size at 2x.
+#include "contrast.h"
+#include "main/fakeportal.h"
+#include "ui/controls/btngraph.h"
+#include "ui/themes/looks.h"
+#include "ui/themes/themes.h"
+#include "ui/windows/fenjeu.h"
+
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QEnterEvent>
+#include <QFrame>
+#include <QImageReader>
+#include <QLabel>
+#include <QStyledItemDelegate>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace zv::test;
+
+namespace {
+
+void hover(TBtnGraph* b, bool on)
+{
+    if (on) {
+        QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), QPointF(3, 3));
+        QApplication::sendEvent(b, &enter);
+    } else {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(b, &leave);
+    }
+}
+
+// The option an item of tree is drawn with.
+QStyleOptionViewItem drawnWith(QTreeWidget* tree, QTreeWidgetItem* item)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(tree);
+    option.font = tree->font();
+    auto* delegate = static_cast<QStyledItemDelegate*>(tree->itemDelegate());
+    struct Opened : QStyledItemDelegate {
+        using QStyledItemDelegate::initStyleOption;
+    };
+    static_cast<Opened*>(delegate)->initStyleOption(&option, tree->indexFromItem(item));
+    return option;
+}
+
+// name -> hash of the bytes of every picture of the resource under folder.
+QMap<QString, QByteArray> pictures(const QString& folder)
+{
+    QMap<QString, QByteArray> out;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        if (f.open(QIODevice::ReadOnly))
+            out[path.mid(folder.size() + 1)]
+                = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
+    }
+    return out;
+}
+
+} // namespace
+
+class TestThemes : public QObject {
+    Q_OBJECT
+
+    ScriptedServer server;
+    std::unique_ptr<FakePortal> portal;
+
+private slots:
+    void initTestCase()
+    {
+        portal = std::make_unique<FakePortal>(server);
+        qputenv("ZEVALO_PORTAL_HOST", server.hostPort());
+        CreateThemeWindow(2); // registers the pictures
+    }
+
+    void tagadaHighlightsTheHoveredSection()
+    {
+        TfmPrincTheme1 w;
+        const QList<QPair<TBtnGraph*, QLabel*>> pairs
+            = {{w.btnFctTele, w.imgSurligneTele}, {w.btnFctClipVideo, w.imgSurligneVideo},
+                {w.btnFctRadio, w.imgSurligneRadio}, {w.btnFctJeux, w.imgSurligneJeux},
+                {w.btnFctChat, w.imgSurligneChat}, {w.btnFctSexo, w.imgSurligneSexo},
+                {w.btnFctVideo, w.imgSurligneSexo}, {w.btnFctMOD, w.imgSurligneMOD}};
+        QList<QLabel*> images;
+        for (const auto& p : pairs) {
+            if (!images.contains(p.second))
+                images << p.second;
+        }
+        // The rest state, which the handler never changes.
+        const bool homeImage = w.imgSurligneAccueil->isVisibleTo(&w);
+        const bool homeShape = w.shpSurligneAccueil->isVisibleTo(&w);
+        QVERIFY(!w.shpSurligne->isVisibleTo(&w));
+        for (const auto& [button, image] : pairs) {
+            hover(button, true);
+            QVERIFY(w.shpSurligne->isVisibleTo(&w));
+            for (QLabel* other : images)
+                QCOMPARE(other->isVisibleTo(&w), other == image);
+            // Pressing or activating while hovered keeps the highlight.
+            button->setEnfonce(true);
+            QVERIFY(image->isVisibleTo(&w));
+            button->setEnfonce(false);
+            hover(button, false);
+            QVERIFY(!w.shpSurligne->isVisibleTo(&w));
+            QVERIFY(!image->isVisibleTo(&w));
+            QCOMPARE(w.imgSurligneAccueil->isVisibleTo(&w), homeImage);
+            QCOMPARE(w.shpSurligneAccueil->isVisibleTo(&w), homeShape);
+        }
+        // The home button raises nothing.
+        hover(w.btnFctAccueil, true);
+        QVERIFY(!w.shpSurligne->isVisibleTo(&w));
+        hover(w.btnFctAccueil, false);
+        // The other themes have no such controls.
+        auto basic = CreateThemeWindow(2);
+        QVERIFY(!basic->findChild<QLabel*>(QStringLiteral("imgSurligneTele")));
+    }
+
+    void treesDrawnByTheme_data()
+    {
+        QTest::addColumn<int>("theme");
+        for (int t = 1; t <= 5; ++t)
+            QTest::addRow("theme %d", t) << t;
+    }
+    void treesDrawnByTheme()
+    {
+        QFETCH(int, theme);
+        auto w = CreateThemeWindow(theme);
+        auto* category = new QTreeWidgetItem(w->tvListeJeux, {QStringLiteral("Réflexion")});
+        auto* game = new QTreeWidgetItem(category, {QStringLiteral("Pong")});
+        QFont boldItalic = w->tvListeJeux->font();
+        boldItalic.setBold(true);
+        boldItalic.setItalic(true);
+        w->tvListeJeux->setFont(boldItalic);
+        const QStyleOptionViewItem cat = drawnWith(w->tvListeJeux, category);
+        const QStyleOptionViewItem play = drawnWith(w->tvListeJeux, game);
+        if (theme == 1) {
+            QCOMPARE(cat.palette.color(QPalette::Text), QColor(0xFF, 0xFF, 0x00));
+            QVERIFY(!play.font.bold() && !play.font.italic());
+        } else {
+            QVERIFY(cat.font.bold());
+            QVERIFY(!play.font.bold());
+        }
+
+        auto* group = new QTreeWidgetItem(w->tvMODPodcast, {QStringLiteral("Actualités")});
+        auto* sub = new QTreeWidgetItem(group, {QStringLiteral("Info")});
+        auto* leaf = new QTreeWidgetItem(sub, {QStringLiteral("Le journal")});
+        QFont bold = w->tvMODPodcast->font();
+        bold.setBold(true);
+        bold.setUnderline(true);
+        w->tvMODPodcast->setFont(bold);
+        const QStyleOptionViewItem top = drawnWith(w->tvMODPodcast, group);
+        const QStyleOptionViewItem middle = drawnWith(w->tvMODPodcast, sub);
+        const QStyleOptionViewItem podcast = drawnWith(w->tvMODPodcast, leaf);
+        if (theme == 1) {
+            QCOMPARE(podcast.palette.color(QPalette::Text), QColor(Qt::white));
+            // The groups keep the tree's colour: yellow.
+            QCOMPARE(top.palette.color(QPalette::Text), QColor(0xFF, 0xFF, 0x00));
+            QCOMPARE(middle.palette.color(QPalette::Text), QColor(0xFF, 0xFF, 0x00));
+        } else {
+            QVERIFY(top.font.bold() && middle.font.bold());
+            QVERIFY(!podcast.font.bold());
+            QVERIFY(podcast.font.underline()); // the other style bits are kept
+        }
+    }
+
+    void gameWindowOfTheme4ReadsItsTitle()
+    {
+        auto w = CreateThemeWindow(4);
+        std::unique_ptr<QDialog> game = w->GameWindowClass()(
+            w.get(), QStringLiteral("Planète mémoire"), "http://h.invalid/a.swf", 300, 200);
+        QCOMPARE(QString::fromLatin1(game->metaObject()->className()), QStringLiteral("TfmJeuTheme4"));
+        auto* jeu = static_cast<TfmJeu*>(game.get());
+        game->show();
+        QVERIFY(QTest::qWaitForWindowExposed(game.get()));
+        const QList<TextReading> readings = ReadTexts(game.get());
+        const auto title = std::find_if(readings.cbegin(), readings.cend(),
+            [](const TextReading& r) { return r.where.endsWith(QLatin1String("panTitre")); });
+        QVERIFY(title != readings.cend());
+        QCOMPARE(title->text, QStringLiteral(" Planète mémoire"));
+        QVERIFY2(title->readable(), qPrintable(Unreadable(readings)));
+        // White on the tabled title colour.
+        QCOMPARE(jeu->panTitre->palette().color(QPalette::Window), QColor(0x00, 0x40, 0x00));
+        QCOMPARE(jeu->panTitre->palette().color(QPalette::WindowText), QColor(Qt::white));
+    }
+
+    void everyThemeHasPicturesOfItsOwn()
+    {
+        QMap<int, QMap<QString, QByteArray>> sets;
+        for (const zv::themes::Look& look : zv::themes::Looks)
+            sets[look.number] = pictures(QStringLiteral(":/themes/theme%1").arg(look.number));
+        const QStringList names = sets[2].keys();
+        QVERIFY(names.contains(QStringLiteral("fond.jpg")));
+        for (const zv::themes::Look& look : zv::themes::Looks) {
+            const auto& mine = sets[look.number];
+            // The same pictures by name (Tagada has its highlights besides)...
+            for (const QString& name : names)
+                QVERIFY2(mine.contains(name),
+                    qPrintable(QStringLiteral("theme %1 lacks %2").arg(look.number).arg(name)));
+            // ...and none of them the same bytes as another theme's.
+            for (const zv::themes::Look& other : zv::themes::Looks) {
+                if (other.number <= look.number)
+                    continue;
+                QSet<QByteArray> theirs;
+                for (const QByteArray& h : sets[other.number])
+                    theirs.insert(h);
+                for (auto it = mine.cbegin(); it != mine.cend(); ++it) {
+                    QVERIFY2(!theirs.contains(it.value()),
+                        qPrintable(QStringLiteral("theme %1's %2 is also in theme %3")
+                                       .arg(look.number)
+                                       .arg(it.key())
+                                       .arg(other.number)));
+                }
+            }
+        }
+    }
+
+    void everyPictureAt1xAnd2x()
+    {
+        int pairs = 0;
+        QDirIterator it(QStringLiteral(":/themes"), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (path.contains(QLatin1String("@2x")) || path.endsWith(QLatin1String(".qrc")))
+                continue;
+            const QFileInfo info(path);
+            const QString dense = info.path() + QLatin1Char('/') + info.completeBaseName()
+                + QStringLiteral("@2x.") + info.suffix();
+            const QSize one = QImageReader(path).size();
+            QVERIFY2(QFile::exists(dense), qPrintable(dense));
+            QCOMPARE(QImageReader(dense).size(), one * 2);
+            ++pairs;
+        }
+        QVERIFY(pairs > 5 * 60);
+    }
+
+    // Run once as is and once with QT_SCALE_FACTOR=2: the pictures follow the
+    // screen's density, the layout stays in logical pixels.
+    void picturesFollowTheScreenDensity()
+    {
+        const qreal k = qApp->devicePixelRatio() > 1 ? 2 : 1;
+        auto w = CreateThemeWindow(5);
+        QVERIFY(w->FormCreate());
+        QCOMPARE(w->size(), QSize(800, 600));
+        const QPixmap fond = w->imgFond->pixmap();
+        QCOMPARE(fond.devicePixelRatio(), k);
+        QCOMPARE(fond.size(), QSize(800, 600) * k);
+        for (TBtnGraph* b : w->sectionButtons()) {
+            QCOMPARE(b->ImageActif().devicePixelRatio(), k);
+            QCOMPARE(b->size(), QSize(81, 25));
+        }
+        QCOMPARE(w->ilTele.first().devicePixelRatio(), k);
+        QCOMPARE(w->panPlayer->geometry(), QRect(QPoint(37, 194), QPoint(408 + 16, 503 + 16)));
+        std::unique_ptr<QDialog> game
+            = w->GameWindowClass()(w.get(), QStringLiteral("Jeu"), "a.swf", 100, 100);
+        QCOMPARE(static_cast<TfmJeu*>(game.get())->btnFermer->ImageActif().devicePixelRatio(), k);
+        QCOMPARE(static_cast<TfmJeu*>(game.get())->btnFermer->size(), QSize(12, 12));
+    }
+};
+
+QTEST_MAIN(TestThemes)
+#include "tst_themes.moc"
