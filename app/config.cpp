@@ -57,6 +57,11 @@ void save(const QString& path, const Ini& ini)
     std::string text;
     if (ini.data.Save(text, ini.bom) < 0)
         throw zv::Error(QStringLiteral("Impossible d'écrire le fichier %1").arg(path));
+    // A key written before any section may begin with the bytes of a byte order
+    // mark: at the very start of the file they would be read as one and dropped,
+    // and the rest of the line could then open a section of its own.
+    if (!ini.bom && text.compare(0, 3, utf8Bom) == 0)
+        text.insert(0, "\n");
     // The Windows form of the file: lines end in CR LF. A value never holds a line end.
     QByteArray bytes;
     bytes.reserve(qsizetype(text.size() + text.size() / 16));
