@@ -57,6 +57,11 @@ void save(const QString& path, const Ini& ini)
     std::string text;
     if (ini.data.Save(text, ini.bom) < 0)
         throw zv::Error(QStringLiteral("Impossible d'écrire le fichier %1").arg(path));
+    // A key written before any section may begin with the bytes of a byte order
+    // mark: at the very start of the file they would be read as one and dropped,
+    // and the rest of the line could then open a section of its own.
+    if (!ini.bom && text.compare(0, 3, utf8Bom) == 0)
+        text.insert(0, "\n");
     // The Windows form of the file: lines end in CR LF. A value never holds a line end.
     QByteArray bytes;
     bytes.reserve(qsizetype(text.size() + text.size() / 16));
@@ -252,17 +257,22 @@ std::vector<Favorite> TConfig::ReadFavorites() const
     const int count = toInt(ini.data.GetValue(favoris, "Nombre", ""), 0);
     // A Nombre far beyond the entries present (a damaged file) must not make up
     // millions of empty ones.
+    // Nor may one key with a huge number ("Titre2000000000").
     int highest = 0;
+    int present = 0;
     CSimpleIniA::TNamesDepend keys;
     ini.data.GetAllKeys(favoris, keys);
     for (const auto& key : keys) {
         const QByteArray name(key.pItem);
         const QByteArray lower = name.toLower();
         const qsizetype digits = lower.startsWith("titre") ? 5 : lower.startsWith("url") ? 3 : -1;
-        if (digits > 0)
+        if (digits > 0) {
             highest = std::max(highest, toInt(name.mid(digits), 0));
+            ++present;
+        }
     }
-    const int entries = std::min(count, std::max(highest, maxMadeUpFavorites));
+    const int entries
+        = std::min({count, std::max(highest, maxMadeUpFavorites), present + maxMadeUpFavorites});
     for (int n = 1; n <= entries; ++n)
         favorites.push_back({QByteArray(ini.data.GetValue(favoris, titleKey(n).constData(), "")),
             QByteArray(ini.data.GetValue(favoris, urlKey(n).constData(), ""))});

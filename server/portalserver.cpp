@@ -44,12 +44,9 @@ constexpr size_t kMaxPostBody = 64 * 1024;
 const char* kText = "text/plain; charset=windows-1252";
 const char* kHtml = "text/html; charset=windows-1252";
 
-// The request line as the client wrote it may hold raw spaces in the target
-// (game names are sent unencoded), a second '?' (picture addresses are sent
-// unencoded too) or end with a bare LF: rewrite it into a line that the HTTP
-// parser accepts. Control bytes, spaces and any '?' after the first become %XX;
-// other bytes stay as they are. The target as it came, with only spaces and
-// control bytes encoded, is kept in `original`.
+} // namespace
+
+// Declared in the header: the fuzz target calls it.
 std::string repairRequestLine(std::string line, std::string* original)
 {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
@@ -90,6 +87,8 @@ std::string repairRequestLine(std::string line, std::string* original)
     }
     return method + ' ' + target + ' ' + version + "\r\n";
 }
+
+namespace {
 
 bool waitFor(int sock, short events, time_t seconds)
 {
@@ -297,6 +296,9 @@ public:
         SSL_CTX_free(tls_);
         tls_ = ctx;
     }
+
+    // One connection that is already open, served as an accepted one would be.
+    bool serveSocket(::socket_t sock) { return process_and_close_socket(sock); }
 
 private:
     // A TLS client speaks first, with a handshake record (type 22).
@@ -994,6 +996,11 @@ void PortalServer::run()
 void PortalServer::stop()
 {
     d->http.stop();
+}
+
+bool PortalServer::serveConnection(int socket)
+{
+    return d->http.serveSocket(socket);
 }
 
 } // namespace zvs

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <memory>
+#include <string>
 
 namespace zvs {
 
@@ -24,6 +25,14 @@ struct ServerOptions {
     QString tlsKey;
 };
 
+// The request line as the client wrote it may hold raw spaces in the target
+// (game names are sent unencoded), a second '?' (picture addresses are sent
+// unencoded too) or end with a bare LF: rewrite it into a line that the HTTP
+// parser accepts. Control bytes, spaces and any '?' after the first become %XX;
+// other bytes stay as they are. The target as it came, with only spaces and
+// control bytes encoded, is kept in `original`.
+std::string repairRequestLine(std::string line, std::string* original);
+
 // "host:port", "host" or ":port" into the options; false when malformed.
 bool parseListen(const QString& text, QString* host, int* port);
 
@@ -36,6 +45,9 @@ public:
     int port() const;
     void run(); // serves until stop()
     void stop(); // from any thread
+    // Serves one connection already open (a socket pair, for fuzzing) on the
+    // calling thread, then closes it; only while run() serves.
+    bool serveConnection(int socket);
 
 private:
     struct Impl;

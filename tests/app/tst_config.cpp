@@ -157,6 +157,27 @@ private slots:
                 {"Titre3", "t3"}, {"URL3", "u3"}}));
     }
 
+    // Saving the favourites rewrites the whole file: what it does not touch reads the same after.
+    void savingKeepsTheRest_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("byte order mark") << "\xEF\xBB\xBF[GENERAL]\nTheme=4\nSexoflux=1\n"_ba;
+        QTest::newRow("byte order mark bytes starting a key before any section")
+            << "\n\xEF\xBB\xBF[GENERAL]=1\nSexoflux=1\nTheme=5\n[GENERAL]\nTheme=3\n"_ba;
+    }
+    void savingKeepsTheRest()
+    {
+        QFETCH(QByteArray, file);
+        testini::write(path_, file);
+        TConfig config(path_);
+        const int theme = config.GetTheme();
+        const bool adult = config.GetSexoflux();
+        SaveFavorites(config, numbered(2, "a"));
+        QCOMPARE(config.GetTheme(), theme);
+        QCOMPARE(config.GetSexoflux(), adult);
+        QCOMPARE(LoadFavorites(config), numbered(2, "a"));
+    }
+
     void emptyListLeavesOnlyTheCount()
     {
         TConfig config(path_);
@@ -186,6 +207,9 @@ private slots:
             << "[FAVORIS]\nNombre=-4\nTitre1=a\n"_ba << 0 << QByteArray() << QByteArray();
         QTest::newRow("absurd count")
             << "[FAVORIS]\nNombre=2000000000\nTitre2=b\n"_ba << 10000 << "b"_ba << QByteArray();
+        QTest::newRow("absurd count and key number")
+            << "[FAVORIS]\nNombre=2147483647\nTitre2=b\nTitre2147483647=x\n"_ba << 10002 << "b"_ba
+            << QByteArray();
     }
     void loadFavorites()
     {

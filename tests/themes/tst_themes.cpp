@@ -43,7 +43,9 @@ QStyleOptionViewItem drawnWith(QTreeWidget* tree, QTreeWidgetItem* item)
     struct Opened : QStyledItemDelegate {
         using QStyledItemDelegate::initStyleOption;
     };
-    static_cast<Opened*>(delegate)->initStyleOption(&option, tree->indexFromItem(item));
+    // A member of QStyledItemDelegate reached through Opened: no cast to a type the delegate is not.
+    const auto initStyleOption = &Opened::initStyleOption;
+    (delegate->*initStyleOption)(&option, tree->indexFromItem(item));
     return option;
 }
 

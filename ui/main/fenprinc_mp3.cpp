@@ -1,7 +1,7 @@
 // Media on demand: the MP3 search and the favourites' buttons ("Mes MP3").
-#include "portal/canaux.h"
 #include "portal/cp1252.h"
 #include "portal/errors.h"
+#include "portal/mp3search.h"
 #include "portal/nmhttp.h"
 #include "portal/textutil.h"
 #include "ui/main/fenprinc.h"
@@ -71,15 +71,8 @@ void TfmPrinc::nmhMODRechercheSuccess(int)
 {
     lvMODRecherche->setColumnWidth(0, lvMODRecherche->width() - 20);
     QList<QTreeWidgetItem*> rows;
-    for (const QByteArray& line : zv::SplitLines(nmhMODRecherche->Body)) {
-        // A line without its title field is not a result: the others still are.
-        const qsizetype tab = line.indexOf('\t');
-        if (tab < 0)
-            continue;
-        const qsizetype end = line.indexOf('\t', tab + 1);
-        const QByteArray title = line.mid(tab + 1, end < 0 ? -1 : end - tab - 1);
-        rows << new QTreeWidgetItem({zv::fromCp1252(title), zv::fromCp1252(line.left(tab))});
-    }
+    for (const zv::Mp3Result& r : zv::ParseMp3Search(nmhMODRecherche->Body))
+        rows << new QTreeWidgetItem({zv::fromCp1252(r.title), zv::fromCp1252(r.address)});
     lvMODRecherche->addTopLevelItems(rows);
 }
 
