@@ -5,6 +5,7 @@
 #include "app/sessionend.h"
 #include "app/singleinstance.h"
 #include "portal/errors.h"
+#include "portal/freedmemory.h"
 #include "ui/main/desktopcontrols.h"
 #include "ui/themes/themes.h"
 #include "ui/windows/fenprincpopup.h"
@@ -19,6 +20,7 @@
 
 void SetupApplication(QApplication& app)
 {
+    zv::keepLittleFreedMemory();
     QApplication::setApplicationDisplayName(QStringLiteral("Zevalo Multimédia"));
     // Ties the windows to the installed menu entry (its icon, its name).
     QGuiApplication::setDesktopFileName(QStringLiteral("fr.zevalo.Multimedia"));

@@ -2,6 +2,7 @@
 
 #include "app/versioninfo.h"
 #include "portal/errors.h"
+#include "portal/freedmemory.h"
 #include "portal/nmhttp.h"
 #include "portal/portalhost.h"
 #include "portal/version.h"
@@ -927,6 +928,8 @@ void TfmPrinc::ShowSection(TBtnGraph* button)
     ClearListeCanaux();
     SetListeCanauxIcons(zv::ChannelIcons::None);
     tvListeJeux->clear();
+    // The lists left (a bouquet may hold a million rows) go back to the system.
+    zv::releaseFreedMemorySoon();
 
     // 8. The section's own action.
     if (home) {

@@ -1,6 +1,7 @@
 #include "ui/player/cadplayer.h"
 
 #include "portal/errors.h"
+#include "portal/freedmemory.h"
 
 #include <QDesktopServices>
 #include <QEvent>
@@ -189,6 +190,8 @@ void TfrmPlayer::Load(const QString& url)
             || PlayerControl->kind() == EngineKind::Vlc)) {
         zv::swallowed([this] { Stop(); });
         PlayerControl.reset();
+        // A stream's decoders and buffers are large; what they freed goes back.
+        zv::releaseFreedMemorySoon();
     }
 
     if (!u.isEmpty() && !PlayerControl) {
