@@ -41,6 +41,7 @@ void TestPlayerError::text_data()
     QTest::newRow("mpv loading failed alone") << "loading failed" << generic;
     // libVLC: its last warnings
     QTest::newRow("vlc 404") << "HTTP 404 error" << missing;
+    QTest::newRow("libsoup 2.4 refused") << "Could not establish connection to server." << unreachable;
     QTest::newRow("vlc refused") << "cannot connect to 127.0.0.1 port 1: Connection refused" << unreachable;
     QTest::newRow("vlc demux") << "unidentified format\nno suitable demux module for `http/http://h/a'"
                                << format;

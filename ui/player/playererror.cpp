@@ -23,7 +23,7 @@ const std::vector<Cause>& causes()
             {"connection refused", "could not resolve", "cannot resolve", "failed to resolve",
                 "name or service not known", "host not found", "unknown host", "no route to host",
                 "network is unreachable", "could not connect", "cannot connect", "failed to connect",
-                "unable to connect"}},
+                "unable to connect", "could not establish connection"}},
         {"Accès au média refusé.",
             {"forbidden", "unauthorized", "permission denied", "access denied", "(403)", "http 403",
                 "error 403", "403 error", "(401)", "http 401", "error 401", "401 error"}},
