@@ -93,6 +93,9 @@ QByteArray utf8ToCp1252(QByteArrayView bytes)
     char* o = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
+    // A byte order mark that opens the text says it is UTF-8; it is no character.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        p += 3;
     while (p < end) {
         const unsigned char c = *p;
         int len = 0;

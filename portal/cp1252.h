@@ -11,7 +11,7 @@ QString fromCp1252(QByteArrayView bytes);
 QByteArray toCp1252(QStringView text);
 // UTF-8 text in Windows-1252: each valid sequence becomes its character, '?'
 // outside the set; bytes that are not valid UTF-8 are kept as they are, so
-// single-byte text passes through.
+// single-byte text passes through. A byte order mark at the start is dropped.
 QByteArray utf8ToCp1252(QByteArrayView bytes);
 // The character references that feeds write beyond Latin-1 ("&#8217;",
 // "&#x2019;", "&rsquo;", "&#039;", "&apos;"...) in Windows-1252, '?' outside

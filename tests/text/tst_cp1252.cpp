@@ -67,6 +67,8 @@ private slots:
                                     << "\x92"_ba;
         QTest::newRow("single-byte text kept") << "caf\xE9 cr\xE8me \x80"_ba
                                                << "caf\xE9 cr\xE8me \x80"_ba;
+        QTest::newRow("byte order mark at the start only") << "\xEF\xBB\xBF&a\xEF\xBB\xBF"_ba
+                                                           << "&a?"_ba;
         QTest::newRow("cut sequence") << "a\xE2\x80"_ba
                                       << "a\xE2\x80"_ba;
         QTest::newRow("overlong, surrogate, beyond U+10FFFF")
