@@ -207,8 +207,17 @@ QString TestE2EStreams::check(List list, int i)
             return "does not play";
         if (!player->playerControl() || player->playerControl()->kind() != ChooseEngine(url).engine)
             return "not the engine its address selects";
+        // Without a sound device Qt's GStreamer player sends a sound alone to a
+        // sink that keeps no time: it may run through to its end at once, and
+        // the position reads 0 again once it has ended.
+        const auto playedThrough = [&] {
+            for (const QList<QVariant>& m : messages)
+                if (m.at(1).toString() == QStringLiteral("Fin du média."))
+                    return true;
+            return false;
+        };
         const double first = player->GetPosition();
-        if (!QTest::qWaitFor([&] { return player->GetPosition() > first; }, kWait))
+        if (!QTest::qWaitFor([&] { return player->GetPosition() > first || playedThrough(); }, kWait))
             return "position does not move";
         for (const QList<QVariant>& m : messages) {
             if (!normalStatus(m.at(1).toString()))
