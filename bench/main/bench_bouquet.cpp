@@ -10,6 +10,7 @@
 // Baseline in the same run: the same answers with their rows copied out, one
 // object per entry as the list used to hold them, time and memory.
 // Usage: bench_bouquet [ENTRIES] [RUNS]
+#include "bench/procstatus.h"
 #include "fakeengine.h"
 #include "fakeportal.h"
 #include "portal/nmhttp.h"
@@ -68,14 +69,7 @@ QByteArray m3uBouquet(int n)
 
 qint64 statusKb(const char* key)
 {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qsizetype(strlen(key))).trimmed().split(' ').first().toLongLong();
-    }
-    return 0;
+    return procStatusValue(key);
 }
 
 // Peak memory from here on: the kernel's high-water mark starts again at the

@@ -8,6 +8,7 @@
 //    processes), and the main process's peak.
 // Medians and spread over the runs, each run starting both programs.
 // Usage: bench_startup ZEVALO BARE_WEBVIEW [RUNS]
+#include "bench/procstatus.h"
 #include "fakeportal.h"
 
 #include <QCoreApplication>
@@ -27,14 +28,7 @@ namespace {
 
 qint64 statusKb(int pid, const char* key)
 {
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qsizetype(strlen(key))).trimmed().split(' ').first().toLongLong();
-    }
-    return 0;
+    return procStatusValue(key, pid);
 }
 
 // Proportional set size now: shared pages split between the processes that map them.

@@ -13,6 +13,7 @@
 // work alone: a comma-separated subset of switch,play,bouquet,download,game;
 // play-wmp, play-ra, play-vlc for one engine's plays). Needs a display (xvfb-run) and
 // the media of server/content/generated (zevalo-gencontent --out server/content/generated).
+#include "bench/procstatus.h"
 #include "app/startup.h"
 #include "portal/cp1252.h"
 #include "portalprocess.h"
@@ -54,14 +55,7 @@ struct Sample {
 
 qint64 statusValue(const char* key)
 {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qsizetype(strlen(key))).trimmed().split(' ').first().toLongLong();
-    }
-    return 0;
+    return procStatusValue(key);
 }
 
 Sample sample()
