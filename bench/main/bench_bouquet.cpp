@@ -11,6 +11,7 @@
 // object per entry as the list used to hold them, time and memory.
 // Usage: bench_bouquet [ENTRIES] [RUNS]
 #include "bench/procstatus.h"
+#include "portal/freedmemory.h"
 #include "fakeengine.h"
 #include "fakeportal.h"
 #include "portal/nmhttp.h"
@@ -27,7 +28,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <malloc.h>
 
 using namespace zv::test;
 
@@ -85,7 +85,7 @@ void resetPeak()
 double peakGrowthMb(const std::function<void()>& work)
 {
     // Freed memory the allocator still holds would hide the growth.
-    malloc_trim(0);
+    zv::releaseFreedMemory();
     resetPeak();
     const qint64 before = statusKb("VmRSS:");
     work();
