@@ -16,6 +16,9 @@ function(zv_add_test name)
     endif()
   endforeach()
   add_executable(${name} ${T_SOURCES})
+  # The program keeps its settings beside itself: tests that share a folder
+  # would read and erase each other's config.ini when CTest runs them at once.
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/test-bin/${name})
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${T_LAUNCHER} $<TARGET_FILE:${name}>)
