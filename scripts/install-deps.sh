@@ -18,6 +18,9 @@ packages=(
   # WMA, RealVideo, H.264, AAC); the ALSA sink for machines without PulseAudio.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-alsa gstreamer1.0-tools
+  # libsoup 2.4 for GStreamer's HTTP source: the program loads it first, as
+  # libsoup 3.2 may crash when a player that reads over HTTP is torn down.
+  libsoup2.4-1
   # libmpv decodes with FFmpeg's own libraries.
   libmpv-dev mpv
   # libVLC: demuxers, decoders, playlists and sound outputs in base, pictures

@@ -18,6 +18,7 @@
 #include <QVideoWidget>
 #include <algorithm>
 #include <cmath>
+#include <dlfcn.h>
 
 namespace {
 
@@ -66,6 +67,21 @@ bool generic(const QString& text)
     return text.startsWith(QStringLiteral("Impossible de lire le média"));
 }
 
+// GStreamer's HTTP source takes the libsoup already in the process, libsoup 3
+// otherwise. With libsoup 3 (3.2) a player torn down or given a new address
+// while its HTTP source reads may crash in libsoup's own thread, as it closes
+// the cancelled answer's stream; libsoup 2.4 has no such fault. So libsoup 2.4
+// is loaded first when the system has it (GStreamer's package can use either).
+void preferSoup2()
+{
+    static const bool loaded = [] {
+        if (::dlopen("libsoup-3.0.so.0", RTLD_NOW | RTLD_NOLOAD))
+            return false; // too late: the two cannot share a process
+        return ::dlopen("libsoup-2.4.so.1", RTLD_NOW | RTLD_GLOBAL) != nullptr;
+    }();
+    Q_UNUSED(loaded);
+}
+
 } // namespace
 
 WmpEngine::WmpEngine(QWidget* parent)
@@ -74,6 +90,7 @@ WmpEngine::WmpEngine(QWidget* parent)
     // The FFmpeg backend of Qt 6.4 stalls on streams; GStreamer plays them.
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
         qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    preferSoup2();
     const QString backend = qEnvironmentVariable("QT_MEDIA_BACKEND");
     if (!mediaBackendPresent(backend))
         throw zv::Error(
