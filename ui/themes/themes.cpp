@@ -96,11 +96,15 @@ QToolTip { background: @menu; color: @menuText; border: 1px solid @menuAccent; p
     // leaves without bold.
     if (look.number != 1)
         sheet += QStringLiteral("#tvMODPodcast { font: bold 11px \"@family\"; }\n");
-    // The chosen row, each look its own way.
+    // The chosen row, each look its own way. The games and podcast trees paint
+    // a node's indent apart from the node, with the same rule: there the mark
+    // is a plain band (ruled above and below in silver), as a pill, stem or
+    // frame would be drawn twice, once round the indent and once round the text.
     switch (look.number) {
     case 1: // a candy pill
         sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
-                                " border-radius: 7px; }\n");
+                                " border-radius: 7px; }\n"
+                                "#tvListeJeux::item:selected, #tvMODPodcast::item:selected { border-radius: 0; }\n");
         break;
     case 3: // a hairline under the aqua blue
         sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
@@ -109,11 +113,13 @@ QToolTip { background: @menu; color: @menuText; border: 1px solid @menuAccent; p
     case 4: // a leaf on its stem
         sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
                                 " border-left: 3px solid #0a3a16; border-top-right-radius: 8px; }\n"
-                                "QListView::item, QTreeView::item { padding: 1px 0; }\n");
+                                "QListView::item, QTreeView::item { padding: 1px 0; }\n"
+                                "#tvListeJeux::item:selected, #tvMODPodcast::item:selected { border-left: none; border-top-right-radius: 0; }\n");
         break;
     case 5: // framed in silver
         sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
-                                " border: 1px solid #c9d1de; }\n");
+                                " border: 1px solid #c9d1de; }\n"
+                                "#tvListeJeux::item:selected, #tvMODPodcast::item:selected { border-left: none; border-right: none; }\n");
         break;
     default: break;
     }
