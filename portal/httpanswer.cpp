@@ -245,11 +245,6 @@ void HttpAnswerHead::takeLine(QByteArray line)
         } else if (name.compare("Location", Qt::CaseInsensitive) == 0) {
             if (location_.isEmpty())
                 location_ = value;
-        } else if (name.compare("Set-Cookie", Qt::CaseInsensitive) == 0) {
-            const qsizetype semicolon = value.indexOf(';');
-            const QByteArray cookie = trimBlanks(semicolon < 0 ? value : value.left(semicolon));
-            if (cookie.indexOf('=') > 0)
-                cookies_ << cookie;
         }
     }
     lines_ << std::move(line);
@@ -263,25 +258,6 @@ QByteArray HttpAnswerHead::text() const
     for (const QByteArray& line : lines_)
         out += line + "\r\n";
     return out;
-}
-
-void CookieJar::take(const QList<QByteArray>& nameValues)
-{
-    for (const QByteArray& cookie : nameValues) {
-        const QByteArray name = cookie.left(cookie.indexOf('=') + 1);
-        for (qsizetype i = 0; i < cookies_.size(); ++i) {
-            if (cookies_[i].startsWith(name)) {
-                cookies_.removeAt(i);
-                break;
-            }
-        }
-        cookies_ << cookie;
-    }
-}
-
-QByteArray CookieJar::header() const
-{
-    return cookies_.join("; ");
 }
 
 } // namespace zv

@@ -66,8 +66,6 @@ public:
     bool hasContentLength() const { return contentLength_ >= 0; }
     qint64 contentLength() const { return contentLength_ < 0 ? 0 : contentLength_; }
     const QByteArray& location() const { return location_; }
-    // The name=value part of each Set-Cookie header, in order.
-    const QList<QByteArray>& cookies() const { return cookies_; }
 
 private:
     void takeLine(QByteArray line);
@@ -76,23 +74,12 @@ private:
     QByteArray statusLine_;
     QList<QByteArray> lines_;
     QByteArray location_;
-    QList<QByteArray> cookies_;
     qint64 contentLength_ = -1;
     qsizetype size_ = 0;
     int status_ = 0;
     bool haveStatusLine_ = false;
     bool complete_ = false;
     bool tooLarge_ = false;
-};
-
-// Cookies gathered along a redirect chain, sent on the following requests.
-class CookieJar {
-public:
-    void take(const QList<QByteArray>& nameValues); // same name: the latest wins
-    QByteArray header() const; // "a=1; b=2", empty when none
-
-private:
-    QList<QByteArray> cookies_;
 };
 
 } // namespace zv

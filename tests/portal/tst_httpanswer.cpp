@@ -21,7 +21,6 @@ private slots:
     void headTooLarge();
     void redirect_data();
     void redirect();
-    void cookieJarKeepsTheLatest();
 };
 
 void TestHttpAnswer::splitUrl_data()
@@ -189,7 +188,6 @@ void TestHttpAnswer::headIsTheSameWhateverTheSplit()
         QCOMPARE(used, usedWhole);
         QCOMPARE(parts.text(), whole.text());
         QCOMPARE(parts.location(), QByteArray("http://h/x"));
-        QCOMPARE(parts.cookies(), (QList<QByteArray>{"s=1", "t=2"}));
     }
     QCOMPARE(whole.headerLines().size(), 4);
 }
@@ -242,15 +240,6 @@ void TestHttpAnswer::redirect()
     QFETCH(QByteArray, location);
     QFETCH(QByteArray, scheme);
     QTEST(redirectTarget(location, "h:8631", scheme), "target");
-}
-
-void TestHttpAnswer::cookieJarKeepsTheLatest()
-{
-    CookieJar jar;
-    QVERIFY(jar.header().isEmpty());
-    jar.take({"a=1", "b=2"});
-    jar.take({"a=3"});
-    QCOMPARE(jar.header(), QByteArray("b=2; a=3"));
 }
 
 QTEST_GUILESS_MAIN(TestHttpAnswer)
