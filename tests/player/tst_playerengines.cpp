@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <vlc/vlc.h>
 
 namespace {
 
@@ -144,11 +145,13 @@ void TestPlayerEngines::cleanupTestCase()
     server_.reset();
     // Windows Media Player's streams went over GStreamer's HTTP source: with
     // libsoup 2.4, never 3 (which may crash as a reading player goes away).
+    // Rows run alone may not have used that engine at all.
     QFile maps(QStringLiteral("/proc/self/maps"));
     QVERIFY(maps.open(QIODevice::ReadOnly));
     const QByteArray mapped = maps.readAll();
-    QVERIFY(mapped.contains("libsoup-2.4.so"));
     QVERIFY(!mapped.contains("libsoup-3.0.so"));
+    if (mapped.contains("libgstsoup.so"))
+        QVERIFY(mapped.contains("libsoup-2.4.so"));
 }
 
 void TestPlayerEngines::init()
@@ -354,7 +357,13 @@ void TestPlayerEngines::badMedia()
     bool played = false;
     const auto ended = [&] {
         played = played || frame.IsPlaying();
-        return (played && !frame.IsPlaying()) || (!said().isEmpty() && errorTexts.contains(said().last()));
+        // VLC keeps its own end quiet: a cut stream may play and end between
+        // two looks, seen then in the engine's state alone.
+        const PlayerEngine* control = frame.playerControl();
+        const bool vlcEnded = control && control->kind() == EngineKind::Vlc
+            && (control->playState() == libvlc_Ended || control->playState() == libvlc_Error);
+        return (played && !frame.IsPlaying()) || vlcEnded
+            || (!said().isEmpty() && errorTexts.contains(said().last()));
     };
     if (!text.isEmpty())
         QTRY_VERIFY2_WITH_TIMEOUT(
