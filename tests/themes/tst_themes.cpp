@@ -169,6 +169,30 @@ private slots:
         }
     }
 
+    // The chosen node's mark runs unbroken from the indent into the text: no
+    // pill end, stem or frame side where the indent stops.
+    void treeMarkUnbrokenAtTheIndent_data() { treesDrawnByTheme_data(); }
+    void treeMarkUnbrokenAtTheIndent()
+    {
+        QFETCH(int, theme);
+        auto w = CreateThemeWindow(theme);
+        QTreeWidget* tree = w->tvMODPodcast;
+        auto* leaf = new QTreeWidgetItem(new QTreeWidgetItem(
+            new QTreeWidgetItem(tree, {QStringLiteral("Actualités")}), {QStringLiteral("Info")}),
+            {QStringLiteral("Le journal")});
+        tree->expandAll();
+        tree->setCurrentItem(leaf);
+        const QRect node = tree->visualItemRect(leaf);
+        const QImage shot = tree->viewport()->grab().toImage();
+        const int edge = node.left();
+        QVERIFY(edge > 4);
+        for (const int y : {node.top() + 1, node.center().y()}) {
+            for (int x = edge - 2; x <= edge + 1; ++x)
+                QVERIFY2(shot.pixel(x, y) == shot.pixel(edge - 3, y),
+                    qPrintable(QStringLiteral("x %1, y %2").arg(x).arg(y)));
+        }
+    }
+
     void gameWindowOfTheme4ReadsItsTitle()
     {
         auto w = CreateThemeWindow(4);

@@ -98,13 +98,16 @@ QToolTip { background: @menu; color: @menuText; border: 1px solid @menuAccent; p
         sheet += QStringLiteral("#tvMODPodcast { font: bold 11px \"@family\"; }\n");
     // The chosen row, each look its own way. The games and podcast trees paint
     // a node's indent apart from the node, with the same rule: there the mark
-    // is a plain band (ruled above and below in silver), as a pill, stem or
-    // frame would be drawn twice, once round the indent and once round the text.
+    // is a plain band (ruled above and below in silver), as a stem or a frame
+    // would be drawn twice, once round the indent and once round the text.
+    const auto inTrees = [](const char* rule) {
+        return QStringLiteral("#tvListeJeux::item:selected, #tvMODPodcast::item:selected { %1 }\n")
+            .arg(QLatin1String(rule));
+    };
     switch (look.number) {
     case 1: // a candy pill
         sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
-                                " border-radius: 7px; }\n"
-                                "#tvListeJeux::item:selected, #tvMODPodcast::item:selected { border-radius: 0; }\n");
+                                " border-radius: 7px; }\n");
         break;
     case 3: // a hairline under the aqua blue
         sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
@@ -113,13 +116,13 @@ QToolTip { background: @menu; color: @menuText; border: 1px solid @menuAccent; p
     case 4: // a leaf on its stem
         sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
                                 " border-left: 3px solid #0a3a16; border-top-right-radius: 8px; }\n"
-                                "QListView::item, QTreeView::item { padding: 1px 0; }\n"
-                                "#tvListeJeux::item:selected, #tvMODPodcast::item:selected { border-left: none; border-top-right-radius: 0; }\n");
+                                "QListView::item, QTreeView::item { padding: 1px 0; }\n")
+            + inTrees("border-left: none; border-top-right-radius: 0;");
         break;
     case 5: // framed in silver
         sheet += QStringLiteral("QListView::item:selected, QTreeView::item:selected { background: @accent;"
-                                " border: 1px solid #c9d1de; }\n"
-                                "#tvListeJeux::item:selected, #tvMODPodcast::item:selected { border-left: none; border-right: none; }\n");
+                                " border: 1px solid #c9d1de; }\n")
+            + inTrees("border-left: none; border-right: none;");
         break;
     default: break;
     }
