@@ -30,8 +30,12 @@ function(zv_add_test name)
   set(runtime ${PROJECT_BINARY_DIR}/test-runtime/${name})
   file(MAKE_DIRECTORY ${runtime})
   file(CHMOD ${runtime} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+  # What the program remembers for the user (partial downloads, positions)
+  # and its caches are each test's own, never the developer's.
+  set(home ${PROJECT_BINARY_DIR}/test-home/${name})
   set(env "QTWEBENGINE_DISABLE_SANDBOX=1" "QT_MEDIA_BACKEND=gstreamer"
-          "ZV_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "ZV_BINARY_DIR=${PROJECT_BINARY_DIR}" "XDG_RUNTIME_DIR=${runtime}")
+          "ZV_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "ZV_BINARY_DIR=${PROJECT_BINARY_DIR}" "XDG_RUNTIME_DIR=${runtime}"
+          "XDG_DATA_HOME=${home}/data" "XDG_CACHE_HOME=${home}/cache")
   if(NOT T_DISPLAY)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   else()

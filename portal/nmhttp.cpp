@@ -2,6 +2,7 @@
 
 #include "portal/errors.h"
 #include "portal/httpanswer.h"
+#include "portal/userstate.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -13,8 +14,13 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
+#include <QFileInfo>
 #include <algorithm>
+#include <cstdio>
+#include <optional>
 #include <exception>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -57,6 +63,59 @@ bool validHost(const QByteArray& host)
 [[noreturn]] void failWriting(const QByteArray& fileName)
 {
     throw zv::Error(QStringLiteral("Impossible d'écrire le fichier ") + QString::fromUtf8(fileName));
+}
+
+// The value of the first header line of that name (case-insensitive), trimmed.
+QByteArray headerValue(const QList<QByteArray>& lines, const QByteArray& name)
+{
+    for (const QByteArray& line : lines) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(colon + 1).trimmed();
+    }
+    return {};
+}
+
+// "bytes FIRST-LAST/TOTAL" (TOTAL may be "*": -1).
+struct ContentRange {
+    qint64 first = -1;
+    qint64 last = -1;
+    qint64 total = -1;
+};
+std::optional<ContentRange> parseContentRange(const QByteArray& value)
+{
+    if (!value.startsWith("bytes "))
+        return std::nullopt;
+    const QByteArray spec = value.mid(6).trimmed();
+    const qsizetype dash = spec.indexOf('-');
+    const qsizetype slash = spec.indexOf('/');
+    if (dash <= 0 || slash < dash)
+        return std::nullopt;
+    bool ok1 = false, ok2 = false, ok3 = true;
+    ContentRange r;
+    r.first = spec.left(dash).toLongLong(&ok1);
+    r.last = spec.mid(dash + 1, slash - dash - 1).toLongLong(&ok2);
+    const QByteArray total = spec.mid(slash + 1);
+    if (total != "*")
+        r.total = total.toLongLong(&ok3);
+    if (!ok1 || !ok2 || !ok3 || r.first < 0 || r.last < r.first || (r.total >= 0 && r.last >= r.total))
+        return std::nullopt;
+    return r;
+}
+
+// Pushes a written file to the disk, so that what a rename makes visible is whole.
+bool syncFile(int fd)
+{
+    return fd < 0 || ::fsync(fd) == 0;
+}
+
+void syncFolderOf(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 // An https: address needs a TLS library that can make encrypted sockets.
@@ -104,6 +163,7 @@ public:
         , timeOut_(component->TimeOut)
         , fileMode_(component->InputFileMode)
         , fileName_(component->Body)
+        , partPath_(fileMode_ ? QFileInfo(QString::fromUtf8(fileName_ + ".part")).absoluteFilePath() : QString())
         , buffer_(ChunkSize, Qt::Uninitialized)
     {
         timer_.setSingleShot(true);
@@ -131,6 +191,9 @@ public:
 
     void start(const QByteArray& url)
     {
+        url_ = url;
+        if (fileMode_)
+            planResume();
         pump([&] { startHop(url); });
     }
 
@@ -280,6 +343,11 @@ private:
             onAboutToSend(lines);
             checkOwner();
         }
+        if (resumeFrom_ > 0) {
+            lines << "Range: bytes=" + QByteArray::number(resumeFrom_) + "-";
+            lines << "If-Range: " + resumeValidator_;
+        }
+        hopUrl_ = url;
         requestBytes_ = zv::requestBytes(lines);
 
         if (!validHost(target_.host))
@@ -493,7 +561,8 @@ private:
             }
             if (left == 0)
                 continue;
-            take(data, left);
+            if (!take(data, left))
+                continue;
             if (auto onPacketRecvd = owner->OnPacketRecvd) {
                 onPacketRecvd();
                 checkOwner();
@@ -524,33 +593,129 @@ private:
             return true;
         }
         c->BytesReceived = 0;
-        if (fileMode_) {
-            file_ = std::make_unique<QFile>(QString::fromUtf8(fileName_));
-            if (!file_->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-                failWriting(fileName_);
-        } else {
-            c->Body.clear();
-            if (c->BytesExpected > MaxTextBody)
-                fail("Réponse trop volumineuse");
-            // The whole announced length at once: growing a 100 MB answer by
-            // doubling copies it while the window waits. Untouched pages cost nothing.
-            c->Body.reserve(qsizetype(c->BytesExpected));
-        }
+        bodyReceived_ = 0;
+        discarding_ = false;
+        if (fileMode_)
+            return startFile();
+        c->Body.clear();
+        if (c->BytesExpected > MaxTextBody)
+            fail("Réponse trop volumineuse");
+        // Room grows with what arrives, never beyond the announced length: an
+        // answer that announces much and sends little costs little.
+        c->Body.reserve(qsizetype(std::min<qint64>(c->BytesExpected, ChunkSize)));
         return false;
     }
 
-    void take(const char* data, qint64 size)
+    // File mode: a .part beside the chosen file holds the body; the chosen
+    // file is replaced only once the whole answer is in (finish). True when
+    // the request starts again without its range.
+    bool startFile()
     {
         TNMHTTP* c = owner;
+        const int status = c->status_;
+        if (resumeFrom_ > 0) {
+            if (status == 206) {
+                const auto range = parseContentRange(headerValue(head_.headerLines(), "Content-Range"));
+                const bool lengthAgrees = !head_.hasContentLength() || !range
+                    || head_.contentLength() == range->last - range->first + 1;
+                if (range && range->first == resumeFrom_ && lengthAgrees
+                    && (resumeTotal_ < 0 || range->total < 0 || range->total == resumeTotal_)) {
+                    // The counts speak of the whole file, so a bar goes on from where it stopped.
+                    openPart(QIODevice::Append);
+                    c->BytesReceived = resumeFrom_;
+                    const qint64 total = range->total >= 0 ? range->total : resumeTotal_;
+                    c->BytesExpected = head_.hasContentLength() ? resumeFrom_ + head_.contentLength()
+                                                                : std::max<qint64>(total, 0);
+                    return false;
+                }
+            }
+            if (status == 206 || status == 416) {
+                // Not the rest of what the .part holds: the whole file again.
+                restartWhole();
+                return true;
+            }
+            // Any other answer is the whole file (it changed, or ranges are
+            // not served), or a refusal that leaves the .part as it is.
+        }
+        if (status < 1 || status > 299) {
+            // A refused answer's body is the server's page, not the file.
+            discarding_ = true;
+            c->BytesExpected = 0;
+            return false;
+        }
+        resumeFrom_ = 0;
+        openPart(QIODevice::Truncate);
+        zv::UserState::PartialDownload record;
+        record.url = url_;
+        const QByteArray etag = headerValue(head_.headerLines(), "ETag");
+        if (!etag.startsWith("W/")) // a weak tag cannot check a range
+            record.etag = etag;
+        record.lastModified = headerValue(head_.headerLines(), "Last-Modified");
+        record.total = head_.hasContentLength() ? head_.contentLength() : -1;
+        zv::UserState::instance().setPartialDownload(partPath_, record);
+        return false;
+    }
+
+    void openPart(QIODevice::OpenMode how)
+    {
+        file_ = std::make_unique<QFile>(partPath_);
+        if (!file_->open(QIODevice::WriteOnly | how | QIODevice::Unbuffered))
+            failWriting(fileName_);
+    }
+
+    // A .part left by an earlier request of the same address continues from
+    // its end, checked against the validator of the answer it came from.
+    void planResume()
+    {
+        resumeFrom_ = 0;
+        const QFileInfo part(partPath_);
+        if (!part.isFile() || part.size() <= 0)
+            return;
+        const auto record = zv::UserState::instance().partialDownload(partPath_);
+        if (!record || record->url != url_)
+            return;
+        const QByteArray validator = !record->etag.isEmpty() ? record->etag : record->lastModified;
+        if (validator.isEmpty() || (record->total >= 0 && part.size() >= record->total))
+            return;
+        resumeFrom_ = part.size();
+        resumeValidator_ = validator;
+        resumeTotal_ = record->total;
+    }
+
+    void restartWhole()
+    {
+        socket_->abort();
+        if (++redirects_ > MaxRedirects)
+            fail("Trop de redirections");
+        resumeFrom_ = 0;
+        zv::UserState::instance().forgetPartialDownload(partPath_);
+        startHop(hopUrl_);
+    }
+
+    // False when the bytes are not the caller's (a refused answer in file mode).
+    bool take(const char* data, qint64 size)
+    {
+        TNMHTTP* c = owner;
+        bodyReceived_ += size;
+        if (discarding_)
+            return false;
         if (fileMode_) {
             if (file_->write(data, size) != size)
                 failWriting(fileName_);
         } else {
-            if (c->Body.size() + size > MaxTextBody)
+            const qint64 needed = c->Body.size() + size;
+            if (needed > MaxTextBody)
                 fail("Réponse trop volumineuse");
+            if (needed > c->Body.capacity()) {
+                qint64 room = std::max<qint64>(needed, 2 * qint64(c->Body.capacity()));
+                if (c->BytesExpected >= needed)
+                    room = std::min(room, c->BytesExpected);
+                c->Body.reserve(qsizetype(room));
+            }
             c->Body.append(data, qsizetype(size));
         }
         c->BytesReceived += size;
+        return true;
     }
 
     void redirect()
@@ -605,22 +770,43 @@ private:
         // Cut short before the end of the head, or before the announced length.
         if (!head_.complete())
             throw zv::Error(abandoned);
-        if (head_.hasContentLength() && owner->BytesReceived < owner->BytesExpected)
+        if (head_.hasContentLength() && bodyReceived_ < head_.contentLength())
             throw zv::Error(abandoned);
         // Over TLS an answer of unknown length ends with the server's close
         // notice; a connection cut without it may have lost the end.
         if (secure_ && !head_.hasContentLength() && !closeNotified_)
             throw zv::Error(abandoned);
-        if (file_ && !file_->flush())
+        if (file_)
+            commitFile();
+        end(nullptr);
+    }
+
+    // The whole answer is in the .part: it takes the chosen name in one step,
+    // so the name holds the old file or the new one, never a part of either.
+    void commitFile()
+    {
+        if (!file_->flush() || !syncFile(file_->handle()))
             failWriting(fileName_);
         file_.reset();
-        end(nullptr);
+        const QString target = QFileInfo(QString::fromUtf8(fileName_)).absoluteFilePath();
+        if (std::rename(QFile::encodeName(partPath_).constData(), QFile::encodeName(target).constData()) != 0)
+            failWriting(fileName_);
+        syncFolderOf(target);
+        zv::UserState::instance().forgetPartialDownload(partPath_);
     }
 
     Phase phase_ = Phase::Starting;
     const int timeOut_;
     const bool fileMode_;
     const QByteArray fileName_;
+    const QString partPath_; // file mode: the chosen file's name + ".part"
+    QByteArray url_; // as given to Get: what a partial download is remembered by
+    QByteArray hopUrl_;
+    qint64 resumeFrom_ = 0; // > 0: asking for the rest of the .part's file
+    QByteArray resumeValidator_;
+    qint64 resumeTotal_ = -1;
+    qint64 bodyReceived_ = 0; // of this answer's body
+    bool discarding_ = false;
     bool aborted_ = false;
     bool timedOut_ = false;
     int depth_ = 0;

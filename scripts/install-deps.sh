@@ -28,6 +28,9 @@ packages=(
   libvlc-dev vlc-plugin-base vlc-plugin-video-output vlc-bin
   # settings file, demo portal
   libsimpleini-dev libcpp-httplib-dev
+  # what the program remembers for the user (partial downloads, positions):
+  # SQLite through Qt SQL
+  libqt6sql6-sqlite
   # HTTPS: the system's certificate store that the client checks servers
   # against, OpenSSL's headers (the demo portal's TLS, the certificates the
   # tests make) and its command-line tool (certificates for a TLS demo)

@@ -8,7 +8,9 @@
 #include "ui/windows/fentelechargement.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -27,6 +29,13 @@ QByteArray readAll(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
 }
 
 QByteArray generatedBody(qint64 size)
@@ -177,6 +186,8 @@ private slots:
         QCOMPARE(w.pbAvancement->maximum(), 100);
         QCOMPARE(w.btnAnnule->text(), QStringLiteral("Annuler"));
         QVERIFY(w.btnAnnule->font().bold());
+        QCOMPARE(w.btnReprendre->text(), QStringLiteral("Reprendre"));
+        QVERIFY(w.btnReprendre->isHidden());
         QVERIFY(w.nmhFichier->InputFileMode);
         QCOMPARE(w.timAnnulation->interval(), 100);
         QVERIFY(!w.timAnnulation->isActive());
@@ -276,40 +287,77 @@ private slots:
         QCOMPARE(readAll(answer), generatedBody(200000));
     }
 
-    void refusedAnswerShowsErreur_data()
+    // Whatever stops a download, the file the user already had under the chosen
+    // name stays exactly as it was; what arrived waits in the .part beside it.
+    void failureKeepsTheOldFile_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::newRow("404") << 0;
-        QTest::newRow("cut short") << 1;
-        QTest::newRow("nobody listening") << 2;
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<qint64>("partSize"); // -1: no .part
+        QTest::newRow("404") << QByteArray("/absent.mp3") << qint64(-1);
+        QTest::newRow("500") << QByteArray("/panne.mp3") << qint64(-1);
+        QTest::newRow("cut short") << QByteArray("/coupe.mp3") << qint64(3000);
+        QTest::newRow("nobody listening") << QByteArray() << qint64(-1);
     }
-    void refusedAnswerShowsErreur()
+    void failureKeepsTheOldFile()
     {
-        QFETCH(int, kind);
+        QFETCH(QByteArray, path);
+        QFETCH(qint64, partSize);
         server->on("/absent.mp3", Reply::status(404, "introuvable"));
-        server->on("/coupe.mp3", Reply::ok(generatedBody(5000)).closeAfter(3000));
+        server->on("/panne.mp3", Reply::status(500, QByteArray(5000, 'e')));
+        const QByteArray head = "HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\n";
+        server->on("/coupe.mp3", Reply::raw(head + generatedBody(5000)).closeAfter(head.size() + 3000));
+        const QByteArray old = "ancienne chanson";
+        writeFile(answer, old);
         QPointer<TfmTelechargement> w;
-        if (kind == 2) {
+        if (path.isEmpty()) {
             // A port nobody listens on any more.
             const QByteArray dead = server->hostPort();
             server.reset();
             w = new TfmTelechargement;
             w->Start(QString::fromLatin1("http://" + dead + "/x.mp3"));
         } else {
-            w = download(kind == 0 ? "/absent.mp3" : "/coupe.mp3");
+            w = download(path);
         }
         QVERIFY(w);
         QVERIFY(w->isVisible());
         QCOMPARE(w->lblNomFichier->text(), QStringLiteral("Erreur"));
+        QVERIFY(w->btnReprendre->isVisible());
+        // The bar shows what of the file arrived, never an error page.
+        QCOMPARE(w->pbAvancement->value(), partSize < 0 ? 0 : 60);
         // It waits for "Annuler"; the file stays.
         QTest::qWait(300);
         QVERIFY(w);
-        if (kind != 2)
-            QVERIFY(QFile::exists(answer));
         w->btnAnnule->click();
         QTRY_VERIFY(w.isNull());
-        if (kind != 2)
-            QVERIFY(QFile::exists(answer));
+        QCOMPARE(readAll(answer), old);
+        const QString part = answer + QStringLiteral(".part");
+        QCOMPARE(QFileInfo(part).exists() ? QFileInfo(part).size() : -1, partSize);
+    }
+
+    // "Reprendre" after a cut asks only for the rest and ends with the whole file.
+    void resumeAfterACut()
+    {
+        const QByteArray body = generatedBody(100000);
+        int asked = 0;
+        QByteArray range;
+        server->setResponder([&](const Request& r) -> std::optional<Reply> {
+            const QByteArray validator = "ETag: \"e1\"\r\n";
+            if (++asked == 1) {
+                const QByteArray head = "HTTP/1.0 200 OK\r\n" + validator + "Content-Length: 100000\r\n\r\n";
+                return Reply::raw(head + body).closeAfter(head.size() + 40000);
+            }
+            range = r.header("Range");
+            return Reply::raw("HTTP/1.0 206 Partial Content\r\n" + validator
+                + "Content-Range: bytes 40000-99999/100000\r\nContent-Length: 60000\r\n\r\n" + body.mid(40000));
+        });
+        writeFile(answer, "ancienne chanson");
+        const QPointer<TfmTelechargement> w = download("/f.mp3");
+        QVERIFY(w && w->btnReprendre->isVisible());
+        w->btnReprendre->click();
+        QTRY_VERIFY(w.isNull());
+        QCOMPARE(range, QByteArray("bytes=40000-"));
+        QVERIFY(readAll(answer) == body);
+        QVERIFY(!QFile::exists(answer + QStringLiteral(".part")));
     }
 
     void escapeCancelsSlowTransfer()
@@ -332,7 +380,8 @@ private slots:
         QVERIFY(w->timAnnulation->isActive());
         QCOMPARE(w->lblNomFichier->text(), QStringLiteral("lent.mp3"));
         QTRY_VERIFY(w.isNull());
-        const qint64 size = QFileInfo(answer).size();
+        QVERIFY(!QFile::exists(answer));
+        const qint64 size = QFileInfo(answer + QStringLiteral(".part")).size();
         QVERIFY(size > 0 && size < 1000000);
     }
 
@@ -368,7 +417,7 @@ private slots:
         QFETCH(bool, accept);
         TfmTelechargement::setSaveDialog({});
         server->on("/d/chanson.rbs", Reply::ok("musique"));
-        QString title, offered;
+        QString title, offered, openedIn;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -376,6 +425,7 @@ private slots:
                 return;
             poll.stop();
             title = d->windowTitle();
+            openedIn = d->directory().absolutePath();
             offered = QFileInfo(d->selectedFiles().value(0)).fileName();
             if (accept) {
                 // The proposed name, in our folder.
@@ -389,6 +439,8 @@ private slots:
         const QPointer<TfmTelechargement> w = download("/d/chanson.rbs");
         QCOMPARE(title, QStringLiteral("Enregistrer sous..."));
         QCOMPARE(offered, QStringLiteral("chanson.mp3"));
+        // The user's folders, never the program's working folder.
+        QVERIFY(openedIn != QDir::currentPath() && QFileInfo(openedIn).isDir());
         QTRY_VERIFY(w.isNull());
         const QString saved = dir->filePath(QStringLiteral("chanson.mp3"));
         QCOMPARE(QFile::exists(saved), accept);
@@ -505,7 +557,7 @@ private slots:
         window = download("/lent.mp3", &owner_);
         QVERIFY(goneWhileWaiting);
         QVERIFY(window.isNull());
-        const qint64 size = QFileInfo(answer).size();
+        const qint64 size = QFileInfo(answer + QStringLiteral(".part")).size();
         QVERIFY(size > 0 && size < 1000000);
     }
 

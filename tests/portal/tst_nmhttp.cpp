@@ -50,6 +50,7 @@ private slots:
     void bodyIsExact_data();
     void bodyIsExact();
     void headerHoldsTheHead();
+    void announcedLengthCostsNothingUntilItArrives();
     void redirects_data();
     void redirects();
     void redirectCarriesCookies();
@@ -59,6 +60,8 @@ private slots:
     void fileMode();
     void fileModeWritesAsItArrives();
     void fileModeUnwritableFile();
+    void fileModeResumes_data();
+    void fileModeResumes();
     void destroyedWhileWaiting_data();
     void destroyedWhileWaiting();
     void destroyedInACallback_data();
@@ -607,6 +610,18 @@ void TestNmHttp::headerHoldsTheHead()
     QCOMPARE(nmh.BytesExpected, qint64(0));
 }
 
+void TestNmHttp::announcedLengthCostsNothingUntilItArrives()
+{
+    ScriptedServer srv;
+    srv.setDefault(Reply::raw("HTTP/1.0 200 OK\r\nContent-Length: 268435456\r\n\r\n" + QByteArray(300000, 'a'))
+                       .inPieces(50000, 5));
+    TNMHTTP nmh;
+    qsizetype room = 0;
+    nmh.OnPacketRecvd = [&] { room = std::max(room, nmh.Body.capacity()); };
+    QCOMPARE(get(nmh, srv.url("/")).error, QStringLiteral("Capture de Socket abandonnée"));
+    QVERIFY2(room <= 2 * 300000 + 64 * 1024, qPrintable(QString::number(room)));
+}
+
 void TestNmHttp::redirects_data()
 {
     QTest::addColumn<int>("code");
@@ -753,13 +768,14 @@ void TestNmHttp::fileModeWritesAsItArrives()
     QList<qint64> onDisk;
     QList<qint64> received;
     nmh.OnPacketRecvd = [&] {
-        onDisk << QFileInfo(path).size();
+        onDisk << QFileInfo(path + QStringLiteral(".part")).size();
         received << nmh.BytesReceived;
     };
     const Result r = get(nmh, srv.url("/"));
     QCOMPARE(r.successes, 1);
     QVERIFY(received.size() >= 2);
     QCOMPARE(onDisk, received); // each chunk is on disk when it is reported
+    QVERIFY(QFile::exists(path) && !QFile::exists(path + QStringLiteral(".part")));
 }
 
 void TestNmHttp::fileModeUnwritableFile()
@@ -774,6 +790,121 @@ void TestNmHttp::fileModeUnwritableFile()
     QVERIFY(r.error.startsWith(QStringLiteral("Impossible d'écrire le fichier")));
     QCOMPARE(r.successes + r.failures, 0);
     QVERIFY(!nmh.Busy());
+}
+
+// A download cut half-way, over a file the user already had, then fetched
+// again: the old file stays whole until the new one is, and the second request
+// asks only for the rest when the server can prove it is the same file.
+void TestNmHttp::fileModeResumes_data()
+{
+    QTest::addColumn<QByteArray>("validators"); // header lines of the first answer
+    QTest::addColumn<QByteArray>("server"); // how the second request is answered
+    QTest::addColumn<QByteArray>("ifRange"); // what the second request checks; empty: no range asked
+    QTest::addColumn<bool>("resumed"); // the rest only came
+    const QByteArray etag = "ETag: \"v1\"\r\n";
+    const QByteArray date = "Last-Modified: Tue, 08 Dec 2026 10:00:00 GMT\r\n";
+    QTest::newRow("rest served") << etag + date << QByteArray("range") << QByteArray("\"v1\"") << true;
+    QTest::newRow("date only") << date << QByteArray("range") << QByteArray("Tue, 08 Dec 2026 10:00:00 GMT")
+                               << true;
+    QTest::newRow("ranges ignored") << etag << QByteArray("whole") << QByteArray("\"v1\"") << false;
+    QTest::newRow("file changed") << etag << QByteArray("changed") << QByteArray("\"v1\"") << false;
+    QTest::newRow("wrong range") << etag << QByteArray("wrong-range") << QByteArray("\"v1\"") << false;
+    QTest::newRow("range refused") << etag << QByteArray("unsatisfiable") << QByteArray("\"v1\"") << false;
+    QTest::newRow("part longer than the file") << etag << QByteArray("whole, part grown") << QByteArray() << false;
+    QTest::newRow("weak tag") << QByteArray("ETag: W/\"v1\"\r\n") << QByteArray("whole") << QByteArray()
+                              << false;
+    QTest::newRow("no validator") << QByteArray() << QByteArray("whole") << QByteArray() << false;
+}
+
+void TestNmHttp::fileModeResumes()
+{
+    QFETCH(QByteArray, validators);
+    QFETCH(QByteArray, server);
+    QFETCH(QByteArray, ifRange);
+    QFETCH(bool, resumed);
+    const qint64 size = 200000;
+    const qint64 cut = 80000;
+    const QByteArray first = generated(size);
+    QByteArray changed = first;
+    std::reverse(changed.begin(), changed.end());
+    const QByteArray expected = server == "changed" ? changed : first;
+
+    const auto answer = [](const QByteArray& status, const QByteArray& headers, const QByteArray& body) {
+        return Reply::raw("HTTP/1.0 " + status + "\r\n" + headers + "\r\n" + body);
+    };
+    QList<Request> asked;
+    qint64 served = 0; // body bytes of the answers after the first
+    ScriptedServer srv;
+    srv.setResponder([&](const Request& r) -> std::optional<Reply> {
+        asked << r;
+        const QByteArray length = "Content-Length: " + QByteArray::number(size) + "\r\n";
+        if (asked.size() == 1) {
+            const QByteArray shown = validators + length;
+            const qsizetype head = QByteArray("HTTP/1.0 200 OK\r\n\r\n").size() + shown.size();
+            return answer("200 OK", shown, first).closeAfter(head + cut);
+        }
+        const bool ranged = !r.header("Range").isEmpty();
+        if (server == "range" && ranged && r.header("If-Range") == ifRange) {
+            served += size - cut;
+            return answer("206 Partial Content",
+                validators + "Content-Range: bytes " + QByteArray::number(cut) + "-" + QByteArray::number(size - 1)
+                    + "/" + QByteArray::number(size) + "\r\n",
+                first.mid(cut));
+        }
+        if (server == "wrong-range" && ranged)
+            return answer("206 Partial Content", "Content-Range: bytes 0-99/" + QByteArray::number(size) + "\r\n",
+                first.left(100));
+        if (server == "unsatisfiable" && ranged)
+            return answer("416 Range Not Satisfiable", "Content-Range: bytes */1000\r\n", "trop loin");
+        served += size;
+        return answer("200 OK", (server == "changed" ? "ETag: \"v2\"\r\n" : validators) + length, expected);
+    });
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("chanson.mp3"));
+    const QByteArray old = "la chanson que l'utilisateur avait déjà";
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(old);
+    }
+    const auto onDisk = [](const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+    };
+    TNMHTTP nmh;
+    nmh.InputFileMode = true;
+    nmh.Body = path.toUtf8();
+    const QByteArray url = srv.url("/media/chanson.mp3");
+
+    Result r = get(nmh, url);
+    QCOMPARE(r.error, QStringLiteral("Envoi de Socket abandonné"));
+    QCOMPARE(onDisk(path), old);
+    QVERIFY(onDisk(path + QStringLiteral(".part")) == first.left(cut));
+    if (server.endsWith("part grown")) {
+        QFile part(path + QStringLiteral(".part"));
+        QVERIFY(part.open(QIODevice::Append));
+        part.write(QByteArray(size, 'x'));
+    }
+
+    r = get(nmh, url);
+    QCOMPARE(r.error, QString());
+    QCOMPARE(r.successes, 1);
+    QVERIFY(onDisk(path) == expected);
+    QVERIFY(!QFile::exists(path + QStringLiteral(".part")));
+    QCOMPARE(asked.value(1).header("If-Range"), ifRange);
+    QCOMPARE(asked.value(1).header("Range"), ifRange.isEmpty() ? QByteArray() : "bytes=" + QByteArray::number(cut) + "-");
+    QCOMPARE(served, resumed ? size - cut : size);
+    QCOMPARE(nmh.BytesReceived, size);
+    QCOMPARE(nmh.BytesExpected, size);
+    // A restart from zero asks without a range.
+    if (asked.size() > 2)
+        QCOMPARE(asked.last().header("Range"), QByteArray());
+
+    // Done: the same address again is a whole new download.
+    asked.clear();
+    get(nmh, url);
+    QCOMPARE(asked.value(0).header("Range"), QByteArray());
 }
 
 void TestNmHttp::destroyedWhileWaiting_data()

@@ -4,14 +4,17 @@
 #include "portal/download.h"
 #include "portal/errors.h"
 #include "portal/nmhttp.h"
+#include "portal/userstate.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace {
@@ -20,6 +23,21 @@ TfmTelechargement::SaveDialog& saveDialogSlot()
 {
     static TfmTelechargement::SaveDialog dialog;
     return dialog;
+}
+
+const QByteArray LastFolderKey = "download/last-folder";
+
+// Where the save dialog opens: the folder the user last saved to, else their
+// music folder, never the program's working folder.
+QString saveFolder()
+{
+    const QString last = QString::fromUtf8(zv::UserState::instance().value(LastFolderKey));
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (!music.isEmpty() && QFileInfo(music).isDir())
+        return music;
+    return QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
 }
 
 } // namespace
@@ -54,6 +72,11 @@ TfmTelechargement::TfmTelechargement(QWidget* owner)
     btnAnnule->setFont(bold);
     btnAnnule->setGeometry(99, 50, 75, 23);
 
+    btnReprendre = new QPushButton(QStringLiteral("Reprendre"), this);
+    btnReprendre->setObjectName(QStringLiteral("btnReprendre"));
+    btnReprendre->setGeometry(56, 50, 75, 23);
+    btnReprendre->hide();
+
     nmhFichier = new TNMHTTP(this);
     nmhFichier->setObjectName(QStringLiteral("nmhFichier"));
     nmhFichier->InputFileMode = true;
@@ -71,6 +94,7 @@ TfmTelechargement::TfmTelechargement(QWidget* owner)
 
     // A download's errors are its own: nothing reaches the user but "Erreur".
     connect(btnAnnule, &QPushButton::clicked, this, [this] { zv::swallowed([this] { btnAnnuleClick(); }); });
+    connect(btnReprendre, &QPushButton::clicked, this, [this] { zv::swallowed([this] { btnReprendreClick(); }); });
     connect(
         timAnnulation, &QTimer::timeout, this, [this] { zv::swallowed([this] { timAnnulationTimer(); }); });
     nmhFichier->OnAboutToSend = [this](QList<QByteArray>& lines) { nmhFichierAboutToSend(lines); };
@@ -90,11 +114,15 @@ QString TfmTelechargement::runSaveDialog(const QString& proposed)
 {
     if (const SaveDialog& dialog = saveDialogSlot())
         return dialog(this, proposed);
+    sdFichier->setDirectory(saveFolder());
     sdFichier->selectFile(proposed);
     if (sdFichier->exec() != QDialog::Accepted)
         return {};
     const QStringList files = sdFichier->selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
+    if (files.isEmpty())
+        return {};
+    zv::UserState::instance().setValue(LastFolderKey, QFileInfo(files.first()).absolutePath().toUtf8());
+    return files.first();
 }
 
 void TfmTelechargement::Start(const QString& address)
@@ -110,22 +138,48 @@ void TfmTelechargement::Start(const QString& address)
         if (!target.isEmpty()) {
             nmhFichier->HeaderInfo.Referer = zv::DownloadReferer(parts);
             nmhFichier->Body = target.toUtf8();
-            lblNomFichier->setText(zv::fromCp1252(parts.fileName));
+            request_ = request;
+            name_ = zv::fromCp1252(parts.fileName);
+            lblNomFichier->setText(name_);
             show();
-            try {
-                nmhFichier->Get(request);
-            } catch (...) {
-                // Refused, cut short, unwritable file: shown like a refused
-                // answer, unless the user cancelled it.
-                if (self && !cancelled_)
-                    lblNomFichier->setText(QStringLiteral("Erreur"));
-            }
+            transfer();
             if (!self)
                 return;
         }
     }
     if (!isVisible())
         close();
+}
+
+void TfmTelechargement::transfer()
+{
+    const QPointer<TfmTelechargement> self(this);
+    try {
+        nmhFichier->Get(request_);
+    } catch (...) {
+        // Refused, cut short, unwritable file: shown like a refused answer,
+        // unless the user cancelled it. What arrived waits in the .part.
+        if (self && !cancelled_)
+            showFailure();
+    }
+}
+
+void TfmTelechargement::showFailure()
+{
+    lblNomFichier->setText(QStringLiteral("Erreur"));
+    btnAnnule->move(142, 50);
+    btnReprendre->show();
+    btnReprendre->setFocus();
+}
+
+void TfmTelechargement::btnReprendreClick()
+{
+    if (nmhFichier->Busy())
+        return;
+    btnReprendre->hide();
+    btnAnnule->move(99, 50);
+    lblNomFichier->setText(name_);
+    transfer();
 }
 
 void TfmTelechargement::nmhFichierAboutToSend(QList<QByteArray>& headerLines)
@@ -147,7 +201,7 @@ void TfmTelechargement::nmhFichierSuccess(int)
 
 void TfmTelechargement::nmhFichierFailure(int)
 {
-    lblNomFichier->setText(QStringLiteral("Erreur"));
+    showFailure();
 }
 
 void TfmTelechargement::btnAnnuleClick()

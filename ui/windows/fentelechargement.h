@@ -24,6 +24,7 @@ public:
     QLabel* lblNomFichier;
     QProgressBar* pbAvancement;
     QPushButton* btnAnnule;
+    QPushButton* btnReprendre; // shown after a failure: continues from what arrived
     TNMHTTP* nmhFichier;
     QFileDialog* sdFichier;
     QTimer* timAnnulation;
@@ -33,6 +34,7 @@ public:
     void Start(const QString& address);
 
     void btnAnnuleClick();
+    void btnReprendreClick();
     void nmhFichierAboutToSend(QList<QByteArray>& headerLines);
     void nmhFichierPacketRecvd();
     void nmhFichierSuccess(int cmd);
@@ -50,6 +52,11 @@ protected:
 
 private:
     QString runSaveDialog(const QString& proposed);
+    // Sends the request and waits for its end; a failure shows "Erreur" and "Reprendre".
+    void transfer();
+    void showFailure();
 
+    QByteArray request_;
+    QString name_;
     bool cancelled_ = false;
 };
