@@ -17,6 +17,7 @@
 // seen (sampled every 64 packets) and the process's high-water mark, in kB;
 // then the seconds at which each download's answer ended.
 #include "portal/errors.h"
+#include "portal/freedmemory.h"
 #include "portal/nmhttp.h"
 
 #include <QCoreApplication>
@@ -58,6 +59,7 @@ struct Download {
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    zv::keepLittleFreedMemory(); // as the program does
     if (argc > 2 && qstrcmp(argv[1], "--trust") == 0) {
         QFile authority(QString::fromLocal8Bit(argv[2]));
         if (!authority.open(QIODevice::ReadOnly))
