@@ -179,6 +179,25 @@ QString UserConfigFolder()
                                                          : QDir::homePath() + QStringLiteral("/.config");
 }
 
+void TakeOverSettings(const QString& oldPath, const QString& path)
+{
+    const QFileInfo old(oldPath);
+    if (QFileInfo(path).exists() || !old.isFile())
+        return;
+    zv::swallowed([&] {
+        // Only what reads as a settings file is taken.
+        Ini ini;
+        if (!load(oldPath, ini))
+            return;
+        QFile file(oldPath);
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        const QByteArray bytes = file.readAll();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        zv::writeFileAtomically(path, bytes);
+    });
+}
+
 QString SettingsFilePath()
 {
     return SettingsFilePathFor(QCoreApplication::applicationDirPath());

@@ -21,6 +21,11 @@ QString SettingsFilePath();
 QString SettingsFilePathFor(const QString& programDir);
 // $XDG_CONFIG_HOME, or ~/.config.
 QString UserConfigFolder();
+// When the settings now live at path but no file is there yet, and an older
+// config.ini stands at oldPath (beside a copy of the program that was since
+// installed, or whose folder became read-only), that file's settings are taken
+// over once, whole. oldPath is never changed. Errors are swallowed.
+void TakeOverSettings(const QString& oldPath, const QString& path);
 
 class TConfig {
 public:

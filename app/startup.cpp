@@ -110,7 +110,10 @@ int RunZevalo(int argc, char** argv)
     QObject::connect(
         &app, &QGuiApplication::commitDataRequest, &app, [endSession](QSessionManager&) { endSession(); });
 
-    window = StartProgram(arguments, SettingsFilePath(), CreateThemeWindow);
+    const QString settings = SettingsFilePath();
+    if (RunModeFor(arguments) != RunMode::Agent)
+        TakeOverSettings(QCoreApplication::applicationDirPath() + QStringLiteral("/config.ini"), settings);
+    window = StartProgram(arguments, settings, CreateThemeWindow);
     if (!window || ending)
         return 0;
 

@@ -313,6 +313,56 @@ private slots:
         qunsetenv("XDG_CONFIG_HOME");
     }
 
+    static QByteArray portableSettings()
+    {
+        return "[GENERAL]\r\nTheme=4\r\nSexoflux=1\r\n[FAVORIS]\r\nNombre=1\r\nTitre1=Chanson\r\nURL1=http://h/c.mp3\r\n"_ba;
+    }
+    // A config.ini left beside a program that now keeps its settings in the
+    // user's folder: taken over once, whole, and never changed itself.
+    void takeOver_data()
+    {
+        QTest::addColumn<QByteArray>("old"); // empty: no file beside the program
+        QTest::addColumn<QByteArray>("user"); // empty: none in the user's folder yet
+        QTest::addColumn<QByteArray>("expected"); // the user's file after; empty: none
+        const QByteArray settings = portableSettings();
+        QTest::newRow("taken over") << settings << QByteArray() << settings;
+        QTest::newRow("user's own file wins") << settings << "[GENERAL]\r\nTheme=3\r\n"_ba
+                                              << "[GENERAL]\r\nTheme=3\r\n"_ba;
+        QTest::newRow("nothing to take") << QByteArray() << QByteArray() << QByteArray();
+        QTest::newRow("not a settings file") << QByteArray(70 * 1024 * 1024, 'x') << QByteArray() << QByteArray();
+    }
+    void takeOver()
+    {
+        QFETCH(QByteArray, old);
+        QFETCH(QByteArray, user);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir root;
+        const QString bin = root.filePath(u"bin"_s);
+        QVERIFY(QDir().mkpath(bin));
+        const QString oldPath = bin + u"/config.ini"_s;
+        const QString path = root.filePath(u"home/zevalo-multimedia/config.ini"_s);
+        if (!old.isEmpty())
+            testini::write(oldPath, old);
+        if (!user.isEmpty()) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+            testini::write(path, user);
+        }
+        const bool locked = lockFolder(bin, true);
+        TakeOverSettings(oldPath, path);
+        TakeOverSettings(oldPath, path); // once is once
+        if (locked)
+            lockFolder(bin, false);
+        QCOMPARE(QFileInfo::exists(path) ? testini::bytes(path) : QByteArray(), expected);
+        if (!old.isEmpty())
+            QVERIFY(testini::bytes(oldPath) == old);
+        if (expected == portableSettings()) {
+            TConfig config(path);
+            QCOMPARE(config.GetTheme(), 4);
+            QVERIFY(config.GetSexoflux());
+            QCOMPARE(LoadFavorites(config).size(), size_t(1));
+        }
+    }
+
     // Whatever config.ini holds, reading it neither crashes nor changes it.
     void damagedFilesAreOnlyRead()
     {
