@@ -6,6 +6,8 @@
 
 #include "fuzz/fuzzing.h"
 #include "server/query.h"
+#include "server/ranges.h"
+#include "server/transport.h"
 
 #include <QDir>
 #include <QFile>
@@ -139,6 +141,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkRepair(firstLine);
     const qsizetype mark = firstLine.indexOf('?');
     checkQuery(mark < 0 ? QByteArray() : firstLine.mid(mark + 1, firstLine.lastIndexOf(' ') - mark - 1));
+
+    // Whatever the Range value, a part lies within the file.
+    const qsizetype range = input.indexOf("Range:");
+    const QByteArray rangeValue = range < 0 ? firstLine : input.mid(range + 6).split('\n').first();
+    for (const qint64 size : {qint64(0), qint64(1), qint64(5000), input.size()}) {
+        const zvs::ByteRange r = zvs::selectRange(rangeValue, size);
+        check(r.kind != zvs::ByteRange::Part || (0 <= r.first && r.first <= r.last && r.last < size));
+    }
 
     const QByteArray answer = exchange(input);
     check(answer.isEmpty() || answer.startsWith("HTTP/1."));

@@ -150,6 +150,12 @@ public:
         return a;
     }
 
+    // ffmpeg, quiet and overwriting, reading `inputs`.
+    static Step ffmpeg(const QStringList& inputs = {})
+    {
+        return {QStringLiteral("ffmpeg"), QStringList{"-hide_banner", "-loglevel", "error", "-y"} + inputs};
+    }
+
     static QString escapeDraw(const QString& path)
     {
         QString p = path;
@@ -173,17 +179,8 @@ public:
                 "drawtext=fontfile=%1:textfile=%3:fontcolor=white:fontsize=h/18:x=(w-tw)/2:y=h/2+h/10,"
                 "drawtext=fontfile=%1:text='%{pts\\:hms}':fontcolor=yellow:fontsize=h/20:x=w-tw-10:y=10")
                   .arg(QString::fromLatin1(kFont), escapeDraw(titleFile), escapeDraw(subFile));
-        Step s{QStringLiteral("ffmpeg"), {}};
-        s.args << "-hide_banner"
-               << "-loglevel"
-               << "error"
-               << "-y"
-               << "-f"
-               << "lavfi"
-               << "-i" << source << "-f"
-               << "lavfi"
-               << "-i" << tune(seed, seconds, 0.2) << "-vf" << filter << "-t" << QString::number(seconds)
-               << codecArgs(rel, true) << out(rel);
+        Step s = ffmpeg({"-f", "lavfi", "-i", source, "-f", "lavfi", "-i", tune(seed, seconds, 0.2)});
+        s.args << "-vf" << filter << "-t" << QString::number(seconds) << codecArgs(rel, true) << out(rel);
         jobs.append({rel, {s}, {}});
     }
 
@@ -212,14 +209,8 @@ public:
             = QStringLiteral("drawtext=fontfile=%1:textfile=%2:fontcolor=white:fontsize=h/11:box=1:"
                              "boxcolor=black@0.5:boxborderw=6:line_spacing=4:x=(w-tw)/2:y=(h-th)/2")
                   .arg(QString::fromLatin1(kFont), escapeDraw(titleFile));
-        Step s{QStringLiteral("ffmpeg"), {}};
-        s.args << "-hide_banner"
-               << "-loglevel"
-               << "error"
-               << "-y"
-               << "-f"
-               << "lavfi"
-               << "-i" << source << "-vf" << filter << "-frames:v"
+        Step s = ffmpeg({"-f", "lavfi", "-i", source});
+        s.args << "-vf" << filter << "-frames:v"
                << "1"
                << "-update"
                << "1" << out(rel);
@@ -231,11 +222,7 @@ public:
         const QString& artist = {})
     {
         QVector<Step> steps;
-        Step s{QStringLiteral("ffmpeg"), {}};
-        s.args << "-hide_banner"
-               << "-loglevel"
-               << "error"
-               << "-y";
+        Step s = ffmpeg();
         const QString voice = tmp_ + QStringLiteral("/v%1.wav").arg(counter_++);
         if (espeak_ && !spoken.isEmpty()) {
             steps.append({QStringLiteral("espeak-ng"), {"-v", "fr", "-s", "150", "-w", voice, spoken}});

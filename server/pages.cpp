@@ -2,7 +2,9 @@
 
 #include "server/charset.h"
 
+#include <QHash>
 #include <QRegularExpression>
+#include <stdexcept>
 
 namespace zvs {
 
@@ -19,6 +21,68 @@ const char* kBaseStyle = R"(
 )";
 
 } // namespace
+
+QString renderPage(const QString& text, const std::function<QString(const QString& name)>& layout)
+{
+    static const QRegularExpression slot(QStringLiteral("^\\{\\{([a-z]+):\\}\\}(?: (.*))?$"));
+    static const QRegularExpression place(QStringLiteral("\\{\\{([a-z]+)\\}\\}"));
+    static const QRegularExpression layoutName(QStringLiteral("^[a-z0-9-]+$"));
+    QString page = text;
+    for (int depth = 0; depth < 8; ++depth) {
+        QStringList lines = page.split(QLatin1Char('\n'));
+        auto m = slot.match(lines.first());
+        if (!m.hasMatch() || m.captured(1) != QLatin1String("modele"))
+            return page;
+        const QString name = m.captured(2).trimmed();
+        if (!layoutName.match(name).hasMatch())
+            throw std::runtime_error("bad layout name " + name.toStdString());
+        if (lines.last().isEmpty())
+            lines.removeLast(); // the file's final line end
+        QHash<QString, QString> values;
+        QString open; // the block being read
+        QStringList block;
+        auto close = [&] {
+            if (!open.isEmpty())
+                values.insert(open, block.join(QLatin1Char('\n')));
+            open.clear();
+            block.clear();
+        };
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            m = slot.match(lines[i]);
+            if (!m.hasMatch()) {
+                block.append(lines[i]);
+                continue;
+            }
+            close();
+            if (m.hasCaptured(2))
+                values.insert(m.captured(1), m.captured(2));
+            else
+                open = m.captured(1);
+        }
+        close();
+
+        QStringList filled;
+        for (const QString& line : layout(name).split(QLatin1Char('\n'))) {
+            m = place.match(line);
+            if (m.hasMatch() && m.capturedLength() == line.size()) {
+                const QString value = values.value(m.captured(1));
+                if (!value.isEmpty())
+                    filled.append(value);
+                continue;
+            }
+            QString out;
+            qsizetype from = 0;
+            for (auto it = place.globalMatch(line); it.hasNext();) {
+                const auto p = it.next();
+                out += line.mid(from, p.capturedStart() - from) + values.value(p.captured(1));
+                from = p.capturedEnd();
+            }
+            filled.append(out + line.mid(from));
+        }
+        page = filled.join(QLatin1Char('\n'));
+    }
+    throw std::runtime_error("layouts nested too deep");
+}
 
 QString htmlPage(const QString& title, const QString& body, const QString& style)
 {

@@ -4,8 +4,18 @@
 #include "server/catalogue.h"
 
 #include <QString>
+#include <functional>
 
 namespace zvs {
+
+// A page of the content folder that begins with "{{modele:}} NAME" is poured
+// into the layout NAME: its slots, "{{name:}} value" lines or a "{{name:}}"
+// line followed by the lines of a block, fill the {{name}} places of the
+// layout (a place alone on its line goes with the line when its slot is empty),
+// and the layout may itself begin with "{{modele:}}". Any other text is
+// returned as it is; {{BASE}} is always left for the server. `layout` gives
+// the text of a layout by name.
+QString renderPage(const QString& text, const std::function<QString(const QString& name)>& layout);
 
 QString htmlPage(const QString& title, const QString& body, const QString& style = {});
 QString notFoundPage(const QString& what);

@@ -2,11 +2,8 @@
 // zevalo-portal: answers every request of the client from the catalogue and
 // the content folder, over HTTP/1.0 (read to the close) and HTTP/1.1, and over
 // TLS on the same port when given a certificate.
-#include "server/catalogue.h"
-
 #include <QString>
 #include <memory>
-#include <string>
 
 namespace zvs {
 
@@ -24,14 +21,6 @@ struct ServerOptions {
     QString tlsCertificate;
     QString tlsKey;
 };
-
-// The request line as the client wrote it may hold raw spaces in the target
-// (game names are sent unencoded), a second '?' (picture addresses are sent
-// unencoded too) or end with a bare LF: rewrite it into a line that the HTTP
-// parser accepts. Control bytes, spaces and any '?' after the first become %XX;
-// other bytes stay as they are. The target as it came, with only spaces and
-// control bytes encoded, is kept in `original`.
-std::string repairRequestLine(std::string line, std::string* original);
 
 // "host:port", "host" or ":port" into the options; false when malformed.
 bool parseListen(const QString& text, QString* host, int* port);

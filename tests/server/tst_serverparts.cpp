@@ -1,12 +1,17 @@
 // The demo portal's own helpers: reading what clients send, the attribute
-// guards of its pages, and its Flash writer.
+// guards of its pages, its page layouts, its byte ranges, and its Flash writer.
 #include "server/charset.h"
 #include "server/pages.h"
 #include "server/query.h"
+#include "server/ranges.h"
 #include "server/swfwriter.h"
 #include "swfcheck.h"
 
 #include <QtTest>
+#include <stdexcept>
+
+using Layouts = QMap<QString, QString>;
+Q_DECLARE_METATYPE(zvs::ByteRange::Kind)
 
 class TestServerParts : public QObject {
     Q_OBJECT
@@ -93,6 +98,111 @@ private slots:
         QFETCH(QString, safeLength);
         QCOMPARE(zvs::safeColour(colour), safeColour);
         QCOMPARE(zvs::safeLength(length), safeLength);
+    }
+
+    void layouts_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<Layouts>("layouts");
+        QTest::addColumn<QString>("shown");
+        const QString cadre = "<h1>{{titre}}</h1>\n{{tete}}\n<p>{{contenu}}</p>\n<i>{{absent}}</i>\n";
+        const Layouts frame{{"cadre", cadre}};
+        QTest::newRow("no layout") << "<p>{{titre}} {{BASE}}</p>\n"
+                                   << Layouts() << "<p>{{titre}} {{BASE}}</p>\n";
+        QTest::newRow("inline and block slots")
+            << "{{modele:}} cadre\n{{titre:}} Été\n{{tete:}}\na\n\nb\n{{contenu:}}\n{{BASE}}/x\n"
+            << frame << "<h1>Été</h1>\na\n\nb\n<p>{{BASE}}/x</p>\n<i></i>\n";
+        QTest::newRow("empty slot takes its line") << "{{modele:}} cadre\n{{titre:}} T\n{{contenu:}} c"
+                                                   << frame << "<h1>T</h1>\n<p>c</p>\n<i></i>\n";
+        QTest::newRow("nested layouts")
+            << "{{modele:}} pub\n{{fond:}} #123\n{{contenu:}}\nlien\n"
+            << Layouts{{"cadre", cadre},
+                   {"pub", "{{modele:}} cadre\n{{titre:}} Pub {{fond}}\n{{contenu:}}\n{{contenu}}\n"}}
+            << "<h1>Pub #123</h1>\n<p>lien</p>\n<i></i>\n";
+    }
+
+    void layouts()
+    {
+        QFETCH(QString, page);
+        QFETCH(Layouts, layouts);
+        QFETCH(QString, shown);
+        QCOMPARE(zvs::renderPage(page, [&](const QString& name) { return layouts.value(name); }), shown);
+    }
+
+    void layoutThatCannotBeUsed()
+    {
+        auto render = [](const QString& page) {
+            return zvs::renderPage(
+                page, [](const QString&) { return QStringLiteral("{{modele:}} boucle\n"); });
+        };
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, render(QStringLiteral("{{modele:}} ../secret\n")));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, render(QStringLiteral("{{modele:}} boucle\n")));
+    }
+
+    void ranges_data()
+    {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<zvs::ByteRange::Kind>("kind");
+        QTest::addColumn<qint64>("first");
+        QTest::addColumn<qint64>("last");
+        using K = zvs::ByteRange;
+        QTest::newRow("first and last") << QByteArray("bytes=100-199") << 1000ll << K::Part << 100ll << 199ll;
+        QTest::newRow("from a position") << QByteArray("bytes=500-") << 1000ll << K::Part << 500ll << 999ll;
+        QTest::newRow("last bytes") << QByteArray("bytes=-50") << 1000ll << K::Part << 950ll << 999ll;
+        QTest::newRow("more last bytes than the file")
+            << QByteArray("bytes=-5000") << 1000ll << K::Part << 0ll << 999ll;
+        QTest::newRow("past the end") << QByteArray("bytes=990-2000") << 1000ll << K::Part << 990ll << 999ll;
+        QTest::newRow("spaces") << QByteArray(" bytes = 0-0 ") << 1000ll << K::Part << 0ll << 0ll;
+        QTest::newRow("starts at the end")
+            << QByteArray("bytes=1000-") << 1000ll << K::Unsatisfiable << 0ll << -1ll;
+        QTest::newRow("no last bytes") << QByteArray("bytes=-0") << 1000ll << K::Unsatisfiable << 0ll << -1ll;
+        QTest::newRow("empty file") << QByteArray("bytes=0-") << 0ll << K::Unsatisfiable << 0ll << -1ll;
+        QTest::newRow("backwards") << QByteArray("bytes=5-1") << 1000ll << K::Whole << 0ll << -1ll;
+        QTest::newRow("not numbers") << QByteArray("bytes=abc") << 1000ll << K::Whole << 0ll << -1ll;
+        QTest::newRow("negative") << QByteArray("bytes=-5-9") << 1000ll << K::Whole << 0ll << -1ll;
+        QTest::newRow("other unit") << QByteArray("items=0-1") << 1000ll << K::Whole << 0ll << -1ll;
+        QTest::newRow("several") << QByteArray("bytes=0-1,5-6") << 1000ll << K::Whole << 0ll << -1ll;
+        QTest::newRow("overflow") << QByteArray("bytes=99999999999999999999-") << 1000ll << K::Whole << 0ll
+                                  << -1ll;
+        QTest::newRow("nothing") << QByteArray() << 1000ll << K::Whole << 0ll << -1ll;
+    }
+
+    void ranges()
+    {
+        QFETCH(QByteArray, header);
+        QFETCH(qint64, size);
+        QFETCH(zvs::ByteRange::Kind, kind);
+        QFETCH(qint64, first);
+        QFETCH(qint64, last);
+        const zvs::ByteRange r = zvs::selectRange(header, size);
+        QCOMPARE(r.kind, kind);
+        QCOMPARE(r.first, first);
+        QCOMPARE(r.last, last);
+    }
+
+    void ifRange_data()
+    {
+        QTest::addColumn<QByteArray>("ifRange");
+        QTest::addColumn<bool>("holds");
+        const QDateTime modified = QDateTime(QDate(2024, 3, 9), QTime(7, 5, 3, 250), QTimeZone::utc());
+        const QByteArray tag = zvs::entityTag(1234, modified);
+        QTest::newRow("same tag") << tag << true;
+        QTest::newRow("tag of another size") << zvs::entityTag(1235, modified) << false;
+        QTest::newRow("tag of another time") << zvs::entityTag(1234, modified.addSecs(1)) << false;
+        QTest::newRow("weak tag") << "W/" + tag << false;
+        QTest::newRow("same date") << QByteArray("Sat, 09 Mar 2024 07:05:03 GMT") << true;
+        QTest::newRow("date a second earlier") << QByteArray("Sat, 09 Mar 2024 07:05:02 GMT") << false;
+        QTest::newRow("not a date") << QByteArray("hier") << false;
+    }
+
+    void ifRange()
+    {
+        QFETCH(QByteArray, ifRange);
+        QFETCH(bool, holds);
+        const QDateTime modified = QDateTime(QDate(2024, 3, 9), QTime(7, 5, 3, 250), QTimeZone::utc());
+        QCOMPARE(zvs::httpDate(modified), QByteArray("Sat, 09 Mar 2024 07:05:03 GMT"));
+        QCOMPARE(zvs::ifRangeHolds(ifRange, zvs::entityTag(1234, modified), modified), holds);
     }
 
     void swfWriter()
