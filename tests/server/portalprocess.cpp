@@ -91,9 +91,10 @@ RawAnswer PortalProcess::raw(const QByteArray& request, int timeoutMs) const
     return parseAnswer(bytes);
 }
 
-RawAnswer PortalProcess::get(const QByteArray& pathAndQuery) const
+RawAnswer PortalProcess::get(const QByteArray& pathAndQuery, const QByteArray& headers) const
 {
     return raw("GET " + pathAndQuery + " HTTP/1.0\r\nHost: " + host()
         + "\r\nAccept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff"
-          "\r\nAccept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n\r\n");
+          "\r\nAccept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
+        + headers + "\r\n");
 }

@@ -29,8 +29,9 @@ public:
 
     // Sends `request` as it stands and reads the answer to the close.
     RawAnswer raw(const QByteArray& request, int timeoutMs = 10000) const;
-    // The client's own request: HTTP/1.0 GET, Host line, two Accept lines.
-    RawAnswer get(const QByteArray& pathAndQuery) const;
+    // The client's own request: HTTP/1.0 GET, Host line, two Accept lines,
+    // then `headers` ("Name: value\r\n" each).
+    RawAnswer get(const QByteArray& pathAndQuery, const QByteArray& headers = {}) const;
 
 private:
     QTemporaryDir data_;

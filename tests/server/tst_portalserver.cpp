@@ -754,6 +754,11 @@ private slots:
                                      << 400;
         QTest::newRow("negative page")
             << QByteArray("GET /exe/rech_rbc.php?num_page=-1 HTTP/1.0\r\n\r\n") << 400;
+        // Ranges are for files: the text answers come whole.
+        QTest::newRow("range of a text answer")
+            << QByteArray("GET /exe/test_connexion.php HTTP/1.0\r\nRange: bytes=5-\r\n\r\n") << 200;
+        QTest::newRow("malformed range")
+            << QByteArray("GET /media/tv/zevalo-tv.mp4 HTTP/1.0\r\nRange: bytes=abc\r\n\r\n") << 200;
     }
 
     void badInputGetsAnAnswer()
@@ -832,6 +837,63 @@ private slots:
         QCOMPARE(tail.second, whole.second.right(50));
         QCOMPARE(fetch("/media/tv/zevalo-tv.mp4", "bytes=99999999-").first, 416);
         QCOMPARE(fetch("/exe/test_connexion.php", {}).second, QByteArray("ok"));
+    }
+
+    // A download cut half-way and resumed gets the exact bytes of the file,
+    // whatever the media; a validator that no longer holds gets the whole
+    // file, never a part of another one.
+    void resumeEveryMediaKind_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("television mp4") << QByteArray("tv/zevalo-tv.mp4");
+        QTest::newRow("television flv") << QByteArray("tv/canal-decouverte.flv");
+        QTest::newRow("television wmv") << QByteArray("tv/bruxelles-infos.wmv");
+        QTest::newRow("television rm") << QByteArray("tv/leman-television.rm");
+        QTest::newRow("radio mp3") << QByteArray("radio/radio-zevalo.mp3");
+        QTest::newRow("mp3 download") << QByteArray("mp3/clara-bleu-automne.mp3");
+        QTest::newRow("podcast episode") << QByteArray("podcasts/journal-1.mp3");
+        QTest::newRow("video episode") << QByteArray("podcasts/cine-club-1.mp4");
+        QTest::newRow("video search") << QByteArray("videos/video-01.mp4");
+        QTest::newRow("jpeg picture") << QByteArray("tv/zevalo-tv.jpg");
+        QTest::newRow("png picture") << QByteArray("podcasts/journal.png");
+        QTest::newRow("flash game") << QByteArray("jeux/balle-rebondissante.swf");
+    }
+
+    void resumeEveryMediaKind()
+    {
+        QFETCH(QByteArray, file);
+        QFile disk(QStringLiteral(ZV_TEST_MEDIA "/") + QString::fromLatin1(file));
+        QVERIFY(disk.open(QIODevice::ReadOnly));
+        const QByteArray bytes = disk.readAll();
+        const QByteArray size = QByteArray::number(bytes.size());
+        const QByteArray cut = QByteArray::number(bytes.size() / 2);
+        const QByteArray path = "/media/" + file;
+
+        const RawAnswer whole = get(path);
+        QCOMPARE(whole.status, 200);
+        QVERIFY(whole.body == bytes);
+        const QByteArray tag = whole.header("ETag");
+        QVERIFY2(tag.startsWith('"') && tag.endsWith('"'), tag.constData());
+        const RawAnswer first
+            = server->get(path, "Range: bytes=0-" + QByteArray::number(bytes.size() / 2 - 1) + "\r\n");
+        QCOMPARE(first.status, 206);
+        QCOMPARE(first.header("Content-Range"),
+            "bytes 0-" + QByteArray::number(bytes.size() / 2 - 1) + '/' + size);
+        for (const QByteArray& validator : {tag, whole.header("Last-Modified")}) {
+            const RawAnswer rest
+                = server->get(path, "Range: bytes=" + cut + "-\r\nIf-Range: " + validator + "\r\n");
+            QCOMPARE(rest.status, 206);
+            QCOMPARE(rest.header("Content-Range"),
+                "bytes " + cut + '-' + QByteArray::number(bytes.size() - 1) + '/' + size);
+            QCOMPARE(rest.header("ETag"), tag);
+            QVERIFY(first.body + rest.body == bytes);
+        }
+        const RawAnswer changed = server->get(path, "Range: bytes=" + cut + "-\r\nIf-Range: \"1-2\"\r\n");
+        QCOMPARE(changed.status, 200);
+        QVERIFY(changed.body == bytes);
+        const RawAnswer beyond = server->get(path, "Range: bytes=" + size + "-\r\n");
+        QCOMPARE(beyond.status, 416);
+        QCOMPARE(beyond.header("Content-Range"), "bytes */" + size);
     }
 
     void secondPortalOnTheSamePortFails()
