@@ -719,6 +719,8 @@ private slots:
         QTest::newRow("nul byte") << QByteArray("/media/tv/zevalo-tv.mp4%00.htm");
         QTest::newRow("absolute") << QByteArray("/media//etc/passwd");
         QTest::newRow("generated folder") << QByteArray("/generated/tv/zevalo-tv.mp4");
+        QTest::newRow("layout") << QByteArray("/modeles/base.htm");
+        QTest::newRow("encoded layout folder") << QByteArray("/%6Dodeles//page.htm");
     }
 
     void traversalIsRefused()
@@ -845,18 +847,13 @@ private slots:
     void resumeEveryMediaKind_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::newRow("television mp4") << QByteArray("tv/zevalo-tv.mp4");
-        QTest::newRow("television flv") << QByteArray("tv/canal-decouverte.flv");
-        QTest::newRow("television wmv") << QByteArray("tv/bruxelles-infos.wmv");
-        QTest::newRow("television rm") << QByteArray("tv/leman-television.rm");
-        QTest::newRow("radio mp3") << QByteArray("radio/radio-zevalo.mp3");
-        QTest::newRow("mp3 download") << QByteArray("mp3/clara-bleu-automne.mp3");
-        QTest::newRow("podcast episode") << QByteArray("podcasts/journal-1.mp3");
-        QTest::newRow("video episode") << QByteArray("podcasts/cine-club-1.mp4");
-        QTest::newRow("video search") << QByteArray("videos/video-01.mp4");
-        QTest::newRow("jpeg picture") << QByteArray("tv/zevalo-tv.jpg");
-        QTest::newRow("png picture") << QByteArray("podcasts/journal.png");
-        QTest::newRow("flash game") << QByteArray("jeux/balle-rebondissante.swf");
+        // Television in the four containers, radio, MP3 download, podcast
+        // episodes, video search, pictures, Flash game.
+        for (const char* file : {"tv/zevalo-tv.mp4", "tv/canal-decouverte.flv", "tv/bruxelles-infos.wmv",
+                 "tv/leman-television.rm", "radio/radio-zevalo.mp3", "mp3/clara-bleu-automne.mp3",
+                 "podcasts/journal-1.mp3", "podcasts/cine-club-1.mp4", "videos/video-01.mp4",
+                 "tv/zevalo-tv.jpg", "podcasts/journal.png", "jeux/balle-rebondissante.swf"})
+            QTest::newRow(file) << QByteArray(file);
     }
 
     void resumeEveryMediaKind()

@@ -41,6 +41,17 @@ Probe probe(const QString& file)
     return r;
 }
 
+// One row per generated file whose name matches `pattern`.
+void mediaRows(const QString& pattern)
+{
+    QTest::addColumn<QString>("file");
+    QDirIterator it(QStringLiteral(ZV_TEST_MEDIA), {pattern}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
+    }
+}
+
 } // namespace
 
 class TestServerMedia : public QObject {
@@ -120,15 +131,7 @@ private slots:
         }
     }
 
-    void realMediaPlaysInMpv_data()
-    {
-        QTest::addColumn<QString>("file");
-        QDirIterator it(QStringLiteral(ZV_TEST_MEDIA), {"*.rm"}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
-        }
-    }
+    void realMediaPlaysInMpv_data() { mediaRows(QStringLiteral("*.rm")); }
 
     void realMediaPlaysInMpv()
     {
@@ -142,15 +145,7 @@ private slots:
         QVERIFY2(out.contains(QLatin1String("End of file")), qPrintable(out.right(300)));
     }
 
-    void flashGamesAreWellFormed_data()
-    {
-        QTest::addColumn<QString>("file");
-        QDirIterator it(QStringLiteral(ZV_TEST_MEDIA), {"*.swf"}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
-        }
-    }
+    void flashGamesAreWellFormed_data() { mediaRows(QStringLiteral("*.swf")); }
 
     void flashGamesAreWellFormed()
     {
