@@ -26,8 +26,8 @@ packages=(
   # libVLC: demuxers, decoders, playlists and sound outputs in base, pictures
   # in video-output.
   libvlc-dev vlc-plugin-base vlc-plugin-video-output vlc-bin
-  # settings file, demo portal
-  libsimpleini-dev libcpp-httplib-dev
+  # settings file, demo portal (zlib: its gzipped guide)
+  libsimpleini-dev libcpp-httplib-dev zlib1g-dev
   # what the program remembers for the user (partial downloads, positions):
   # SQLite through Qt SQL
   libqt6sql6-sqlite

@@ -159,6 +159,42 @@ Catalogue loadCatalogue(const QString& path)
             {o.value("titre").toString(), o.value("mots").toString(), o.value("fichier").toString(),
                 o.value("vignette").toString(), o.value("duree").toInt(6), o.value("moteur").toString()});
     }
+
+    const QJsonObject list = root.value("ma_liste").toObject();
+    cat.ownList.name = list.value("nom").toString();
+    for (const auto& v : list.value("chaines").toArray()) {
+        const QJsonObject o = v.toObject();
+        ListChannel c;
+        c.id = o.value("id").toString();
+        c.name = o.value("nom").toString();
+        c.title = o.value("titre").toString(c.name);
+        c.group = o.value("groupe").toString();
+        c.groupLine = o.value("extgrp").toBool();
+        c.option = o.value("vlcopt").toString();
+        c.file = o.value("fichier").toString();
+        c.logo = o.value("logo").toString();
+        c.colour = o.value("couleur").toString("#1d4f91");
+        c.zone = o.value("fuseau").toString("UTC");
+        for (const auto& g : o.value("grille").toArray()) {
+            const QJsonObject go = g.toObject();
+            c.grid.append({go.value("heure").toString(), go.value("titre").toString(),
+                go.value("genre").toString(), go.value("resume").toString()});
+        }
+        cat.ownList.channels.append(c);
+    }
+
+    for (const auto& v : root.value("mes_podcasts").toArray()) {
+        const QJsonObject o = v.toObject();
+        OwnPodcast p{o.value("flux").toString(), o.value("format").toString("rss2"),
+            o.value("titre").toString(), o.value("dossier").toString(), o.value("description").toString(),
+            o.value("image").toString(), {}};
+        for (const auto& e : o.value("episodes").toArray()) {
+            const QJsonObject eo = e.toObject();
+            p.episodes.append({eo.value("titre").toString(), eo.value("fichier").toString(),
+                eo.value("duree").toInt(), eo.value("il_y_a").toInt(), eo.value("resume").toString()});
+        }
+        cat.ownPodcasts.append(p);
+    }
     return cat;
 }
 

@@ -78,6 +78,55 @@ struct Video {
     QString engine;
 };
 
+// A programme of a channel's daily grid, in the channel's local time; it
+// runs until the next one starts.
+struct GuideSlot {
+    QString start; // "HH:MM"
+    QString title;
+    QString category;
+    QString description;
+};
+
+// A channel of the own-list example (an extended M3U) and of its guide.
+struct ListChannel {
+    QString id; // tvg-id, and the guide's channel id
+    QString name; // tvg-name
+    QString title; // the title after the attributes
+    QString group;
+    bool groupLine = false; // the group in an #EXTGRP line rather than group-title
+    QString option; // an #EXTVLCOPT option, may be empty
+    QString file; // media path of the stream
+    QString logo; // media path of the logo, made by the generator
+    QString colour; // the logo's background
+    QString zone; // IANA time zone of the guide's times
+    QVector<GuideSlot> grid;
+};
+
+struct OwnList {
+    QString name;
+    QVector<ListChannel> channels;
+};
+
+struct OwnEpisode {
+    QString title;
+    QString file;
+    int seconds = 0;
+    int daysAgo = 0; // published that many days before today
+    QString description;
+};
+
+// A feed of the own-podcast examples, in one of the formats podcast clients
+// meet: "rss2", "atom" or "rss091".
+struct OwnPodcast {
+    QString slug; // feed at /flux/<slug>.xml
+    QString format;
+    QString title;
+    QString folder; // where the subscription file files it ("Musique/Découvertes"), may be empty
+    QString description;
+    QString image; // media path
+    QVector<OwnEpisode> episodes;
+};
+
 struct Catalogue {
     QVector<Channel> tv;
     QVector<Channel> radios;
@@ -87,6 +136,8 @@ struct Catalogue {
     QVector<Podcast> podcasts;
     QVector<Track> tracks;
     QVector<Video> videos;
+    OwnList ownList;
+    QVector<OwnPodcast> ownPodcasts;
 
     QStringList categories() const; // in order of first appearance
     const Game* findGame(const QString& name) const; // case-insensitive

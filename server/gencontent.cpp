@@ -217,6 +217,33 @@ public:
         jobs.append({rel, {s}, {}});
     }
 
+    // A channel logo: its initials on its colour.
+    void logo(const QString& rel, const QString& name, const QString& colour)
+    {
+        QString initials;
+        for (const QString& word : name.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (initials.size() < 3 && word.at(0).isLetter())
+                initials += word.at(0).toUpper();
+        }
+        const QString source
+            = QStringLiteral("color=c=%1:size=128x128:rate=1:duration=1").arg(hexColour(colour));
+        const QString filter
+            = QStringLiteral("drawtext=fontfile=%1:textfile=%2:fontcolor=white:fontsize=h/2.6:"
+                             "x=(w-tw)/2:y=(h-ascent)/2")
+                  .arg(QString::fromLatin1(kFont), escapeDraw(textFile(initials)));
+        Step s = ffmpeg({"-f", "lavfi", "-i", source});
+        s.args << "-vf" << filter << "-frames:v"
+               << "1"
+               << "-update"
+               << "1" << out(rel);
+        jobs.append({rel, {s}, {}});
+    }
+
+    bool makes(const QString& rel) const
+    {
+        return std::any_of(jobs.begin(), jobs.end(), [&](const Job& j) { return j.output == rel; });
+    }
+
     // A sound: a tune, with a French voice over it when espeak-ng is there.
     void sound(const QString& rel, const QString& spoken, int seconds, int seed, const QString& title = {},
         const QString& artist = {})
@@ -402,6 +429,16 @@ int generateContent(const GenerateOptions& opt)
     }
     g.picture(QStringLiteral("podcasts/autre.png"), QStringLiteral("iTunes"), QStringLiteral("#555555"),
         QStringLiteral("200x200"), false);
+    for (const ListChannel& c : cat.ownList.channels)
+        g.logo(c.logo, c.name, c.colour);
+    // Own-podcast episodes of their own (the others reuse the demo's media).
+    for (const OwnPodcast& p : cat.ownPodcasts) {
+        for (const OwnEpisode& e : p.episodes) {
+            if (!g.makes(e.file))
+                g.sound(e.file, QStringLiteral("%1. %2. %3").arg(p.title, e.title, e.description), e.seconds,
+                    seed++, e.title, p.title);
+        }
+    }
     int gameSeed = 0;
     for (const Game& game : cat.games) {
         if (game.kind == QLatin1String("swf"))

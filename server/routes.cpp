@@ -2,6 +2,8 @@
 
 #include "server/answers.h"
 #include "server/charset.h"
+#include "server/ownfeeds.h"
+#include "server/ownlist.h"
 #include "server/pages.h"
 #include "server/query.h"
 #include "server/reply.h"
@@ -232,6 +234,16 @@ void Routes::podcastFeedFile(const QString& slug, const httplib::Request& req, h
     notFound(res, QStringLiteral("Ce podcast n'existe pas."));
 }
 
+void Routes::ownFeedFile(const QString& slug, const httplib::Request& req, httplib::Response& res)
+{
+    for (const OwnPodcast& p : cat_.ownPodcasts) {
+        if (p.slug == slug)
+            return send(
+                res, 200, ownFeed(p, baseUrl(req), mediaRoot_, QDateTime::currentDateTime()), ownFeedType(p));
+    }
+    notFound(res, QStringLiteral("Ce podcast n'existe pas."));
+}
+
 // --- searches ---
 void Routes::searchMp3(const Query& q, const httplib::Request& req, httplib::Response& res)
 {
@@ -337,6 +349,20 @@ void Routes::handle(const httplib::Request& req, httplib::Response& res)
         }
         return notFound(res, QStringLiteral("Ce bouquet n'existe pas."));
     }
+    if (path == kOwnListPath)
+        return send(res, 200, ownListPlaylist(cat_.ownList, baseUrl(req)), "audio/x-mpegurl; charset=utf-8");
+    if (path == kGuidePath)
+        return send(res, 200, programmeGuide(cat_.ownList, baseUrl(req), QDateTime::currentDateTime()),
+            "application/xml; charset=utf-8");
+    if (path == QByteArray(kGuidePath) + ".gz")
+        return send(res, 200,
+            gzipped(programmeGuide(cat_.ownList, baseUrl(req), QDateTime::currentDateTime())),
+            "application/gzip");
+    if (path == kSubscriptionsPath)
+        return send(res, 200, subscriptionList(cat_.ownPodcasts, baseUrl(req), QDateTime::currentDateTime()),
+            "text/x-opml; charset=utf-8");
+    if (path.startsWith("/flux/") && path.endsWith(".xml"))
+        return ownFeedFile(QString::fromUtf8(path.mid(6, path.size() - 6 - 4)), req, res);
     if (path.startsWith("/podcasts/") && path.endsWith(".xml"))
         return podcastFeedFile(QString::fromUtf8(path.mid(10, path.size() - 10 - 4)), req, res);
     if (rawPath.startsWith("/media/")) {

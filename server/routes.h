@@ -37,6 +37,7 @@ private:
     void gameHolder(const Query& q, const httplib::Request& req, httplib::Response& res);
     void podcastPicture(const Query& q, httplib::Response& res);
     void podcastFeedFile(const QString& slug, const httplib::Request& req, httplib::Response& res);
+    void ownFeedFile(const QString& slug, const httplib::Request& req, httplib::Response& res);
     void searchMp3(const Query& q, const httplib::Request& req, httplib::Response& res);
     void searchVideos(const Query& q, const httplib::Request& req, httplib::Response& res);
     void contact(const Query& q, const httplib::Request& req, httplib::Response& res);

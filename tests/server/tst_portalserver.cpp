@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -72,6 +73,25 @@ QByteArray withoutEnginePrefix(QByteArray url)
             url = url.mid(int(qstrlen(p)));
     }
     return url;
+}
+
+QByteArray gunzip(const QByteArray& data)
+{
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {"-dc"});
+    gzip.write(data);
+    gzip.closeWriteChannel();
+    gzip.waitForFinished(20000);
+    return gzip.exitCode() == 0 ? gzip.readAllStandardOutput() : QByteArray();
+}
+
+// "20240309065500 +0100"
+QDateTime xmltvTime(const QString& text)
+{
+    QDateTime t = QDateTime::fromString(text.left(14), QStringLiteral("yyyyMMddHHmmss"));
+    const int minutes = text.mid(16, 2).toInt() * 60 + text.mid(18, 2).toInt();
+    t.setOffsetFromUtc((text.mid(15, 1) == QLatin1String("-") ? -60 : 60) * minutes);
+    return t;
 }
 
 } // namespace
@@ -486,6 +506,116 @@ private slots:
                  "\" />", "&amp;", "&#", "\xC3"})
             QVERIFY2(all.contains(shape), shape);
         QCOMPARE(get("/podcasts/inconnu.xml").status, 404);
+    }
+
+    // The own-list example, its guide, the own-podcast feeds and their
+    // subscription file: in their format, well formed, and every address
+    // they name (streams, logos, the guide, feeds, episodes) answers.
+    void ownListsAndFeeds_data()
+    {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<QByteArrayList>("shapes");
+        QTest::newRow("own list") << QByteArray("/listes/zevalo.m3u")
+                                  << QByteArray("audio/x-mpegurl; charset=utf-8")
+                                  << QByteArrayList{"#EXTM3U url-tvg=\"", "\" group-title=\"",
+                                         "#EXTGRP:Radios\n", "#EXTVLCOPT:",
+                                         ",Zevalo M\xC3\xA9t\xC3\xA9o, la cha\xC3\xAEne du temps\n"};
+        QTest::newRow("guide") << QByteArray("/guide/zevalo.xml")
+                               << QByteArray("application/xml; charset=utf-8")
+                               << QByteArrayList{"<tv ", "<channel id=\"", "<programme start=\""};
+        QTest::newRow("guide, compressed")
+            << QByteArray("/guide/zevalo.xml.gz") << QByteArray("application/gzip")
+            << QByteArrayList{"<tv ", "<programme start=\""};
+        QTest::newRow("RSS 2.0") << QByteArray("/flux/chroniques.xml")
+                                 << QByteArray("application/rss+xml; charset=utf-8")
+                                 << QByteArrayList{"<rss version=\"2.0\"", "<pubDate>",
+                                        "<enclosure url=", "<itunes:duration>00:02:30<",
+                                        "<itunes:duration>0:08<", "<itunes:duration>8<"};
+        QTest::newRow("Atom") << QByteArray("/flux/musique.xml")
+                              << QByteArray("application/atom+xml; charset=utf-8")
+                              << QByteArrayList{"<feed xmlns=\"http://www.w3.org/2005/Atom\"", "<published>",
+                                     "<link rel=\"enclosure\"", "<itunes:duration>"};
+        QTest::newRow("RSS 0.91") << QByteArray("/flux/archives.xml")
+                                  << QByteArray("application/rss+xml; charset=iso-8859-1")
+                                  << QByteArrayList{"encoding=\"ISO-8859-1\"", "<rss version=\"0.91\"",
+                                         "<title>\xC0 table"};
+        QTest::newRow("subscriptions")
+            << QByteArray("/flux/abonnements.opml") << QByteArray("text/x-opml; charset=utf-8")
+            << QByteArrayList{"<opml version=\"2.0\"",
+                   "<outline text=\"D\xC3\xA9"
+                   "couvertes\"",
+                   "text=\"\xE3\x82\xBC\xE3\x83\xB4\xE3\x82\xA1\xE3\x83\xAD"};
+    }
+
+    void ownListsAndFeeds()
+    {
+        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, type);
+        QFETCH(QByteArrayList, shapes);
+        const RawAnswer a = get(path);
+        QCOMPARE(a.status, 200);
+        QCOMPARE(a.header("Content-Type"), type);
+        const QByteArray body = path.endsWith(".gz") ? gunzip(a.body) : a.body;
+        for (const QByteArray& shape : shapes)
+            QVERIFY2(body.contains(shape), shape.constData());
+        if (!path.endsWith(".m3u")) {
+            QXmlStreamReader xml(body);
+            while (!xml.atEnd())
+                xml.readNext();
+            QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        }
+        static const QRegularExpression address(QStringLiteral("http://127\\.0\\.0\\.1:\\d+/[^\"<\\s]*"));
+        QSet<QString> named;
+        for (auto it = address.globalMatch(QString::fromLatin1(body)); it.hasNext();)
+            named.insert(it.next().captured());
+        QVERIFY(named.size() >= 3);
+        for (const QString& url : named) {
+            const QByteArray target = pathOf(url.toLatin1(), server->base());
+            QVERIFY2(server->raw("HEAD " + target + " HTTP/1.0\r\n\r\n").status == 200, qPrintable(url));
+        }
+        QCOMPARE(get(path.left(path.lastIndexOf('/') + 1) + "inconnu.xml").status, 404);
+    }
+
+    // Every channel of the list has a guide from yesterday to tomorrow, each
+    // programme ending where the next begins, one of them on now; times carry
+    // the offset of the channel's own country.
+    void guideAroundNow()
+    {
+        QMap<QString, QList<std::pair<QDateTime, QDateTime>>> programmes;
+        QSet<QString> offsets;
+        QXmlStreamReader xml(get("/guide/zevalo.xml").body);
+        while (!xml.atEnd()) {
+            if (xml.readNext() == QXmlStreamReader::StartElement
+                && xml.name() == QLatin1String("programme")) {
+                const auto at = xml.attributes();
+                programmes[at.value("channel").toString()].append(
+                    {xmltvTime(at.value("start").toString()), xmltvTime(at.value("stop").toString())});
+                offsets.insert(at.value("start").toString().mid(15));
+            }
+        }
+        QVERIFY(!xml.hasError());
+        static const QRegularExpression tvgId(QStringLiteral("tvg-id=\"([^\"]+)\""));
+        int channels = 0;
+        const QDateTime now = QDateTime::currentDateTime();
+        for (auto it = tvgId.globalMatch(QString::fromUtf8(get("/listes/zevalo.m3u").body)); it.hasNext();
+             ++channels) {
+            const QString id = it.next().captured(1);
+            const auto& list = programmes.value(id);
+            QVERIFY2(!list.isEmpty(), qPrintable(id));
+            QVERIFY(list.first().first.secsTo(now) > 12 * 3600);
+            QVERIFY(now.secsTo(list.last().second) > 24 * 3600);
+            int onNow = 0;
+            for (qsizetype i = 0; i < list.size(); ++i) {
+                QVERIFY(list[i].first < list[i].second);
+                QVERIFY(i == 0 || list[i - 1].second == list[i].first);
+                onNow += list[i].first <= now && now < list[i].second;
+            }
+            QCOMPARE(onNow, 1);
+        }
+        QVERIFY(channels >= 10);
+        if (QTimeZone("Asia/Tokyo").isValid())
+            QVERIFY(offsets.contains(QStringLiteral("+0900")) && offsets.size() >= 4);
     }
 
     void podcastPicturePage_data()
