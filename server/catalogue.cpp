@@ -164,17 +164,11 @@ Catalogue loadCatalogue(const QString& path)
     cat.ownList.name = list.value("nom").toString();
     for (const auto& v : list.value("chaines").toArray()) {
         const QJsonObject o = v.toObject();
-        ListChannel c;
-        c.id = o.value("id").toString();
-        c.name = o.value("nom").toString();
-        c.title = o.value("titre").toString(c.name);
-        c.group = o.value("groupe").toString();
-        c.groupLine = o.value("extgrp").toBool();
-        c.option = o.value("vlcopt").toString();
-        c.file = o.value("fichier").toString();
-        c.logo = o.value("logo").toString();
-        c.colour = o.value("couleur").toString("#1d4f91");
-        c.zone = o.value("fuseau").toString("UTC");
+        const QString name = o.value("nom").toString();
+        ListChannel c{o.value("id").toString(), name, o.value("titre").toString(name),
+            o.value("groupe").toString(), o.value("extgrp").toBool(), o.value("vlcopt").toString(),
+            o.value("fichier").toString(), o.value("logo").toString(), o.value("couleur").toString("#1d4f91"),
+            o.value("fuseau").toString("UTC"), {}};
         for (const auto& g : o.value("grille").toArray()) {
             const QJsonObject go = g.toObject();
             c.grid.append({go.value("heure").toString(), go.value("titre").toString(),

@@ -198,6 +198,17 @@ public:
         return best < 0 ? title : title.left(best) + QLatin1Char('\n') + title.mid(best + 1);
     }
 
+    // One frame of `source` through `filter`, as a picture file.
+    void still(const QString& rel, const QString& source, const QString& filter)
+    {
+        Step s = ffmpeg({"-f", "lavfi", "-i", source});
+        s.args << "-vf" << filter << "-frames:v"
+               << "1"
+               << "-update"
+               << "1" << out(rel);
+        jobs.append({rel, {s}, {}});
+    }
+
     void picture(
         const QString& rel, const QString& title, const QString& colour, const QString& size, bool pattern)
     {
@@ -209,12 +220,7 @@ public:
             = QStringLiteral("drawtext=fontfile=%1:textfile=%2:fontcolor=white:fontsize=h/11:box=1:"
                              "boxcolor=black@0.5:boxborderw=6:line_spacing=4:x=(w-tw)/2:y=(h-th)/2")
                   .arg(QString::fromLatin1(kFont), escapeDraw(titleFile));
-        Step s = ffmpeg({"-f", "lavfi", "-i", source});
-        s.args << "-vf" << filter << "-frames:v"
-               << "1"
-               << "-update"
-               << "1" << out(rel);
-        jobs.append({rel, {s}, {}});
+        still(rel, source, filter);
     }
 
     // A channel logo: its initials on its colour.
@@ -231,12 +237,7 @@ public:
             = QStringLiteral("drawtext=fontfile=%1:textfile=%2:fontcolor=white:fontsize=h/2.6:"
                              "x=(w-tw)/2:y=(h-ascent)/2")
                   .arg(QString::fromLatin1(kFont), escapeDraw(textFile(initials)));
-        Step s = ffmpeg({"-f", "lavfi", "-i", source});
-        s.args << "-vf" << filter << "-frames:v"
-               << "1"
-               << "-update"
-               << "1" << out(rel);
-        jobs.append({rel, {s}, {}});
+        still(rel, source, filter);
     }
 
     bool makes(const QString& rel) const
