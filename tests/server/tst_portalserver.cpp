@@ -2,6 +2,7 @@
 // grammar the client reads, and its handling of bad input and load.
 #include "portal/canaux.h"
 #include "portal/nmhttp.h"
+#include "portal/userstate.h"
 #include "portal/version.h"
 #include "portalprocess.h"
 #include "support/testtls.h"
@@ -1015,6 +1016,25 @@ private slots:
             QCOMPARE(rest.header("ETag"), tag);
             QVERIFY(first.body + rest.body == bytes);
         }
+        // The client's own resume: a .part of the first half, recorded as the
+        // download of this address, is finished by a ranged request.
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("fichier"));
+        QFile part(target + QStringLiteral(".part"));
+        QVERIFY(part.open(QIODevice::WriteOnly) && part.write(first.body) == first.body.size());
+        part.close();
+        const QByteArray url = server->host() + path;
+        zv::UserState::instance().setPartialDownload(
+            part.fileName(), {url, tag, whole.header("Last-Modified"), bytes.size()});
+        TNMHTTP http;
+        http.InputFileMode = true;
+        http.Body = QFile::encodeName(target);
+        http.Get(url);
+        QCOMPARE(http.StatusCode(), 206);
+        QFile done(target);
+        QVERIFY(done.open(QIODevice::ReadOnly));
+        QVERIFY(done.readAll() == bytes);
+
         const RawAnswer changed = server->get(path, "Range: bytes=" + cut + "-\r\nIf-Range: \"1-2\"\r\n");
         QCOMPARE(changed.status, 200);
         QVERIFY(changed.body == bytes);
