@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/config.h"
+#include "app/language.h"
 #include "app/runmode.h"
 #include "app/sessionend.h"
 #include "app/singleinstance.h"
@@ -11,11 +12,9 @@
 #include "ui/windows/fenprincpopup.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSessionManager>
-#include <QTranslator>
 #include <cstdio>
 
 void SetupApplication(QApplication& app)
@@ -25,10 +24,7 @@ void SetupApplication(QApplication& app)
     // Ties the windows to the installed menu entry (its icon, its name).
     QGuiApplication::setDesktopFileName(QStringLiteral("fr.zevalo.Multimedia"));
 
-    // Standard buttons in French ("Oui", "Non", "Annuler").
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
+    InstallFrenchTexts(app);
 
     zv::setErrorReporter([](const QString& message) {
         QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message,
@@ -65,7 +61,9 @@ std::unique_ptr<QWidget> StartProgram(
 int RunZevalo(int argc, char** argv)
 {
     PrepareEnvironment();
+    SpeakFrenchBeforeApplication();
     QApplication app(argc, argv);
+    SpeakFrenchAfterApplication();
     SetupApplication(app);
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);

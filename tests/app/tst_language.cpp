@@ -1,0 +1,77 @@
+// The program in French on a machine whose locale is not: Qt's texts, sizes
+// and dates in the file dialogs, their columns wide enough for them, and the
+// user's own environment given back to the programs started from here.
+#include "app/language.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <clocale>
+
+class TestLanguage : public QObject {
+    Q_OBJECT
+private slots:
+    void environmentGivenBack()
+    {
+        QCOMPARE(QLocale::system().name(), QStringLiteral("fr_FR"));
+        QCOMPARE(qgetenv("LC_ALL"), QByteArray("C.UTF-8"));
+        QCOMPARE(QByteArray(std::setlocale(LC_NUMERIC, nullptr)), QByteArray("C"));
+    }
+
+    void fileDialogInFrench_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("folder kind") << QStringLiteral("sous-dossier") << 2 << QStringLiteral("^Dossier$");
+        QTest::newRow("size") << QStringLiteral("chanson.mp3") << 1 << QStringLiteral("^4,88 Kio$");
+        QTest::newRow("date") << QStringLiteral("chanson.mp3") << 3 << QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d$");
+    }
+    void fileDialogInFrench()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, column);
+        QFETCH(QString, pattern);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sous-dossier")));
+        QFile song(dir.filePath(QStringLiteral("chanson.mp3")));
+        QVERIFY(song.open(QIODevice::WriteOnly));
+        song.write(QByteArray(5000, 'x'));
+        song.close();
+
+        QFileDialog dialog(nullptr, QStringLiteral("Ouvrir"), dir.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.show();
+        auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        QVERIFY(tree);
+        auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+        QVERIFY(model);
+        QTRY_COMPARE(model->rowCount(tree->rootIndex()), 2);
+        const QModelIndex row = model->index(dir.filePath(name), column);
+        QVERIFY2(QRegularExpression(pattern).match(row.data().toString()).hasMatch(),
+            qPrintable(row.data().toString()));
+
+        // Every column takes its header and what it shows.
+        QHeaderView* header = tree->header();
+        QTRY_VERIFY(header->sectionSize(column) >= header->sectionSizeHint(column));
+        QTRY_VERIFY(header->sectionSize(column) >= tree->sizeHintForIndex(row).width());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    qputenv("LC_ALL", "C.UTF-8"); // a machine set to the C locale
+    SpeakFrenchBeforeApplication();
+    QApplication app(argc, argv);
+    SpeakFrenchAfterApplication();
+    InstallFrenchTexts(app);
+    TestLanguage test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_language.moc"
