@@ -1,5 +1,5 @@
 // The sponsor window against a scripted loopback portal with real banner pages.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "support/scriptedserver.h"
 #include "ui/browser/webbrowser.h"
