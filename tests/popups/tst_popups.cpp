@@ -1,7 +1,8 @@
 // The popup agent and the popup window against a scripted loopback portal with
 // real pages.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/nmhttp.h"
+#include "support/modalanswerer.h"
 #include "support/scriptedserver.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
@@ -20,6 +21,7 @@
 #include <QTimer>
 #include <QWebEnginePage>
 
+using zv::test::ModalAnswerer;
 using zv::test::Reply;
 using zv::test::ScriptedServer;
 
@@ -87,20 +89,13 @@ class TestPopups : public QObject {
     }
 
     // Steps through a test run: presses "Info suivante..." whenever it waits and
-    // closes any message box, keeping its text.
-    QTimer* operatorFor(TfmPrincPopup& agent, QStringList* boxes)
+    // closes any message box, keeping its text in operator.texts.
+    static void operate(ModalAnswerer& op, TfmPrincPopup& agent)
     {
-        auto* timer = new QTimer(&agent);
-        connect(timer, &QTimer::timeout, &agent, [&agent, boxes] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                *boxes << box->text();
-                box->accept();
-            } else if (agent.btnTestSuivant->isEnabled()) {
+        op.boxes().whenNone([&agent] {
+            if (agent.btnTestSuivant->isEnabled())
                 agent.btnTestSuivant->click();
-            }
         });
-        timer->start(30);
-        return timer;
     }
 
 private slots:
@@ -205,8 +200,9 @@ private slots:
             Reply::ok(entry("9", "OUI", 100) + "\r\n" + entry("0", "non", 101) + "\r\n" + entry("0", "TeSt", 102)
                 + "\r\n" + entry("abc", "OUI", 103)));
         TfmPrincPopup agent(true);
-        QStringList boxes;
-        operatorFor(agent, &boxes);
+        ModalAnswerer op;
+        operate(op, agent);
+        const QStringList& boxes = op.texts;
         agent.btnTest->click();
         QCOMPARE(widthsOf(&agent), (QList<int>{100, 102}));
         QVERIFY(agent.memTest->toPlainText().contains(QStringLiteral("largeur=103")));

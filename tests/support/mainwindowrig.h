@@ -1,17 +1,25 @@
 #pragma once
 // The main window against the scripted portal on loopback, with players that
-// play nothing: the set-up the window tests share.
+// play nothing: the set-up every window test shares.
 //
 //   std::optional<MainWindowRig> rig;  rig.emplace();     // in init(); rig.reset() in cleanup()
 //   rig->portal.set("/exe/podcast.php", Reply::never());
 //   auto w = rig->start();                                // a theme window through FormCreate
 //   rig->whenAsked("/exe/podcast.php", [&] { ... });      // once, from the event loop
 //   rig->errors                                           // what the default error handler showed
+//   rig->engines.sources()                                // what the fake players played
+//
+// The rig also stands in for the desktop: pages a browser hands to the
+// user's browser land in `opened`, outside pages the window opens in
+// `outside`. Its end removes config.ini and every stand-in it set or a test
+// may have set (file and save dialogs included).
 #include "main/fakeengine.h"
-#include "main/fakeportal.h"
+#include "support/fakeportal.h"
 #include "ui/main/fenprinc.h"
 
+#include <QList>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 #include <memory>
 
@@ -24,6 +32,8 @@ public:
     MainWindowRig(const MainWindowRig&) = delete;
     MainWindowRig& operator=(const MainWindowRig&) = delete;
 
+    // A theme window through FormCreate (a warning when it says the program
+    // must end).
     std::unique_ptr<TfmPrinc> start(int theme = 2);
 
     // Runs action from the event loop (not inside the server's own handler)
@@ -31,16 +41,23 @@ public:
     // matches every request starting with the rest.
     void whenAsked(const QByteArray& path, std::function<void()> action);
     // The requests of the window's own fetch components, in order (the
-    // browsers' are left out), and how many started with prefix.
+    // browsers' are left out).
     QByteArrayList fetchPaths() const;
-    int count(const QByteArray& prefix) const;
+    // How many requests were for path exactly; for any path starting with
+    // prefix; the position of the first starting with prefix (-1: none).
+    int count(const QByteArray& path) const;
+    int countPrefix(const QByteArray& prefix) const;
+    int indexOf(const QByteArray& prefix) const;
     // "http://127.0.0.1:PORT" + path.
     QByteArray url(const QByteArray& path) const { return "http://" + server.hostPort() + path; }
+    FakeEngine* engine() const { return engines.current; }
 
     ScriptedServer server;
     FakePortal portal{server};
     FakeEngineLog engines;
     QStringList errors;
+    QList<QUrl> opened; // pages a browser handed to the desktop
+    QList<QUrl> outside; // outside pages the window opened
 };
 
 } // namespace zv::test
