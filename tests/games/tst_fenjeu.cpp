@@ -42,10 +42,8 @@ struct GameSeen {
 
 } // namespace
 
-class TestFenJeu : public QObject {
+class TestFenJeu : public MainWindowTest {
     Q_OBJECT
-
-    std::optional<MainWindowRig> rig;
 
     std::unique_ptr<TfmPrinc> startGames(int theme = 2)
     {
@@ -77,20 +75,15 @@ class TestFenJeu : public QObject {
         });
     }
 
-private slots:
-    void init()
+    void setUp() override
     {
-        rig.emplace();
         rig->portal.set(kReflexion, Reply::ok("R%E%ussite m%E%moire##12||Tetris##abc||Pong", "text/plain"));
         rig->portal.set(kAction, Reply::ok("Balle##401", "text/plain"));
         rig->portal.set(kSport, Reply::ok("Foot##7", "text/plain"));
     }
-    void cleanup()
-    {
-        modals.reset();
-        rig.reset();
-    }
+    void tearDown() override { modals.reset(); }
 
+private slots:
     void categoriesThenGames()
     {
         auto w = startGames();

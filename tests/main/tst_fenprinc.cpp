@@ -44,19 +44,12 @@ public slots:
 
 } // namespace
 
-class TestFenPrinc : public QObject {
+class TestFenPrinc : public MainWindowTest {
     Q_OBJECT
 
-    std::optional<MainWindowRig> rig;
+    void tearDown() override { QLocale::setDefault(QLocale::c()); }
 
 private slots:
-    void init() { rig.emplace(); }
-    void cleanup()
-    {
-        rig.reset();
-        QLocale::setDefault(QLocale::c());
-    }
-
     void startupOrder()
     {
         auto w = rig->start();

@@ -101,10 +101,8 @@ QStringList pressed(const TfmPrinc* w)
 
 } // namespace
 
-class TestWaits : public QObject {
+class TestWaits : public MainWindowTest {
     Q_OBJECT
-
-    std::optional<MainWindowRig> rig;
 
     bool playing() const
     {
@@ -112,9 +110,6 @@ class TestWaits : public QObject {
     }
 
 private slots:
-    void init() { rig.emplace(); }
-    void cleanup() { rig.reset(); }
-
     void bouquetChoices_data()
     {
         QTest::addColumn<QList<int>>("choices"); // each one made when the previous one's request arrives

@@ -47,10 +47,8 @@ QStringList captions(const QTreeWidget* list, int column = 0)
 
 } // namespace
 
-class TestFenPrincMp3 : public QObject {
+class TestFenPrincMp3 : public MainWindowTest {
     Q_OBJECT
-
-    std::optional<MainWindowRig> rig;
 
     std::unique_ptr<TfmPrinc> start()
     {
@@ -60,20 +58,7 @@ class TestFenPrincMp3 : public QObject {
         return w;
     }
 
-    QByteArrayList searches() const
-    {
-        QByteArrayList out;
-        for (const Request& r : rig->server.requests()) {
-            if (r.path.startsWith(searchPath))
-                out << r.path.mid(searchPath.size());
-        }
-        return out;
-    }
-
 private slots:
-    void init() { rig.emplace(); }
-    void cleanup() { rig.reset(); }
-
     void paging()
     {
         rig->portal.set(
@@ -109,7 +94,8 @@ private slots:
         QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 0);
         QTest::keyClicks(w->edtMODRecherche, QStringLiteral("d"));
         w->btnMODRecherche->click();
-        QCOMPARE(searches(), (QByteArrayList{"0&recherche=abc", "20&recherche=abc", "0&recherche=abd"}));
+        QCOMPARE(rig->requestsAfter(searchPath),
+            (QByteArrayList{"0&recherche=abc", "20&recherche=abc", "0&recherche=abd"}));
     }
 
     void keywords_data()
@@ -137,7 +123,7 @@ private slots:
         QCOMPARE(w->edtMODRecherche->text(), shown);
         // Enter searches like "OK".
         QTest::keyClick(w->edtMODRecherche, Qt::Key_Return);
-        QCOMPARE(searches(), QByteArrayList{"0&recherche=" + sent});
+        QCOMPARE(rig->requestsAfter(searchPath), QByteArrayList{"0&recherche=" + sent});
     }
 
     void pastedTextLowered()
@@ -198,7 +184,7 @@ private slots:
         QTimer::singleShot(100, this, [&] { w->btnMODRecherche->click(); });
         w->btnMODRecherche->click();
         QTest::qWait(100);
-        QCOMPARE(searches().size(), 1);
+        QCOMPARE(rig->requestsAfter(searchPath).size(), 1);
         QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 2);
     }
 

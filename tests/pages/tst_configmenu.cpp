@@ -33,10 +33,9 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-class TestConfigMenu : public QObject {
+class TestConfigMenu : public MainWindowTest {
     Q_OBJECT
 
-    std::optional<MainWindowRig> rig;
     QTemporaryDir xdg;
 
     static void open(TfmPrinc* w) { emit w->mnuConfig->aboutToShow(); }
@@ -63,20 +62,16 @@ class TestConfigMenu : public QObject {
         }
     }
 
-private slots:
-    void initTestCase() { qputenv("XDG_CONFIG_HOME", xdg.path().toLocal8Bit()); }
-    void init()
+    void setUp() override
     {
-        rig.emplace();
         removeSettings();
         QDir(xdg.path() + "/autostart").removeRecursively();
         QFile::remove(xdg.path() + "/autostart");
     }
-    void cleanup()
-    {
-        removeSettings();
-        rig.reset();
-    }
+    void tearDown() override { removeSettings(); }
+
+private slots:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", xdg.path().toLocal8Bit()); }
 
     void items()
     {

@@ -90,25 +90,21 @@ private:
 
 } // namespace
 
-class TestPages : public QObject {
+class TestPages : public MainWindowTest {
     Q_OBJECT
-
-    std::optional<MainWindowRig> rig;
 
     QByteArray host() const { return rig->url(""); }
 
-private slots:
-    void init()
+    void setUp() override
     {
-        rig.emplace();
         rig->portal.set("/exe/cont.php?c=urlspons1", Reply::ok(host() + "/banniere1.htm", "text/plain"));
         rig->portal.set("/exe/cont.php?c=urlspons2", Reply::ok(host() + "/banniere2.htm", "text/plain"));
         rig->portal.set("/banniere1.htm", Reply::ok(bannerPage()));
         rig->portal.set("/banniere2.htm", Reply::ok(bannerPage()));
         rig->portal.set("/pages/tard.html", Reply::ok("<html><body>tard</body></html>"));
     }
-    void cleanup() { rig.reset(); }
 
+private slots:
     // ---- answers that carry a URL ------------------------------------------
 
     void answerAfterLeavingLoadsNothing_data()

@@ -69,15 +69,10 @@ void doubleClick(QTreeWidget* tree, QTreeWidgetItem* item)
 
 } // namespace
 
-class TestFenPrincPodcast : public QObject {
+class TestFenPrincPodcast : public MainWindowTest {
     Q_OBJECT
 
-    std::optional<MainWindowRig> rig;
-
 private slots:
-    void init() { rig.emplace(); }
-    void cleanup() { rig.reset(); }
-
     void catalogueTree_data()
     {
         QTest::addColumn<QByteArray>("catalogue");

@@ -65,6 +65,16 @@ QByteArrayList MainWindowRig::fetchPaths() const
     return out;
 }
 
+QByteArrayList MainWindowRig::requestsAfter(const QByteArray& prefix) const
+{
+    QByteArrayList out;
+    for (const Request& r : server.requests()) {
+        if (r.path.startsWith(prefix))
+            out << r.path.mid(prefix.size());
+    }
+    return out;
+}
+
 int MainWindowRig::count(const QByteArray& path) const
 {
     int n = 0;

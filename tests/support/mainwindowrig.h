@@ -2,7 +2,7 @@
 // The main window against the scripted portal on loopback, with players that
 // play nothing: the set-up every window test shares.
 //
-//   std::optional<MainWindowRig> rig;  rig.emplace();     // in init(); rig.reset() in cleanup()
+//   class TestX : public MainWindowTest { ... };          // a fresh rig around each test function
 //   rig->portal.set("/exe/podcast.php", Reply::never());
 //   auto w = rig->start();                                // a theme window through FormCreate
 //   rig->whenAsked("/exe/podcast.php", [&] { ... });      // once, from the event loop
@@ -18,10 +18,12 @@
 #include "ui/main/fenprinc.h"
 
 #include <QList>
+#include <QObject>
 #include <QStringList>
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace zv::test {
 
@@ -43,6 +45,8 @@ public:
     // The requests of the window's own fetch components, in order (the
     // browsers' are left out).
     QByteArrayList fetchPaths() const;
+    // The rest of every request starting with prefix, in order ("20&recherche=abc").
+    QByteArrayList requestsAfter(const QByteArray& prefix) const;
     // How many requests were for path exactly; for any path starting with
     // prefix; the position of the first starting with prefix (-1: none).
     int count(const QByteArray& path) const;
@@ -58,6 +62,28 @@ public:
     QStringList errors;
     QList<QUrl> opened; // pages a browser handed to the desktop
     QList<QUrl> outside; // outside pages the window opened
+};
+
+// A test case of the main window: a fresh rig around every test function. A
+// case that wants more around each function overrides setUp or tearDown.
+class MainWindowTest : public QObject {
+    Q_OBJECT
+protected:
+    virtual void setUp() { }
+    virtual void tearDown() { }
+    std::optional<MainWindowRig> rig;
+
+private slots:
+    void init()
+    {
+        rig.emplace();
+        setUp();
+    }
+    void cleanup()
+    {
+        tearDown();
+        rig.reset();
+    }
 };
 
 } // namespace zv::test

@@ -39,17 +39,6 @@ QByteArray videoLines(int n, int first = 1)
     return lines.join("\r\n");
 }
 
-// The searches the window sent, in order.
-QByteArrayList searches(const MainWindowRig& rig)
-{
-    QByteArrayList out;
-    for (const Request& r : rig.server.requests()) {
-        if (r.path.startsWith(kSearch))
-            out << r.path.mid(kSearch.size());
-    }
-    return out;
-}
-
 // Types text one key at a time, accented letters included.
 void type(QWidget* w, const QString& text)
 {
@@ -64,10 +53,8 @@ void type(QWidget* w, const QString& text)
 
 } // namespace
 
-class TestVideo : public QObject {
+class TestVideo : public MainWindowTest {
     Q_OBJECT
-
-    std::optional<MainWindowRig> rig;
 
     // The window on the videos section.
     std::unique_ptr<TfmPrinc> startOnVideos()
@@ -92,9 +79,6 @@ class TestVideo : public QObject {
     }
 
 private slots:
-    void init() { rig.emplace(); }
-    void cleanup() { rig.reset(); }
-
     void paging_data()
     {
         QTest::addColumn<int>("firstPage");
@@ -114,7 +98,7 @@ private slots:
         QTest::mouseClick(w->btnVideoRecherche, Qt::LeftButton);
         QCOMPARE(w->lvVideo->topLevelItemCount(), firstPage);
         QTest::mouseClick(w->btnVideoSuite, Qt::LeftButton);
-        QCOMPARE(searches(*rig), QByteArrayList({"1&recherche=chat", next + "&recherche=chat"}));
+        QCOMPARE(rig->requestsAfter(kSearch), QByteArrayList({"1&recherche=chat", next + "&recherche=chat"}));
         // The next answer is appended.
         const int added = next == "2" ? 5 : firstPage;
         QCOMPARE(w->lvVideo->topLevelItemCount(), firstPage + added);
@@ -146,9 +130,9 @@ private slots:
         QCOMPARE(w->edtVideoRecherche->text(), shown);
         // Enter runs the search.
         QTest::keyClick(w->edtVideoRecherche, Qt::Key_Return);
-        QCOMPARE(searches(*rig), QByteArrayList{sent});
+        QCOMPARE(rig->requestsAfter(kSearch), QByteArrayList{sent});
         QTest::keyClick(w->edtVideoRecherche, Qt::Key_Enter);
-        QCOMPARE(searches(*rig).size(), 2);
+        QCOMPARE(rig->requestsAfter(kSearch).size(), 2);
     }
 
     void pastedTextLowerCased()
@@ -245,7 +229,7 @@ private slots:
         QTRY_VERIFY(rig->count(imagePage(*w)) > 0);
         // The next search starts again at page 1.
         emit w->btnVideoSuite->clicked();
-        QCOMPARE(searches(*rig), QByteArrayList{"1&recherche=chats"});
+        QCOMPARE(rig->requestsAfter(kSearch), QByteArrayList{"1&recherche=chats"});
     }
 
     void keywordsChangedWhileWaiting()
@@ -267,7 +251,7 @@ private slots:
         emit w->btnVideoRecherche->clicked();
         QVERIFY(busySeen);
         QVERIFY(hourglass);
-        QCOMPARE(searches(*rig), QByteArrayList{"1&recherche=chat"});
+        QCOMPARE(rig->requestsAfter(kSearch), QByteArrayList{"1&recherche=chat"});
         QCOMPARE(w->lvVideo->topLevelItemCount(), 0);
         QVERIFY(!QApplication::overrideCursor());
 
