@@ -27,7 +27,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <optional>
 
 using namespace zv::test;
 

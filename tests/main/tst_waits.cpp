@@ -16,7 +16,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <optional>
 
 using namespace zv::test;
 

@@ -19,7 +19,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <optional>
 
 using namespace zv::test;
 

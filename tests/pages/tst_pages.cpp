@@ -20,7 +20,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
-#include <optional>
 
 using namespace zv::test;
 
@@ -114,22 +113,20 @@ private slots:
         QTest::addColumn<QString>("browser");
         QTest::addColumn<QString>("leaveTo"); // empty: the user stays
 
-        QTest::newRow("home left, stays")
-            << "btnFctAccueil" << QByteArray("/exe/cont.php?c=urlaccg") << "wbAccueilG" << QString();
-        QTest::newRow("home left, leaves")
-            << "btnFctAccueil" << QByteArray("/exe/cont.php?c=urlaccg") << "wbAccueilG"
-            << "btnFctChat";
-        QTest::newRow("home right, stays")
-            << "btnFctAccueil" << QByteArray("/exe/cont.php?c=ieacc2") << "wbAccueilD" << QString();
-        QTest::newRow("home right, leaves")
-            << "btnFctAccueil" << QByteArray("/exe/cont.php?c=ieacc2") << "wbAccueilD"
-            << "btnFctJeux";
+        QTest::newRow("home left, stays") << "btnFctAccueil" << QByteArray("/exe/cont.php?c=urlaccg")
+                                          << "wbAccueilG" << QString();
+        QTest::newRow("home left, leaves") << "btnFctAccueil" << QByteArray("/exe/cont.php?c=urlaccg")
+                                           << "wbAccueilG" << "btnFctChat";
+        QTest::newRow("home right, stays") << "btnFctAccueil" << QByteArray("/exe/cont.php?c=ieacc2")
+                                           << "wbAccueilD" << QString();
+        QTest::newRow("home right, leaves") << "btnFctAccueil" << QByteArray("/exe/cont.php?c=ieacc2")
+                                            << "wbAccueilD" << "btnFctJeux";
         QTest::newRow("chat, stays") << "btnFctChat" << QByteArray("/exe/cont.php?c=urlchat") << "wbChat"
                                      << QString();
         QTest::newRow("chat, leaves") << "btnFctChat" << QByteArray("/exe/cont.php?c=urlchat") << "wbChat"
                                       << "btnFctAccueil";
-        QTest::newRow("adult, stays")
-            << "btnFctSexo" << QByteArray("/exe/cont.php?c=urlsexo") << "wbSexo" << QString();
+        QTest::newRow("adult, stays") << "btnFctSexo" << QByteArray("/exe/cont.php?c=urlsexo") << "wbSexo"
+                                      << QString();
         QTest::newRow("adult, leaves") << "btnFctSexo" << QByteArray("/exe/cont.php?c=urlsexo") << "wbSexo"
                                        << "btnContact";
     }
@@ -222,22 +219,12 @@ private slots:
         QTest::addColumn<QString>("browser");
         QTest::addColumn<QString>("style"); // border style | overflow
 
-        QTest::newRow("home left") << "btnFctAccueil"
-                                   << "wbAccueilG"
-                                   << "none|hidden";
-        QTest::newRow("home right") << "btnFctAccueil"
-                                    << "wbAccueilD"
-                                    << "none|hidden";
-        QTest::newRow("chat") << "btnFctChat"
-                              << "wbChat"
-                              << "none|hidden";
-        QTest::newRow("contact") << "btnContact"
-                                 << "wbContact"
-                                 << "none|hidden";
+        QTest::newRow("home left") << "btnFctAccueil" << "wbAccueilG" << "none|hidden";
+        QTest::newRow("home right") << "btnFctAccueil" << "wbAccueilD" << "none|hidden";
+        QTest::newRow("chat") << "btnFctChat" << "wbChat" << "none|hidden";
+        QTest::newRow("contact") << "btnContact" << "wbContact" << "none|hidden";
         // The adult page keeps its scroll bars.
-        QTest::newRow("adult") << "btnFctSexo"
-                               << "wbSexo"
-                               << "none|";
+        QTest::newRow("adult") << "btnFctSexo" << "wbSexo" << "none|";
     }
 
     void pageStyling()

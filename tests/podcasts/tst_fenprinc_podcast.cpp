@@ -24,7 +24,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <optional>
 
 using namespace zv::test;
 

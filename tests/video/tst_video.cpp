@@ -19,7 +19,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <cmath>
-#include <optional>
 
 using namespace zv::test;
 
