@@ -1,6 +1,6 @@
 #include "app/atomicfile.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "app/atomicfile.h"
 #include "app/config.h"
-#include "portal/errors.h"
+#include "base/errors.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "app/config.h"
 
 #include "app/atomicfile.h"
-#include "portal/errors.h"
+#include "base/errors.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "app/runmode.h"
 
 #include "app/config.h"
-#include "portal/errors.h"
+#include "base/errors.h"
 
 #include <unistd.h>
 

@@ -5,7 +5,7 @@
 #include "app/runmode.h"
 #include "app/sessionend.h"
 #include "app/singleinstance.h"
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/freedmemory.h"
 #include "ui/main/desktopcontrols.h"
 #include "ui/themes/themes.h"

@@ -3,8 +3,8 @@
 // Input: the file, then after each 0x1F byte a title or an address to save.
 #include "app/config.h"
 
+#include "base/errors.h"
 #include "fuzz/fuzzing.h"
-#include "portal/errors.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The small answers of /exe/cont.php over arbitrary bytes: the popup schedule
 // (lines, fields, the decision for one entry) and the version text.
+#include "base/errors.h"
 #include "fuzz/fuzzing.h"
-#include "portal/errors.h"
 #include "portal/popupschedule.h"
 #include "portal/version.h"
 

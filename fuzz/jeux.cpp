@@ -2,8 +2,8 @@
 // game name escapes over arbitrary bytes.
 #include "portal/jeux.h"
 
+#include "base/errors.h"
 #include "fuzz/fuzzing.h"
-#include "portal/errors.h"
 
 #include <limits>
 

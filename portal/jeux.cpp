@@ -1,7 +1,7 @@
 #include "portal/jeux.h"
 
+#include "base/errors.h"
 #include "portal/canaux.h"
-#include "portal/errors.h"
 #include "portal/textutil.h"
 
 #include <limits>

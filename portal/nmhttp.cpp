@@ -1,6 +1,6 @@
 #include "portal/nmhttp.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/httpanswer.h"
 #include "portal/userstate.h"
 

@@ -1,6 +1,6 @@
 #include "portal/version.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 
 #include <QLocale>
 #include <QString>

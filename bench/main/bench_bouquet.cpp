@@ -13,7 +13,7 @@
 #include "bench/procstatus.h"
 #include "portal/freedmemory.h"
 #include "fakeengine.h"
-#include "fakeportal.h"
+#include "support/fakeportal.h"
 #include "portal/nmhttp.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"

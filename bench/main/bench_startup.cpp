@@ -9,7 +9,7 @@
 // Medians and spread over the runs, each run starting both programs.
 // Usage: bench_startup ZEVALO BARE_WEBVIEW [RUNS]
 #include "bench/procstatus.h"
-#include "fakeportal.h"
+#include "support/fakeportal.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,8 +4,8 @@
 //                                       and to a position past 0 (the picture moving)
 // Runs with headless outputs (QT_QPA_PLATFORM=offscreen) so it measures the
 // engines, not a sound card.
+#include "base/errors.h"
 #include "mediaserver.h"
-#include "portal/errors.h"
 #include "ui/player/cadplayer.h"
 
 #include <QApplication>

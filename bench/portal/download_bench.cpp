@@ -16,7 +16,7 @@
 // all of them together, resident memory before, the highest resident memory
 // seen (sampled every 64 packets) and the process's high-water mark, in kB;
 // then the seconds at which each download's answer ended.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/freedmemory.h"
 #include "portal/nmhttp.h"
 

@@ -1,7 +1,7 @@
 #include "app/atomicfile.h"
 #include "app/config.h"
+#include "base/errors.h"
 #include "inifile.h"
-#include "portal/errors.h"
 #include "support/folderlock.h"
 
 #include <QDir>

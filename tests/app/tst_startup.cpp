@@ -1,7 +1,8 @@
 #include "app/runmode.h"
 #include "app/startup.h"
+#include "base/errors.h"
 #include "inifile.h"
-#include "portal/errors.h"
+#include "support/modalanswerer.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/main/fenprinc.h"
 #include "ui/windows/fenprincpopup.h"
@@ -11,7 +12,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -36,24 +36,6 @@ struct SeenBox {
     int count = 0;
 };
 
-// Accepts every message box that comes up while the test waits in it.
-void acceptBoxes(SeenBox& seen)
-{
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, timer, [&seen, timer] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            seen.text = box->text();
-            seen.icon = box->icon();
-            seen.buttons = box->standardButtons();
-            ++seen.count;
-            box->accept();
-        }
-    });
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, timer, &QObject::deleteLater);
-    timer->start();
-}
-
 } // namespace
 
 class TestStartup : public QObject {
@@ -64,7 +46,7 @@ class TestStartup : public QObject {
     QList<int> requested_;
     bool goOn_ = true;
     SeenBox seen_;
-    QTimer* boxes_ = nullptr;
+    zv::test::ModalAnswerer boxes_; // accepts every message box the test waits in
 
     ThemeWindowFactory factory()
     {
@@ -78,7 +60,13 @@ private slots:
     void initTestCase()
     {
         SetupApplication(*qApp);
-        acceptBoxes(seen_);
+        boxes_.on<QMessageBox>([this](QMessageBox* box) {
+            seen_.text = box->text();
+            seen_.icon = box->icon();
+            seen_.buttons = box->standardButtons();
+            ++seen_.count;
+            box->accept();
+        });
     }
     void init()
     {

@@ -1,4 +1,4 @@
-#include "browser/loopserver.h"
+#include "support/scriptedserver.h"
 #include "ui/browser/shockwaveflash.h"
 
 #include <QLabel>
@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineView>
+
+using namespace zv::test;
 
 namespace {
 
@@ -80,17 +82,16 @@ private slots:
     void destroyedWhileFetching();
 
 private:
-    LoopServer server_;
+    ScriptedServer server_;
 };
 
 void TstShockwaveFlash::initTestCase()
 {
     QVERIFY2(!TShockwaveFlash::ruffleDir().isEmpty(), "Ruffle is not installed in the build tree");
-    server_.set("/jeux/vert.swf",
-        LoopServer::Answer{200, "application/x-shockwave-flash", makeSwf(QColor(0, 200, 0))});
-    server_.set("/jeux/texte.swf", LoopServer::Answer{200, "text/html", "<html>pas un jeu</html>"});
-    server_.set("/jeux/vide.swf", LoopServer::Answer{200, "application/x-shockwave-flash", QByteArray()});
-    server_.set("/jeux/erreur.swf", LoopServer::Answer{500, "text/html", "FWS oops"});
+    server_.on("/jeux/vert.swf", Reply::ok(makeSwf(QColor(0, 200, 0)), "application/x-shockwave-flash"));
+    server_.on("/jeux/texte.swf", Reply::ok("<html>pas un jeu</html>", "text/html"));
+    server_.on("/jeux/vide.swf", Reply::ok(QByteArray(), "application/x-shockwave-flash"));
+    server_.on("/jeux/erreur.swf", Reply::status(500, "FWS oops"));
 }
 
 void TstShockwaveFlash::signature_data()
@@ -120,7 +121,7 @@ void TstShockwaveFlash::playsAMovie()
     TShockwaveFlash sw(&panJeu);
     sw.setFillParent(true);
     QSignalSpy started(&sw, &TShockwaveFlash::MovieStarted);
-    sw.LoadMovie(QString::fromLatin1(server_.host() + "/jeux/vert.swf")); // a portal address, no scheme
+    sw.LoadMovie(QString::fromLatin1(server_.hostPort() + "/jeux/vert.swf")); // a portal address, no scheme
     sw.show();
     panJeu.show();
     QVERIFY(started.wait(60000));
@@ -154,7 +155,7 @@ void TstShockwaveFlash::badMovies_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("detail");
-    const QString host = QString::fromLatin1(server_.host());
+    const QString host = QString::fromLatin1(server_.hostPort());
     QTest::newRow("not a swf") << host + "/jeux/texte.swf"
                                << "pas une animation Flash";
     QTest::newRow("empty answer") << host + "/jeux/vide.swf"
@@ -197,7 +198,7 @@ void TstShockwaveFlash::ruffleMissing()
     qputenv("ZEVALO_RUFFLE_DIR", "/nonexistent/ruffle");
     TShockwaveFlash sw;
     QVERIFY(TShockwaveFlash::ruffleDir().isEmpty());
-    sw.LoadMovie(QString::fromLatin1(server_.host() + "/jeux/vert.swf"));
+    sw.LoadMovie(QString::fromLatin1(server_.hostPort() + "/jeux/vert.swf"));
     qunsetenv("ZEVALO_RUFFLE_DIR");
     QVERIFY(sw.errorMessage().contains(QStringLiteral("Ruffle")));
     QVERIFY(sw.errorMessage().contains(QStringLiteral("n'est pas installé")));
@@ -214,7 +215,7 @@ void TstShockwaveFlash::ruffleBroken()
     TShockwaveFlash sw;
     QSignalSpy failed(&sw, &TShockwaveFlash::MovieFailed);
     QSignalSpy started(&sw, &TShockwaveFlash::MovieStarted);
-    sw.LoadMovie(server_.url("/jeux/vert.swf"));
+    sw.LoadMovie(server_.address("/jeux/vert.swf"));
     const bool gotFailure = failed.wait(60000);
     qunsetenv("ZEVALO_RUFFLE_DIR");
     QVERIFY(gotFailure);
@@ -247,17 +248,17 @@ void TstShockwaveFlash::fillsItsParent()
 
 void TstShockwaveFlash::destroyedWhileFetching()
 {
-    server_.set("/jeux/lent.swf", LoopServer::Answer{200, "application/x-shockwave-flash", makeSwf(Qt::red)});
+    server_.on("/jeux/lent.swf", Reply::ok(makeSwf(Qt::red), "application/x-shockwave-flash"));
     auto* sw = new TShockwaveFlash;
-    sw->LoadMovie(server_.url("/jeux/lent.swf"));
+    sw->LoadMovie(server_.address("/jeux/lent.swf"));
     delete sw;
     QTest::qWait(300);
 
     // A second movie replaces the first while it is on its way.
     TShockwaveFlash sw2;
     QSignalSpy failed(&sw2, &TShockwaveFlash::MovieFailed);
-    sw2.LoadMovie(server_.url("/jeux/vert.swf"));
-    sw2.LoadMovie(server_.url("/jeux/texte.swf"));
+    sw2.LoadMovie(server_.address("/jeux/vert.swf"));
+    sw2.LoadMovie(server_.address("/jeux/texte.swf"));
     QVERIFY(failed.wait(30000));
     QTest::qWait(300);
     QCOMPARE(failed.count(), 1);

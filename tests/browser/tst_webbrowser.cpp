@@ -1,10 +1,12 @@
-#include "browser/loopserver.h"
 #include "portal/portalhost.h"
+#include "support/scriptedserver.h"
 #include "ui/browser/webbrowser.h"
 
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEnginePage>
+
+using namespace zv::test;
 
 namespace {
 
@@ -49,23 +51,23 @@ private slots:
     void pagesOfOneSiteShareARenderer();
 
 private:
-    LoopServer server_;
+    ScriptedServer server_;
     QList<QUrl> opened_;
 };
 
 void TstWebBrowser::initTestCase()
 {
-    server_.set("/page.html", kPage);
-    server_.set("/cible.html", "<html><body>cible</body></html>");
-    server_.set("/popup.html",
-        "<html><body><script>window.open('http://127.0.0.1:1/ailleurs.html');"
-        "</script></body></html>");
-    server_.set("/flood.html",
-        "<html><body><script>for (var i = 0; i < 60; ++i)"
-        " window.open('/cible.html?n=' + i);</script></body></html>");
-    server_.set("/schemes.html",
-        "<html><body><script>window.open('file:///etc/passwd');"
-        "window.open('javascript:alert(1)');</script></body></html>");
+    server_.on("/page.html", Reply::ok(kPage));
+    server_.on("/cible.html", Reply::ok("<html><body>cible</body></html>"));
+    server_.on("/popup.html",
+        Reply::ok("<html><body><script>window.open('http://127.0.0.1:1/ailleurs.html');"
+                  "</script></body></html>"));
+    server_.on("/flood.html",
+        Reply::ok("<html><body><script>for (var i = 0; i < 60; ++i)"
+                  " window.open('/cible.html?n=' + i);</script></body></html>"));
+    server_.on("/schemes.html",
+        Reply::ok("<html><body><script>window.open('file:///etc/passwd');"
+                  "window.open('javascript:alert(1)');</script></body></html>"));
     TWebBrowser::setUrlOpener([this](const QUrl& url) { opened_.append(url); });
 }
 
@@ -120,10 +122,10 @@ void TstWebBrowser::documentCompleteStylesTheBody()
         }
     });
     QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
-    wb.Navigate(QString::fromLatin1(server_.host() + "/page.html")); // no scheme, as the portal paths
+    wb.Navigate(QString::fromLatin1(server_.hostPort() + "/page.html")); // no scheme, as the portal paths
     QVERIFY(done.wait(30000));
     QVERIFY(wb.HasDocument());
-    QCOMPARE(wb.url().toString(), server_.url("/page.html"));
+    QCOMPARE(wb.url().toString(), server_.address("/page.html"));
     QTRY_COMPARE_WITH_TIMEOUT(
         evaluate(wb, "document.body.style.borderStyle").toString(), QStringLiteral("none"), 20000);
     QCOMPARE(evaluate(wb, "document.body.style.overflow").toString(), QStringLiteral("hidden"));
@@ -152,7 +154,7 @@ void TstWebBrowser::downloadCompleteEveryLoad()
 {
     TWebBrowser wb;
     QSignalSpy download(&wb, &TWebBrowser::DownloadComplete);
-    wb.Navigate(server_.url("/cible.html"));
+    wb.Navigate(server_.address("/cible.html"));
     QVERIFY(download.wait(30000));
     QCOMPARE(download.count(), 1);
     wb.Refresh();
@@ -172,15 +174,15 @@ void TstWebBrowser::newWindowFromLink()
     wb.show();
     QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
     QSignalSpy newWindow(&wb, &TWebBrowser::NewWindow2);
-    wb.Navigate(server_.url("/page.html"));
+    wb.Navigate(server_.address("/page.html"));
     QVERIFY(done.wait(30000));
     evaluate(wb, "document.getElementById('blank').click()");
     QVERIFY(newWindow.count() > 0 || newWindow.wait(20000));
     QCOMPARE(newWindow.count(), 1);
-    QCOMPARE(newWindow.at(0).at(0).toUrl().toString(), server_.url("/cible.html"));
-    QCOMPARE(opened_, QList<QUrl>{QUrl(server_.url("/cible.html"))});
+    QCOMPARE(newWindow.at(0).at(0).toUrl().toString(), server_.address("/cible.html"));
+    QCOMPARE(opened_, QList<QUrl>{QUrl(server_.address("/cible.html"))});
     // The page itself stays where it was.
-    QCOMPARE(wb.url().toString(), server_.url("/page.html"));
+    QCOMPARE(wb.url().toString(), server_.address("/page.html"));
 }
 
 void TstWebBrowser::newWindowFromScript()
@@ -188,7 +190,7 @@ void TstWebBrowser::newWindowFromScript()
     opened_.clear();
     TWebBrowser wb;
     QSignalSpy newWindow(&wb, &TWebBrowser::NewWindow2);
-    wb.Navigate(server_.url("/popup.html"));
+    wb.Navigate(server_.address("/popup.html"));
     QVERIFY(newWindow.wait(30000));
     QCOMPARE(newWindow.at(0).at(0).toUrl(), QUrl("http://127.0.0.1:1/ailleurs.html"));
     QCOMPARE(opened_.size(), 1);
@@ -200,7 +202,7 @@ void TstWebBrowser::floodOfWindows()
     TWebBrowser wb;
     QSignalSpy newWindow(&wb, &TWebBrowser::NewWindow2);
     QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
-    wb.Navigate(server_.url("/flood.html"));
+    wb.Navigate(server_.address("/flood.html"));
     QVERIFY(done.wait(30000));
     QTest::qWait(500);
     QVERIFY(newWindow.count() >= 1);
@@ -215,7 +217,7 @@ void TstWebBrowser::onlyWebAddressesAreOpened()
     opened_.clear();
     TWebBrowser wb;
     QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
-    wb.Navigate(server_.url("/schemes.html"));
+    wb.Navigate(server_.address("/schemes.html"));
     QVERIFY(done.wait(30000));
     QTest::qWait(500);
     for (const QUrl& u : opened_)
@@ -247,11 +249,11 @@ void TstWebBrowser::oddAddressesDoNotCrash()
 void TstWebBrowser::noLocalFiles()
 {
     // A portal page may not read the user's files.
-    server_.set(
-        "/lecture.html", "<html><body><iframe id='f' src='file:///etc/hostname'></iframe></body></html>");
+    server_.on("/lecture.html",
+        Reply::ok("<html><body><iframe id='f' src='file:///etc/hostname'></iframe></body></html>"));
     TWebBrowser wb;
     QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
-    wb.Navigate(server_.url("/lecture.html"));
+    wb.Navigate(server_.address("/lecture.html"));
     QVERIFY(done.wait(30000));
     const QString content = evaluate(wb,
         "(function(){try{var d=document.getElementById('f').contentDocument;"
@@ -287,7 +289,7 @@ void TstWebBrowser::pageOnFirstUse()
     else if (use == u"show")
         wb.show();
     else
-        wb.Navigate(server_.url("/cible.html"));
+        wb.Navigate(server_.address("/cible.html"));
     QCOMPARE(wb.HasPage(), makesPage);
     if (use == u"blank") {
         // Reported as a load, like a real blank page.
@@ -297,8 +299,8 @@ void TstWebBrowser::pageOnFirstUse()
         wb.SetBodyStyle(QStringLiteral("overflow"), QStringLiteral("hidden"));
         QVERIFY(!wb.HasPage());
         // The next real page loads as ever.
-        wb.Navigate(server_.url("/cible.html"));
-        QTRY_COMPARE_WITH_TIMEOUT(wb.url().toString(), server_.url("/cible.html"), 30000);
+        wb.Navigate(server_.address("/cible.html"));
+        QTRY_COMPARE_WITH_TIMEOUT(wb.url().toString(), server_.address("/cible.html"), 30000);
         QTRY_COMPARE_WITH_TIMEOUT(
             evaluate(wb, "document.body.innerText").toString(), QStringLiteral("cible"), 30000);
     }
@@ -309,8 +311,8 @@ void TstWebBrowser::pagesOfOneSiteShareARenderer()
     TWebBrowser a, b;
     QSignalSpy doneA(&a, &TWebBrowser::DocumentComplete);
     QSignalSpy doneB(&b, &TWebBrowser::DocumentComplete);
-    a.Navigate(server_.url("/page.html"));
-    b.Navigate(server_.url("/cible.html"));
+    a.Navigate(server_.address("/page.html"));
+    b.Navigate(server_.address("/cible.html"));
     QVERIFY(doneA.count() > 0 || doneA.wait(30000));
     QVERIFY(doneB.count() > 0 || doneB.wait(30000));
     QVERIFY(a.page()->renderProcessPid() > 0);

@@ -2,7 +2,7 @@
 //   zv_games_shots THEME NAME ADDRESS WIDTH HEIGHT [maximise]
 //   zv_games_shots section THEME   (the main window's games, a category open, a description shown)
 // The portal is ZEVALO_PORTAL_HOST (the demo portal for the HTML5 games).
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "ui/themes/themes.h"
 #include "ui/windows/fenjeu.h"
 

@@ -1,11 +1,10 @@
 // The games section of the main window against a scripted loopback portal, and
 // the game window on its own.
 #include "app/config.h"
-#include "main/fakeengine.h"
-#include "main/fakeportal.h"
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "portal/textutil.h"
+#include "support/mainwindowrig.h"
+#include "support/modalanswerer.h"
 #include "ui/browser/shockwaveflash.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
@@ -22,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <optional>
 
 using namespace zv::test;
 
@@ -31,23 +31,6 @@ const QByteArray kCategories = "/exe/medias.php?t=2&k=1";
 const QByteArray kReflexion = "/exe/medias.php?t=2&k=2&colid&cat=R%25E%25flexion";
 const QByteArray kAction = "/exe/medias.php?t=2&k=2&colid&cat=Action";
 const QByteArray kSport = "/exe/medias.php?t=2&k=2&colid&cat=Sport";
-
-int countPath(const ScriptedServer& s, const QByteArray& path)
-{
-    int n = 0;
-    for (const Request& r : s.requests())
-        n += r.path == path;
-    return n;
-}
-
-int indexOfPath(const ScriptedServer& s, const QByteArray& prefix)
-{
-    const auto& rs = s.requests();
-    for (int i = 0; i < rs.size(); ++i)
-        if (rs[i].path.startsWith(prefix))
-            return i;
-    return -1;
-}
 
 // What a modal game window looked like when it showed up; closes it.
 struct GameSeen {
@@ -59,19 +42,12 @@ struct GameSeen {
 
 } // namespace
 
-class TestFenJeu : public QObject {
+class TestFenJeu : public MainWindowTest {
     Q_OBJECT
-
-    std::unique_ptr<ScriptedServer> server;
-    std::unique_ptr<FakePortal> portal;
-    FakeEngineLog engines;
-    QStringList errors;
 
     std::unique_ptr<TfmPrinc> startGames(int theme = 2)
     {
-        auto w = CreateThemeWindow(theme);
-        if (!w->FormCreate())
-            qWarning("FormCreate failed");
+        auto w = rig->start(theme);
         w->btnFctClick(w->btnFctJeux);
         return w;
     }
@@ -87,55 +63,27 @@ class TestFenJeu : public QObject {
 
     // Closes every game window that appears and every message box, remembering them.
     QList<GameSeen> games;
-    QStringList boxes;
-    QTimer watcher;
+    std::optional<ModalAnswerer> modals;
     void watchModals()
     {
         games.clear();
-        boxes.clear();
-        watcher.disconnect();
-        connect(&watcher, &QTimer::timeout, this, [this] {
-            QWidget* m = QApplication::activeModalWidget();
-            if (auto* box = qobject_cast<QMessageBox*>(m)) {
-                boxes << box->text();
-                box->accept();
-            } else if (auto* g = qobject_cast<TfmJeu*>(m)) {
-                games << GameSeen{QString::fromLatin1(g->metaObject()->className()), g->panTitre->text(),
-                    g->size(), !g->swJeu->isHidden()};
-                g->btnFermer->clicked();
-            }
+        modals.emplace();
+        modals->boxes().on<TfmJeu>([this](TfmJeu* g) {
+            games << GameSeen{QString::fromLatin1(g->metaObject()->className()), g->panTitre->text(),
+                g->size(), !g->swJeu->isHidden()};
+            g->btnFermer->clicked();
         });
-        watcher.start(30);
     }
+
+    void setUp() override
+    {
+        rig->portal.set(kReflexion, Reply::ok("R%E%ussite m%E%moire##12||Tetris##abc||Pong", "text/plain"));
+        rig->portal.set(kAction, Reply::ok("Balle##401", "text/plain"));
+        rig->portal.set(kSport, Reply::ok("Foot##7", "text/plain"));
+    }
+    void tearDown() override { modals.reset(); }
 
 private slots:
-    void initTestCase()
-    {
-        zv::setErrorReporter([this](const QString& m) { errors << m; });
-    }
-
-    void init()
-    {
-        server = std::make_unique<ScriptedServer>();
-        portal = std::make_unique<FakePortal>(*server);
-        portal->set(kReflexion, Reply::ok("R%E%ussite m%E%moire##12||Tetris##abc||Pong", "text/plain"));
-        portal->set(kAction, Reply::ok("Balle##401", "text/plain"));
-        portal->set(kSport, Reply::ok("Foot##7", "text/plain"));
-        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
-        engines = FakeEngineLog();
-        installFakeEngines(&engines);
-        QFile::remove(TConfig().path());
-        errors.clear();
-    }
-    void cleanup()
-    {
-        watcher.stop();
-        TfrmPlayer::setEngineFactory({});
-        portal.reset();
-        server.reset();
-        QFile::remove(TConfig().path());
-    }
-
     void categoriesThenGames()
     {
         auto w = startGames();
@@ -146,7 +94,7 @@ private slots:
 
         select(w.get(), category(w.get(), 2));
         w->tvListeJeuxDblClick();
-        QCOMPARE(countPath(*server, kReflexion), 1);
+        QCOMPARE(rig->count(kReflexion), 1);
         QTreeWidgetItem* c = category(w.get(), 2);
         QCOMPARE(c->childCount(), 3);
         QCOMPARE(c->child(0)->text(0), QStringLiteral("Réussite mémoire"));
@@ -157,20 +105,20 @@ private slots:
 
         // Loaded once per visit: a second double-click only closes it.
         w->tvListeJeuxDblClick();
-        QCOMPARE(countPath(*server, kReflexion), 1);
+        QCOMPARE(rig->count(kReflexion), 1);
         QCOMPARE(c->childCount(), 3);
         QVERIFY(!c->isExpanded());
 
         // A game: its description, no text request.
-        const int before = int(server->requests().size());
+        const int before = int(rig->server.requests().size());
         select(w.get(), c->child(0));
         w->tvListeJeuxDblClick();
         QVERIFY(!w->panJeu->isHidden());
-        QTRY_VERIFY(indexOfPath(*server, "/exe/desc_fla.php?jeu=") >= 0);
-        QCOMPARE(server->requests()[indexOfPath(*server, "/exe/desc_fla.php?jeu=")].path,
+        QTRY_VERIFY(rig->indexOf("/exe/desc_fla.php?jeu=") >= 0);
+        QCOMPARE(rig->server.requests()[rig->indexOf("/exe/desc_fla.php?jeu=")].path,
             QByteArray("/exe/desc_fla.php?jeu=R%25E%25ussite+m%25E%25moire"));
-        for (int i = before; i < server->requests().size(); ++i)
-            QVERIFY(!server->requests()[i].path.startsWith("/exe/medias.php"));
+        for (int i = before; i < rig->server.requests().size(); ++i)
+            QVERIFY(!rig->server.requests()[i].path.startsWith("/exe/medias.php"));
 
         // Entering the section again empties the tree and hides the pane.
         w->btnFctClick(w->btnFctJeux);
@@ -181,7 +129,7 @@ private slots:
 
     void doubleClickWhileLoadingDoesNothing()
     {
-        portal->set(kAction, Reply::ok("Balle##401", "text/plain").delayed(600));
+        rig->portal.set(kAction, Reply::ok("Balle##401", "text/plain").delayed(600));
         auto w = startGames();
         select(w.get(), category(w.get(), 2));
         w->tvListeJeuxDblClick(); // Réflexion's games, at once
@@ -202,21 +150,21 @@ private slots:
         w->tvListeJeuxDblClick();
         QVERIFY(checked);
         QVERIFY(w->panJeu->isHidden());
-        QCOMPARE(countPath(*server, kSport), 0);
+        QCOMPARE(rig->count(kSport), 0);
         QCOMPARE(category(w.get(), 0)->childCount(), 1);
         QCOMPARE(category(w.get(), 0)->child(0)->data(0, Qt::UserRole).toInt(), 401);
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->errors.isEmpty());
     }
 
     void answerAfterLeavingTheSectionIsDropped()
     {
-        portal->set(kAction, Reply::ok("Balle##401", "text/plain").delayed(400));
+        rig->portal.set(kAction, Reply::ok("Balle##401", "text/plain").delayed(400));
         auto w = startGames();
         QTimer::singleShot(100, this, [&] { w->btnFctClick(w->btnFctAccueil); });
         select(w.get(), category(w.get(), 0));
         w->tvListeJeuxDblClick();
         QCOMPARE(w->tvListeJeux->topLevelItemCount(), 0);
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->errors.isEmpty());
     }
 
     void playOpensThemedWindowThenBeacon_data()
@@ -243,7 +191,7 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(bool, flash);
         const QByteArray launch = "/exe/medias.php?t=2&k=3&jeu=R%25E%25ussite+m%25E%25moire";
-        portal->set(launch, Reply::ok(answer, "text/plain"));
+        rig->portal.set(launch, Reply::ok(answer, "text/plain"));
         auto w = startGames(theme);
         select(w.get(), category(w.get(), 2));
         w->tvListeJeuxDblClick();
@@ -255,22 +203,22 @@ private slots:
         QCOMPARE(games[0].title, QStringLiteral(" Réussite mémoire"));
         QCOMPARE(games[0].size, size);
         QCOMPARE(games[0].flash, flash);
-        QVERIFY(boxes.isEmpty());
-        const int asked = indexOfPath(*server, launch);
-        const int beacon = indexOfPath(*server, "/exe/vu.php?id=12");
+        QVERIFY(modals->texts.isEmpty());
+        const int asked = rig->indexOf(launch);
+        const int beacon = rig->indexOf("/exe/vu.php?id=12");
         QVERIFY(asked >= 0);
         QVERIFY(beacon > asked);
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->errors.isEmpty());
     }
 
     void playNeedsAGame()
     {
         auto w = startGames();
-        const int before = int(server->requests().size());
+        const int before = int(rig->server.requests().size());
         w->btnJouerClick(); // nothing selected
         select(w.get(), category(w.get(), 1));
         w->btnJouerClick(); // a category
-        QCOMPARE(int(server->requests().size()), before);
+        QCOMPARE(int(rig->server.requests().size()), before);
     }
 
     void badLaunchAnswersShowTheMessage_data()
@@ -283,7 +231,7 @@ private slots:
     void badLaunchAnswersShowTheMessage()
     {
         QFETCH(QByteArray, answer);
-        portal->set("/exe/medias.php?t=2&k=3&jeu=Tetris", Reply::ok(answer, "text/plain"));
+        rig->portal.set("/exe/medias.php?t=2&k=3&jeu=Tetris", Reply::ok(answer, "text/plain"));
         auto w = startGames();
         select(w.get(), category(w.get(), 2));
         w->tvListeJeuxDblClick();
@@ -292,19 +240,20 @@ private slots:
         watchModals();
         w->btnJouerClick();
         QCOMPARE(games.size(), 0);
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY2(boxes[0].startsWith(QStringLiteral("Impossible de déterminer les dimensions du Jeu : ")),
-            qPrintable(boxes[0]));
-        QVERIFY(boxes[0].size() > 50); // the reason follows
+        QCOMPARE(modals->texts.size(), 1);
+        QVERIFY2(
+            modals->texts[0].startsWith(QStringLiteral("Impossible de déterminer les dimensions du Jeu : ")),
+            qPrintable(modals->texts[0]));
+        QVERIFY(modals->texts[0].size() > 50); // the reason follows
         QVERIFY(w->findChildren<TfmJeu*>().isEmpty());
         QCOMPARE(w->SelectedJeu(), tetris);
-        QVERIFY(indexOfPath(*server, "/exe/vu.php?id=0") >= 0);
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->indexOf("/exe/vu.php?id=0") >= 0);
+        QVERIFY(rig->errors.isEmpty());
     }
 
     void emptyLaunchAnswerIsAnError()
     {
-        portal->set("/exe/medias.php?t=2&k=3&jeu=Pong", Reply::ok("", "text/plain"));
+        rig->portal.set("/exe/medias.php?t=2&k=3&jeu=Pong", Reply::ok("", "text/plain"));
         auto w = startGames();
         select(w.get(), category(w.get(), 2));
         w->tvListeJeuxDblClick();
@@ -313,13 +262,13 @@ private slots:
         // Through the window's own binding, as a click would.
         w->btnJouer->click();
         QCOMPARE(games.size(), 0);
-        QCOMPARE(errors.size(), 1);
-        QCOMPARE(indexOfPath(*server, "/exe/vu.php?id="), -1); // the rest of the handler is skipped
+        QCOMPARE(rig->errors.size(), 1);
+        QCOMPARE(rig->indexOf("/exe/vu.php?id="), -1); // the rest of the handler is skipped
     }
 
     void titleIsTheNodeSelectedWhenTheAnswerArrives()
     {
-        portal->set("/exe/medias.php?t=2&k=3&jeu=Tetris",
+        rig->portal.set("/exe/medias.php?t=2&k=3&jeu=Tetris",
             Reply::ok("http://h.invalid/t.swf##width=200 height=100", "text/plain").delayed(400));
         auto w = startGames();
         select(w.get(), category(w.get(), 2));
@@ -337,10 +286,10 @@ private slots:
         QVERIFY(clickedAgain);
         QCOMPARE(games.size(), 1);
         QCOMPARE(games[0].title, QStringLiteral(" Pong"));
-        QCOMPARE(countPath(*server, "/exe/medias.php?t=2&k=3&jeu=Pong"), 0);
+        QCOMPARE(rig->count("/exe/medias.php?t=2&k=3&jeu=Pong"), 0);
         // The beacon counts the game that was asked for.
-        QVERIFY(indexOfPath(*server, "/exe/vu.php?id=0") >= 0);
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->indexOf("/exe/vu.php?id=0") >= 0);
+        QVERIFY(rig->errors.isEmpty());
     }
 
     // ---- the game window on its own ------------------------------------------
@@ -369,9 +318,9 @@ private slots:
             // every other portal request.
             const QByteArray expected = "/exe/dir.php?w=100%25&h=100%25&bgcolor=" + ColorToHtmlOf(win.Color())
                 + "&jeu=Plan%E8te%20m%E9moire%202";
-            QTRY_VERIFY(indexOfPath(*server, "/exe/dir.php") >= 0);
-            QCOMPARE(server->requests()[indexOfPath(*server, "/exe/dir.php")].path, expected);
-            const QString page = QString::fromLatin1(server->hostPort()
+            QTRY_VERIFY(rig->indexOf("/exe/dir.php") >= 0);
+            QCOMPARE(rig->server.requests()[rig->indexOf("/exe/dir.php")].path, expected);
+            const QString page = QString::fromLatin1(rig->server.hostPort()
                 + "/exe/dir.php?w=100%25&h=100%25&bgcolor=" + ColorToHtmlOf(win.Color()) + "&jeu=");
             QCOMPARE(TfmJeu::GamePageAddress(win.Color(), QStringLiteral("Cœur d’or à 100% Ж")),
                 page + QStringLiteral("C%9Cur d%92or %E0 100%25 ?"));

@@ -1,7 +1,8 @@
 // The games section against the demo portal: its names with accents go back
 // and forth, and each game opens the window it needs.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portalprocess.h"
+#include "support/modalanswerer.h"
 #include "ui/browser/shockwaveflash.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
@@ -39,22 +40,20 @@ private slots:
         emit w->btnFctJeux->clicked();
         QVERIFY(w->tvListeJeux->topLevelItemCount() >= 2);
         QStringList seen;
-        QTimer watcher;
-        connect(&watcher, &QTimer::timeout, this, [&] {
-            QWidget* m = QApplication::activeModalWidget();
-            if (auto* box = qobject_cast<QMessageBox*>(m)) {
+        zv::test::ModalAnswerer watcher;
+        watcher
+            .on<QMessageBox>([&](QMessageBox* box) {
                 errors << box->text();
                 box->accept();
-            } else if (auto* g = qobject_cast<TfmJeu*>(m)) {
+            })
+            .on<TfmJeu>([&](TfmJeu* g) {
                 QVERIFY(qobject_cast<TfmJeuTheme3*>(g));
                 const bool flash = !g->swJeu->isHidden();
                 // A Flash game gets its movie, the others the portal's page.
                 QVERIFY(flash ? g->swJeu->Movie().contains(QLatin1String(".swf")) : !g->wbJeu->isHidden());
                 seen << g->panTitre->text().trimmed() + (flash ? QStringLiteral(" (swf)") : QString());
                 g->btnFermer->clicked();
-            }
-        });
-        watcher.start(30);
+            });
         for (int i = 0; i < w->tvListeJeux->topLevelItemCount(); ++i) {
             QTreeWidgetItem* c = w->tvListeJeux->topLevelItem(i);
             w->tvListeJeux->clearSelection();

@@ -1,5 +1,5 @@
 // The games answers and the encoding of game names.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/jeux.h"
 
 #include <QTest>

@@ -12,8 +12,8 @@
 // what the screen shows of each into OUTDIR (NN-name.png), at the screen's
 // density (run it with QT_SCALE_FACTOR=2 for the 2x pictures). Ends by itself.
 #include "app/startup.h"
-#include "fakeportal.h"
-#include "portal/errors.h"
+#include "base/errors.h"
+#include "support/fakeportal.h"
 #include "portal/nmhttp.h"
 #include "ui/controls/btngraph.h"
 #include "ui/player/cadplayer.h"

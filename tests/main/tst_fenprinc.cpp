@@ -2,15 +2,16 @@
 // play nothing: start-up, sections, channel lists, playback, update check,
 // favourites.
 #include "app/config.h"
-#include "fakeengine.h"
-#include "fakeportal.h"
 #include "portal/nmhttp.h"
+#include "support/mainwindowrig.h"
+#include "support/modalanswerer.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
 #include "ui/main/channelmodel.h"
 #include "ui/player/cadcurseur.h"
 #include "ui/themes/looks.h"
 #include "ui/themes/themes.h"
+#include "ui/windows/fensponsor.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -31,51 +32,6 @@ using namespace zv::test;
 
 namespace {
 
-// Requests made by the window's own fetch components (the browsers ask too,
-// at times of their own; their Accept line differs).
-QByteArrayList fetchPaths(const ScriptedServer& s)
-{
-    QByteArrayList out;
-    for (const Request& r : s.requests()) {
-        if (r.header("Accept").startsWith("www/source"))
-            out << r.path;
-    }
-    return out;
-}
-
-int countPath(const ScriptedServer& s, const QByteArray& path)
-{
-    int n = 0;
-    for (const Request& r : s.requests())
-        n += r.path == path;
-    return n;
-}
-
-// Closes the next message box with the given button and remembers its text.
-class BoxCloser : public QObject {
-public:
-    explicit BoxCloser(QMessageBox::StandardButton answer)
-        : answer_(answer)
-    {
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            texts << box->text();
-            if (QAbstractButton* b = box->button(answer_))
-                b->click();
-            else
-                box->reject();
-        });
-        timer_.start(50);
-    }
-    QStringList texts;
-
-private:
-    QMessageBox::StandardButton answer_;
-    QTimer timer_;
-};
-
 // Catches what the shell would open.
 class UrlCatcher : public QObject {
     Q_OBJECT
@@ -87,59 +43,28 @@ public slots:
 
 } // namespace
 
-class TestFenPrinc : public QObject {
+class TestFenPrinc : public MainWindowTest {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedServer> server;
-    std::unique_ptr<FakePortal> portal;
-    FakeEngineLog engines;
-
-    std::unique_ptr<TfmPrinc> start(bool expectShown = true)
-    {
-        auto w = CreateThemeWindow(2);
-        const bool ok = w->FormCreate();
-        if (ok != expectShown)
-            qWarning("FormCreate gave %d", int(ok));
-        return w;
-    }
-
-    FakeEngine* engine() const { return engines.current; }
+    void tearDown() override { QLocale::setDefault(QLocale::c()); }
 
 private slots:
-    void init()
-    {
-        server = std::make_unique<ScriptedServer>();
-        portal = std::make_unique<FakePortal>(*server);
-        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
-        engines = FakeEngineLog();
-        installFakeEngines(&engines);
-        QFile::remove(TConfig().path());
-    }
-    void cleanup()
-    {
-        TfrmPlayer::setEngineFactory({});
-        portal.reset();
-        server.reset();
-        QFile::remove(TConfig().path());
-        QLocale::setDefault(QLocale::c());
-    }
-
     void startupOrder()
     {
-        auto w = start();
+        auto w = rig->start();
         const QByteArrayList expected
             = {"/exe/test_connexion.php", "/exe/cont.php?c=message", "/exe/cont.php?c=urlaccg",
                 "/exe/cont.php?c=ieacc2", "/exe/cont.php?c=spons", "/exe/cont.php?c=version"};
-        QCOMPARE(fetchPaths(*server), expected);
+        QCOMPARE(rig->fetchPaths(), expected);
         // The exact request lines of one of them.
         const Request* msg = nullptr;
-        for (const Request& r : server->requests()) {
+        for (const Request& r : rig->server.requests()) {
             if (r.path == "/exe/cont.php?c=message")
                 msg = &r;
         }
         QVERIFY(msg);
         QCOMPARE(msg->raw,
-            "GET /exe/cont.php?c=message HTTP/1.0\r\nHost: " + server->hostPort()
+            "GET /exe/cont.php?c=message HTTP/1.0\r\nHost: " + rig->server.hostPort()
                 + "\r\nAccept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
                   "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n\r\n");
 
@@ -157,7 +82,7 @@ private slots:
         QCOMPARE(w->cmbBouquet->currentIndex(), 0);
         QCOMPARE(w->cmbBouquet->count(), 5);
         // The ad band loads once at start-up, not reloaded by the home section.
-        QTRY_COMPARE(countPath(*server, "/exe/cont.php?c=pub"), 1);
+        QTRY_COMPARE(rig->count("/exe/cont.php?c=pub"), 1);
     }
 
     void failedStartupRequestKeepsFavourites()
@@ -169,11 +94,11 @@ private slots:
             SaveFavorites(
                 c, {{"Titre un", "http://mp3.example/1.mp3"}, {"Titre deux", "http://mp3.example/2.mp3"}});
         }
-        portal->set("/exe/cont.php?c=message", Reply::raw(""));
+        rig->portal.set("/exe/cont.php?c=message", Reply::raw(""));
         {
-            auto w = start();
+            auto w = rig->start();
             QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 2);
-            QVERIFY(!fetchPaths(*server).contains("/exe/cont.php?c=spons"));
+            QVERIFY(!rig->fetchPaths().contains("/exe/cont.php?c=spons"));
             QCOMPARE(w->slMessage->Periodicite(), 0); // the ticker stays still without its message
         }
         TConfig c;
@@ -182,24 +107,20 @@ private slots:
 
     void connectionRefusedEndsProgram()
     {
-        portal->set("/exe/test_connexion.php", Reply::ok("ok\r\n", "text/plain"));
-        BoxCloser noBoxes(QMessageBox::No);
+        rig->portal.set("/exe/test_connexion.php", Reply::ok("ok\r\n", "text/plain"));
         // Cancel once two attempts have failed.
-        QTimer cancel;
-        connect(&cancel, &QTimer::timeout, this, [&] {
-            if (countPath(*server, "/exe/test_connexion.php") < 2)
-                return;
-            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+        ModalAnswerer modals;
+        modals.boxes(QMessageBox::No).on<QDialog>([&](QDialog* d) {
+            if (rig->count("/exe/test_connexion.php") >= 2)
                 d->reject();
         });
-        cancel.start(50);
         {
             TConfig c;
             SaveFavorites(c, {{"Gardé", "http://mp3.example/1.mp3"}});
         }
         auto w = CreateThemeWindow(2);
         QVERIFY(!w->FormCreate());
-        QCOMPARE(fetchPaths(*server), QByteArrayList({"/exe/test_connexion.php", "/exe/test_connexion.php"}));
+        QCOMPARE(rig->fetchPaths(), QByteArrayList({"/exe/test_connexion.php", "/exe/test_connexion.php"}));
         // The window that never opened leaves the favourites alone.
         w.reset();
         TConfig c;
@@ -208,7 +129,7 @@ private slots:
 
     void panelsFollowMarkers()
     {
-        auto w = start();
+        auto w = rig->start();
         QCOMPARE(w->size(), QSize(800, 600)); // the background's size
         // One pixel short of the far edge of the bottom-right marker.
         QCOMPARE(w->panPlayer->geometry(), QRect(QPoint(40, 194), QPoint(408 + 16, 499 + 16)));
@@ -302,17 +223,17 @@ private slots:
         QFETCH(QByteArrayList, requests);
         QFETCH(QStringList, shown);
         QFETCH(bool, plays);
-        auto w = start();
-        QTRY_COMPARE(countPath(*server, "/exe/cont.php?c=pub"), 1);
+        auto w = rig->start();
+        QTRY_COMPARE(rig->count("/exe/cont.php?c=pub"), 1);
         // Something plays before the switch: the switch unloads it.
         w->frmPlayer->Load(QStringLiteral("http://x.example/a.wmv"));
         w->frmPlayer->Play();
-        QVERIFY(engine());
-        server->clearRequests();
+        QVERIFY(rig->engine());
+        rig->server.clearRequests();
         auto* b = w->findChild<TBtnGraph*>(button);
         QVERIFY(b);
         emit b->clicked();
-        QCOMPARE(fetchPaths(*server), requests);
+        QCOMPARE(rig->fetchPaths(), requests);
         QVERIFY(b->Enfonce());
         for (TBtnGraph* other : w->sectionButtons())
             QCOMPARE(other->Enfonce(), other == b);
@@ -326,16 +247,16 @@ private slots:
         }
         QCOMPARE(w->btnLecture->Actif(), plays);
         QCOMPARE(w->frmCurseurSon->isEnabled(), plays);
-        QVERIFY(!engine()); // unloaded
+        QVERIFY(!rig->engine()); // unloaded
         QCOMPARE(w->PlayingIndex, -1);
         // Every user switch reloads the ad.
-        QTRY_COMPARE(countPath(*server, "/exe/cont.php?c=pub"), 1);
+        QTRY_COMPARE(rig->count("/exe/cont.php?c=pub"), 1);
     }
 
     void clickIgnoredWhileListLoads()
     {
-        auto w = start();
-        portal->set(
+        auto w = rig->start();
+        rig->portal.set(
             "/exe/medias.php?t=4&colid", Reply::ok("[fr]FIP@@http://r/fip.mp3", "text/plain").delayed(1200));
         bool teleWasPressed = true, bouquetWasShown = true, radioStillPressed = false, busySeen = false;
         QTimer::singleShot(0, w.get(), [&] { emit w->btnFctRadio->clicked(); });
@@ -351,12 +272,12 @@ private slots:
         QVERIFY(!teleWasPressed);
         QVERIFY(!bouquetWasShown);
         QVERIFY(radioStillPressed);
-        QVERIFY(!fetchPaths(*server).contains("/exe/medias.php?t=3&colid"));
+        QVERIFY(!rig->fetchPaths().contains("/exe/medias.php?t=3&colid"));
     }
 
     void recordListThroughWindow()
     {
-        auto w = start();
+        auto w = rig->start();
         emit w->btnFctTele->clicked();
         QCOMPARE(w->lblListeCanaux->text(), QStringLiteral("Liste des télévisions"));
         QCOMPARE(w->lvListeCanauxModel->rowCount(), 40);
@@ -394,12 +315,12 @@ private slots:
     {
         QFETCH(int, bouquet);
         QFETCH(QByteArray, path);
-        auto w = start();
+        auto w = rig->start();
         emit w->btnFctTele->clicked();
-        server->clearRequests();
+        rig->server.clearRequests();
         w->cmbBouquet->setCurrentIndex(bouquet);
         emit w->cmbBouquet->activated(bouquet);
-        QCOMPARE(fetchPaths(*server), QByteArrayList{path});
+        QCOMPARE(rig->fetchPaths(), QByteArrayList{path});
         QCOMPARE(w->lvListeCanauxModel->rowCount(), 5);
         const QModelIndex first = w->lvListeCanauxModel->index(0);
         QCOMPARE(first.data().toString(), QStringLiteral("2 - France 2"));
@@ -410,7 +331,7 @@ private slots:
 
         // The same answer outside the television section reads as records.
         emit w->btnFctRadio->clicked();
-        portal->set(
+        rig->portal.set(
             "/exe/medias.php?t=4&colid", Reply::ok("#EXTINF:0,2 - France 2\r\nrtsp://x", "text/plain"));
         emit w->btnFctRadio->clicked();
         QCOMPARE(w->lvListeCanauxModel->rowCount(), 2);
@@ -420,7 +341,7 @@ private slots:
 
     void chatRadioMirror()
     {
-        auto w = start();
+        auto w = rig->start();
         emit w->btnFctChat->clicked();
         QCOMPARE(w->cmbChatRadio->count(), 7);
         QCOMPARE(w->cmbChatRadio->currentIndex(), 0);
@@ -431,7 +352,7 @@ private slots:
         QCOMPARE(w->ListeCanauxSelectedRow(), 3);
         // The play button plays the chosen radio although the list is hidden.
         emit w->btnLecture->clicked();
-        QCOMPARE(engines.sources(), QStringList{QStringLiteral("http://radio.example/couleur3.mp3")});
+        QCOMPARE(rig->engines.sources(), QStringList{QStringLiteral("http://radio.example/couleur3.mp3")});
         // Leaving the section empties the box.
         emit w->btnFctJeux->clicked();
         QCOMPARE(w->cmbChatRadio->count(), 0);
@@ -440,20 +361,20 @@ private slots:
 
     void contentViewedBeacon()
     {
-        auto w = start();
+        auto w = rig->start();
         emit w->btnFctTele->clicked();
         w->SelectListeCanauxRow(4);
-        server->clearRequests();
+        rig->server.clearRequests();
         emit w->lvListeCanaux->doubleClicked(w->lvListeCanauxModel->index(4));
-        QCOMPARE(fetchPaths(*server), QByteArrayList{"/exe/vu.php?id=5"});
-        QCOMPARE(engines.sources(), QStringList{QStringLiteral("mms://tv.example/live/4.asf")});
-        QVERIFY(engines.calls.contains(QStringLiteral("volume 80")));
+        QCOMPARE(rig->fetchPaths(), QByteArrayList{"/exe/vu.php?id=5"});
+        QCOMPARE(rig->engines.sources(), QStringList{QStringLiteral("mms://tv.example/live/4.asf")});
+        QVERIFY(rig->engines.calls.contains(QStringLiteral("volume 80")));
         QVERIFY(!w->ContentViewedBusy);
 
         // Playing: the button stops.
         QTRY_VERIFY(w->btnLecture->Enfonce());
         emit w->btnLecture->clicked();
-        QVERIFY(engines.calls.endsWith(QStringLiteral("stop")));
+        QVERIFY(rig->engines.calls.endsWith(QStringLiteral("stop")));
         QTRY_VERIFY(!w->btnLecture->Enfonce());
 
         // A bouquet row: no beacon.
@@ -461,10 +382,10 @@ private slots:
         emit w->cmbBouquet->activated(2);
         QVERIFY(!w->btnLecture->Enfonce());
         w->SelectListeCanauxRow(0);
-        server->clearRequests();
+        rig->server.clearRequests();
         emit w->btnLecture->clicked();
-        QCOMPARE(fetchPaths(*server), QByteArrayList{});
-        QCOMPARE(engines.sources().last(), QStringLiteral("rtsp://box.example/f2"));
+        QCOMPARE(rig->fetchPaths(), QByteArrayList{});
+        QCOMPARE(rig->engines.sources().last(), QStringLiteral("rtsp://box.example/f2"));
 
         // A radio without an id: no beacon; with one: sent (the chooser must be
         // back on its first entry, whatever the section).
@@ -472,77 +393,74 @@ private slots:
         emit w->btnFctRadio->clicked();
         QTRY_VERIFY(!w->btnLecture->Enfonce()); // the switch stopped the bouquet
         w->SelectListeCanauxRow(5);
-        server->clearRequests();
+        rig->server.clearRequests();
         emit w->btnLecture->clicked();
-        QCOMPARE(fetchPaths(*server), QByteArrayList{});
-        QCOMPARE(engines.sources().last(), QStringLiteral("http://radio.example/r4.mp3"));
+        QCOMPARE(rig->fetchPaths(), QByteArrayList{});
+        QCOMPARE(rig->engines.sources().last(), QStringLiteral("http://radio.example/r4.mp3"));
         emit w->btnFctRadio->clicked();
         QTRY_VERIFY(!w->btnLecture->Enfonce());
         w->SelectListeCanauxRow(6);
-        server->clearRequests();
+        rig->server.clearRequests();
         emit w->btnLecture->clicked();
-        QCOMPARE(fetchPaths(*server), QByteArrayList{"/exe/vu.php?id=207"});
+        QCOMPARE(rig->fetchPaths(), QByteArrayList{"/exe/vu.php?id=207"});
     }
 
     void beaconFailureReachesUser()
     {
-        auto w = start();
+        auto w = rig->start();
         emit w->btnFctTele->clicked();
-        portal->beacon = Reply::never();
-        QStringList reported;
-        zv::setErrorReporter([&](const QString& m) { reported << m; });
+        rig->portal.beacon = Reply::never();
+        rig->errors.clear();
         emit w->btnLecture->clicked(); // row 0 is selected, id 1; the beacon times out after 3 s
-        zv::setErrorReporter({});
-        QCOMPARE(reported.size(), 1);
+        QCOMPARE(rig->errors.size(), 1);
         QVERIFY(!w->ContentViewedBusy);
-        QCOMPARE(engines.sources().size(), 1); // it plays all the same
+        QCOMPARE(rig->engines.sources().size(), 1); // it plays all the same
     }
 
     void engineThatCannotStart()
     {
-        auto w = start();
+        auto w = rig->start();
         emit w->btnFctTele->clicked();
-        engines.failStart = true;
-        server->clearRequests();
-        QStringList reported;
-        zv::setErrorReporter([&](const QString& m) { reported << m; });
+        rig->engines.failStart = true;
+        rig->server.clearRequests();
+        rig->errors.clear();
         emit w->btnLecture->clicked();
-        zv::setErrorReporter({});
         // The frame's own message only; the click ends there: no beacon.
-        QCOMPARE(reported, QStringList{QStringLiteral("L'erreur suivante s'est produite : moteur absent")});
-        QCOMPARE(fetchPaths(*server), QByteArrayList{});
+        QCOMPARE(
+            rig->errors, QStringList{QStringLiteral("L'erreur suivante s'est produite : moteur absent")});
+        QCOMPARE(rig->fetchPaths(), QByteArrayList{});
     }
 
     void sliders()
     {
-        auto w = start();
+        auto w = rig->start();
         emit w->btnFctRadio->clicked();
         emit w->btnLecture->clicked();
-        QVERIFY(engine());
-        engine()->len = 100;
-        engine()->pos = 10;
-        engines.calls.clear();
+        QVERIFY(rig->engine());
+        rig->engine()->len = 100;
+        rig->engine()->pos = 10;
+        rig->engines.calls.clear();
         // Dragging the volume knob sets the volume live; its release sends nothing.
         TfrmCurseur* son = w->frmCurseurSon;
         const QPoint knob = son->btnCurseur->rect().center();
         QTest::mousePress(son->btnCurseur, Qt::LeftButton, {}, knob);
         QTest::mouseMove(son->btnCurseur, knob - QPoint(20, 0));
-        const int afterMove = int(engines.calls.size());
+        const int afterMove = int(rig->engines.calls.size());
         QTest::mouseRelease(son->btnCurseur, Qt::LeftButton, {}, knob - QPoint(20, 0));
         QVERIFY(afterMove >= 1);
-        QVERIFY(engines.calls.first().startsWith(QLatin1String("volume ")));
-        QCOMPARE(int(engines.calls.size()), afterMove);
+        QVERIFY(rig->engines.calls.first().startsWith(QLatin1String("volume ")));
+        QCOMPARE(int(rig->engines.calls.size()), afterMove);
 
         // The position knob seeks on release only.
-        engines.calls.clear();
+        rig->engines.calls.clear();
         TfrmCurseur* pos = w->frmCurseurVideo;
         const QPoint k = pos->btnCurseur->rect().center();
         QTest::mousePress(pos->btnCurseur, Qt::LeftButton, {}, k);
         QTest::mouseMove(pos->btnCurseur, k + QPoint(60, 0));
-        QVERIFY(engines.calls.isEmpty());
+        QVERIFY(rig->engines.calls.isEmpty());
         QTest::mouseRelease(pos->btnCurseur, Qt::LeftButton, {}, k + QPoint(60, 0));
-        QCOMPARE(engines.calls.size(), 1);
-        QVERIFY(engines.calls.first().startsWith(QLatin1String("seek ")));
+        QCOMPARE(rig->engines.calls.size(), 1);
+        QVERIFY(rig->engines.calls.first().startsWith(QLatin1String("seek ")));
     }
 
     void favouritesContinuousPlay_data()
@@ -563,7 +481,7 @@ private slots:
         QFETCH(bool, nonStop);
         QFETCH(bool, repeat);
         QFETCH(QStringList, played);
-        auto w = start();
+        auto w = rig->start();
         w->AddFavorite(QStringLiteral("A"), QStringLiteral("http://mp3.example/a.mp3"));
         w->AddFavorite(QStringLiteral("B"), QStringLiteral("http://mp3.example/b.mp3"));
         w->AddFavorite(QStringLiteral("C"), QStringLiteral("http://mp3.example/c.mp3"));
@@ -576,22 +494,22 @@ private slots:
         QCOMPARE(w->PlayingIndex, 1);
         for (int end = 0; end < 3; ++end) {
             QTRY_VERIFY(w->btnLecture->Enfonce());
-            const int before = int(engines.sources().size());
+            const int before = int(rig->engines.sources().size());
             // A pause is not an end: nothing moves on.
             if (end == 0) {
                 emit w->btnPause->clicked();
                 QTest::qWait(1200);
-                QCOMPARE(int(engines.sources().size()), before);
+                QCOMPARE(int(rig->engines.sources().size()), before);
                 QVERIFY(w->btnPause->Enfonce());
                 emit w->btnPause->clicked();
             }
-            engine()->state = FakeEngine::State::Stopped; // end of the track
-            QTRY_VERIFY(!w->btnLecture->Enfonce() || int(engines.sources().size()) > before);
-            if (int(engines.sources().size()) == before)
+            rig->engine()->state = FakeEngine::State::Stopped; // end of the track
+            QTRY_VERIFY(!w->btnLecture->Enfonce() || int(rig->engines.sources().size()) > before);
+            if (int(rig->engines.sources().size()) == before)
                 break;
         }
         QTest::qWait(1100);
-        QCOMPARE(engines.sources(), played);
+        QCOMPARE(rig->engines.sources(), played);
         if (!repeat)
             QCOMPARE(w->PlayingIndex, -1);
     }
@@ -616,13 +534,11 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(bool, asked);
         QLocale::setDefault(QLocale(locale));
-        portal->set("/exe/cont.php?c=version", Reply::ok(announced, "text/plain"));
-        BoxCloser no(QMessageBox::No);
-        QStringList reported;
-        zv::setErrorReporter([&](const QString& m) { reported << m; });
-        auto w = start();
-        zv::setErrorReporter({});
-        QVERIFY(reported.isEmpty());
+        rig->portal.set("/exe/cont.php?c=version", Reply::ok(announced, "text/plain"));
+        ModalAnswerer no;
+        no.boxes(QMessageBox::No);
+        auto w = rig->start();
+        QVERIFY(rig->errors.isEmpty());
         QCOMPARE(no.texts.size(), asked ? 1 : 0);
         if (asked)
             QCOMPARE(no.texts.first(),
@@ -632,16 +548,17 @@ private slots:
 
     void updateAccepted()
     {
-        portal->set("/exe/cont.php?c=version", Reply::ok("3.2", "text/plain"));
+        rig->portal.set("/exe/cont.php?c=version", Reply::ok("3.2", "text/plain"));
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
-        BoxCloser yes(QMessageBox::Yes);
+        ModalAnswerer yes;
+        yes.boxes(QMessageBox::Yes);
         auto w = CreateThemeWindow(2);
         const bool shown = w->FormCreate();
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
         QVERIFY(!shown);
         QCOMPARE(catcher.urls,
-            QList<QUrl>{QUrl(QStringLiteral("http://") + QString::fromLatin1(server->hostPort()) + '/')});
+            QList<QUrl>{QUrl(QStringLiteral("http://") + QString::fromLatin1(rig->server.hostPort()) + '/')});
     }
 
     void sponsorWindow_data()
@@ -657,18 +574,14 @@ private slots:
     {
         QFETCH(QByteArray, answer);
         QFETCH(bool, shown);
-        portal->set("/exe/cont.php?c=spons", Reply::ok(answer, "text/plain"));
+        rig->portal.set("/exe/cont.php?c=spons", Reply::ok(answer, "text/plain"));
         // The user leaves through the sponsor window: the program ends.
         QString seen;
-        QTimer quit;
-        connect(&quit, &QTimer::timeout, this, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal && modal->inherits("TfmSponsor")) {
-                seen = QString::fromLatin1(modal->metaObject()->className());
-                static_cast<QDialog*>(modal)->reject();
-            }
+        ModalAnswerer quit;
+        quit.on<TfmSponsor>([&](TfmSponsor* sponsor) {
+            seen = QString::fromLatin1(sponsor->metaObject()->className());
+            sponsor->reject();
         });
-        quit.start(50);
         auto w = CreateThemeWindow(2);
         const bool opened = w->FormCreate();
         QCOMPARE(opened, !shown);
@@ -678,14 +591,14 @@ private slots:
     void favouritesAcrossRestart()
     {
         {
-            auto w = start();
+            auto w = rig->start();
             QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 0);
             w->AddFavorite(QStringLiteral("Chanson d'été"), QStringLiteral("http://mp3.example/été.mp3"));
             w->AddFavorite(QStringLiteral("a=b"), QStringLiteral("http://mp3.example/2.mp3"));
             w->AddFavorite(QStringLiteral("a=b"), QStringLiteral("http://mp3.example/2.mp3"));
         }
         {
-            auto w = start();
+            auto w = rig->start();
             QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 3);
             QCOMPARE(w->lvMODFavoris->topLevelItem(0)->text(0), QStringLiteral("Chanson d'été"));
             QCOMPARE(w->lvMODFavoris->topLevelItem(0)->text(1), QStringLiteral("http://mp3.example/été.mp3"));
@@ -702,9 +615,9 @@ private slots:
     {
         // The window closes while a request waits for a server that never
         // answers: the wait ends and nothing touches the window afterwards.
-        auto w = start();
+        auto w = rig->start();
         w->show();
-        portal->set("/exe/medias.php?t=4&colid", Reply::never());
+        rig->portal.set("/exe/medias.php?t=4&colid", Reply::never());
         bool clickEnded = false, busyAtClose = false;
         QTimer::singleShot(0, w.get(), [&] {
             emit w->btnFctRadio->clicked();

@@ -1,6 +1,6 @@
 // Version texts as numbers, and the program's version record.
 #include "app/versioninfo.h"
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/version.h"
 
 #include <QTest>

@@ -2,8 +2,8 @@
 // during each kind of wait (a late answer, an answer in pieces, one that never
 // comes) leave the list, its labels and the player as the last choice on
 // screen wants them, and no aborted request reaches the user.
-#include "main/mainwindowrig.h"
 #include "portal/nmhttp.h"
+#include "support/mainwindowrig.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
 
@@ -16,7 +16,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <optional>
 
 using namespace zv::test;
 
@@ -101,10 +100,8 @@ QStringList pressed(const TfmPrinc* w)
 
 } // namespace
 
-class TestWaits : public QObject {
+class TestWaits : public MainWindowTest {
     Q_OBJECT
-
-    std::optional<MainWindowRig> rig;
 
     bool playing() const
     {
@@ -112,9 +109,6 @@ class TestWaits : public QObject {
     }
 
 private slots:
-    void init() { rig.emplace(); }
-    void cleanup() { rig.reset(); }
-
     void bouquetChoices_data()
     {
         QTest::addColumn<QList<int>>("choices"); // each one made when the previous one's request arrives
@@ -308,7 +302,7 @@ private slots:
         doubleClick(QStringLiteral("Action"));
 
         QTEST(dump(w->tvListeJeux), "tree");
-        QCOMPARE(rig->count(level1 + "Aventure"), 0);
+        QCOMPARE(rig->countPrefix(level1 + "Aventure"), 0);
         QVERIFY(!w->nmhListeJeuxNiveau1->Busy());
         QVERIFY2(rig->errors.isEmpty(), qPrintable(rig->errors.join('\n')));
     }
@@ -354,7 +348,7 @@ private slots:
         doubleClick(QStringLiteral("Etoiles"));
 
         QCOMPARE(texts(w->lvMODPodcast), leave ? QStringList() : QStringList{"Second"});
-        QCOMPARE(rig->count("/feeds/2.xml"), leave ? 0 : 1);
+        QCOMPARE(rig->countPrefix("/feeds/2.xml"), leave ? 0 : 1);
         QVERIFY(!w->nmhMODPodcastDetail->Busy());
         QVERIFY2(rig->errors.isEmpty(), qPrintable(rig->errors.join('\n')));
     }

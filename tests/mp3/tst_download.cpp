@@ -1,7 +1,7 @@
 // The download window: how an address becomes a request and a file name, and
 // real transfers from a scripted loopback server into temporary files.
+#include "base/errors.h"
 #include "portal/download.h"
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "support/scriptedserver.h"
 #include "support/testtls.h"

@@ -1,9 +1,8 @@
 // The MP3 search and "Mes MP3" tabs of the real main window against a scripted
 // portal on loopback, with players that play nothing.
 #include "app/config.h"
-#include "main/fakeengine.h"
-#include "main/fakeportal.h"
 #include "portal/nmhttp.h"
+#include "support/mainwindowrig.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
 #include "ui/themes/themes.h"
@@ -47,64 +46,30 @@ QStringList captions(const QTreeWidget* list, int column = 0)
 
 } // namespace
 
-class TestFenPrincMp3 : public QObject {
+class TestFenPrincMp3 : public MainWindowTest {
     Q_OBJECT
-
-    std::unique_ptr<ScriptedServer> server;
-    std::unique_ptr<FakePortal> portal;
-    FakeEngineLog engines;
 
     std::unique_ptr<TfmPrinc> start()
     {
-        auto w = CreateThemeWindow(2);
-        if (!w->FormCreate())
-            qWarning("FormCreate failed");
+        auto w = rig->start();
         emit w->btnFctMOD->clicked();
         w->pcMOD->setCurrentWidget(w->tsMODRecherche);
         return w;
     }
 
-    QByteArrayList searches() const
-    {
-        QByteArrayList out;
-        for (const Request& r : server->requests()) {
-            if (r.path.startsWith(searchPath))
-                out << r.path.mid(searchPath.size());
-        }
-        return out;
-    }
-
 private slots:
-    void init()
-    {
-        server = std::make_unique<ScriptedServer>();
-        portal = std::make_unique<FakePortal>(*server);
-        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
-        engines = FakeEngineLog();
-        installFakeEngines(&engines);
-        QFile::remove(TConfig().path());
-    }
-    void cleanup()
-    {
-        TfmTelechargement::setSaveDialog({});
-        TfrmPlayer::setEngineFactory({});
-        portal.reset();
-        server.reset();
-        QFile::remove(TConfig().path());
-    }
-
     void paging()
     {
-        portal->set(
-            searchPath + "0&recherche=abc", Reply::ok(results(0, 20, server->hostPort()), "text/plain"));
-        portal->set(
-            searchPath + "20&recherche=abc", Reply::ok(results(20, 5, server->hostPort()), "text/plain"));
+        rig->portal.set(
+            searchPath + "0&recherche=abc", Reply::ok(results(0, 20, rig->server.hostPort()), "text/plain"));
+        rig->portal.set(
+            searchPath + "20&recherche=abc", Reply::ok(results(20, 5, rig->server.hostPort()), "text/plain"));
         auto w = start();
         QTest::keyClicks(w->edtMODRecherche, QStringLiteral("abc"));
         // The hourglass shows while the answer is awaited, and only then.
         Qt::CursorShape during = Qt::ArrowCursor;
-        portal->set(searchPath + "0&recherche=abc",
-            Reply::ok(results(0, 20, server->hostPort()), "text/plain").delayed(100));
+        rig->portal.set(searchPath + "0&recherche=abc",
+            Reply::ok(results(0, 20, rig->server.hostPort()), "text/plain").delayed(100));
         QTimer::singleShot(50, this, [&] {
             if (QApplication::overrideCursor())
                 during = QApplication::overrideCursor()->shape();
@@ -114,7 +79,8 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 20);
         QCOMPARE(w->lvMODRecherche->topLevelItem(3)->text(0), QStringLiteral("Titre 3"));
-        QCOMPARE(w->lvMODRecherche->topLevelItem(3)->text(1), "http://" + server->hostPort() + "/mp3/t3.rbs");
+        QCOMPARE(
+            w->lvMODRecherche->topLevelItem(3)->text(1), "http://" + rig->server.hostPort() + "/mp3/t3.rbs");
         // The titles take the list's width (the header may stretch them further).
         QVERIFY(w->lvMODRecherche->columnWidth(0) >= w->lvMODRecherche->width() - 20);
 
@@ -127,7 +93,8 @@ private slots:
         QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 0);
         QTest::keyClicks(w->edtMODRecherche, QStringLiteral("d"));
         w->btnMODRecherche->click();
-        QCOMPARE(searches(), (QByteArrayList{"0&recherche=abc", "20&recherche=abc", "0&recherche=abd"}));
+        QCOMPARE(rig->requestsAfter(searchPath),
+            (QByteArrayList{"0&recherche=abc", "20&recherche=abc", "0&recherche=abd"}));
     }
 
     void keywords_data()
@@ -155,7 +122,7 @@ private slots:
         QCOMPARE(w->edtMODRecherche->text(), shown);
         // Enter searches like "OK".
         QTest::keyClick(w->edtMODRecherche, Qt::Key_Return);
-        QCOMPARE(searches(), QByteArrayList{"0&recherche=" + sent});
+        QCOMPARE(rig->requestsAfter(searchPath), QByteArrayList{"0&recherche=" + sent});
     }
 
     void pastedTextLowered()
@@ -187,7 +154,7 @@ private slots:
         QFETCH(QByteArray, body);
         QFETCH(QStringList, titles);
         QFETCH(QStringList, addresses);
-        portal->set(searchPath + "0&recherche=x", Reply::ok(body, "text/plain"));
+        rig->portal.set(searchPath + "0&recherche=x", Reply::ok(body, "text/plain"));
         auto w = start();
         QTest::keyClick(w->edtMODRecherche, 'x');
         w->btnMODRecherche->click();
@@ -197,8 +164,8 @@ private slots:
 
     void failedSearchKeepsList()
     {
-        portal->set(searchPath + "0&recherche=x", Reply::ok(results(0, 3, "h"), "text/plain"));
-        portal->set(searchPath + "3&recherche=x", Reply::status(500));
+        rig->portal.set(searchPath + "0&recherche=x", Reply::ok(results(0, 3, "h"), "text/plain"));
+        rig->portal.set(searchPath + "3&recherche=x", Reply::status(500));
         auto w = start();
         QTest::keyClick(w->edtMODRecherche, 'x');
         w->btnMODRecherche->click();
@@ -209,19 +176,20 @@ private slots:
 
     void busySearchIgnoresSecondClick()
     {
-        portal->set(searchPath + "0&recherche=x", Reply::ok(results(0, 2, "h"), "text/plain").delayed(300));
+        rig->portal.set(
+            searchPath + "0&recherche=x", Reply::ok(results(0, 2, "h"), "text/plain").delayed(300));
         auto w = start();
         QTest::keyClick(w->edtMODRecherche, 'x');
         QTimer::singleShot(100, this, [&] { w->btnMODRecherche->click(); });
         w->btnMODRecherche->click();
         QTest::qWait(100);
-        QCOMPARE(searches().size(), 1);
+        QCOMPARE(rig->requestsAfter(searchPath).size(), 1);
         QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 2);
     }
 
     void favourites()
     {
-        portal->set(searchPath + "0&recherche=x", Reply::ok(results(0, 3, "h"), "text/plain"));
+        rig->portal.set(searchPath + "0&recherche=x", Reply::ok(results(0, 3, "h"), "text/plain"));
         {
             auto w = start();
             // Nothing selected: nothing happens.
@@ -268,14 +236,14 @@ private slots:
 
     void doubleClickPlays()
     {
-        portal->set(searchPath + "0&recherche=x", Reply::ok(results(0, 3, "h"), "text/plain"));
+        rig->portal.set(searchPath + "0&recherche=x", Reply::ok(results(0, 3, "h"), "text/plain"));
         auto w = start();
         QTest::keyClick(w->edtMODRecherche, 'x');
         w->btnMODRecherche->click();
         QTreeWidgetItem* row = w->lvMODRecherche->topLevelItem(2);
         w->lvMODRecherche->setCurrentItem(row);
         emit w->lvMODRecherche->doubleClicked(w->lvMODRecherche->indexFromItem(row));
-        QCOMPARE(engines.sources(), QStringList{QStringLiteral("http://h/mp3/t2.rbs")});
+        QCOMPARE(rig->engines.sources(), QStringList{QStringLiteral("http://h/mp3/t2.rbs")});
         QCOMPARE(w->PlayingIndex, -1);
         emit w->btnLecture->clicked(); // stop
 
@@ -287,7 +255,7 @@ private slots:
         w->lvMODFavoris->setCurrentItem(fav);
         QTRY_VERIFY(!w->btnLecture->Enfonce());
         emit w->lvMODFavoris->doubleClicked(w->lvMODFavoris->indexFromItem(fav));
-        QCOMPARE(engines.sources().last(), QStringLiteral("http://h/b.mp3"));
+        QCOMPARE(rig->engines.sources().last(), QStringLiteral("http://h/b.mp3"));
         QCOMPARE(w->PlayingIndex, 1);
     }
 
@@ -307,8 +275,9 @@ private slots:
             return dir.filePath(name);
         });
         const QByteArray body(150000, 'm');
-        server->on("/mp3/t1.rbs", Reply::ok(body, "audio/mpeg").inPieces(10000, 10));
-        portal->set(searchPath + "0&recherche=x", Reply::ok(results(0, 3, server->hostPort()), "text/plain"));
+        rig->server.on("/mp3/t1.rbs", Reply::ok(body, "audio/mpeg").inPieces(10000, 10));
+        rig->portal.set(
+            searchPath + "0&recherche=x", Reply::ok(results(0, 3, rig->server.hostPort()), "text/plain"));
         auto w = start();
         QTest::keyClick(w->edtMODRecherche, 'x');
         w->btnMODRecherche->click();
@@ -350,8 +319,9 @@ private slots:
         QTemporaryDir dir;
         TfmTelechargement::setSaveDialog(
             [&](TfmTelechargement*, const QString& name) { return dir.filePath(name); });
-        server->on("/mp3/t0.rbs", Reply::generated(5000000).inPieces(1000, 20));
-        portal->set(searchPath + "0&recherche=x", Reply::ok(results(0, 1, server->hostPort()), "text/plain"));
+        rig->server.on("/mp3/t0.rbs", Reply::generated(5000000).inPieces(1000, 20));
+        rig->portal.set(
+            searchPath + "0&recherche=x", Reply::ok(results(0, 1, rig->server.hostPort()), "text/plain"));
         auto w = start();
         QTest::keyClick(w->edtMODRecherche, 'x');
         w->btnMODRecherche->click();
@@ -364,7 +334,7 @@ private slots:
         emit w->btnMODRechercheTelecharger->clicked();
         QVERIFY(!w);
         QVERIFY(download.isNull());
-        QTRY_COMPARE(server->openConnections(), 0);
+        QTRY_COMPARE(rig->server.openConnections(), 0);
     }
 };
 

@@ -2,8 +2,8 @@
 // at every opening, autostart, adult section and theme.
 #include "app/autostart.h"
 #include "app/config.h"
-#include "main/fakeportal.h"
-#include "portal/errors.h"
+#include "support/mainwindowrig.h"
+#include "support/modalanswerer.h"
 #include "ui/controls/btngraph.h"
 #include "ui/themes/themes.h"
 
@@ -32,21 +32,11 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-class TestConfigMenu : public QObject {
+class TestConfigMenu : public MainWindowTest {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedServer> server;
-    std::unique_ptr<FakePortal> portal;
     QTemporaryDir xdg;
-    QStringList errors;
 
-    std::unique_ptr<TfmPrinc> start()
-    {
-        auto w = CreateThemeWindow(2);
-        if (!w->FormCreate())
-            qWarning("FormCreate failed");
-        return w;
-    }
     static void open(TfmPrinc* w) { emit w->mnuConfig->aboutToShow(); }
     static QStringList checkedThemes(TfmPrinc* w)
     {
@@ -71,28 +61,16 @@ class TestConfigMenu : public QObject {
         }
     }
 
-private slots:
-    void initTestCase()
+    void setUp() override
     {
-        qputenv("XDG_CONFIG_HOME", xdg.path().toLocal8Bit());
-        zv::setErrorReporter([this](const QString& m) { errors << m; });
-    }
-    void init()
-    {
-        server = std::make_unique<ScriptedServer>();
-        portal = std::make_unique<FakePortal>(*server);
-        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
         removeSettings();
         QDir(xdg.path() + "/autostart").removeRecursively();
         QFile::remove(xdg.path() + "/autostart");
-        errors.clear();
     }
-    void cleanup()
-    {
-        removeSettings();
-        portal.reset();
-        server.reset();
-    }
+    void tearDown() override { removeSettings(); }
+
+private slots:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", xdg.path().toLocal8Bit()); }
 
     void items()
     {
@@ -117,7 +95,7 @@ private slots:
 
     void marksFollowTheFiles()
     {
-        auto w = start();
+        auto w = rig->start();
         writeFile(TConfig().path(), "[GENERAL]\r\nTheme=4\r\nSexoflux=1\r\n");
         open(w.get());
         QVERIFY(!w->mnuConfigLanceAuto->isChecked());
@@ -143,7 +121,7 @@ private slots:
 
     void autostart()
     {
-        auto w = start();
+        auto w = rig->start();
         open(w.get());
         w->mnuConfigLanceAuto->trigger();
         QVERIFY(IsAutostartOn());
@@ -155,12 +133,12 @@ private slots:
         // Off again when already absent: nothing happens.
         w->mnuConfigLanceAuto->trigger();
         QVERIFY(!IsAutostartOn());
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->errors.isEmpty());
     }
 
     void adultToggleSwapsButtons()
     {
-        auto w = start();
+        auto w = rig->start();
         QVERIFY(w->btnFctSexo->isHidden() && !w->btnFctVideo->isHidden());
         w->mnuConfigSexoflux->trigger();
         QVERIFY(TConfig().GetSexoflux());
@@ -188,27 +166,21 @@ private slots:
         QFETCH(QString, item);
         QFETCH(int, stored);
         QFETCH(bool, writable);
-        auto w = start();
+        auto w = rig->start();
         w->show();
         if (!writable) {
             // A folder where the file should be, in either place.
             for (const QString& path : settingsPlaces())
                 QVERIFY(QDir().mkpath(path));
         }
-        QStringList texts;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, this, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
-        closer.start(50);
+        ModalAnswerer closer;
+        closer.boxes(QMessageBox::Ok);
         w->mnuConfig->findChild<QAction*>(item)->trigger();
-        QCOMPARE(texts, QStringList{"Vous devez relancer le programme pour utiliser le nouveau thème."});
+        QCOMPARE(
+            closer.texts, QStringList{"Vous devez relancer le programme pour utiliser le nouveau thème."});
         QVERIFY(!w->isVisible());
         QCOMPARE(TConfig().GetTheme(), stored);
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->errors.isEmpty());
     }
 };
 

@@ -2,10 +2,9 @@
 // real web pages: home, chat, adult and contact panels, the ticker, the ad
 // rotation and the sponsor decision at start-up.
 #include "app/config.h"
-#include "main/fakeengine.h"
-#include "main/fakeportal.h"
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
+#include "support/mainwindowrig.h"
+#include "support/modalanswerer.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
@@ -25,22 +24,6 @@
 using namespace zv::test;
 
 namespace {
-
-int countPath(const ScriptedServer& s, const QByteArray& path)
-{
-    int n = 0;
-    for (const Request& r : s.requests())
-        n += r.path == path;
-    return n;
-}
-
-int countPrefix(const ScriptedServer& s, const QByteArray& prefix)
-{
-    int n = 0;
-    for (const Request& r : s.requests())
-        n += r.path.startsWith(prefix);
-    return n;
-}
 
 QByteArray bannerPage(const QByteArray& script = {})
 {
@@ -65,26 +48,22 @@ QVariant evaluate(TWebBrowser* wb, const QString& script)
 }
 
 // Watches for the modal sponsor window and answers it as a user would.
-class SponsorAnswerer : public QObject {
+class SponsorAnswerer {
 public:
     enum class Answer { Banner, Quit, Nothing };
 
     explicit SponsorAnswerer(Answer answer)
         : answer_(answer)
     {
-        connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
-        timer_.start(50);
+        modals_.on<TfmSponsor>([this](TfmSponsor* dlg) { look(dlg); });
     }
 
     QStringList classes; // the class of every sponsor window seen
     QPointer<TfmSponsor> current;
 
 private:
-    void poll()
+    void look(TfmSponsor* dlg)
     {
-        auto* dlg = qobject_cast<TfmSponsor*>(QApplication::activeModalWidget());
-        if (!dlg)
-            return;
         if (dlg != current) {
             current = dlg;
             clicked_ = false;
@@ -105,63 +84,26 @@ private:
 
     Answer answer_;
     bool clicked_ = false;
-    QTimer timer_;
+    ModalAnswerer modals_;
 };
 
 } // namespace
 
-class TestPages : public QObject {
+class TestPages : public MainWindowTest {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedServer> server;
-    std::unique_ptr<FakePortal> portal;
-    FakeEngineLog engines;
-    QStringList errors;
-    QList<QUrl> opened;
+    QByteArray host() const { return rig->url(""); }
 
-    QByteArray host() const { return "http://" + server->hostPort(); }
-
-    std::unique_ptr<TfmPrinc> start(bool expectGoOn = true)
+    void setUp() override
     {
-        auto w = CreateThemeWindow(2);
-        const bool ok = w->FormCreate();
-        if (ok != expectGoOn)
-            qWarning("FormCreate gave %d", int(ok));
-        return w;
+        rig->portal.set("/exe/cont.php?c=urlspons1", Reply::ok(host() + "/banniere1.htm", "text/plain"));
+        rig->portal.set("/exe/cont.php?c=urlspons2", Reply::ok(host() + "/banniere2.htm", "text/plain"));
+        rig->portal.set("/banniere1.htm", Reply::ok(bannerPage()));
+        rig->portal.set("/banniere2.htm", Reply::ok(bannerPage()));
+        rig->portal.set("/pages/tard.html", Reply::ok("<html><body>tard</body></html>"));
     }
 
 private slots:
-    void initTestCase()
-    {
-        zv::setErrorReporter([this](const QString& m) { errors << m; });
-        TWebBrowser::setUrlOpener([this](const QUrl& u) { opened << u; });
-    }
-
-    void init()
-    {
-        server = std::make_unique<ScriptedServer>();
-        portal = std::make_unique<FakePortal>(*server);
-        portal->set("/exe/cont.php?c=urlspons1", Reply::ok(host() + "/banniere1.htm", "text/plain"));
-        portal->set("/exe/cont.php?c=urlspons2", Reply::ok(host() + "/banniere2.htm", "text/plain"));
-        portal->set("/banniere1.htm", Reply::ok(bannerPage()));
-        portal->set("/banniere2.htm", Reply::ok(bannerPage()));
-        portal->set("/pages/tard.html", Reply::ok("<html><body>tard</body></html>"));
-        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
-        engines = FakeEngineLog();
-        installFakeEngines(&engines);
-        QFile::remove(TConfig().path());
-        errors.clear();
-        opened.clear();
-    }
-
-    void cleanup()
-    {
-        TfrmPlayer::setEngineFactory({});
-        portal.reset();
-        server.reset();
-        QFile::remove(TConfig().path());
-    }
-
     // ---- answers that carry a URL ------------------------------------------
 
     void answerAfterLeavingLoadsNothing_data()
@@ -196,17 +138,17 @@ private slots:
         QFETCH(QString, browser);
         QFETCH(QString, leaveTo);
 
-        auto w = start();
+        auto w = rig->start();
         auto* wb = w->findChild<TWebBrowser*>(browser);
         auto* from = w->findChild<TBtnGraph*>(section);
         auto* to = leaveTo.isEmpty() ? nullptr : w->findChild<TBtnGraph*>(leaveTo);
         QVERIFY(wb && from);
         QSignalSpy loaded(wb, &TWebBrowser::DocumentComplete);
 
-        portal->set(request, Reply::ok(host() + "/pages/tard.html", "text/plain").delayed(700));
+        rig->portal.set(request, Reply::ok(host() + "/pages/tard.html", "text/plain").delayed(700));
         // The click on the other section arrives while the answer is awaited.
         bool left = false;
-        connect(server.get(), &ScriptedServer::requestReceived, this, [&](const Request& r) {
+        connect(&rig->server, &ScriptedServer::requestReceived, this, [&](const Request& r) {
             if (to && r.path == request && !left) {
                 left = true;
                 QTimer::singleShot(0, this, [&] { emit to->clicked(); });
@@ -219,13 +161,13 @@ private slots:
             QVERIFY(to->Enfonce());
             QVERIFY(wb->parentWidget()->isHidden());
             QTest::qWait(1500);
-            QCOMPARE(countPath(*server, "/pages/tard.html"), 0);
+            QCOMPARE(rig->count("/pages/tard.html"), 0);
             QVERIFY(!wb->url().path().endsWith(QLatin1String("/tard.html")));
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(wb->url().path(), QStringLiteral("/pages/tard.html"), 20000);
-            QTRY_VERIFY_WITH_TIMEOUT(countPath(*server, "/pages/tard.html") > 0, 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(rig->count("/pages/tard.html") > 0, 20000);
         }
-        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+        QVERIFY2(rig->errors.isEmpty(), qPrintable(rig->errors.join('\n')));
     }
 
     void oddUrlAnswers_data()
@@ -252,20 +194,20 @@ private slots:
         QFETCH(QByteArray, expectedPath);
         const QByteArray body = answer.startsWith('-') ? answer.mid(1) : host() + answer;
 
-        auto w = start();
-        portal->set("/exe/cont.php?c=urlchat", Reply::ok(body, "text/plain"));
+        auto w = rig->start();
+        rig->portal.set("/exe/cont.php?c=urlchat", Reply::ok(body, "text/plain"));
         QSignalSpy loaded(w->wbChat, &TWebBrowser::DocumentComplete);
-        server->clearRequests();
+        rig->server.clearRequests();
         emit w->btnFctChat->clicked();
         QVERIFY(!w->panChat->isHidden());
         // A page or the browser's own error page; never a crash or a message.
         QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, 30000);
         if (!expectedPath.isEmpty())
-            QTRY_VERIFY2_WITH_TIMEOUT(countPath(*server, expectedPath) > 0,
-                qPrintable(QString::fromLatin1(portal->paths().join(' ').left(2000))), 20000);
+            QTRY_VERIFY2_WITH_TIMEOUT(rig->count(expectedPath) > 0,
+                qPrintable(QString::fromLatin1(rig->portal.paths().join(' ').left(2000))), 20000);
         else
-            QCOMPARE(countPrefix(*server, "/pages/chat"), 0);
-        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+            QCOMPARE(rig->countPrefix("/pages/chat"), 0);
+        QVERIFY2(rig->errors.isEmpty(), qPrintable(rig->errors.join('\n')));
         // The window still works.
         emit w->btnFctAccueil->clicked();
         QVERIFY(!w->panAccueilG->isHidden());
@@ -291,7 +233,7 @@ private slots:
         QFETCH(QString, browser);
         QFETCH(QString, style);
 
-        auto w = start();
+        auto w = rig->start();
         auto* wb = w->findChild<TWebBrowser*>(browser);
         QVERIFY(wb);
         emit w->findChild<TBtnGraph*>(section)->clicked();
@@ -324,8 +266,9 @@ private slots:
     void tickerStillUntilItsMessage()
     {
         QFETCH(bool, answered);
-        const QByteArray text = "Bonne ann\xe9" "e \xe0 tous ! \x80 Gratuit  ";
-        portal->set("/exe/cont.php?c=message",
+        const QByteArray text = "Bonne ann\xe9"
+                                "e \xe0 tous ! \x80 Gratuit  ";
+        rig->portal.set("/exe/cont.php?c=message",
             answered ? Reply::ok(text, "text/plain").delayed(500) : Reply::status(404, "Introuvable"));
 
         // Looked at while the answer is awaited.
@@ -355,7 +298,7 @@ private slots:
             QCOMPARE(w->slMessage->Caption(), QString());
             QVERIFY(!w->slMessage->isScrolling());
             // The rest of the start-up went on.
-            QVERIFY(countPath(*server, "/exe/cont.php?c=version") > 0);
+            QVERIFY(rig->count("/exe/cont.php?c=version") > 0);
         }
     }
 
@@ -363,15 +306,15 @@ private slots:
 
     void adIntervals()
     {
-        auto w = start();
+        auto w = rig->start();
         QCOMPARE(w->timPub->interval(), 60000);
         QVERIFY(w->timPub->isActive());
-        QTRY_COMPARE_WITH_TIMEOUT(countPath(*server, "/exe/cont.php?c=pub"), 1, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig->count("/exe/cont.php?c=pub"), 1, 20000);
 
         // One tick: a reload, then a new interval.
         w->timPubTimer();
         QVERIFY(w->timPub->isActive());
-        QTRY_COMPARE_WITH_TIMEOUT(countPath(*server, "/exe/cont.php?c=pub"), 2, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig->count("/exe/cont.php?c=pub"), 2, 20000);
 
         int low = 1 << 30;
         int high = 0;
@@ -391,16 +334,16 @@ private slots:
         QVERIFY2(low <= 17000, qPrintable(QString::number(low)));
         QVERIFY2(high >= 97000, qPrintable(QString::number(high)));
         QVERIFY(seen.size() > 70);
-        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+        QVERIFY2(rig->errors.isEmpty(), qPrintable(rig->errors.join('\n')));
     }
 
     void adReloadsOnEverySectionClick()
     {
-        auto w = start();
+        auto w = rig->start();
         // Start-up loads it once; its own home section does not reload it.
-        QTRY_COMPARE_WITH_TIMEOUT(countPath(*server, "/exe/cont.php?c=pub"), 1, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig->count("/exe/cont.php?c=pub"), 1, 20000);
         QTest::qWait(500);
-        QCOMPARE(countPath(*server, "/exe/cont.php?c=pub"), 1);
+        QCOMPARE(rig->count("/exe/cont.php?c=pub"), 1);
         const int before = w->timPub->remainingTime();
 
         // A click on the section already shown counts too.
@@ -408,7 +351,7 @@ private slots:
         for (TBtnGraph* b : {w->btnFctAccueil, w->btnFctAccueil, w->btnContact, w->btnFctJeux}) {
             emit b->clicked();
             ++expected;
-            QTRY_COMPARE_WITH_TIMEOUT(countPath(*server, "/exe/cont.php?c=pub"), expected, 20000);
+            QTRY_COMPARE_WITH_TIMEOUT(rig->count("/exe/cont.php?c=pub"), expected, 20000);
         }
         // The clicks do not restart the rotation.
         QCOMPARE(w->timPub->interval(), 60000);
@@ -455,49 +398,51 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, answer);
         QFETCH(bool, shown);
-        portal->set("/exe/cont.php?c=spons",
+        rig->portal.set("/exe/cont.php?c=spons",
             status == 200 ? Reply::ok(answer, "text/plain") : Reply::status(status, answer));
 
         SponsorAnswerer user(SponsorAnswerer::Answer::Banner);
-        auto w = start();
+        auto w = rig->start();
         QVERIFY(w);
         QCOMPARE(user.classes, shown ? QStringList{QStringLiteral("TfmSponsorTheme2")} : QStringList{});
-        QCOMPARE(countPath(*server, "/exe/cont.php?c=urlspons1"), shown ? 1 : 0);
+        QCOMPARE(rig->count("/exe/cont.php?c=urlspons1"), shown ? 1 : 0);
         // Either way the start-up goes on.
-        QCOMPARE(countPath(*server, "/exe/cont.php?c=version"), 1);
+        QCOMPARE(rig->count("/exe/cont.php?c=version"), 1);
         QVERIFY(!w->TerminateRequested);
-        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+        QVERIFY2(rig->errors.isEmpty(), qPrintable(rig->errors.join('\n')));
     }
 
     void sponsorQuitEndsTheProgram()
     {
-        portal->set("/exe/cont.php?c=spons", Reply::ok("oui", "text/plain"));
+        rig->portal.set("/exe/cont.php?c=spons", Reply::ok("oui", "text/plain"));
         SponsorAnswerer user(SponsorAnswerer::Answer::Quit);
-        auto w = start(false);
+        auto w = CreateThemeWindow(2);
+        QVERIFY(!w->FormCreate());
         QCOMPARE(user.classes, QStringList{QStringLiteral("TfmSponsorTheme2")});
         QVERIFY(w->TerminateRequested);
         QVERIFY(!w->isVisible());
         // The rest of the start-up is abandoned.
-        QCOMPARE(countPath(*server, "/exe/cont.php?c=version"), 0);
-        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+        QCOMPARE(rig->count("/exe/cont.php?c=version"), 0);
+        QVERIFY2(rig->errors.isEmpty(), qPrintable(rig->errors.join('\n')));
     }
 
     void sponsorBannerOpeningManyWindows()
     {
         // The banner opens a window on its own, fifty times over: the first one
         // lets the user go on; the rest are dropped after a few.
-        portal->set("/exe/cont.php?c=spons", Reply::ok("OUI", "text/plain"));
-        portal->set("/banniere1.htm",
-            Reply::ok(bannerPage("for (var i = 0; i < 50; ++i) window.open('http://example.invalid/p' + i);")));
+        rig->portal.set("/exe/cont.php?c=spons", Reply::ok("OUI", "text/plain"));
+        rig->portal.set("/banniere1.htm",
+            Reply::ok(
+                bannerPage("for (var i = 0; i < 50; ++i) window.open('http://example.invalid/p' + i);")));
         SponsorAnswerer user(SponsorAnswerer::Answer::Nothing);
-        auto w = start();
+        auto w = rig->start();
         QCOMPARE(user.classes.size(), 1);
         QVERIFY(!user.current);
-        QCOMPARE(countPath(*server, "/exe/cont.php?c=version"), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(!opened.isEmpty(), 10000);
+        QCOMPARE(rig->count("/exe/cont.php?c=version"), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!rig->opened.isEmpty(), 10000);
         QTest::qWait(500);
-        QVERIFY(opened.size() <= TWebBrowser::PopupBurst);
-        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+        QVERIFY(rig->opened.size() <= TWebBrowser::PopupBurst);
+        QVERIFY2(rig->errors.isEmpty(), qPrintable(rig->errors.join('\n')));
         // The window goes on working.
         emit w->btnFctChat->clicked();
         QVERIFY(!w->panChat->isHidden());
@@ -526,7 +471,7 @@ private slots:
         std::unique_ptr<QDialog> base = w->TfmPrinc::SponsorWindowClass()(w.get());
         QCOMPARE(QString::fromLatin1(base->metaObject()->className()), QStringLiteral("TfmSponsor"));
         // Not shown, so nothing was asked of the portal.
-        QCOMPARE(countPath(*server, "/exe/cont.php?c=urlspons1"), 0);
+        QCOMPARE(rig->count("/exe/cont.php?c=urlspons1"), 0);
     }
 };
 

@@ -1,11 +1,10 @@
 // The files and podcast tabs of the main window against the scripted portal,
 // with players that play nothing.
 #include "app/config.h"
-#include "main/fakeengine.h"
-#include "main/fakeportal.h"
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "portal/textutil.h"
+#include "support/mainwindowrig.h"
+#include "support/modalanswerer.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
@@ -67,56 +66,12 @@ void doubleClick(QTreeWidget* tree, QTreeWidgetItem* item)
     QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, r.center());
 }
 
-int countStartingWith(const ScriptedServer& s, const QByteArray& prefix)
-{
-    int n = 0;
-    for (const Request& r : s.requests())
-        n += r.path.startsWith(prefix);
-    return n;
-}
-
 } // namespace
 
-class TestFenPrincPodcast : public QObject {
+class TestFenPrincPodcast : public MainWindowTest {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedServer> server;
-    std::unique_ptr<FakePortal> portal;
-    FakeEngineLog engines;
-    QStringList errors;
-
-    std::unique_ptr<TfmPrinc> start()
-    {
-        auto w = CreateThemeWindow(2);
-        if (!w->FormCreate())
-            qWarning("FormCreate failed");
-        return w;
-    }
-
-    QByteArray feedAddress(const QByteArray& path) const { return "http://" + server->hostPort() + path; }
-
 private slots:
-    void init()
-    {
-        server = std::make_unique<ScriptedServer>();
-        portal = std::make_unique<FakePortal>(*server);
-        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
-        engines = FakeEngineLog();
-        installFakeEngines(&engines);
-        errors.clear();
-        zv::setErrorReporter([this](const QString& text) { errors << text; });
-        QFile::remove(TConfig().path());
-    }
-    void cleanup()
-    {
-        TfmPrinc::setFichierDialog({});
-        zv::setErrorReporter({});
-        TfrmPlayer::setEngineFactory({});
-        portal.reset();
-        server.reset();
-        QFile::remove(TConfig().path());
-    }
-
     void catalogueTree_data()
     {
         QTest::addColumn<QByteArray>("catalogue");
@@ -141,13 +96,14 @@ private slots:
         QFETCH(QByteArray, catalogue);
         QFETCH(QString, tree);
         QFETCH(int, errorCount);
-        portal->set("/exe/podcast.php", Reply::ok(catalogue, "text/plain"));
-        auto w = start();
+        rig->portal.set("/exe/podcast.php", Reply::ok(catalogue, "text/plain"));
+        auto w = rig->start();
         emit w->btnFctMOD->clicked();
         QCOMPARE(dump(w->tvMODPodcast), tree);
-        QCOMPARE(int(errors.size()), errorCount);
+        QCOMPARE(int(rig->errors.size()), errorCount);
         if (errorCount)
-            QVERIFY2(errors.first().contains(QLatin1String("lignes 2, 3")), qPrintable(errors.first()));
+            QVERIFY2(
+                rig->errors.first().contains(QLatin1String("lignes 2, 3")), qPrintable(rig->errors.first()));
         for (int i = 0; i < w->tvMODPodcast->topLevelItemCount(); ++i)
             QVERIFY(w->tvMODPodcast->topLevelItem(i)->isExpanded());
     }
@@ -163,15 +119,15 @@ private slots:
               "<item><title>Deux</title><enclosure url=\"http://media.example/ep2.mp3\"></enclosure></item>"
               "<item><title><![CDATA[L\xe2\x80\x99\xc3\xa9t\xc3\xa9 sans fichier]]></title></item>"
               "</channel></rss>";
-        server->on("/feeds/etoiles.xml", Reply::ok(feed, "application/rss+xml"));
-        server->on("/feeds/vide.xml", Reply::ok("<rss></rss>", "application/rss+xml"));
-        portal->set("/exe/podcast.php",
-            Reply::ok("1\tSciences\tEspace\tLes \xe9toiles\t" + feedAddress("/feeds/etoiles.xml")
+        rig->server.on("/feeds/etoiles.xml", Reply::ok(feed, "application/rss+xml"));
+        rig->server.on("/feeds/vide.xml", Reply::ok("<rss></rss>", "application/rss+xml"));
+        rig->portal.set("/exe/podcast.php",
+            Reply::ok("1\tSciences\tEspace\tLes \xe9toiles\t" + rig->url("/feeds/etoiles.xml")
                     + "\r\n"
                       "007\tSciences\tEspace\tRien\t"
-                    + feedAddress("/feeds/vide.xml") + "\r\n",
+                    + rig->url("/feeds/vide.xml") + "\r\n",
                 "text/plain"));
-        auto w = start();
+        auto w = rig->start();
         w->show();
         emit w->btnFctMOD->clicked();
         w->pcMOD->setCurrentWidget(w->tsMODPodcast);
@@ -185,10 +141,10 @@ private slots:
         doubleClick(w->tvMODPodcast, sub);
         sub->setExpanded(true);
         group->setExpanded(true);
-        QCOMPARE(countStartingWith(*server, "/feeds/"), 0);
+        QCOMPARE(rig->countPrefix("/feeds/"), 0);
 
         doubleClick(w->tvMODPodcast, sub->child(0));
-        QCOMPARE(countStartingWith(*server, "/feeds/etoiles.xml"), 1);
+        QCOMPARE(rig->countPrefix("/feeds/etoiles.xml"), 1);
         QCOMPARE(rows(w->lvMODPodcast),
             (QStringList{QStringLiteral("Première & dernière|http://media.example/ep1.mp3"),
                 QStringLiteral("Deux|http://media.example/ep2.mp3"), QStringLiteral("L’été sans fichier|")}));
@@ -197,37 +153,37 @@ private slots:
         const QByteArray picture = "/exe/podcast_image.php?couleur="
             + ColorToHtml(w->lvMODPodcast->palette().color(QPalette::Base))
             + "&url=http://pics.example/etoiles.png";
-        QTRY_COMPARE(countStartingWith(*server, picture), 1);
+        QTRY_COMPARE(rig->countPrefix(picture), 1);
 
         // An item without an enclosure says so; one with it plays.
         doubleClick(w->lvMODPodcast, w->lvMODPodcast->topLevelItem(2));
-        QCOMPARE(errors, QStringList{QStringLiteral("URL vide")});
-        QVERIFY(engines.sources().isEmpty());
-        errors.clear();
+        QCOMPARE(rig->errors, QStringList{QStringLiteral("URL vide")});
+        QVERIFY(rig->engines.sources().isEmpty());
+        rig->errors.clear();
         doubleClick(w->lvMODPodcast, w->lvMODPodcast->topLevelItem(1));
-        QCOMPARE(engines.sources(), QStringList{QStringLiteral("http://media.example/ep2.mp3")});
+        QCOMPARE(rig->engines.sources(), QStringList{QStringLiteral("http://media.example/ep2.mp3")});
 
         // "007" is found as 7; a feed without a channel empties the list and the picture.
         doubleClick(w->tvMODPodcast, sub->child(1));
-        QCOMPARE(countStartingWith(*server, "/feeds/vide.xml"), 1);
+        QCOMPARE(rig->countPrefix("/feeds/vide.xml"), 1);
         QCOMPARE(w->lvMODPodcast->topLevelItemCount(), 0);
         QTRY_COMPARE(w->wbMODPodcast->url(), QUrl(QStringLiteral("about:blank")));
 
         // An id that is not in the table has no address: the request says so.
         sub->child(0)->setData(0, Qt::UserRole, 99);
         doubleClick(w->tvMODPodcast, sub->child(0));
-        QCOMPARE(errors, QStringList{QStringLiteral("URL vide")});
-        QCOMPARE(countStartingWith(*server, "/feeds/"), 2);
+        QCOMPARE(rig->errors, QStringList{QStringLiteral("URL vide")});
+        QCOMPARE(rig->countPrefix("/feeds/"), 2);
     }
 
     void closedWhileFeedWaits()
     {
         // The feed never comes and the user closes the window: the wait ends
         // silently and the episode list is left alone.
-        server->on("/feeds/jamais.xml", Reply::never());
-        portal->set("/exe/podcast.php",
-            Reply::ok("1\tS\tE\tJamais\t" + feedAddress("/feeds/jamais.xml"), "text/plain"));
-        auto w = start();
+        rig->server.on("/feeds/jamais.xml", Reply::never());
+        rig->portal.set(
+            "/exe/podcast.php", Reply::ok("1\tS\tE\tJamais\t" + rig->url("/feeds/jamais.xml"), "text/plain"));
+        auto w = rig->start();
         w->show();
         emit w->btnFctMOD->clicked();
         w->pcMOD->setCurrentWidget(w->tsMODPodcast);
@@ -245,7 +201,7 @@ private slots:
         });
         QTRY_VERIFY(ended);
         QVERIFY(busyAtClose);
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->errors.isEmpty());
         QCOMPARE(w->lvMODPodcast->topLevelItemCount(), 1);
         w.reset();
     }
@@ -261,7 +217,7 @@ private slots:
         }
         QStringList answer = {a, b};
         TfmPrinc::setFichierDialog([&](QWidget*) { return answer; });
-        auto w = start();
+        auto w = rig->start();
         emit w->btnFctMOD->clicked();
         w->pcMOD->setCurrentWidget(w->tsMODFichier);
         w->btnMODFichierOuvrir->click();
@@ -274,7 +230,7 @@ private slots:
         QCOMPARE(w->lvMODFichier->topLevelItemCount(), 2);
 
         doubleClick(w->lvMODFichier, w->lvMODFichier->topLevelItem(1));
-        QCOMPARE(engines.sources(), QStringList{folder + QStringLiteral("Été.MP3")});
+        QCOMPARE(rig->engines.sources(), QStringList{folder + QStringLiteral("Été.MP3")});
     }
 
     void realFileDialog()
@@ -286,17 +242,14 @@ private slots:
             QFile file(dir.filePath(QLatin1String(name)));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        auto w = start();
+        auto w = rig->start();
         emit w->btnFctMOD->clicked();
         QString title;
         QStringList filters, shown;
         QFileDialog::FileMode mode = QFileDialog::AnyFile;
         int tries = 0;
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, this, [&] {
-            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!d)
-                return;
+        ModalAnswerer answer;
+        answer.on<QFileDialog>([&](QFileDialog* d) {
             if (title.isEmpty()) {
                 title = d->windowTitle();
                 filters = d->nameFilters();
@@ -325,7 +278,6 @@ private slots:
             if (auto* box = d->findChild<QDialogButtonBox*>())
                 box->button(QDialogButtonBox::Open)->click();
         });
-        answer.start(50);
         w->btnMODFichierOuvrir->click();
         QCOMPARE(title, QStringLiteral("Ouvrir des fichiers multimédia"));
         QCOMPARE(filters,
@@ -355,18 +307,15 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(QString, row);
-        auto w = start();
+        auto w = rig->start();
         emit w->btnFctMOD->clicked();
         w->pcMOD->setCurrentWidget(w->tsMODFichier);
         new QTreeWidgetItem(w->lvMODFichier, {QStringLiteral("ancien"), QStringLiteral("/tmp/")});
 
         QString title, label, initial;
         bool cancel = true;
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, this, [&] {
-            auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-            if (!d)
-                return;
+        ModalAnswerer answer;
+        answer.on<QInputDialog>([&](QInputDialog* d) {
             title = d->windowTitle();
             label = d->labelText();
             initial = d->textValue();
@@ -376,7 +325,6 @@ private slots:
             else
                 d->accept();
         });
-        answer.start(20);
 
         w->btnMODFichierOuvrirURL->click();
         QCOMPARE(title, QStringLiteral("Ouvrir une URL..."));
@@ -389,12 +337,12 @@ private slots:
         QCOMPARE(rows(w->lvMODFichier), QStringList{row});
         w->show();
         doubleClick(w->lvMODFichier, w->lvMODFichier->topLevelItem(0));
-        QCOMPARE(engines.sources(), QStringList{typed});
+        QCOMPARE(rig->engines.sources(), QStringList{typed});
     }
 
     void searchTabTakesFocus()
     {
-        auto w = start();
+        auto w = rig->start();
         w->show();
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));

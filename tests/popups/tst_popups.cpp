@@ -1,8 +1,8 @@
 // The popup agent and the popup window against a scripted loopback portal with
 // real pages.
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
-#include "support/scriptedserver.h"
+#include "support/mainwindowrig.h"
+#include "support/modalanswerer.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
 #include "ui/windows/fenpopup.h"
@@ -20,8 +20,7 @@
 #include <QTimer>
 #include <QWebEnginePage>
 
-using zv::test::Reply;
-using zv::test::ScriptedServer;
+using namespace zv::test;
 
 namespace {
 
@@ -64,68 +63,31 @@ QList<int> widthsOf(QWidget* agent)
     return widths;
 }
 
-int scheduleRequests(const ScriptedServer& server)
-{
-    int n = 0;
-    for (const auto& r : server.requests())
-        n += r.path == kSchedulePath;
-    return n;
-}
-
 } // namespace
 
-class TestPopups : public QObject {
+class TestPopups : public MainWindowTest {
     Q_OBJECT
-    ScriptedServer* server = nullptr;
-    QList<QUrl> opened;
-    QStringList errors;
 
     QByteArray entry(const QByteArray& delai, const QByteArray& actif, int width)
     {
-        return "delai=" + delai + ",actif=" + actif + ",url=http://" + server->hostPort() + "/p.htm,largeur="
-            + QByteArray::number(width) + ",hauteur=40";
+        return "delai=" + delai + ",actif=" + actif + ",url=http://" + rig->server.hostPort()
+            + "/p.htm,largeur=" + QByteArray::number(width) + ",hauteur=40";
     }
 
     // Steps through a test run: presses "Info suivante..." whenever it waits and
-    // closes any message box, keeping its text.
-    QTimer* operatorFor(TfmPrincPopup& agent, QStringList* boxes)
+    // closes any message box, keeping its text in operator.texts.
+    static void operate(ModalAnswerer& op, TfmPrincPopup& agent)
     {
-        auto* timer = new QTimer(&agent);
-        connect(timer, &QTimer::timeout, &agent, [&agent, boxes] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                *boxes << box->text();
-                box->accept();
-            } else if (agent.btnTestSuivant->isEnabled()) {
+        op.boxes().whenNone([&agent] {
+            if (agent.btnTestSuivant->isEnabled())
                 agent.btnTestSuivant->click();
-            }
         });
-        timer->start(30);
-        return timer;
     }
+
+    void setUp() override { rig->server.on("/p.htm", Reply::ok(page("pub"))); }
+    void tearDown() override { QVERIFY(rig->errors.isEmpty()); }
 
 private slots:
-    void initTestCase()
-    {
-        TWebBrowser::setUrlOpener([this](const QUrl& url) { opened << url; });
-        zv::setErrorReporter([this](const QString& message) { errors << message; });
-    }
-
-    void init()
-    {
-        opened.clear();
-        errors.clear();
-        server = new ScriptedServer(this);
-        server->on("/p.htm", Reply::ok(page("pub")));
-        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
-    }
-
-    void cleanup()
-    {
-        delete server;
-        server = nullptr;
-        QVERIFY(errors.isEmpty());
-    }
-
     void agentForm()
     {
         TfmPrincPopup agent(false);
@@ -144,15 +106,15 @@ private slots:
         QCOMPARE(tester.btnTestSuivant->text(), QStringLiteral("Info suivante..."));
         QVERIFY(!tester.btnTestSuivant->isEnabled());
         QVERIFY(tester.memTest->isReadOnly());
-        QCOMPARE(scheduleRequests(*server), 0);
+        QCOMPARE(rig->count(kSchedulePath), 0);
     }
 
     void popupsOpenAtTheirMinute()
     {
-        server->on(kSchedulePath,
-            Reply::ok(entry("0", "OUI", 100) + "\r\n" + entry("1", "oui", 101) + "\r\n" + entry("5", "OUI", 105)
-                + "\r\n" + entry("2", "non", 102) + "\r\n" + entry("1", "TEST", 103) + "\r\n"
-                + entry("x", "OUI", 104) + "\r\n"));
+        rig->server.on(kSchedulePath,
+            Reply::ok(entry("0", "OUI", 100) + "\r\n" + entry("1", "oui", 101) + "\r\n"
+                + entry("5", "OUI", 105) + "\r\n" + entry("2", "non", 102) + "\r\n" + entry("1", "TEST", 103)
+                + "\r\n" + entry("x", "OUI", 104) + "\r\n"));
         TfmPrincPopup agent(false);
         agent.timPopupTimer();
         QCOMPARE(agent.minutes(), 1);
@@ -168,45 +130,46 @@ private slots:
         QVERIFY(agent.schedule()->isEmpty());
         agent.timPopupTimer();
         QCOMPARE(popupsOf(&agent).size(), 3);
-        QCOMPARE(scheduleRequests(*server), 1);
+        QCOMPARE(rig->count(kSchedulePath), 1);
         // Bad lines are dropped silently outside test mode.
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->errors.isEmpty());
     }
 
     void scheduleFetchedOnceEvenWhenItFails()
     {
-        server->on(kSchedulePath, Reply::status(500, "panne"));
+        rig->server.on(kSchedulePath, Reply::status(500, "panne"));
         TfmPrincPopup agent(false);
         agent.timPopupTimer();
         QVERIFY(agent.schedule());
         QVERIFY(agent.schedule()->isEmpty());
         // Published later: not seen by this run.
-        server->on(kSchedulePath, Reply::ok(entry("0", "OUI", 100)));
+        rig->server.on(kSchedulePath, Reply::ok(entry("0", "OUI", 100)));
         agent.timPopupTimer();
         agent.timPopupTimer();
-        QCOMPARE(scheduleRequests(*server), 1);
+        QCOMPARE(rig->count(kSchedulePath), 1);
         QVERIFY(popupsOf(&agent).isEmpty());
     }
 
     void minutesComeFromTheTimer()
     {
-        server->on(kSchedulePath, Reply::ok(entry("0", "OUI", 100)));
+        rig->server.on(kSchedulePath, Reply::ok(entry("0", "OUI", 100)));
         TfmPrincPopup agent(false);
         agent.setTickInterval(20);
         QTRY_VERIFY_WITH_TIMEOUT(agent.minutes() >= 3, 10000);
-        QCOMPARE(scheduleRequests(*server), 1);
+        QCOMPARE(rig->count(kSchedulePath), 1);
         QCOMPARE(popupsOf(&agent).size(), 1);
     }
 
     void testModeStepsThroughEveryEntry()
     {
-        server->on(kSchedulePath,
-            Reply::ok(entry("9", "OUI", 100) + "\r\n" + entry("0", "non", 101) + "\r\n" + entry("0", "TeSt", 102)
-                + "\r\n" + entry("abc", "OUI", 103)));
+        rig->server.on(kSchedulePath,
+            Reply::ok(entry("9", "OUI", 100) + "\r\n" + entry("0", "non", 101) + "\r\n"
+                + entry("0", "TeSt", 102) + "\r\n" + entry("abc", "OUI", 103)));
         TfmPrincPopup agent(true);
-        QStringList boxes;
-        operatorFor(agent, &boxes);
+        ModalAnswerer op;
+        operate(op, agent);
+        const QStringList& boxes = op.texts;
         agent.btnTest->click();
         QCOMPARE(widthsOf(&agent), (QList<int>{100, 102}));
         QVERIFY(agent.memTest->toPlainText().contains(QStringLiteral("largeur=103")));
@@ -214,20 +177,21 @@ private slots:
         QCOMPARE(boxes.first(),
             QStringLiteral("Erreur sur la ligne : \r\n") + QString::fromLatin1(entry("abc", "OUI", 103))
                 + QStringLiteral("\r\n\r\nDétail : \r\ndelai=abc\r\nactif=OUI\r\nurl=http://")
-                + QString::fromLatin1(server->hostPort()) + QStringLiteral("/p.htm\r\nlargeur=103\r\nhauteur=40\r\n"));
+                + QString::fromLatin1(rig->server.hostPort())
+                + QStringLiteral("/p.htm\r\nlargeur=103\r\nhauteur=40\r\n"));
         QVERIFY(!agent.schedule());
         QVERIFY(agent.btnTest->isEnabled());
         QVERIFY(!agent.btnTestSuivant->isEnabled());
         QCOMPARE(agent.minutes(), 0);
         // Every test fetches the schedule again.
         agent.btnTest->click();
-        QCOMPARE(scheduleRequests(*server), 2);
+        QCOMPARE(rig->count(kSchedulePath), 2);
         QCOMPARE(popupsOf(&agent).size(), 4);
     }
 
     void closingTheAgentDuringTheWait()
     {
-        server->on(kSchedulePath, Reply::ok(entry("0", "OUI", 100) + "\r\n" + entry("0", "OUI", 101)));
+        rig->server.on(kSchedulePath, Reply::ok(entry("0", "OUI", 100) + "\r\n" + entry("0", "OUI", 101)));
         QPointer<TfmPrincPopup> agent = new TfmPrincPopup(true);
         // The wait is a nested loop: the operator acts from a timer inside it.
         QTimer closer;
@@ -246,7 +210,7 @@ private slots:
 
     void closingTheAgentWhileTheScheduleWaits()
     {
-        server->on(kSchedulePath, Reply::never());
+        rig->server.on(kSchedulePath, Reply::never());
         QPointer<TfmPrincPopup> agent = new TfmPrincPopup(true);
         QTimer closer;
         bool closed = false;
@@ -289,7 +253,8 @@ private slots:
     void slidesOnceToTheCorner()
     {
         // The page completes twice (it is reloaded while sliding): one slide.
-        auto* popup = new TfmPopup(nullptr, 100, 200, QStringLiteral("http://") + server->hostPort() + "/p.htm");
+        auto* popup
+            = new TfmPopup(nullptr, 100, 200, QStringLiteral("http://") + rig->server.hostPort() + "/p.htm");
         QPointer<TfmPopup> alive(popup);
         WindowWatch watch(popup);
         QSignalSpy completions(popup->wbPub, &TWebBrowser::DownloadComplete);
@@ -326,9 +291,9 @@ private slots:
     {
         QFETCH(QString, address);
         QFETCH(int, timeOut);
-        server->on("/jamais.htm", Reply::never());
-        server->on("/absent.htm", Reply::status(404, page("introuvable")));
-        address.replace(QLatin1String("HOST"), QString::fromLatin1(server->hostPort()));
+        rig->server.on("/jamais.htm", Reply::never());
+        rig->server.on("/absent.htm", Reply::status(404, page("introuvable")));
+        address.replace(QLatin1String("HOST"), QString::fromLatin1(rig->server.hostPort()));
         auto* popup = new TfmPopup(nullptr, 100, 200, address);
         popup->timTimeOut->setInterval(timeOut);
         QPointer<TfmPopup> alive(popup);
@@ -341,7 +306,7 @@ private slots:
     {
         // The address as a schedule may give it, with blanks after it.
         auto* popup = new TfmPopup(
-            nullptr, 3000, 4000, QStringLiteral("http://") + server->hostPort() + "/p.htm \r\n");
+            nullptr, 3000, 4000, QStringLiteral("http://") + rig->server.hostPort() + "/p.htm \r\n");
         QPointer<TfmPopup> alive(popup);
         QTRY_VERIFY_WITH_TIMEOUT(popup->isVisible(), 30000);
         QTRY_VERIFY_WITH_TIMEOUT(!popup->timAnimation->isActive(), 30000);
@@ -356,13 +321,14 @@ private slots:
 
     void newWindowClosesIt()
     {
-        auto* popup = new TfmPopup(nullptr, 80, 200, QStringLiteral("http://") + server->hostPort() + "/p.htm");
+        auto* popup
+            = new TfmPopup(nullptr, 80, 200, QStringLiteral("http://") + rig->server.hostPort() + "/p.htm");
         QPointer<TfmPopup> alive(popup);
         QTRY_VERIFY_WITH_TIMEOUT(popup->isVisible(), 30000);
         popup->wbPub->page()->runJavaScript(QStringLiteral("window.open('http://example.invalid/annonceur')"));
         QTRY_VERIFY_WITH_TIMEOUT(!alive, 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(!opened.isEmpty(), 10000);
-        QCOMPARE(opened.first().host(), QStringLiteral("example.invalid"));
+        QTRY_VERIFY_WITH_TIMEOUT(!rig->opened.isEmpty(), 10000);
+        QCOMPARE(rig->opened.first().host(), QStringLiteral("example.invalid"));
     }
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the fetch component's tests share: one Get as a caller sees it, the
 // request lines every request carries, and the scripted server's bodies.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "support/scriptedserver.h"
 

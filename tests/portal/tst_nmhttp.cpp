@@ -1,7 +1,7 @@
 // TNMHTTP against the scripted loopback server: the bytes on the wire, the
 // callbacks, the error texts, time-outs, aborts, redirects, file mode and
 // destruction while a request waits.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "portal/nmhttpcalls.h"
 #include "support/scriptedserver.h"

@@ -2,7 +2,7 @@
 // row each: the outcome callers rely on, never a hang, and the window that owns
 // the component stays usable: its buttons answer while the request waits and
 // after it, and the same component then fetches a sound answer.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "support/scriptedserver.h"
 

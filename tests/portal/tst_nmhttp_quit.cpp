@@ -1,7 +1,7 @@
 // A request that waits when the application quits ends silently instead of
 // keeping the program alive. Its own program: after a quit no event loop of the
 // process runs again.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "support/scriptedserver.h"
 

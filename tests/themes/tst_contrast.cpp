@@ -5,6 +5,7 @@
 #include "contrast.h"
 #include "portal/nmhttp.h"
 #include "portalprocess.h"
+#include "support/modalanswerer.h"
 #include "support/scriptedserver.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
@@ -28,7 +29,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <map>
 
@@ -49,15 +49,13 @@ void select(QTreeWidget* tree, QTreeWidgetItem* item)
 // window, or the one found): reads that window once it is up, then closes it
 // the way the user would (its escape or default button, "Annuler").
 QList<TextReading> readWhileWaiting(
-    const std::function<void()>& call, QString* seen = nullptr,
-    const std::function<QWidget*()>& find = [] { return QApplication::activeModalWidget(); })
+    const std::function<void()>& call, QString* seen = nullptr, ModalAnswerer::Finder find = {})
 {
     QList<TextReading> readings;
     bool done = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget* window = find();
-        if (done || !window || !window->isVisible())
+    ModalAnswerer modals(nullptr, std::move(find));
+    modals.on<QWidget>([&](QWidget* window) {
+        if (done || !window->isVisible())
             return;
         done = true;
         QTest::qWait(50);
@@ -78,7 +76,6 @@ QList<TextReading> readWhileWaiting(
             download->btnAnnuleClick();
         }
     });
-    poll.start(50);
     call();
     return readings;
 }

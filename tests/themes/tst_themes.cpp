@@ -2,7 +2,7 @@
 // games and podcast trees, the game window a theme opens, and the pictures:
 // every theme its own, each at 1x and at twice the size at 2x.
 #include "contrast.h"
-#include "main/fakeportal.h"
+#include "support/mainwindowrig.h"
 #include "ui/controls/btngraph.h"
 #include "ui/themes/looks.h"
 #include "ui/themes/themes.h"
@@ -69,14 +69,11 @@ QMap<QString, QByteArray> pictures(const QString& folder)
 class TestThemes : public QObject {
     Q_OBJECT
 
-    ScriptedServer server;
-    std::unique_ptr<FakePortal> portal;
+    MainWindowRig rig;
 
 private slots:
     void initTestCase()
     {
-        portal = std::make_unique<FakePortal>(server);
-        qputenv("ZEVALO_PORTAL_HOST", server.hostPort());
         CreateThemeWindow(2); // registers the pictures
     }
 

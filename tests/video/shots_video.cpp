@@ -4,7 +4,7 @@
 // With PORTAL_HOST (a demo portal's host:port) the scripted portal is not used.
 // At 1 s the videos section, 2 s the search, 3 s "Plus de résultats...", 4 s
 // the second row selected, 6 s the selected row played.
-#include "fakeportal.h"
+#include "support/fakeportal.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
 #include "ui/themes/themes.h"

@@ -1,11 +1,9 @@
 // The video search section of the main window against a scripted portal on
 // loopback, with players that play nothing; and the link to the outside pages.
 #include "app/config.h"
-#include "main/fakeengine.h"
-#include "main/fakeportal.h"
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "portal/textutil.h"
+#include "support/mainwindowrig.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
@@ -40,17 +38,6 @@ QByteArray videoLines(int n, int first = 1)
     return lines.join("\r\n");
 }
 
-// The searches the window sent, in order.
-QByteArrayList searches(const ScriptedServer& s)
-{
-    QByteArrayList out;
-    for (const Request& r : s.requests()) {
-        if (r.path.startsWith(kSearch))
-            out << r.path.mid(kSearch.size());
-    }
-    return out;
-}
-
 // Types text one key at a time, accented letters included.
 void type(QWidget* w, const QString& text)
 {
@@ -63,32 +50,15 @@ void type(QWidget* w, const QString& text)
     }
 }
 
-bool requested(const ScriptedServer& s, const QByteArray& path)
-{
-    for (const Request& r : s.requests()) {
-        if (r.path == path)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
-class TestVideo : public QObject {
+class TestVideo : public MainWindowTest {
     Q_OBJECT
-
-    std::unique_ptr<ScriptedServer> server;
-    std::unique_ptr<FakePortal> portal;
-    FakeEngineLog engines;
-    QStringList errors;
-    QList<QUrl> opened;
 
     // The window on the videos section.
     std::unique_ptr<TfmPrinc> startOnVideos()
     {
-        auto w = CreateThemeWindow(2);
-        if (!w->FormCreate())
-            qWarning("FormCreate failed");
+        auto w = rig->start();
         w->show();
         if (!QTest::qWaitForWindowExposed(w.get()))
             qWarning("window not exposed");
@@ -98,7 +68,7 @@ class TestVideo : public QObject {
 
     void answer(int page, const QByteArray& keywords, const QByteArray& body)
     {
-        portal->set(
+        rig->portal.set(
             kSearch + QByteArray::number(page) + "&recherche=" + keywords, Reply::ok(body, "text/plain"));
     }
 
@@ -108,29 +78,6 @@ class TestVideo : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        server = std::make_unique<ScriptedServer>();
-        portal = std::make_unique<FakePortal>(*server);
-        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
-        engines = FakeEngineLog();
-        installFakeEngines(&engines);
-        QFile::remove(TConfig().path());
-        errors.clear();
-        zv::setErrorReporter([this](const QString& text) { errors << text; });
-        opened.clear();
-        TfmPrinc::setOutsidePageOpener([this](const QUrl& url) { opened << url; });
-    }
-    void cleanup()
-    {
-        TfmPrinc::setOutsidePageOpener({});
-        zv::setErrorReporter({});
-        TfrmPlayer::setEngineFactory({});
-        portal.reset();
-        server.reset();
-        QFile::remove(TConfig().path());
-    }
-
     void paging_data()
     {
         QTest::addColumn<int>("firstPage");
@@ -150,14 +97,14 @@ private slots:
         QTest::mouseClick(w->btnVideoRecherche, Qt::LeftButton);
         QCOMPARE(w->lvVideo->topLevelItemCount(), firstPage);
         QTest::mouseClick(w->btnVideoSuite, Qt::LeftButton);
-        QCOMPARE(searches(*server), QByteArrayList({"1&recherche=chat", next + "&recherche=chat"}));
+        QCOMPARE(rig->requestsAfter(kSearch), QByteArrayList({"1&recherche=chat", next + "&recherche=chat"}));
         // The next answer is appended.
         const int added = next == "2" ? 5 : firstPage;
         QCOMPARE(w->lvVideo->topLevelItemCount(), firstPage + added);
         if (firstPage > 0)
             QCOMPARE(w->lvVideo->topLevelItem(0)->text(0), QStringLiteral("Vidéo 1"));
         QVERIFY(!QApplication::overrideCursor());
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->errors.isEmpty());
     }
 
     void keywordsAsSent_data()
@@ -182,9 +129,9 @@ private slots:
         QCOMPARE(w->edtVideoRecherche->text(), shown);
         // Enter runs the search.
         QTest::keyClick(w->edtVideoRecherche, Qt::Key_Return);
-        QCOMPARE(searches(*server), QByteArrayList{sent});
+        QCOMPARE(rig->requestsAfter(kSearch), QByteArrayList{sent});
         QTest::keyClick(w->edtVideoRecherche, Qt::Key_Enter);
-        QCOMPARE(searches(*server).size(), 2);
+        QCOMPARE(rig->requestsAfter(kSearch).size(), 2);
     }
 
     void pastedTextLowerCased()
@@ -207,7 +154,7 @@ private slots:
         emit w->btnVideoRecherche->clicked();
         // The line with fewer than four fields is left out, silently.
         QCOMPARE(w->lvVideo->topLevelItemCount(), 2);
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->errors.isEmpty());
         const QTreeWidgetItem* first = w->lvVideo->topLevelItem(0);
         QCOMPARE(first->text(0), QStringLiteral("Café €uro"));
         QCOMPARE(first->text(1), QStringLiteral("12:34"));
@@ -227,13 +174,13 @@ private slots:
         emit w->btnVideoRecherche->clicked();
         QCOMPARE(w->lvVideo->topLevelItemCount(), 12);
         // An answer without a status line, then a refused connection.
-        portal->set(kSearch + "2&recherche=chat", Reply::raw("rien"));
+        rig->portal.set(kSearch + "2&recherche=chat", Reply::raw("rien"));
         emit w->btnVideoSuite->clicked();
         QCOMPARE(w->lvVideo->topLevelItemCount(), 12);
         qputenv("ZEVALO_PORTAL_HOST", "127.0.0.1:1");
         emit w->btnVideoSuite->clicked();
         QCOMPARE(w->lvVideo->topLevelItemCount(), 12);
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->errors.isEmpty());
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(!w->nmhVideoRecherche->Busy());
     }
@@ -244,7 +191,7 @@ private slots:
         auto w = startOnVideos();
         // Entering the section: a blank 4:3 pane in the list's colour.
         QCOMPARE(w->wbVideoImage->width(), int(std::lround(w->wbVideoImage->height() * 4.0 / 3.0)));
-        QTRY_VERIFY(requested(*server, imagePage(*w)));
+        QTRY_VERIFY(rig->count(imagePage(*w)) > 0);
         w->edtVideoRecherche->setText(QStringLiteral("chat"));
         emit w->btnVideoRecherche->clicked();
         QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("-- : --"));
@@ -253,7 +200,7 @@ private slots:
         QTest::mouseClick(w->lvVideo->viewport(), Qt::LeftButton, {}, second.center());
         QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:02"));
         // The thumbnail address goes as it is, not encoded.
-        QTRY_VERIFY(requested(*server, imagePage(*w) + "&url=http://img.example/2.jpg"));
+        QTRY_VERIFY(rig->count(imagePage(*w) + "&url=http://img.example/2.jpg") > 0);
 
         // Deselecting leaves the label as it was.
         w->lvVideo->clearSelection();
@@ -262,7 +209,7 @@ private slots:
 
         w->lvVideo->topLevelItem(2)->setSelected(true);
         QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:03"));
-        QTRY_VERIFY(requested(*server, imagePage(*w) + "&url=http://img.example/3.jpg"));
+        QTRY_VERIFY(rig->count(imagePage(*w) + "&url=http://img.example/3.jpg") > 0);
     }
 
     void typingEmptiesList()
@@ -273,22 +220,22 @@ private slots:
         emit w->btnVideoRecherche->clicked();
         w->lvVideo->topLevelItem(0)->setSelected(true);
         QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:01"));
-        server->clearRequests();
+        rig->server.clearRequests();
 
         QTest::keyClicks(w->edtVideoRecherche, QStringLiteral("s"));
         QCOMPARE(w->lvVideo->topLevelItemCount(), 0);
         QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("-- : --"));
-        QTRY_VERIFY(requested(*server, imagePage(*w)));
+        QTRY_VERIFY(rig->count(imagePage(*w)) > 0);
         // The next search starts again at page 1.
         emit w->btnVideoSuite->clicked();
-        QCOMPARE(searches(*server), QByteArrayList{"1&recherche=chats"});
+        QCOMPARE(rig->requestsAfter(kSearch), QByteArrayList{"1&recherche=chats"});
     }
 
     void keywordsChangedWhileWaiting()
     {
         // The answer to the old keywords comes after the list was emptied for
         // the new ones: it must not fill the new list.
-        portal->set(kSearch + "1&recherche=chat", Reply::ok(videoLines(12), "text/plain").delayed(800));
+        rig->portal.set(kSearch + "1&recherche=chat", Reply::ok(videoLines(12), "text/plain").delayed(800));
         auto w = startOnVideos();
         w->edtVideoRecherche->setText(QStringLiteral("chat"));
         bool busySeen = false, hourglass = false;
@@ -303,7 +250,7 @@ private slots:
         emit w->btnVideoRecherche->clicked();
         QVERIFY(busySeen);
         QVERIFY(hourglass);
-        QCOMPARE(searches(*server), QByteArrayList{"1&recherche=chat"});
+        QCOMPARE(rig->requestsAfter(kSearch), QByteArrayList{"1&recherche=chat"});
         QCOMPARE(w->lvVideo->topLevelItemCount(), 0);
         QVERIFY(!QApplication::overrideCursor());
 
@@ -317,7 +264,7 @@ private slots:
     {
         // The window closes while the search waits for a server that never
         // answers: the wait ends, quietly, and the cursor comes back.
-        portal->set(kSearch + "1&recherche=chat", Reply::never());
+        rig->portal.set(kSearch + "1&recherche=chat", Reply::never());
         auto w = startOnVideos();
         w->edtVideoRecherche->setText(QStringLiteral("chat"));
         bool busyAtClose = false;
@@ -328,7 +275,7 @@ private slots:
         emit w->btnVideoRecherche->clicked();
         QVERIFY(busyAtClose);
         QVERIFY(!w->nmhVideoRecherche->Busy());
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->errors.isEmpty());
         QVERIFY(!QApplication::overrideCursor());
         w.reset();
     }
@@ -343,7 +290,7 @@ private slots:
         // A double-click: its first press and release, then the second press.
         QTest::mouseClick(w->lvVideo->viewport(), Qt::LeftButton, {}, third.center());
         QTest::mouseDClick(w->lvVideo->viewport(), Qt::LeftButton, {}, third.center());
-        QCOMPARE(engines.sources(), QStringList{QStringLiteral("http://vid.example/3.flv")});
+        QCOMPARE(rig->engines.sources(), QStringList{QStringLiteral("http://vid.example/3.flv")});
         QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:03"));
     }
 
@@ -375,14 +322,14 @@ private slots:
         // The status loop shows the link while something plays; shown here.
         w->lblTelechargerMusique->show();
         QTest::mouseClick(w->lblTelechargerMusique, Qt::RightButton);
-        QVERIFY(opened.isEmpty());
+        QVERIFY(rig->outside.isEmpty());
         QTest::mouseClick(w->lblTelechargerMusique, Qt::LeftButton);
         if (path.isEmpty()) {
-            QVERIFY(opened.isEmpty());
+            QVERIFY(rig->outside.isEmpty());
         } else {
-            QCOMPARE(opened,
+            QCOMPARE(rig->outside,
                 QList<QUrl>{
-                    QUrl(QStringLiteral("http://") + QString::fromLatin1(server->hostPort()) + path)});
+                    QUrl(QStringLiteral("http://") + QString::fromLatin1(rig->server.hostPort()) + path)});
         }
     }
 };

@@ -1,7 +1,6 @@
 // The sponsor window against a scripted loopback portal with real banner pages.
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
-#include "support/scriptedserver.h"
+#include "support/mainwindowrig.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
 #include "ui/windows/fensponsor.h"
@@ -12,8 +11,7 @@
 #include <QTimer>
 #include <QWebEnginePage>
 
-using zv::test::Reply;
-using zv::test::ScriptedServer;
+using namespace zv::test;
 
 namespace {
 
@@ -24,49 +22,23 @@ QByteArray bannerPage(const QByteArray& name)
         + name + "'>" + name + "</a></body></html>";
 }
 
-int indexOf(const QList<zv::test::Request>& requests, const QByteArray& path)
-{
-    for (int i = 0; i < requests.size(); ++i)
-        if (requests[i].path == path)
-            return i;
-    return -1;
-}
-
 } // namespace
 
-class TestSponsor : public QObject {
+class TestSponsor : public MainWindowTest {
     Q_OBJECT
-    ScriptedServer* server = nullptr;
-    QList<QUrl> opened;
-    QStringList errors;
+
+    void setUp() override
+    {
+        rig->server.on(
+            "/exe/cont.php?c=urlspons1", Reply::ok("http://" + rig->server.hostPort() + "/banniere1.htm"));
+        // As server scripts write it: the address, then a line break.
+        rig->server.on("/exe/cont.php?c=urlspons2",
+            Reply::ok("http://" + rig->server.hostPort() + "/banniere2.htm \r\n"));
+        rig->server.on("/banniere1.htm", Reply::ok(bannerPage("un")));
+        rig->server.on("/banniere2.htm", Reply::ok(bannerPage("deux")));
+    }
 
 private slots:
-    void initTestCase()
-    {
-        TWebBrowser::setUrlOpener([this](const QUrl& url) { opened << url; });
-        zv::setErrorReporter([this](const QString& message) { errors << message; });
-    }
-
-    void init()
-    {
-        opened.clear();
-        errors.clear();
-        server = new ScriptedServer(this);
-        server->on("/exe/cont.php?c=urlspons1", Reply::ok("http://" + server->hostPort() + "/banniere1.htm"));
-        // As server scripts write it: the address, then a line break.
-        server->on(
-            "/exe/cont.php?c=urlspons2", Reply::ok("http://" + server->hostPort() + "/banniere2.htm \r\n"));
-        server->on("/banniere1.htm", Reply::ok(bannerPage("un")));
-        server->on("/banniere2.htm", Reply::ok(bannerPage("deux")));
-        qputenv("ZEVALO_PORTAL_HOST", server->hostPort());
-    }
-
-    void cleanup()
-    {
-        delete server;
-        server = nullptr;
-    }
-
     void layoutOfTheBaseForm()
     {
         TfmSponsor dlg;
@@ -86,15 +58,14 @@ private slots:
         QSignalSpy loaded2(dlg.wbSponsor2, &TWebBrowser::DocumentComplete);
         dlg.open();
         QTRY_VERIFY_WITH_TIMEOUT(loaded1.count() > 0 && loaded2.count() > 0, 30000);
-        const auto& requests = server->requests();
-        const int first = indexOf(requests, "/exe/cont.php?c=urlspons1");
-        const int second = indexOf(requests, "/exe/cont.php?c=urlspons2");
+        const int first = rig->indexOf("/exe/cont.php?c=urlspons1");
+        const int second = rig->indexOf("/exe/cont.php?c=urlspons2");
         QVERIFY(first >= 0);
         QVERIFY(second > first);
         QCOMPARE(dlg.wbSponsor1->url().path(), QStringLiteral("/banniere1.htm"));
         QCOMPARE(dlg.wbSponsor2->url().path(), QStringLiteral("/banniere2.htm"));
         QVERIFY(dlg.isVisible());
-        QVERIFY(errors.isEmpty());
+        QVERIFY(rig->errors.isEmpty());
     }
 
     void bannerClickLetsTheUserGoOn()
@@ -107,15 +78,15 @@ private slots:
         dlg.wbSponsor2->page()->runJavaScript(QStringLiteral("window.open('http://example.invalid/deux')"));
         QTRY_VERIFY_WITH_TIMEOUT(!dlg.isVisible(), 20000);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QTRY_VERIFY_WITH_TIMEOUT(!opened.isEmpty(), 10000);
-        QCOMPARE(opened.first().host(), QStringLiteral("example.invalid"));
+        QTRY_VERIFY_WITH_TIMEOUT(!rig->opened.isEmpty(), 10000);
+        QCOMPARE(rig->opened.first().host(), QStringLiteral("example.invalid"));
     }
 
     void quitButtonLeaves()
     {
         TfmSponsorTheme1 dlg;
         dlg.open();
-        QTRY_VERIFY_WITH_TIMEOUT(indexOf(server->requests(), "/exe/cont.php?c=urlspons2") >= 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig->indexOf("/exe/cont.php?c=urlspons2") >= 0, 20000);
         emit dlg.btnQuitter->clicked();
         QVERIFY(!dlg.isVisible());
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
@@ -126,7 +97,7 @@ private slots:
         // The first banner request never gets an answer; quitting must still end
         // the window, silently, and the second request is never sent. The wait
         // runs in a nested loop, so the click comes from a timer inside it.
-        server->on("/exe/cont.php?c=urlspons1", Reply::never());
+        rig->server.on("/exe/cont.php?c=urlspons1", Reply::never());
         TfmSponsorTheme3 dlg;
         QTimer poke;
         bool clicked = false;
@@ -142,8 +113,8 @@ private slots:
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
         QVERIFY(!dlg.isVisible());
         QTest::qWait(200);
-        QCOMPARE(indexOf(server->requests(), "/exe/cont.php?c=urlspons2"), -1);
-        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+        QCOMPARE(rig->indexOf("/exe/cont.php?c=urlspons2"), -1);
+        QVERIFY2(rig->errors.isEmpty(), qPrintable(rig->errors.join('\n')));
     }
 
     void escapeDoesNotQuit()
@@ -157,13 +128,11 @@ private slots:
 
     void failedBannerRequestIsReportedAndTheWindowStays()
     {
-        delete server;
-        server = nullptr;
         qputenv("ZEVALO_PORTAL_HOST", "127.0.0.1:1");
         TfmSponsorTheme2 dlg;
         dlg.open();
-        QTRY_VERIFY_WITH_TIMEOUT(!errors.isEmpty(), 20000);
-        QCOMPARE(errors.size(), 1); // both failed, shown once
+        QTRY_VERIFY_WITH_TIMEOUT(!rig->errors.isEmpty(), 20000);
+        QCOMPARE(rig->errors.size(), 1); // both failed, shown once
         QVERIFY(dlg.isVisible());
         emit dlg.btnQuitter->clicked();
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
@@ -171,13 +140,13 @@ private slots:
 
     void firstBannerFailsTheSecondIsStillShown()
     {
-        server->on("/exe/cont.php?c=urlspons1", Reply::redirect(302, "http://127.0.0.1:1/banniere1.htm"));
+        rig->server.on("/exe/cont.php?c=urlspons1", Reply::redirect(302, "http://127.0.0.1:1/banniere1.htm"));
         TfmSponsorTheme5 dlg;
         QSignalSpy loaded2(dlg.wbSponsor2, &TWebBrowser::DocumentComplete);
         dlg.open();
         QTRY_VERIFY_WITH_TIMEOUT(loaded2.count() > 0, 30000);
         QCOMPARE(dlg.wbSponsor2->url().path(), QStringLiteral("/banniere2.htm"));
-        QCOMPARE(errors.size(), 1);
+        QCOMPARE(rig->errors.size(), 1);
         QVERIFY(!dlg.wbSponsor1->HasDocument());
         QVERIFY(dlg.isVisible());
         emit dlg.btnQuitter->clicked();

@@ -1,7 +1,7 @@
 // Windows that hold a web view closed at any moment of their pages' loads,
 // many times over, some grabbed first: none may crash or leave the engine
 // calling into what is gone.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "support/scriptedserver.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/windows/fenjeu.h"

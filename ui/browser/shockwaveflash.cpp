@@ -1,6 +1,6 @@
 #include "ui/browser/shockwaveflash.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 
 #include <QCoreApplication>
 #include <QDir>

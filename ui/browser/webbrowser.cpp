@@ -1,6 +1,6 @@
 #include "ui/browser/webbrowser.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/portalhost.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "ui/controls/btngraph.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 
 #include <QEnterEvent>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #include "ui/controls/scrolllabel.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "ui/main/desktopcontrols.h"
 
 #include "app/mpris.h"
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"

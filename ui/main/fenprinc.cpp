@@ -1,7 +1,7 @@
 #include "ui/main/fenprinc.h"
 
 #include "app/versioninfo.h"
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/freedmemory.h"
 #include "portal/nmhttp.h"
 #include "portal/portalhost.h"
@@ -558,45 +558,44 @@ void TfmPrinc::createRequests()
     nmhVideoRecherche = nmh("nmhVideoRecherche");
 }
 
+void TfmPrinc::runHandler(const std::function<void()>& handler)
+{
+    // No exception may cross the event loop. A request cut short by closing
+    // the window ends its handler silently.
+    zv::guarded([&] {
+        try {
+            handler();
+        } catch (...) {
+            if (!closing_)
+                throw;
+        }
+    });
+}
+
 void TfmPrinc::bindHandlers()
 {
-    // Every handler runs under the default error handler: no exception may
-    // cross the event loop.
-    // A request cut short by closing the window ends its handler silently.
-    const auto on = [this](auto handler) {
-        return [this, handler] {
-            zv::guarded([&] {
-                try {
-                    handler();
-                } catch (...) {
-                    if (!closing_)
-                        throw;
-                }
-            });
-        };
-    };
-
     for (TBtnGraph* b : sectionButtons())
-        connect(b, &TBtnGraph::clicked, this, on([this, b] { btnFctClick(b); }));
-    connect(btnContact, &TBtnGraph::clicked, this, on([this] { btnContactClick(); }));
-    connect(btnMinimise, &TBtnGraph::clicked, this, on([this] { btnMinimiseClick(); }));
-    connect(btnFerme, &TBtnGraph::clicked, this, on([this] { btnFermeClick(); }));
-    connect(btnConfig, &TBtnGraph::clicked, this, on([this] { btnConfigClick(); }));
-    connect(btnLecture, &TBtnGraph::clicked, this, on([this] { btnLectureClick(btnLecture); }));
-    connect(btnPause, &TBtnGraph::clicked, this, on([this] { btnPauseClick(); }));
-    connect(btnMuet, &TBtnGraph::clicked, this, on([this] { btnMuetClick(); }));
-    connect(btnPleinEcran, &TBtnGraph::clicked, this, on([this] { btnPleinEcranClick(); }));
-    connect(timLecture, &QTimer::timeout, this, on([this] { timLectureTimer(); }));
-    connect(timPub, &QTimer::timeout, this, on([this] { timPubTimer(); }));
+        connect(b, &TBtnGraph::clicked, this, guard([this, b] { btnFctClick(b); }));
+    connect(btnContact, &TBtnGraph::clicked, this, guard([this] { btnContactClick(); }));
+    connect(btnMinimise, &TBtnGraph::clicked, this, guard([this] { btnMinimiseClick(); }));
+    connect(btnFerme, &TBtnGraph::clicked, this, guard([this] { btnFermeClick(); }));
+    connect(btnConfig, &TBtnGraph::clicked, this, guard([this] { btnConfigClick(); }));
+    connect(btnLecture, &TBtnGraph::clicked, this, guard([this] { btnLectureClick(btnLecture); }));
+    connect(btnPause, &TBtnGraph::clicked, this, guard([this] { btnPauseClick(); }));
+    connect(btnMuet, &TBtnGraph::clicked, this, guard([this] { btnMuetClick(); }));
+    connect(btnPleinEcran, &TBtnGraph::clicked, this, guard([this] { btnPleinEcranClick(); }));
+    connect(timLecture, &QTimer::timeout, this, guard([this] { timLectureTimer(); }));
+    connect(timPub, &QTimer::timeout, this, guard([this] { timPubTimer(); }));
 
-    connect(cmbBouquet, &QComboBox::activated, this, on([this] { cmbBouquetChange(); }));
-    connect(lvListeCanaux, &QAbstractItemView::doubleClicked, this, on([this] { lvListeCanauxDblClick(); }));
-    connect(cmbChatRadio, &QComboBox::activated, this, on([this] { cmbChatRadioClick(); }));
-    connect(edtVideoRecherche, &QLineEdit::textChanged, this, on([this] { edtVideoRechercheChange(); }));
+    connect(cmbBouquet, &QComboBox::activated, this, guard([this] { cmbBouquetChange(); }));
+    connect(
+        lvListeCanaux, &QAbstractItemView::doubleClicked, this, guard([this] { lvListeCanauxDblClick(); }));
+    connect(cmbChatRadio, &QComboBox::activated, this, guard([this] { cmbChatRadioClick(); }));
+    connect(edtVideoRecherche, &QLineEdit::textChanged, this, guard([this] { edtVideoRechercheChange(); }));
 
     for (TWebBrowser* wb : {wbContact, wbChat, wbJeu, wbAccueilG, wbAccueilD})
-        connect(wb, &TWebBrowser::DocumentComplete, this, on([this, wb] { wbDocumentComplete(wb); }));
-    connect(wbSexo, &TWebBrowser::DocumentComplete, this, on([this] { wbSexoDocumentComplete(); }));
+        connect(wb, &TWebBrowser::DocumentComplete, this, guard([this, wb] { wbDocumentComplete(wb); }));
+    connect(wbSexo, &TWebBrowser::DocumentComplete, this, guard([this] { wbSexoDocumentComplete(); }));
 
     // A success callback runs inside Get, whose caller is already guarded.
     nmhMessage->OnSuccess = [this](int cmd) { nmhMessageSuccess(cmd); };
@@ -739,9 +738,9 @@ bool TfmPrinc::FormCreate()
     pcMOD->setCurrentWidget(tsMODFichier);
     // 8.
     connect(frmPlayer, &TfrmPlayer::Message, this,
-        [this](QObject* sender, const QString& text) { zv::guarded([&] { PlayerMessage(sender, text); }); });
-    frmCurseurSon->OnChange = [this](TfrmCurseur* s) { zv::guarded([&] { CurseurSonChange(s); }); };
-    frmCurseurVideo->OnChange = [this](TfrmCurseur* s) { zv::guarded([&] { CurseurVideoChange(s); }); };
+        [this](QObject* sender, const QString& text) { runHandler([&] { PlayerMessage(sender, text); }); });
+    frmCurseurSon->OnChange = [this](TfrmCurseur* s) { runHandler([&] { CurseurSonChange(s); }); };
+    frmCurseurVideo->OnChange = [this](TfrmCurseur* s) { runHandler([&] { CurseurVideoChange(s); }); };
     // 9.
     mnuConfigSexofluxClick(nullptr);
     // 10.
@@ -800,7 +799,7 @@ void TfmPrinc::closeEvent(QCloseEvent* event)
 bool TfmPrinc::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == imgFond && event->type() == QEvent::MouseButtonPress) {
-        zv::guarded([this] { imgFondMouseDown(); });
+        runHandler([this] { imgFondMouseDown(); });
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -348,6 +348,15 @@ public:
     // The portal request for a path: host + path, no scheme.
     static QByteArray PortalRequest(const QByteArray& path);
 
+    // A slot for connect() that runs handler the way every handler of the
+    // window runs: under the default error handler, and silently once the
+    // window is closing (its requests are being cut short).
+    template <class F> auto guard(F handler)
+    {
+        return [this, handler]() { runHandler(handler); };
+    }
+    void runHandler(const std::function<void()>& handler);
+
     // Each section source binds its own handlers; bindHandlers calls these.
     void bindGames(); // fenprinc_jeux.cpp
     void bindMOD(); // fenprinc_mod.cpp

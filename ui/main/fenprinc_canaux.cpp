@@ -1,5 +1,5 @@
 // Channel lists and TV bouquets.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"

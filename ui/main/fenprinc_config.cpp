@@ -2,7 +2,7 @@
 // The menu keeps no state: its check marks are read again at every opening.
 #include "app/autostart.h"
 #include "app/config.h"
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
 
@@ -43,19 +43,19 @@ void TfmPrinc::createConfigMenu()
     mnuConfigTheme5 = theme("mnuConfigTheme5", QStringLiteral("&3 - Moon"), 5);
     mnuConfigTheme3 = theme("mnuConfigTheme3", QStringLiteral("&4 - Mac fashion"), 3);
 
-    connect(mnuConfig, &QMenu::aboutToShow, this, [this] { zv::guarded([this] { mnuConfigPopup(); }); });
+    connect(mnuConfig, &QMenu::aboutToShow, this, guard([this] { mnuConfigPopup(); }));
     // Qt toggles a checkable item before telling us; the marks only follow the
     // files, so the toggle is undone first.
     connect(mnuConfigLanceAuto, &QAction::triggered, this, [this](bool checked) {
         mnuConfigLanceAuto->setChecked(!checked);
-        zv::guarded([this] { mnuConfigLanceAutoClick(); });
+        runHandler([this] { mnuConfigLanceAutoClick(); });
     });
     connect(mnuConfigSexoflux, &QAction::triggered, this, [this](bool checked) {
         mnuConfigSexoflux->setChecked(!checked);
-        zv::guarded([this] { mnuConfigSexofluxClick(mnuConfigSexoflux); });
+        runHandler([this] { mnuConfigSexofluxClick(mnuConfigSexoflux); });
     });
     for (QAction* a : mnuConfigThemes->actions())
-        connect(a, &QAction::triggered, this, [this, a] { zv::guarded([&] { mnuConfigThemeClick(a); }); });
+        connect(a, &QAction::triggered, this, guard([this, a] { mnuConfigThemeClick(a); }));
 }
 
 void TfmPrinc::btnConfigClick()

@@ -1,6 +1,6 @@
 // The games section.
+#include "base/errors.h"
 #include "portal/cp1252.h"
-#include "portal/errors.h"
 #include "portal/jeux.h"
 #include "portal/nmhttp.h"
 #include "ui/browser/webbrowser.h"
@@ -139,21 +139,8 @@ void TfmPrinc::nmhJeuSuccess(int)
 
 void TfmPrinc::bindGames()
 {
-    // Same guard as every other handler of the window.
-    const auto on = [this](auto handler) {
-        return [this, handler] {
-            zv::guarded([&] {
-                try {
-                    handler();
-                } catch (...) {
-                    if (!closing_)
-                        throw;
-                }
-            });
-        };
-    };
-    connect(tvListeJeux, &QAbstractItemView::doubleClicked, this, on([this] { tvListeJeuxDblClick(); }));
-    connect(btnJouer, &QPushButton::clicked, this, on([this] { btnJouerClick(); }));
+    connect(tvListeJeux, &QAbstractItemView::doubleClicked, this, guard([this] { tvListeJeuxDblClick(); }));
+    connect(btnJouer, &QPushButton::clicked, this, guard([this] { btnJouerClick(); }));
     nmhListeJeuxNiveau1->OnSuccess = [this](int cmd) { nmhListeJeuxNiveau1Success(cmd); };
     nmhJeu->OnSuccess = [this](int cmd) { nmhJeuSuccess(cmd); };
 }

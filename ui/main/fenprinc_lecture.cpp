@@ -1,5 +1,5 @@
 // Playback controls and the status loop.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"

@@ -2,7 +2,6 @@
 #include "app/config.h"
 #include "portal/canaux.h"
 #include "portal/cp1252.h"
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "ui/main/fenprinc.h"
 

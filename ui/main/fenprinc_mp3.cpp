@@ -1,6 +1,5 @@
 // Media on demand: the MP3 search and the favourites' buttons ("Mes MP3").
 #include "portal/cp1252.h"
-#include "portal/errors.h"
 #include "portal/mp3search.h"
 #include "portal/nmhttp.h"
 #include "portal/textutil.h"
@@ -120,35 +119,23 @@ void TfmPrinc::btnMODFavorisSupprimerClick()
 
 void TfmPrinc::bindMP3()
 {
-    const auto on = [this](auto handler) {
-        return [this, handler] {
-            zv::guarded([&] {
-                try {
-                    handler();
-                } catch (...) {
-                    if (!closing_)
-                        throw;
-                }
-            });
-        };
-    };
-
     edtMODRecherche->setValidator(new LowerCaseValidator(edtMODRecherche));
-    connect(btnMODRecherche, &QPushButton::clicked, this, on([this] { btnMODRechercheClick(); }));
-    connect(edtMODRecherche, &QLineEdit::textChanged, this, on([this] { edtMODRechercheChange(); }));
-    connect(edtMODRecherche, &QLineEdit::returnPressed, this, on([this] { edtMODRechercheKeyPress(); }));
-    connect(btnMODRechercheSuite, &QPushButton::clicked, this, on([this] { btnMODRechercheSuiteClick(); }));
+    connect(btnMODRecherche, &QPushButton::clicked, this, guard([this] { btnMODRechercheClick(); }));
+    connect(edtMODRecherche, &QLineEdit::textChanged, this, guard([this] { edtMODRechercheChange(); }));
+    connect(edtMODRecherche, &QLineEdit::returnPressed, this, guard([this] { edtMODRechercheKeyPress(); }));
+    connect(
+        btnMODRechercheSuite, &QPushButton::clicked, this, guard([this] { btnMODRechercheSuiteClick(); }));
     for (QTreeWidget* list : {lvMODRecherche, lvMODFavoris})
         connect(list, &QAbstractItemView::doubleClicked, this,
-            on([this, list] { lvMODRechercheDblClick(list); }));
-    connect(
-        btnMODRechercheFavoris, &QPushButton::clicked, this, on([this] { btnMODRechercheFavorisClick(); }));
+            guard([this, list] { lvMODRechercheDblClick(list); }));
+    connect(btnMODRechercheFavoris, &QPushButton::clicked, this,
+        guard([this] { btnMODRechercheFavorisClick(); }));
     connect(btnMODRechercheTelecharger, &QPushButton::clicked, this,
-        on([this] { btnMODRechercheTelechargerClick(); }));
+        guard([this] { btnMODRechercheTelechargerClick(); }));
     connect(btnMODFavorisTelecharger, &QPushButton::clicked, this,
-        on([this] { btnMODFavorisTelechargerClick(); }));
-    connect(
-        btnMODFavorisSupprimer, &QPushButton::clicked, this, on([this] { btnMODFavorisSupprimerClick(); }));
+        guard([this] { btnMODFavorisTelechargerClick(); }));
+    connect(btnMODFavorisSupprimer, &QPushButton::clicked, this,
+        guard([this] { btnMODFavorisSupprimerClick(); }));
     // Runs inside Get, whose caller is already guarded.
     nmhMODRecherche->OnSuccess = [this](int cmd) { nmhMODRechercheSuccess(cmd); };
 }

@@ -1,7 +1,7 @@
 // Media on demand: "Mes fichiers" (local files or a typed address) and
 // "Podcast" (the portal's catalogue and each podcast's feed).
+#include "base/errors.h"
 #include "portal/cp1252.h"
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "portal/podcast.h"
 #include "portal/textutil.h"
@@ -186,26 +186,13 @@ void TfmPrinc::lvMODPodcastDblClick()
 
 void TfmPrinc::bindPodcast()
 {
-    // As bindHandlers: a request cut short by closing the window ends silently.
-    const auto on = [this](auto handler) {
-        return [this, handler] {
-            zv::guarded([&] {
-                try {
-                    handler();
-                } catch (...) {
-                    if (!closing_)
-                        throw;
-                }
-            });
-        };
-    };
-    connect(btnMODFichierOuvrir, &QPushButton::clicked, this, on([this] { btnMODFichierOuvrirClick(); }));
-    connect(
-        btnMODFichierOuvrirURL, &QPushButton::clicked, this, on([this] { btnMODFichierOuvrirURLClick(); }));
-    connect(lvMODFichier, &QTreeWidget::itemDoubleClicked, this, on([this] { lvMODFichierDblClick(); }));
-    connect(pcMOD, &QTabWidget::currentChanged, this, on([this] { pcMODChange(); }));
-    connect(tvMODPodcast, &QTreeWidget::itemDoubleClicked, this, on([this] { tvMODPodcastDblClick(); }));
-    connect(lvMODPodcast, &QTreeWidget::itemDoubleClicked, this, on([this] { lvMODPodcastDblClick(); }));
+    connect(btnMODFichierOuvrir, &QPushButton::clicked, this, guard([this] { btnMODFichierOuvrirClick(); }));
+    connect(btnMODFichierOuvrirURL, &QPushButton::clicked, this,
+        guard([this] { btnMODFichierOuvrirURLClick(); }));
+    connect(lvMODFichier, &QTreeWidget::itemDoubleClicked, this, guard([this] { lvMODFichierDblClick(); }));
+    connect(pcMOD, &QTabWidget::currentChanged, this, guard([this] { pcMODChange(); }));
+    connect(tvMODPodcast, &QTreeWidget::itemDoubleClicked, this, guard([this] { tvMODPodcastDblClick(); }));
+    connect(lvMODPodcast, &QTreeWidget::itemDoubleClicked, this, guard([this] { lvMODPodcastDblClick(); }));
     // The caption column keeps the width the feed gives it (room for the scroll bar).
     lvMODPodcast->header()->setStretchLastSection(false);
     nmhMODPodcastDetail->OnSuccess = [this](int cmd) { nmhMODPodcastDetailSuccess(cmd); };

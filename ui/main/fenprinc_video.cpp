@@ -1,6 +1,6 @@
 // The video search section, and the link to the outside pages.
+#include "base/errors.h"
 #include "portal/cp1252.h"
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "portal/portalhost.h"
 #include "portal/textutil.h"
@@ -167,35 +167,20 @@ void TfmPrinc::lblTelechargerMusiqueClick()
 
 void TfmPrinc::bindVideo()
 {
-    // As bindHandlers does: under the default error handler, silent once the
-    // window is closing.
-    const auto on = [this](auto handler) {
-        return [this, handler] {
-            zv::guarded([&] {
-                try {
-                    handler();
-                } catch (...) {
-                    if (!closing_)
-                        throw;
-                }
-            });
-        };
-    };
-
     // The title column keeps the width each answer gives it.
     lvVideo->header()->setStretchLastSection(false);
     edtVideoRecherche->setValidator(new LowerCaseValidator(edtVideoRecherche));
     connect(edtVideoRecherche, &QLineEdit::returnPressed, this,
-        on([this] { edtVideoRechercheKeyPress(QLatin1Char('\r')); }));
-    connect(btnVideoRecherche, &QPushButton::clicked, this, on([this] { btnVideoRechercheClick(); }));
-    connect(btnVideoSuite, &QPushButton::clicked, this, on([this] { btnVideoSuiteClick(); }));
-    connect(lvVideo, &QTreeWidget::itemSelectionChanged, this, on([this] {
+        guard([this] { edtVideoRechercheKeyPress(QLatin1Char('\r')); }));
+    connect(btnVideoRecherche, &QPushButton::clicked, this, guard([this] { btnVideoRechercheClick(); }));
+    connect(btnVideoSuite, &QPushButton::clicked, this, guard([this] { btnVideoSuiteClick(); }));
+    connect(lvVideo, &QTreeWidget::itemSelectionChanged, this, guard([this] {
         const QList<QTreeWidgetItem*> selected = lvVideo->selectedItems();
         if (!selected.isEmpty())
             lvVideoSelectItem(selected.first(), true);
     }));
-    connect(lvVideo, &QAbstractItemView::doubleClicked, this, on([this] { lvVideoDblClick(); }));
+    connect(lvVideo, &QAbstractItemView::doubleClicked, this, guard([this] { lvVideoDblClick(); }));
     // Runs inside Get, whose caller swallows its errors.
     nmhVideoRecherche->OnSuccess = [this](int cmd) { nmhVideoRechercheSuccess(cmd); };
-    new ClickFilter(lblTelechargerMusique, on([this] { lblTelechargerMusiqueClick(); }));
+    new ClickFilter(lblTelechargerMusique, guard([this] { lblTelechargerMusiqueClick(); }));
 }

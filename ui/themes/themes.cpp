@@ -1,7 +1,7 @@
 #include "ui/themes/themes.h"
 
+#include "base/errors.h"
 #include "portal/canaux.h"
-#include "portal/errors.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
 #include "ui/player/cadcurseur.h"
@@ -483,7 +483,7 @@ TfmPrincTheme1::TfmPrincTheme1(QWidget* parent)
 
     for (TBtnGraph* b : {btnFctTele, btnFctClipVideo, btnFctRadio, btnFctJeux, btnFctChat, btnFctSexo,
              btnFctVideo, btnFctMOD}) {
-        connect(b, &TBtnGraph::EtatChange, this, [this, b] { zv::guarded([&] { btnFctEtatChange(b); }); });
+        connect(b, &TBtnGraph::EtatChange, this, guard([this, b] { btnFctEtatChange(b); }));
     }
 }
 

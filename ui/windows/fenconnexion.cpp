@@ -1,6 +1,6 @@
 #include "ui/windows/fenconnexion.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "portal/portalhost.h"
 

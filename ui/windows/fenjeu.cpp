@@ -1,7 +1,7 @@
 #include "ui/windows/fenjeu.h"
 
+#include "base/errors.h"
 #include "portal/cp1252.h"
-#include "portal/errors.h"
 #include "portal/portalhost.h"
 #include "portal/textutil.h"
 #include "ui/browser/shockwaveflash.h"

@@ -1,6 +1,6 @@
 #include "ui/windows/fenpopup.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
 #include "ui/themes/pictures.h"

@@ -1,7 +1,7 @@
 #include "ui/windows/fenprincpopup.h"
 
+#include "base/errors.h"
 #include "portal/cp1252.h"
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "portal/popupschedule.h"
 #include "portal/portalhost.h"

@@ -1,7 +1,7 @@
 #include "ui/windows/fensponsor.h"
 
+#include "base/errors.h"
 #include "portal/cp1252.h"
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "portal/portalhost.h"
 #include "ui/browser/webbrowser.h"

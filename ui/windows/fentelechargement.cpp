@@ -1,8 +1,8 @@
 #include "ui/windows/fentelechargement.h"
 
+#include "base/errors.h"
 #include "portal/cp1252.h"
 #include "portal/download.h"
-#include "portal/errors.h"
 #include "portal/nmhttp.h"
 #include "portal/userstate.h"
 

@@ -1,4 +1,4 @@
-#include "fakeportal.h"
+#include "support/fakeportal.h"
 
 #include "portal/canaux.h"
 

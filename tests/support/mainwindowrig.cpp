@@ -1,9 +1,11 @@
-#include "main/mainwindowrig.h"
+#include "support/mainwindowrig.h"
 
 #include "app/config.h"
-#include "portal/errors.h"
+#include "base/errors.h"
+#include "ui/browser/webbrowser.h"
 #include "ui/player/cadplayer.h"
 #include "ui/themes/themes.h"
+#include "ui/windows/fentelechargement.h"
 
 #include <QFile>
 #include <QTimer>
@@ -15,12 +17,18 @@ MainWindowRig::MainWindowRig()
     qputenv("ZEVALO_PORTAL_HOST", server.hostPort());
     installFakeEngines(&engines);
     zv::setErrorReporter([this](const QString& text) { errors << text; });
+    TWebBrowser::setUrlOpener([this](const QUrl& url) { opened << url; });
+    TfmPrinc::setOutsidePageOpener([this](const QUrl& url) { outside << url; });
     QFile::remove(TConfig().path());
 }
 
 MainWindowRig::~MainWindowRig()
 {
     zv::setErrorReporter({});
+    TWebBrowser::setUrlOpener({});
+    TfmPrinc::setOutsidePageOpener({});
+    TfmPrinc::setFichierDialog({});
+    TfmTelechargement::setSaveDialog({});
     TfrmPlayer::setEngineFactory({});
     QFile::remove(TConfig().path());
 }
@@ -37,7 +45,7 @@ void MainWindowRig::whenAsked(const QByteArray& path, std::function<void()> acti
 {
     auto connection = std::make_shared<QMetaObject::Connection>();
     *connection = QObject::connect(&server, &ScriptedServer::requestReceived, &server,
-        [this, path, connection, action = std::move(action)](const Request& r) {
+        [path, connection, action = std::move(action), this](const Request& r) {
             const bool match = path.endsWith('*') ? r.path.startsWith(path.chopped(1)) : r.path == path;
             if (!match)
                 return;
@@ -57,12 +65,40 @@ QByteArrayList MainWindowRig::fetchPaths() const
     return out;
 }
 
-int MainWindowRig::count(const QByteArray& prefix) const
+QByteArrayList MainWindowRig::requestsAfter(const QByteArray& prefix) const
+{
+    QByteArrayList out;
+    for (const Request& r : server.requests()) {
+        if (r.path.startsWith(prefix))
+            out << r.path.mid(prefix.size());
+    }
+    return out;
+}
+
+int MainWindowRig::count(const QByteArray& path) const
+{
+    int n = 0;
+    for (const Request& r : server.requests())
+        n += r.path == path;
+    return n;
+}
+
+int MainWindowRig::countPrefix(const QByteArray& prefix) const
 {
     int n = 0;
     for (const Request& r : server.requests())
         n += r.path.startsWith(prefix);
     return n;
+}
+
+int MainWindowRig::indexOf(const QByteArray& prefix) const
+{
+    const QList<Request>& all = server.requests();
+    for (int i = 0; i < all.size(); ++i) {
+        if (all[i].path.startsWith(prefix))
+            return i;
+    }
+    return -1;
 }
 
 } // namespace zv::test

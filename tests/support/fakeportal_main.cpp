@@ -1,7 +1,7 @@
 // zv_fake_portal: the scripted portal of the main window tests as a program,
 // for screenshots and benches. Prints its port, then serves until killed.
 //   zv_fake_portal [PORT] [CHANNELS]   CHANNELS: size of the TV list (default 40)
-#include "fakeportal.h"
+#include "support/fakeportal.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "portal/errors.h"
+#include "base/errors.h"
 
 #include <QtGlobal>
 
