@@ -8,6 +8,17 @@ namespace zv {
 
 namespace {
 
+// Marks that people leave out when they type: the accents of the Latin,
+// Greek and Cyrillic scripts, Hebrew points, Arabic vowel signs. Marks that
+// make another letter (Indic vowel signs, the kana voicing marks) stay.
+bool isAccent(char32_t c)
+{
+    return (c >= 0x0300 && c <= 0x036F) || (c >= 0x0483 && c <= 0x0489) || (c >= 0x0591 && c <= 0x05C7)
+        || (c >= 0x0610 && c <= 0x061A) || (c >= 0x064B && c <= 0x065F) || c == 0x0670
+        || (c >= 0x06D6 && c <= 0x06ED) || (c >= 0x1AB0 && c <= 0x1AFF) || (c >= 0x1DC0 && c <= 0x1DFF)
+        || (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F);
+}
+
 // What one character folds to, as UTF-8. Empty: nothing (a format character,
 // a mark). A single space: a blank.
 QByteArray foldCodePoint(char32_t cp)
@@ -32,8 +43,7 @@ QByteArray foldCodePoint(char32_t cp)
             c = QChar::surrogateToUcs4(decomposed[i], decomposed[i + 1]);
             ++i;
         }
-        const QChar::Category cat = QChar::category(c);
-        if (cat == QChar::Mark_NonSpacing || cat == QChar::Mark_Enclosing || cat == QChar::Other_Format)
+        if (isAccent(c) || QChar::category(c) == QChar::Other_Format)
             continue;
         kept += QString::fromUcs4(&c, 1);
     }
