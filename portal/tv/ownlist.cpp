@@ -1,12 +1,11 @@
 #include "portal/tv/ownlist.h"
 
-#include "portal/cp1252.h"
 #include "portal/tv/rowfilter.h"
 #include "portal/tv/textfold.h"
+#include "portal/utf8repair.h"
 
 #include <QHash>
 #include <QStringDecoder>
-#include <array>
 #include <cstring>
 
 namespace zv {
@@ -41,101 +40,6 @@ bool startsWithNoCase(QByteArrayView text, QByteArrayView prefix)
             return false;
     }
     return true;
-}
-
-// The UTF-8 form of each byte 0x80-0xFF read as Windows-1252.
-const std::array<QByteArray, 128>& cp1252Utf8()
-{
-    static const std::array<QByteArray, 128> table = [] {
-        std::array<QByteArray, 128> t;
-        for (int b = 0x80; b <= 0xFF; ++b)
-            t[std::size_t(b - 0x80)] = fromCp1252(QByteArray(1, char(b))).toUtf8();
-        return t;
-    }();
-    return table;
-}
-
-// Length of the valid UTF-8 sequence at i, 0 when there is none.
-int utf8SequenceAt(const unsigned char* d, qsizetype i, qsizetype n)
-{
-    const unsigned char b = d[i];
-    int extra;
-    char32_t cp;
-    char32_t min;
-    if ((b & 0xE0) == 0xC0) {
-        extra = 1, cp = b & 0x1F, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-        extra = 2, cp = b & 0x0F, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-        extra = 3, cp = b & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + extra >= n)
-        return 0;
-    for (int k = 1; k <= extra; ++k) {
-        if ((d[i + k] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (d[i + k] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return extra + 1;
-}
-
-// The first byte from `from` on that is not part of valid UTF-8; n when none.
-qsizetype firstInvalidUtf8(const unsigned char* d, qsizetype from, qsizetype n)
-{
-    qsizetype i = from;
-    while (i < n) {
-        // Eight ASCII bytes at a time: lists are mostly addresses.
-        if (i + 8 <= n) {
-            std::uint64_t word;
-            std::memcpy(&word, d + i, 8);
-            if ((word & 0x8080808080808080ull) == 0) {
-                i += 8;
-                continue;
-            }
-        }
-        if (d[i] < 0x80) {
-            ++i;
-            continue;
-        }
-        const int length = utf8SequenceAt(d, i, n);
-        if (length == 0)
-            return i;
-        i += length;
-    }
-    return n;
-}
-
-// The list's text from `start` as UTF-8: valid UTF-8 is taken as it is (the
-// same bytes, not copied, when all of it is), every other byte as
-// Windows-1252, so Latin-1 lists and lists pieced together from both read
-// right.
-QByteArray utf8Text(const QByteArray& body, qsizetype start, qsizetype& textStart)
-{
-    const auto* d = reinterpret_cast<const unsigned char*>(body.constData());
-    const qsizetype n = body.size();
-    qsizetype bad = firstInvalidUtf8(d, start, n);
-    if (bad == n) {
-        textStart = start;
-        return body;
-    }
-    const std::array<QByteArray, 128>& table = cp1252Utf8();
-    QByteArray out;
-    out.reserve(n - start + (n - start) / 8);
-    qsizetype i = start;
-    while (i < n) {
-        out.append(reinterpret_cast<const char*>(d + i), bad - i);
-        if (bad == n)
-            break;
-        out += table[std::size_t(d[bad] - 0x80)];
-        i = bad + 1;
-        bad = firstInvalidUtf8(d, i, n);
-    }
-    textStart = 0;
-    return out;
 }
 
 } // namespace
@@ -464,8 +368,10 @@ OwnListReading ReadOwnList(const QByteArray& body)
         out.error = QStringLiteral("Ce fichier n'est pas une liste de chaînes M3U : il contient des données binaires.");
         return out;
     }
-    qsizetype textStart = 0;
-    out.list.text_ = utf8Text(source, start, textStart);
+    // Valid UTF-8 is read in place; a byte order mark is skipped, not cut off.
+    const bool utf8 = IsUtf8(QByteArrayView(source).sliced(start));
+    out.list.text_ = utf8 ? source : RepairUtf8(source.sliced(start));
+    const qsizetype textStart = utf8 ? start : 0;
     if (out.list.text_.size() > MaxText) {
         out.list.text_.clear();
         out.error = QStringLiteral("La liste de chaînes est trop grande pour être lue.");
