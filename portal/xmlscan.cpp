@@ -309,7 +309,11 @@ XmlScanner::Token XmlScanner::next()
         case Step::Made: return token;
         case Step::Skipped: break;
         case Step::Wait: return Token::NeedData;
-        case Step::Stop: done_ = true; return Token::End;
+        case Step::Stop:
+            // Nothing more is read; what is open closes as at the end.
+            ended_ = true;
+            pos_ = buf_.size();
+            break;
         }
     }
 }

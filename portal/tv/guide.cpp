@@ -259,7 +259,8 @@ template <class T> bool takeArray(QByteArrayView& in, std::vector<T>& items, std
     if (count > std::uint64_t(in.size()) / sizeof(T))
         return false;
     items.resize(std::size_t(count));
-    std::memcpy(items.data(), in.data(), std::size_t(count) * sizeof(T));
+    if (count > 0)
+        std::memcpy(items.data(), in.data(), std::size_t(count) * sizeof(T));
     in = in.sliced(qsizetype(count * sizeof(T)));
     return true;
 }

@@ -31,6 +31,18 @@ char lower(char c)
     return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
 }
 
+// An attribute name, whatever its case; `lowerName` is in lower case.
+bool sameKey(QByteArrayView key, QByteArrayView lowerName)
+{
+    if (key.size() != lowerName.size())
+        return false;
+    for (qsizetype i = 0; i < key.size(); ++i) {
+        if (lower(key[i]) != lowerName[i])
+            return false;
+    }
+    return true;
+}
+
 bool startsWithNoCase(QByteArrayView text, QByteArrayView prefix)
 {
     if (text.size() < prefix.size())
@@ -84,8 +96,9 @@ private:
 
     void line(qsizetype begin, qsizetype end)
     {
-        while (begin < end && isBlank(d_[begin]))
-            ++begin;
+        // Lists pasted together keep each one's byte order mark.
+        while (begin < end && (isBlank(d_[begin]) || QByteArrayView(d_ + begin, end - begin).startsWith("\xEF\xBB\xBF")))
+            begin += isBlank(d_[begin]) ? 1 : 3;
         while (end > begin && isBlank(d_[end - 1]))
             --end;
         if (begin == end)
@@ -151,13 +164,13 @@ private:
         while (p < end && ((d_[p] >= '0' && d_[p] <= '9') || d_[p] == '.'))
             ++p;
         attributes(p, end, [this](QByteArrayView key, OwnList::Slice value) {
-            if (key.compare("tvg-id", Qt::CaseInsensitive) == 0)
+            if (sameKey(key, "tvg-id"))
                 pending_.tvgId = value;
-            else if (key.compare("tvg-name", Qt::CaseInsensitive) == 0)
+            else if (sameKey(key, "tvg-name"))
                 pending_.tvgName = value;
-            else if (key.compare("tvg-logo", Qt::CaseInsensitive) == 0)
+            else if (sameKey(key, "tvg-logo"))
                 pending_.logo = value;
-            else if (key.compare("group-title", Qt::CaseInsensitive) == 0)
+            else if (sameKey(key, "group-title"))
                 pending_.groupTitle = value;
         });
     }
@@ -165,8 +178,7 @@ private:
     void header(qsizetype p, qsizetype end)
     {
         attributes(p, end, [this](QByteArrayView key, OwnList::Slice value) {
-            if (key.compare("url-tvg", Qt::CaseInsensitive) != 0 && key.compare("x-tvg-url", Qt::CaseInsensitive) != 0
-                && key.compare("tvg-url", Qt::CaseInsensitive) != 0)
+            if (!sameKey(key, "url-tvg") && !sameKey(key, "x-tvg-url") && !sameKey(key, "tvg-url"))
                 return;
             for (QByteArrayView one : QByteArrayView(list_.view(value)).toByteArray().split(',')) {
                 const QString address = QString::fromUtf8(one.trimmed());
@@ -222,8 +234,13 @@ private:
             if (quoted) {
                 const char quote = d_[p];
                 qsizetype q = p + 1;
-                while (q < end && !(d_[q] == quote && closesValue(q, end)))
+                for (;;) {
+                    const void* at = std::memchr(d_ + q, quote, std::size_t(end - q));
+                    q = at ? static_cast<const char*>(at) - d_ : end;
+                    if (q >= end || closesValue(q, end))
+                        break;
                     ++q;
+                }
                 if (q < end) {
                     valueStart = p + 1;
                     valueEnd = q;

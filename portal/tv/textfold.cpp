@@ -1,7 +1,9 @@
 #include "portal/tv/textfold.h"
 
 #include <QString>
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <vector>
 
 namespace zv {
@@ -95,23 +97,32 @@ const FoldTable& foldTable()
 }
 
 // Appends folded characters, one blank between words and none at the ends.
+// Writes straight into the array, which it sizes as it goes and trims when
+// done: a million rows are folded at once.
 class Folder {
 public:
-    explicit Folder(QByteArray& out)
+    Folder(QByteArray& out, qsizetype expected)
         : out_(out)
         , table_(foldTable())
         , start_(out.size())
+        , n_(out.size())
     {
+        out_.resize(n_ + expected + 16);
+        p_ = out_.data();
     }
+    ~Folder() { out_.truncate(n_); }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
 
     void ascii(char c)
     {
-        if (c >= 'A' && c <= 'Z')
+        if (c >= 'A' && c <= 'Z') {
             put(char(c + ('a' - 'A')));
-        else if (c <= ' ' || c == 0x7F)
+        } else if (c <= ' ' || c == 0x7F) {
             blank_ = true;
-        else
+        } else {
             put(c);
+        }
     }
 
     void bmp(char16_t c)
@@ -124,10 +135,8 @@ public:
             return;
         }
         const qsizetype length = qsizetype(e >> 24);
-        if (length > 0) {
-            separate();
-            out_.append(table_.pool() + (e & 0xFFFFFF), length);
-        }
+        if (length > 0)
+            write(table_.pool() + (e & 0xFFFFFF), length);
     }
 
     void codePoint(char32_t cp)
@@ -135,30 +144,46 @@ public:
         if (cp < 0x10000)
             return bmp(char16_t(cp));
         const QByteArray folded = foldCodePoint(cp);
-        if (folded == " ") {
+        if (folded == " ")
             blank_ = true;
-        } else if (!folded.isEmpty()) {
-            separate();
-            out_ += folded;
-        }
+        else if (!folded.isEmpty())
+            write(folded.constData(), folded.size());
     }
 
 private:
+    void room(qsizetype more)
+    {
+        if (n_ + more + 1 > out_.size()) {
+            out_.resize(std::max(out_.size() * 2, n_ + more + 64));
+            p_ = out_.data();
+        }
+    }
     void put(char c)
     {
+        room(1);
         separate();
-        out_.append(c);
+        p_[n_++] = c;
     }
+    void write(const char* s, qsizetype length)
+    {
+        room(length);
+        separate();
+        std::memcpy(p_ + n_, s, std::size_t(length));
+        n_ += length;
+    }
+    // Called with room for one byte more than the text to come.
     void separate()
     {
-        if (blank_ && out_.size() > start_)
-            out_.append(' ');
+        if (blank_ && n_ > start_)
+            p_[n_++] = ' ';
         blank_ = false;
     }
 
     QByteArray& out_;
     const FoldTable& table_;
     const qsizetype start_;
+    qsizetype n_;
+    char* p_;
     bool blank_ = false;
 };
 
@@ -218,7 +243,7 @@ bool nextUtf8(QByteArrayView s, qsizetype& i, char32_t& cp)
 
 void AppendFolded(QByteArray& out, QStringView text)
 {
-    Folder folder(out);
+    Folder folder(out, text.size());
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text[i];
@@ -233,7 +258,7 @@ void AppendFolded(QByteArray& out, QStringView text)
 
 void AppendFoldedUtf8(QByteArray& out, QByteArrayView utf8)
 {
-    Folder folder(out);
+    Folder folder(out, utf8.size());
     qsizetype i = 0;
     const qsizetype n = utf8.size();
     char32_t cp = 0;

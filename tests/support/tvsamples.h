@@ -11,15 +11,17 @@
 namespace zv::test {
 
 // An extended M3U list as IPTV providers serve it: a header naming a guide,
-// entries with tvg attributes, logos and groups, addresses with credentials.
+// entries with tvg attributes, logos and groups (each group's entries
+// together), addresses with credentials.
 inline QByteArray generatedList(int entries, int groups = 40)
 {
+    const int perGroup = qMax(1, entries / groups);
     QByteArray out = "#EXTM3U url-tvg=\"http://epg.example/guide.xml.gz\" x-tvg-url=\"http://epg.example/b.xml\"\n";
     out.reserve(qsizetype(entries) * 190 + 100);
     const char* names[] = {"Météo", "Info", "Sport", "Cinéma", "Jeunesse", "Musique", "Découverte", "Séries"};
     for (int i = 0; i < entries; ++i) {
         const QByteArray n = QByteArray::number(i);
-        const QByteArray group = "Pays " + QByteArray::number(i % groups) + " | " + names[i % 8];
+        const QByteArray group = "Pays " + QByteArray::number(i / perGroup) + " | " + names[(i / perGroup) % 8];
         out += "#EXTINF:-1 tvg-id=\"chan" + n + ".fr\" tvg-name=\"Chaîne " + n + "\" tvg-logo=\"http://logo.example/"
             + n + ".png\" group-title=\"" + group + "\",Zevalo " + names[(i / 3) % 8] + " " + n + " HD\n"
             + "http://stream.example:8080/live/user/pass/" + n + ".ts\n";
@@ -57,8 +59,7 @@ inline QByteArray generatedGuide(int channels, int days, const QDateTime& start,
                 + ".fr\">\n    <title lang=\"fr\">Émission " + QByteArray::number(rng.bounded(500))
                 + "</title>\n    <sub-title lang=\"fr\">Épisode " + QByteArray::number(k)
                 + "</sub-title>\n    <desc lang=\"fr\">Une émission de la chaîne " + n
-                + " avec ses invités &amp; ses chroniqueurs, au plus près de l'actualité du jour.</desc>\n"
-                  "    <category lang=\"fr\">Magazine</category>\n  </programme>\n";
+                + " avec ses invités &amp; ses chroniqueurs.</desc>\n  </programme>\n";
             t = stop;
         }
     }

@@ -76,6 +76,10 @@ private slots:
         QTest::newRow("no header, byte order mark, CR LF")
             << QByteArray("\xEF\xBB\xBF#EXTINF:-1,M\xc3\xa9t\xc3\xa9o\r\nhttp://m\r\n") << QStringList{"Météo|http://m|||||"}
             << QStringList() << QString();
+        QTest::newRow("lists pasted together, each with its byte order mark")
+            << QByteArray("\xEF\xBB\xBF#EXTM3U\n#EXTINF:-1,A\nhttp://a\n\xEF\xBB\xBF#EXTM3U x-tvg-url=\"http://g\"\n"
+                          "#EXTINF:-1,B\n\xEF\xBB\xBFhttp://b\n")
+            << QStringList{"A|http://a|||||", "B|http://b|||||"} << QStringList{"http://g"} << QString();
         QTest::newRow("Latin-1 and Windows-1252, mixed with UTF-8")
             << QByteArray("#EXTINF:-1 group-title=\"Fran\xe7\x61is\",M\xe9t\xe9o \x80\nhttp://m\n"
                           "#EXTINF:-1,\xc3\x89t\xc3\xa9\nhttp://e\n")
