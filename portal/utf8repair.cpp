@@ -100,7 +100,8 @@ bool IsUtf8(QByteArrayView text)
 
 QByteArray RepairUtf8(const QByteArray& text)
 {
-    const qsizetype bad = firstInvalid(reinterpret_cast<const unsigned char*>(text.constData()), 0, text.size());
+    const qsizetype bad
+        = firstInvalid(reinterpret_cast<const unsigned char*>(text.constData()), 0, text.size());
     return bad == text.size() ? text : repaired(text, bad);
 }
 

@@ -21,7 +21,8 @@ bool isSpace(char c)
 
 bool isNameStart(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':'
+        || static_cast<unsigned char>(c) >= 0x80;
 }
 
 bool isNameChar(char c)
@@ -126,9 +127,11 @@ void AppendXmlDecoded(QByteArray& out, QByteArrayView raw, qsizetype limit)
             break;
         // "&name;" within a few bytes; anything else is a plain "&".
         const qsizetype window = std::min<qsizetype>(12, n - at - 1);
-        const char* semi = static_cast<const char*>(std::memchr(raw.data() + at + 1, ';', std::size_t(window)));
-        const std::optional<char32_t> code
-            = semi ? referenceCode(QByteArrayView(raw.data() + at + 1, semi - raw.data() - at - 1)) : std::nullopt;
+        const char* semi
+            = static_cast<const char*>(std::memchr(raw.data() + at + 1, ';', std::size_t(window)));
+        const std::optional<char32_t> code = semi
+            ? referenceCode(QByteArrayView(raw.data() + at + 1, semi - raw.data() - at - 1))
+            : std::nullopt;
         if (code) {
             appendUtf8(out, *code);
             i = semi - raw.data() + 1;
@@ -176,8 +179,8 @@ QByteArray XmlUtf8Stream::take(const QByteArray& piece)
     if (mode_ == Mode::Unknown) {
         mode_ = Mode::Utf8;
         if (piece.startsWith("\xFF\xFE") || piece.startsWith("\xFE\xFF")) {
-            decoder_ = QStringDecoder(piece.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
-                                                                   : QStringConverter::Utf16BE);
+            decoder_ = QStringDecoder(
+                piece.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
             mode_ = Mode::Decode;
             return QString(decoder_(QByteArrayView(piece).sliced(2))).toUtf8();
         }
@@ -222,7 +225,8 @@ void XmlScanner::addData(const QByteArray& utf8)
 
 qint64 XmlScanner::lineAt(qsizetype pos) const
 {
-    return linesBefore_ + std::count(buf_.constData(), buf_.constData() + std::min(pos, buf_.size()), '\n') + 1;
+    return linesBefore_ + std::count(buf_.constData(), buf_.constData() + std::min(pos, buf_.size()), '\n')
+        + 1;
 }
 
 void XmlScanner::noteFault(Fault fault)
@@ -350,7 +354,8 @@ XmlScanner::Step XmlScanner::markup(Token& token)
     }
     if (c == '!') {
         const QByteArrayView rest(here, end - here);
-        if (rest.size() < 9 && !ended_ && (QByteArrayView("<![CDATA[").startsWith(rest) || QByteArrayView("<!--").startsWith(rest)))
+        if (rest.size() < 9 && !ended_
+            && (QByteArrayView("<![CDATA[").startsWith(rest) || QByteArrayView("<!--").startsWith(rest)))
             return Step::Wait;
         if (rest.startsWith("<!--")) {
             const char* close = find(here + 4, end, "-->");

@@ -68,8 +68,8 @@ void benchList(int entries, int rounds)
         reading = zv::ReadOwnList(body);
         reads.push_back(msSince(t));
     }
-    std::printf("   read: %.0f ms (median of %d), %zu rows, %d groups, +%lld MB beside the answer\n", median(reads),
-        rounds, reading.list.size(), reading.list.groupCount(), (rssKb() - before) / 1024);
+    std::printf("   read: %.0f ms (median of %d), %zu rows, %d groups, +%lld MB beside the answer\n",
+        median(reads), rounds, reading.list.size(), reading.list.groupCount(), (rssKb() - before) / 1024);
 
     QElapsedTimer t;
     t.start();
@@ -95,10 +95,11 @@ void benchList(int entries, int rounds)
             keystrokes.push_back(msSince(k));
         }
     }
-    std::printf("   keystroke (\"%s\" typed %d times): median %.2f ms, worst %.2f ms; longest 65536-row slice "
-                "%.2f ms; %zu rows found at the end\n",
-        qPrintable(typed), rounds, median(keystrokes), *std::max_element(keystrokes.begin(), keystrokes.end()),
-        longestSlice, filter.rows().size());
+    std::printf(
+        "   keystroke (\"%s\" typed %d times): median %.2f ms, worst %.2f ms; longest 65536-row slice "
+        "%.2f ms; %zu rows found at the end\n",
+        qPrintable(typed), rounds, median(keystrokes),
+        *std::max_element(keystrokes.begin(), keystrokes.end()), longestSlice, filter.rows().size());
 }
 
 struct Run {
@@ -153,8 +154,8 @@ void benchGuide(const QByteArray& self, int channels, int days, int rounds)
             gz.write(zv::test::gzipped(guide));
     }
     const qint64 size = QFileInfo(path).size();
-    std::printf("== guide: %d channels, %d days, %.1f MB (%.1f MB compressed)\n", channels, days, double(size) / 1e6,
-        double(QFileInfo(path + QStringLiteral(".gz")).size()) / 1e6);
+    std::printf("== guide: %d channels, %d days, %.1f MB (%.1f MB compressed)\n", channels, days,
+        double(size) / 1e6, double(QFileInfo(path + QStringLiteral(".gz")).size()) / 1e6);
 
     const QByteArray file = path.toLocal8Bit();
     struct Reader {
@@ -166,10 +167,11 @@ void benchGuide(const QByteArray& self, int channels, int days, int rounds)
         {"zevalo, .xml.gz", {self, "read-guide", file + ".gz"}, {}},
         {"Qt and this program, no reading", {self, "idle"}, {}},
         {"xmllint --stream", {"xmllint", "--stream", "--noout", file}, {}},
-        {"python3 iterparse", {"python3", "-c",
-                                  "import sys, xml.etree.ElementTree as E\n"
-                                  "for _, e in E.iterparse(sys.argv[1]): e.clear()\n",
-                                  file},
+        {"python3 iterparse",
+            {"python3", "-c",
+                "import sys, xml.etree.ElementTree as E\n"
+                "for _, e in E.iterparse(sys.argv[1]): e.clear()\n",
+                file},
             {}}};
     for (int r = 0; r < rounds; ++r) {
         for (Reader& reader : readers)
@@ -195,13 +197,14 @@ void benchGuide(const QByteArray& self, int channels, int days, int rounds)
             rss = std::max(rss, run.maxRssKb);
             ok = ok && run.ok;
         }
-        std::printf("   %-32s wall %6.0f ms  cpu %6.0f ms  peak %5ld MB (%.2f x the file)%s\n", reader.name, wall(reader),
-            cpu(reader), rss / 1024, double(rss) * 1024 / double(size), ok ? "" : "  (FAILED)");
+        std::printf("   %-32s wall %6.0f ms  cpu %6.0f ms  peak %5ld MB (%.2f x the file)%s\n", reader.name,
+            wall(reader), cpu(reader), rss / 1024, double(rss) * 1024 / double(size), ok ? "" : "  (FAILED)");
     }
     for (std::size_t k = 3; k < readers.size(); ++k) {
         if (!readers[k].runs.front().ok)
             continue;
-        std::printf("   speed beside %s: %.2fx by wall time, %.2fx by CPU time (>= 1: ours is as fast or faster)\n",
+        std::printf(
+            "   speed beside %s: %.2fx by wall time, %.2fx by CPU time (>= 1: ours is as fast or faster)\n",
             readers[k].name, wall(readers[k]) / wall(ours), cpu(readers[k]) / cpu(ours));
     }
 
@@ -220,8 +223,8 @@ void benchGuide(const QByteArray& self, int channels, int days, int rounds)
     bool done = false;
     std::shared_ptr<const zv::GuideIndex> index;
     QElapsedTimer total;
-    QObject::connect(&loader, &zv::GuideLoader::finished,
-        [&](std::shared_ptr<const zv::GuideIndex> i, const QString&) {
+    QObject::connect(
+        &loader, &zv::GuideLoader::finished, [&](std::shared_ptr<const zv::GuideIndex> i, const QString&) {
             index = std::move(i);
             done = true;
         });
@@ -233,8 +236,9 @@ void benchGuide(const QByteArray& self, int channels, int days, int rounds)
     while (!done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     std::sort(lateness.begin(), lateness.end());
-    std::printf("   on the worker: %.0f ms, %zu programmes, index %.1f MB; the 10 ms timer fired %zu times, late by "
-                "%.1f ms at most (99th percentile %.1f ms)\n",
+    std::printf(
+        "   on the worker: %.0f ms, %zu programmes, index %.1f MB; the 10 ms timer fired %zu times, late by "
+        "%.1f ms at most (99th percentile %.1f ms)\n",
         msSince(total), index->totalProgrammes(), double(index->memoryUse()) / 1e6, lateness.size(), latest,
         lateness.empty() ? 0 : lateness[lateness.size() * 99 / 100]);
 }
@@ -258,7 +262,7 @@ int main(int argc, char** argv)
     };
     const int rounds = option("--rounds", 3);
     benchList(option("--entries", 1000000), rounds);
-    benchGuide(QCoreApplication::applicationFilePath().toLocal8Bit(), option("--channels", 2000), option("--days", 7),
-        rounds);
+    benchGuide(QCoreApplication::applicationFilePath().toLocal8Bit(), option("--channels", 2000),
+        option("--days", 7), rounds);
     return 0;
 }

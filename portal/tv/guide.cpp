@@ -86,23 +86,26 @@ std::optional<qint64> ParseXmltvTime(QByteArrayView text)
         if (hours > 23 || minutes > 59)
             return std::nullopt;
         offset = sign * (qint64(hours) * 3600 + qint64(minutes) * 60);
-    } else if (zone.size() > 5 || !std::all_of(zone.begin(), zone.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
+    } else if (zone.size() > 5
+        || !std::all_of(zone.begin(), zone.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
         // "Z", "UTC", "GMT" and other zone names read as UTC; anything else is no time.
         return std::nullopt;
     }
-    return daysFromCivil(year, unsigned(month), unsigned(day)) * 86400 + qint64(hour) * 3600 + qint64(minute) * 60
-        + second - offset;
+    return daysFromCivil(year, unsigned(month), unsigned(day)) * 86400 + qint64(hour) * 3600
+        + qint64(minute) * 60 + second - offset;
 }
 
 // ---- the index ----------------------------------------------------------------
 
 QString GuideIndex::channelId(int channel) const
 {
-    return text(channels_[std::size_t(channel)].id);
+    return channel < 0 || channel >= channelCount() ? QString() : text(channels_[std::size_t(channel)].id);
 }
 
 QStringList GuideIndex::displayNames(int channel) const
 {
+    if (channel < 0 || channel >= channelCount())
+        return {};
     const Channel& c = channels_[std::size_t(channel)];
     QStringList out;
     for (std::uint32_t k = 0; k < c.nameCount; ++k)
@@ -112,7 +115,7 @@ QStringList GuideIndex::displayNames(int channel) const
 
 bool GuideIndex::declared(int channel) const
 {
-    return channels_[std::size_t(channel)].declared != 0;
+    return channel >= 0 && channel < channelCount() && channels_[std::size_t(channel)].declared != 0;
 }
 
 int GuideIndex::channelForId(QStringView id) const
@@ -163,6 +166,8 @@ GuideProgramme GuideIndex::toProgramme(const Programme& p) const
 
 GuideProgramme GuideIndex::programme(int channel, int i) const
 {
+    if (i < 0 || i >= programmeCount(channel))
+        return {};
     return toProgramme(begin(channel)[i]);
 }
 
@@ -195,7 +200,8 @@ std::vector<GuideProgramme> GuideIndex::day(int channel, QDate date, const QTime
     const qint64 to = QDateTime(date.addDays(1), QTime(0, 0), where).toSecsSinceEpoch();
     const Programme* b = begin(channel);
     const Programme* e = end(channel);
-    const Programme* it = std::lower_bound(b, e, from, [](const Programme& p, qint64 t) { return p.start < t; });
+    const Programme* it
+        = std::lower_bound(b, e, from, [](const Programme& p, qint64 t) { return p.start < t; });
     if (it != b && it[-1].stop > from)
         --it;
     for (; it != e && it->start < to; ++it)
@@ -226,8 +232,8 @@ void GuideIndex::buildLookups()
 std::size_t GuideIndex::memoryUse() const
 {
     const std::size_t lookups = std::size_t(byId_.size() + byFoldedId_.size() + byName_.size()) * 64;
-    return std::size_t(text_.capacity()) + channels_.capacity() * sizeof(Channel) + names_.capacity() * sizeof(Text)
-        + programmes_.capacity() * sizeof(Programme) + lookups;
+    return std::size_t(text_.capacity()) + channels_.capacity() * sizeof(Channel)
+        + names_.capacity() * sizeof(Text) + programmes_.capacity() * sizeof(Programme) + lookups;
 }
 
 // ---- cache form ---------------------------------------------------------------
@@ -357,7 +363,8 @@ struct TextEqual {
     const QByteArray* text;
     bool operator()(Text a, Text b) const
     {
-        return a.length == b.length && std::memcmp(text->constData() + a.offset, text->constData() + b.offset, a.length) == 0;
+        return a.length == b.length
+            && std::memcmp(text->constData() + a.offset, text->constData() + b.offset, a.length) == 0;
     }
 };
 
@@ -433,7 +440,8 @@ void GuideBuilder::addChannel(QByteArrayView id, const std::vector<QByteArray>& 
     c.declared = true;
     for (const QByteArray& name : displayNames) {
         const Text t = d_->intern(name.trimmed());
-        if (t.length > 0 && std::none_of(c.names.begin(), c.names.end(), [&](Text n) { return n.offset == t.offset; }))
+        if (t.length > 0
+            && std::none_of(c.names.begin(), c.names.end(), [&](Text n) { return n.offset == t.offset; }))
             c.names.push_back(t);
     }
 }
@@ -481,8 +489,8 @@ GuideIndex GuideBuilder::finish()
             const Data::Programme& q = d.programmes[p];
             if (p > first && q.start == d.programmes[p - 1].start)
                 continue;
-            GuideIndex::Programme kept{q.start, q.hasStop && q.stop > q.start ? q.stop : NoStop, q.title,
-                q.subTitle, q.description};
+            GuideIndex::Programme kept{
+                q.start, q.hasStop && q.stop > q.start ? q.stop : NoStop, q.title, q.subTitle, q.description};
             g.programmes_.push_back(kept);
         }
         GuideIndex::Programme* b = g.programmes_.data() + to.firstProgramme;

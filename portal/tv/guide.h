@@ -62,10 +62,14 @@ public:
     int programmeCount(int channel) const;
     GuideProgramme programme(int channel, int i) const;
     NowNext nowNext(int channel, qint64 utcSeconds) const;
-    NowNext nowNext(int channel, const QDateTime& when) const { return nowNext(channel, when.toSecsSinceEpoch()); }
+    NowNext nowNext(int channel, const QDateTime& when) const
+    {
+        return nowNext(channel, when.toSecsSinceEpoch());
+    }
     // The programmes that run during a day of the given time zone (the
     // user's own by default), the one running at midnight included.
-    std::vector<GuideProgramme> day(int channel, QDate date, const QTimeZone& zone = QTimeZone::systemTimeZone()) const;
+    std::vector<GuideProgramme> day(
+        int channel, QDate date, const QTimeZone& zone = QTimeZone::systemTimeZone()) const;
 
     std::size_t totalProgrammes() const { return programmes_.size(); }
     // The first start and the last end over all channels, 0 for an empty
@@ -102,8 +106,14 @@ public:
 
 private:
     friend class GuideBuilder;
-    QString text(Text t) const { return QString::fromUtf8(text_.constData() + t.offset, qsizetype(t.length)); }
-    QByteArrayView view(Text t) const { return QByteArrayView(text_.constData() + t.offset, qsizetype(t.length)); }
+    QString text(Text t) const
+    {
+        return QString::fromUtf8(text_.constData() + t.offset, qsizetype(t.length));
+    }
+    QByteArrayView view(Text t) const
+    {
+        return QByteArrayView(text_.constData() + t.offset, qsizetype(t.length));
+    }
     GuideProgramme toProgramme(const Programme& p) const;
     const Programme* begin(int channel) const;
     const Programme* end(int channel) const;

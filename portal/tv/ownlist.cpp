@@ -97,7 +97,8 @@ private:
     void line(qsizetype begin, qsizetype end)
     {
         // Lists pasted together keep each one's byte order mark.
-        while (begin < end && (isBlank(d_[begin]) || QByteArrayView(d_ + begin, end - begin).startsWith("\xEF\xBB\xBF")))
+        while (begin < end
+            && (isBlank(d_[begin]) || QByteArrayView(d_ + begin, end - begin).startsWith("\xEF\xBB\xBF")))
             begin += isBlank(d_[begin]) ? 1 : 3;
         while (end > begin && isBlank(d_[end - 1]))
             --end;
@@ -318,8 +319,8 @@ private:
     {
         if (list_.rewritten_.size() + text.size() > MaxText)
             return {};
-        const OwnList::Slice s{std::uint32_t(list_.rewritten_.size()) | OwnList::Rewritten,
-            std::uint32_t(text.size())};
+        const OwnList::Slice s{
+            std::uint32_t(list_.rewritten_.size()) | OwnList::Rewritten, std::uint32_t(text.size())};
         list_.rewritten_ += text;
         return s;
     }
@@ -373,7 +374,8 @@ OwnListReading ReadOwnList(const QByteArray& body)
     if (body.startsWith("\xEF\xBB\xBF")) {
         start = 3;
     } else if (body.startsWith("\xFF\xFE") || body.startsWith("\xFE\xFF")) {
-        QStringDecoder decoder(body.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        QStringDecoder decoder(
+            body.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
         utf16 = QString(decoder(QByteArrayView(body).sliced(2))).toUtf8();
     }
     const QByteArray& source = utf16.isNull() ? body : utf16;
@@ -382,7 +384,8 @@ OwnListReading ReadOwnList(const QByteArray& body)
         return out;
     }
     if (looksBinary(QByteArrayView(source).sliced(start))) {
-        out.error = QStringLiteral("Ce fichier n'est pas une liste de chaînes M3U : il contient des données binaires.");
+        out.error = QStringLiteral(
+            "Ce fichier n'est pas une liste de chaînes M3U : il contient des données binaires.");
         return out;
     }
     // Valid UTF-8 is read in place; a byte order mark is skipped, not cut off.
@@ -520,9 +523,12 @@ std::vector<std::optional<std::size_t>> OwnList::locate(std::span<const RowIdent
         }
     };
     const auto raw = [](QByteArrayView v) { return QByteArray::fromRawData(v.data(), v.size()); };
-    pass([](const RowIdentity& id) { return id.url.toUtf8(); }, [&](std::size_t i) { return raw(urlUtf8(i)); });
-    pass([](const RowIdentity& id) { return id.tvgId.toUtf8(); }, [&](std::size_t i) { return raw(tvgIdUtf8(i)); });
-    pass([](const RowIdentity& id) { return id.name.toUtf8(); }, [&](std::size_t i) { return raw(titleUtf8(i)); });
+    pass([](const RowIdentity& id) { return id.url.toUtf8(); },
+        [&](std::size_t i) { return raw(urlUtf8(i)); });
+    pass([](const RowIdentity& id) { return id.tvgId.toUtf8(); },
+        [&](std::size_t i) { return raw(tvgIdUtf8(i)); });
+    pass([](const RowIdentity& id) { return id.name.toUtf8(); },
+        [&](std::size_t i) { return raw(titleUtf8(i)); });
     pass([](const RowIdentity& id) { return ChannelNameKey(id.name); },
         [&](std::size_t i) { return ChannelNameKeyUtf8(titleUtf8(i)); });
     return found;

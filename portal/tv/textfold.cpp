@@ -51,9 +51,9 @@ QByteArray foldCodePoint(char32_t cp)
     }
     QString folded = kept.toCaseFolded();
     // Letters that are no letter plus accent, written out as people type them.
-    static const std::array<std::pair<char16_t, const char*>, 12> spelled{{{u'œ', "oe"}, {u'æ', "ae"},
-        {u'ß', "ss"}, {u'ø', "o"}, {u'ł', "l"}, {u'đ', "d"}, {u'ð', "d"}, {u'þ', "th"}, {u'ħ', "h"},
-        {u'ı', "i"}, {u'ŧ', "t"}, {u'ĸ', "k"}}};
+    static const std::array<std::pair<char16_t, const char*>, 12> spelled{
+        {{u'œ', "oe"}, {u'æ', "ae"}, {u'ß', "ss"}, {u'ø', "o"}, {u'ł', "l"}, {u'đ', "d"}, {u'ð', "d"},
+            {u'þ', "th"}, {u'ħ', "h"}, {u'ı', "i"}, {u'ŧ', "t"}, {u'ĸ', "k"}}};
     for (const auto& [letter, spelling] : spelled)
         folded.replace(QChar(letter), QLatin1StringView(spelling));
     if (folded.trimmed().isEmpty())
@@ -350,7 +350,8 @@ QByteArray ChannelNameKey(QStringView name)
     qsizetype start = -1;
     for (qsizetype i = 0; i <= n; ++i) {
         const QChar c = i < n ? folded[i] : QChar(u' ');
-        const bool word = c.isLetterOrNumber() || c.isSurrogate() || c.category() == QChar::Mark_SpacingCombining;
+        const bool word
+            = c.isLetterOrNumber() || c.isSurrogate() || c.category() == QChar::Mark_SpacingCombining;
         if (word) {
             if (start < 0)
                 start = i;

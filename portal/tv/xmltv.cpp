@@ -22,10 +22,7 @@ constexpr qsizetype ShortDescription = 240;
 // Gzip (one member or several in a row) or zlib data, inflated a piece at a time.
 class Inflater {
 public:
-    Inflater()
-    {
-        ok_ = inflateInit2(&z_, 15 + 32) == Z_OK;
-    }
+    Inflater() { ok_ = inflateInit2(&z_, 15 + 32) == Z_OK; }
     ~Inflater() { inflateEnd(&z_); }
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
@@ -218,7 +215,8 @@ private:
             if (where_ == Where::Channel && !channel_.isEmpty())
                 builder_.addChannel(channel_, names_);
             else if (where_ == Where::Programme && start_ && !channel_.isEmpty())
-                builder_.addProgramme(channel_, *start_, stop_, shortened(title_.text, titleScratch_, LongestTitle),
+                builder_.addProgramme(channel_, *start_, stop_,
+                    shortened(title_.text, titleScratch_, LongestTitle),
                     shortened(subTitle_.text, subTitleScratch_, LongestTitle),
                     shortened(description_.text, descriptionScratch_, ShortDescription));
             where_ = Where::None;
@@ -384,9 +382,11 @@ GuideReading ReadGuide(QIODevice& in, const std::atomic<bool>* cancel, const Gui
         error = QStringLiteral("Le guide des programmes compressé est abîmé : seuls les programmes qui "
                                "précèdent ont été lus.");
     else if (xml.fault() == XmlScanner::Fault::Truncated)
-        error = QStringLiteral("Le guide des programmes est incomplet : seuls les programmes reçus ont été lus.");
+        error = QStringLiteral(
+            "Le guide des programmes est incomplet : seuls les programmes reçus ont été lus.");
     else if (xml.fault() != XmlScanner::Fault::None)
-        error = QStringLiteral("Le guide des programmes est abîmé à la ligne %1 : ce qui a pu être lu a été gardé.")
+        error = QStringLiteral(
+            "Le guide des programmes est abîmé à la ligne %1 : ce qui a pu être lu a été gardé.")
                     .arg(xml.faultLine());
     return finished(parser, error);
 }
@@ -399,7 +399,8 @@ GuideReading ReadGuide(const QByteArray& bytes, const std::atomic<bool>* cancel)
     return ReadGuide(buffer, cancel);
 }
 
-GuideReading ReadGuideFile(const QString& path, const std::atomic<bool>* cancel, const GuideProgress& progress)
+GuideReading ReadGuideFile(
+    const QString& path, const std::atomic<bool>* cancel, const GuideProgress& progress)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))

@@ -28,9 +28,10 @@ struct GuideReading {
 using GuideProgress = std::function<void(qint64 done, qint64 total)>;
 
 // Reads until the end of `in` or until *cancel becomes true.
-GuideReading ReadGuide(QIODevice& in, const std::atomic<bool>* cancel = nullptr, const GuideProgress& progress = {});
+GuideReading ReadGuide(
+    QIODevice& in, const std::atomic<bool>* cancel = nullptr, const GuideProgress& progress = {});
 GuideReading ReadGuide(const QByteArray& bytes, const std::atomic<bool>* cancel = nullptr);
-GuideReading ReadGuideFile(const QString& path, const std::atomic<bool>* cancel = nullptr,
-    const GuideProgress& progress = {});
+GuideReading ReadGuideFile(
+    const QString& path, const std::atomic<bool>* cancel = nullptr, const GuideProgress& progress = {});
 
 } // namespace zv

@@ -13,19 +13,31 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("folded");
-        QTest::newRow("accents and case") << "Zevalo Météo" << "zevalo meteo";
-        QTest::newRow("blanks") << "  ŒUVRES \t d’Art\n" << "oeuvres d’art";
-        QTest::newRow("letters without a base letter") << "Straße Øresund Łódź" << "strasse oresund lodz";
-        QTest::newRow("full-width and ligatures") << "ＴＦ１ ﬁlm ①" << "tf1 film 1";
-        QTest::newRow("Greek") << "Ελληνικά" << "ελληνικα";
-        QTest::newRow("Cyrillic") << "Ёлка МОСКВА" << "елка москва";
-        QTest::newRow("Arabic marks") << "مُحَمَّد" << "محمد";
+        QTest::newRow("accents and case") << "Zevalo Météo"
+                                          << "zevalo meteo";
+        QTest::newRow("blanks") << "  ŒUVRES \t d’Art\n"
+                                << "oeuvres d’art";
+        QTest::newRow("letters without a base letter") << "Straße Øresund Łódź"
+                                                       << "strasse oresund lodz";
+        QTest::newRow("full-width and ligatures") << "ＴＦ１ ﬁlm ①"
+                                                  << "tf1 film 1";
+        QTest::newRow("Greek") << "Ελληνικά"
+                               << "ελληνικα";
+        QTest::newRow("Cyrillic") << "Ёлка МОСКВА"
+                                  << "елка москва";
+        QTest::newRow("Arabic marks") << "مُحَمَّد"
+                                      << "محمد";
         QTest::newRow("kana voicing marks stay") << "東京テレビ" << QString("東京テレヒ\u3099");
-        QTest::newRow("dotted capital I") << "İstanbul" << "istanbul";
-        QTest::newRow("format characters") << "x\u200B\u00ADy\u200E" << "xy";
-        QTest::newRow("beyond the BMP") << "\U0001D400BC \U0001F600" << "abc \U0001F600";
-        QTest::newRow("punctuation kept") << "Canal+ / C8" << "canal+ / c8";
-        QTest::newRow("nothing") << " \t " << "";
+        QTest::newRow("dotted capital I") << "İstanbul"
+                                          << "istanbul";
+        QTest::newRow("format characters") << "x\u200B\u00ADy\u200E"
+                                           << "xy";
+        QTest::newRow("beyond the BMP") << "\U0001D400BC \U0001F600"
+                                        << "abc \U0001F600";
+        QTest::newRow("punctuation kept") << "Canal+ / C8"
+                                          << "canal+ / c8";
+        QTest::newRow("nothing") << " \t "
+                                 << "";
     }
     void fold()
     {
@@ -44,19 +56,32 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("key");
-        QTest::newRow("quality suffix") << "TF1 HD" << "tf1";
-        QTest::newRow("country tag and suffix") << "FR: TF1 FHD" << "tf1";
-        QTest::newRow("tag in bars") << "|FR| TF1" << "tf1";
-        QTest::newRow("tag in brackets") << "[FR] TF1 UHD 4K" << "tf1";
-        QTest::newRow("blanks") << "France 2" << "france2";
-        QTest::newRow("no blanks") << "France2" << "france2";
-        QTest::newRow("plus sign") << "Canal+" << "canalplus";
-        QTest::newRow("plus written") << "Canal Plus HD" << "canalplus";
-        QTest::newRow("accents, punctuation") << "Télé-Matin!" << "telematin";
-        QTest::newRow("any script") << "Россия 1 HD" << "россия1";
-        QTest::newRow("nothing but a suffix") << "HD" << "hd";
-        QTest::newRow("nothing but a tag") << "FR:" << "fr";
-        QTest::newRow("longer words are no tag") << "Canal: Sport" << "canalsport";
+        QTest::newRow("quality suffix") << "TF1 HD"
+                                        << "tf1";
+        QTest::newRow("country tag and suffix") << "FR: TF1 FHD"
+                                                << "tf1";
+        QTest::newRow("tag in bars") << "|FR| TF1"
+                                     << "tf1";
+        QTest::newRow("tag in brackets") << "[FR] TF1 UHD 4K"
+                                         << "tf1";
+        QTest::newRow("blanks") << "France 2"
+                                << "france2";
+        QTest::newRow("no blanks") << "France2"
+                                   << "france2";
+        QTest::newRow("plus sign") << "Canal+"
+                                   << "canalplus";
+        QTest::newRow("plus written") << "Canal Plus HD"
+                                      << "canalplus";
+        QTest::newRow("accents, punctuation") << "Télé-Matin!"
+                                              << "telematin";
+        QTest::newRow("any script") << "Россия 1 HD"
+                                    << "россия1";
+        QTest::newRow("nothing but a suffix") << "HD"
+                                              << "hd";
+        QTest::newRow("nothing but a tag") << "FR:"
+                                           << "fr";
+        QTest::newRow("longer words are no tag") << "Canal: Sport"
+                                                 << "canalsport";
     }
     void channelNameKey()
     {
@@ -78,11 +103,13 @@ private slots:
             << QStringList{"m", "me", "met", "mete"} << QList<int>{-1, -1, -1, -1} << 3;
         QTest::newRow("typing faster than the filter")
             << QStringList{"e", "er", "ere", "eree"} << QList<int>{1, 0, 2, -1} << 2;
-        QTest::newRow("a keystroke before the first slice") << QStringList{"a", "ar", "art"} << QList<int>{0, 0, -1} << 4;
+        QTest::newRow("a keystroke before the first slice")
+            << QStringList{"a", "ar", "art"} << QList<int>{0, 0, -1} << 4;
         QTest::newRow("backspace widens again")
             << QStringList{"sport", "spor", "spo", "s"} << QList<int>{1, 1, 1, -1} << 3;
         QTest::newRow("a different query") << QStringList{"tf1", "arte"} << QList<int>{1, -1} << 5;
-        QTest::newRow("query in the middle, then before") << QStringList{"ete", "mete", "meteo"} << QList<int>{2, 1, -1} << 1;
+        QTest::newRow("query in the middle, then before")
+            << QStringList{"ete", "mete", "meteo"} << QList<int>{2, 1, -1} << 1;
         QTest::newRow("cleared") << QStringList{"sport", ""} << QList<int>{-1, -1} << 100;
         QTest::newRow("across title and group: none") << QStringList{"arte art"} << QList<int>{-1} << 7;
         QTest::newRow("one slice does all") << QStringList{"é", "ét"} << QList<int>{1, -1} << 1000;
@@ -121,7 +148,8 @@ private slots:
         if (!query.isEmpty())
             QCOMPARE(filter.rows(), expected);
         for (int i = 0; i < rows.size(); ++i)
-            QCOMPARE(filter.accepts(std::size_t(i)), query.isEmpty() || std::count(expected.begin(), expected.end(), i) == 1);
+            QCOMPARE(filter.accepts(std::size_t(i)),
+                query.isEmpty() || std::count(expected.begin(), expected.end(), i) == 1);
         QVERIFY(!filter.accepts(std::size_t(rows.size())));
     }
 
@@ -130,7 +158,8 @@ private slots:
     {
         auto index = std::make_shared<zv::SearchIndex>();
         for (int i = 0; i < 1000; ++i)
-            index->addRow({i % 10 == 0 ? QStringLiteral("Météo %1").arg(i) : QStringLiteral("Chaîne %1").arg(i)});
+            index->addRow(
+                {i % 10 == 0 ? QStringLiteral("Météo %1").arg(i) : QStringLiteral("Chaîne %1").arg(i)});
         zv::RowFilter filter(index);
         filter.setQuery(u"met");
         filter.finish();

@@ -11,7 +11,8 @@
 
 namespace {
 
-QByteArray programme(const char* channel, const QByteArray& start, const QByteArray& stop, const QByteArray& inside)
+QByteArray programme(
+    const char* channel, const QByteArray& start, const QByteArray& stop, const QByteArray& inside)
 {
     QByteArray p = "<programme start=\"" + start + "\"";
     if (!stop.isNull())
@@ -19,7 +20,8 @@ QByteArray programme(const char* channel, const QByteArray& start, const QByteAr
     return p + " channel=\"" + channel + "\">" + inside + "</programme>\n";
 }
 
-QByteArray titled(const char* channel, const QByteArray& start, const QByteArray& stop, const QByteArray& title)
+QByteArray titled(
+    const char* channel, const QByteArray& start, const QByteArray& stop, const QByteArray& title)
 {
     return programme(channel, start, stop, "<title>" + title + "</title>");
 }
@@ -45,10 +47,11 @@ QStringList describe(const zv::GuideIndex& guide)
 
 const QByteArray typical = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tv>\n"
                            "<channel id=\"a\"><display-name>A</display-name></channel>\n"
-                           + titled("a", "20240501120000 +0200", "20240501130000 +0200", "Midi")
-                           + titled("a", "20240501080000 -0500", "20240501083000 -0500", "Matin à New York")
-                           + titled("a", "20240501140000", "20240501150000", "Sans décalage") + "</tv>\n";
-const QStringList typicalRows = {"a 1000-1100 Midi", "a 1300-1330 Matin à New York", "a 1400-1500 Sans décalage"};
+    + titled("a", "20240501120000 +0200", "20240501130000 +0200", "Midi")
+    + titled("a", "20240501080000 -0500", "20240501083000 -0500", "Matin à New York")
+    + titled("a", "20240501140000", "20240501150000", "Sans décalage") + "</tv>\n";
+const QStringList typicalRows
+    = {"a 1000-1100 Midi", "a 1300-1330 Matin à New York", "a 1400-1500 Sans décalage"};
 
 } // namespace
 
@@ -115,63 +118,69 @@ private slots:
                 + titled("TF1 HD.fr", "20240501100000", "20240501110000", "JT") + "</tv>"
             << QStringList{"TF1 HD.fr 1000-1100 JT", "Первый канал 1000-1100 Новости", "inconnue 1000-1100 X"}
             << QString();
-        QTest::newRow("French first, sub-title and description")
-            << "<tv>"
+        QTest::newRow("French first, sub-title and description") << "<tv>"
                 + programme("a", "20240501100000", "20240501110000",
-                    "<title lang=\"en\">News</title><title lang=\"fr\">Journal</title><title lang=\"fr\">JT</title>"
+                    "<title lang=\"en\">News</title><title lang=\"fr\">Journal</title><title "
+                    "lang=\"fr\">JT</title>"
                     "<sub-title>Édition\n  du   matin</sub-title><desc lang=\"en\">Today</desc>"
-                    "<desc lang=\"fr-FR\">  Les   titres\n du jour. </desc><credits><actor>X</actor></credits>")
-                + "</tv>"
-            << QStringList{"a 1000-1100 Journal / Édition du matin [Les titres du jour.]"} << QString();
+                    "<desc lang=\"fr-FR\">  Les   titres\n du jour. "
+                    "</desc><credits><actor>X</actor></credits>")
+                + "</tv>" << QStringList{"a 1000-1100 Journal / Édition du matin [Les titres du jour.]"}
+                                                                 << QString();
         QTest::newRow("CDATA, references, a bare ampersand")
             << "<tv>" + titled("a", "20240501100000", "20240501110000", "<![CDATA[Tom & Jerry <3 &amp;]]>")
-                + titled("a", "20240501110000", "20240501120000", "Caf&eacute; &amp; cr&#232;me&nbsp;&#x263A; x & y &bogus;")
+                + titled("a", "20240501110000", "20240501120000",
+                    "Caf&eacute; &amp; cr&#232;me&nbsp;&#x263A; x & y &bogus;")
                 + "</tv>"
-            << QStringList{"a 1000-1100 Tom & Jerry <3 &amp;", "a 1100-1200 Café & crème\u00a0☺ x & y &bogus;"}
+            << QStringList{"a 1000-1100 Tom & Jerry <3 &amp;",
+                   "a 1100-1200 Café & crème\u00a0☺ x & y &bogus;"}
             << QString();
-        QTest::newRow("ISO-8859-1")
-            << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><tv>"
+        QTest::newRow("ISO-8859-1") << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><tv>"
                 + titled("a", "20240501100000", "20240501110000", "\xc9t\xe9 \xe0 la plage") + "</tv>"
-            << QStringList{"a 1000-1100 Été à la plage"} << QString();
+                                    << QStringList{"a 1000-1100 Été à la plage"} << QString();
         QTest::newRow("said UTF-8, written in Latin-1")
             << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><tv>"
                 + titled("a", "20240501100000", "20240501110000", "\xc9t\xe9 \xe0 la plage") + "</tv>"
             << QStringList{"a 1000-1100 Été à la plage"} << QString();
         QTest::newRow("comments, doctype with its own subset, instructions")
-            << "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!DOCTYPE tv [ <!ENTITY x \"<tv>\"> ]>\n<!-- <tv> -->\n<tv>"
+            << "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!DOCTYPE tv [ <!ENTITY x \"<tv>\"> ]>\n<!-- <tv> "
+               "-->\n<tv>"
                "<?xmltv stuff?><!-- <programme> -->"
                 + titled("a", "20240501100000", "20240501110000", "A<!-- B -->") + "</tv><!-- après -->"
             << QStringList{"a 1000-1100 A"} << QString();
-        QTest::newRow("truncated")
-            << "<tv>" + titled("a", "20240501100000", "20240501110000", "Entier")
+        QTest::newRow("truncated") << "<tv>" + titled("a", "20240501100000", "20240501110000", "Entier")
                 + "<programme start=\"20240501110000\" stop=\"20240501120000\" channel=\"a\"><title>Co"
-            << QStringList{"a 1000-1100 Entier", "a 1100-1200 Co"} << "incomplet";
+                                   << QStringList{"a 1000-1100 Entier", "a 1100-1200 Co"} << "incomplet";
         QTest::newRow("truncated inside a tag")
             << "<tv>" + titled("a", "20240501100000", "20240501110000", "Entier") + "<programme start=\"2024"
             << QStringList{"a 1000-1100 Entier"} << "incomplet";
         QTest::newRow("malformed end tags: read on, the line told")
-            << "<tv>\n" + programme("a", "20240501100000", "20240501110000", "<title>A</title></episode-num><desc>x<br>y</desc>")
+            << "<tv>\n"
+                + programme("a", "20240501100000", "20240501110000",
+                    "<title>A</title></episode-num><desc>x<br>y</desc>")
                 + titled("a", "20240501110000", "20240501120000", "B") + "</tv>"
             << QStringList{"a 1000-1100 A [xy]", "a 1100-1200 B"} << "ligne 2";
-        QTest::newRow("a quote never closed")
-            << "<tv>" + QByteArray("<programme start=\"20240501100000 channel=\"a\"><title>A</title></programme>")
+        QTest::newRow("a quote never closed") << "<tv>"
+                + QByteArray("<programme start=\"20240501100000 channel=\"a\"><title>A</title></programme>")
                 + titled("a", "20240501110000", "20240501120000", "B") + "</tv>"
-            << QStringList{"a 1100-1200 B"} << "abîmé";
-        QTest::newRow("web page") << QByteArray("<!DOCTYPE html>\n<html><head><title>404</title></head></html>")
+                                              << QStringList{"a 1100-1200 B"} << "abîmé";
+        QTest::newRow("web page") << QByteArray(
+            "<!DOCTYPE html>\n<html><head><title>404</title></head></html>")
                                   << QStringList() << "page web";
-        QTest::newRow("not a guide") << QByteArray("<?xml version=\"1.0\"?><rss><channel/></rss>") << QStringList()
-                                     << "pas un guide";
-        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << QStringList() << "pas un guide";
-        QTest::newRow("no programme") << QByteArray("<tv><channel id=\"a\"/></tv>") << QStringList()
-                                      << "aucun programme";
+        QTest::newRow("not a guide") << QByteArray("<?xml version=\"1.0\"?><rss><channel/></rss>")
+                                     << QStringList() << "pas un guide";
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << QStringList()
+                                << "pas un guide";
+        QTest::newRow("no programme")
+            << QByteArray("<tv><channel id=\"a\"/></tv>") << QStringList() << "aucun programme";
         QTest::newRow("empty") << QByteArray() << QStringList() << "vide";
         // Compressed: told by the bytes, not by a name.
         QTest::newRow("gzip") << zv::test::gzipped(typical) << typicalRows << QString();
         QTest::newRow("gzip in two members")
             << zv::test::gzipped(typical.first(100)) + zv::test::gzipped(typical.sliced(100)) << typicalRows
             << QString();
-        QTest::newRow("gzip damaged") << zv::test::gzipped(typical).first(10) + QByteArray(200, '\x55')
-                                      << QStringList() << "compressé";
+        QTest::newRow("gzip damaged")
+            << zv::test::gzipped(typical).first(10) + QByteArray(200, '\x55') << QStringList() << "compressé";
     }
     void read()
     {
@@ -199,12 +208,12 @@ private slots:
     void longDescriptionsAreShortened()
     {
         const QByteArray words = QByteArray("Un résumé très détaillé ").repeated(40);
-        const zv::GuideReading reading = zv::ReadGuide(
-            "<tv>" + programme("a", "20240501100000", "20240501110000", "<desc>" + words + "</desc>") + "</tv>");
+        const zv::GuideReading reading = zv::ReadGuide("<tv>"
+            + programme("a", "20240501100000", "20240501110000", "<desc>" + words + "</desc>") + "</tv>");
         const QString description = reading.index->programme(0, 0).description;
         QVERIFY(description.size() < 260);
-        QVERIFY(description.endsWith(u"détaillé…") || description.endsWith(u"résumé…") || description.endsWith(u"très…")
-            || description.endsWith(u"Un…"));
+        QVERIFY(description.endsWith(u"détaillé…") || description.endsWith(u"résumé…")
+            || description.endsWith(u"très…") || description.endsWith(u"Un…"));
         QVERIFY(QString::fromUtf8(words).startsWith(description.chopped(1)));
     }
 
@@ -214,8 +223,10 @@ private slots:
         const auto paris = [](int month, int d, int h, int m) {
             return QDateTime(QDate(2024, month, d), QTime(h, m), QTimeZone("Europe/Paris"));
         };
-        const auto xmltv = [](const QDateTime& t) { return t.toUTC().toString(u"yyyyMMddHHmmss").toLatin1() + " +0000"; };
-        const QByteArray body = "<tv><channel id=\"Chaîne.Test\"><display-name>Chaîne Test</display-name></channel>"
+        const auto xmltv
+            = [](const QDateTime& t) { return t.toUTC().toString(u"yyyyMMddHHmmss").toLatin1() + " +0000"; };
+        const QByteArray body
+            = "<tv><channel id=\"Chaîne.Test\"><display-name>Chaîne Test</display-name></channel>"
             + titled("Chaîne.Test", xmltv(paris(3, 30, 23, 0)), xmltv(paris(3, 31, 1, 0)), "Nuit")
             + titled("Chaîne.Test", xmltv(paris(3, 31, 1, 0)), xmltv(paris(3, 31, 3, 0)), "Avant")
             + titled("Chaîne.Test", xmltv(paris(3, 31, 3, 0)), xmltv(paris(3, 31, 23, 30)), "Jour")
@@ -258,8 +269,8 @@ private slots:
 
     void cache()
     {
-        const zv::GuideReading reading
-            = zv::ReadGuide(zv::test::generatedGuide(5, 2, QDateTime(QDate(2024, 5, 1), QTime(0, 0), QTimeZone::utc())));
+        const zv::GuideReading reading = zv::ReadGuide(
+            zv::test::generatedGuide(5, 2, QDateTime(QDate(2024, 5, 1), QTime(0, 0), QTimeZone::utc())));
         const QByteArray saved = reading.index->save();
         const std::optional<zv::GuideIndex> loaded = zv::GuideIndex::load(saved);
         QVERIFY(loaded);
