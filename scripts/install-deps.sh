@@ -26,7 +26,8 @@ packages=(
   # libVLC: demuxers, decoders, playlists and sound outputs in base, pictures
   # in video-output.
   libvlc-dev vlc-plugin-base vlc-plugin-video-output vlc-bin
-  # settings file, demo portal (zlib: its gzipped guide)
+  # settings file, demo portal; zlib: compressed programme guides (the demo
+  # portal writes one, the client reads them)
   libsimpleini-dev libcpp-httplib-dev zlib1g-dev
   # what the program remembers for the user (partial downloads, positions):
   # SQLite through Qt SQL
@@ -37,8 +38,8 @@ packages=(
   ca-certificates libssl-dev openssl
   # demo content, screenshots and headless runs
   ffmpeg espeak-ng xvfb xauth imagemagick fonts-dejavu-core
-  # tests and benches
-  libbenchmark-dev hyperfine
+  # tests and benches (the guide bench reads beside xmllint and Python)
+  libbenchmark-dev hyperfine libxml2-utils python3
   # desktop integration: packaging (dpkg-shlibdeps), its checks, the session bus,
   # the media-key client and the X session protocol the tests drive it with
   dpkg-dev lintian desktop-file-utils appstream man-db dbus playerctl libsm-dev libice-dev
