@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace zv {
@@ -87,21 +88,11 @@ std::optional<char32_t> referenceCode(QByteArrayView ref)
     if (ref.size() >= 2 && ref[0] == '#') {
         const bool hex = ref[1] == 'x' || ref[1] == 'X';
         const QByteArrayView digits = ref.sliced(hex ? 2 : 1);
-        if (digits.isEmpty() || digits.size() > 8)
+        const auto isDigit
+            = [hex](char c) { return std::isdigit(uchar(c)) || (hex && std::isxdigit(uchar(c))); };
+        if (digits.isEmpty() || digits.size() > 8 || !std::all_of(digits.begin(), digits.end(), isDigit))
             return std::nullopt;
-        char32_t code = 0;
-        for (const char c : digits) {
-            int d;
-            if (c >= '0' && c <= '9')
-                d = c - '0';
-            else if (hex && c >= 'a' && c <= 'f')
-                d = c - 'a' + 10;
-            else if (hex && c >= 'A' && c <= 'F')
-                d = c - 'A' + 10;
-            else
-                return std::nullopt;
-            code = code * (hex ? 16 : 10) + char32_t(d);
-        }
+        const char32_t code = digits.toUInt(nullptr, hex ? 16 : 10);
         if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
             return std::nullopt;
         return code;
@@ -368,13 +359,8 @@ XmlScanner::Step XmlScanner::markup(Token& token)
             const char* close = find(here + 9, end, "]]>");
             if (!close)
                 return waitOrCut();
-            text_ = QByteArrayView(here + 9, close - here - 9);
-            cdata_ = true;
             pos_ = close - d + 3;
-            if (open_.empty())
-                return Step::Skipped;
-            token = Token::Text;
-            return Step::Made;
+            return textToken(QByteArrayView(here + 9, close - here - 9), true, token);
         }
         // A declaration (DOCTYPE), with its internal subset in brackets.
         int brackets = 0;
@@ -405,13 +391,8 @@ XmlScanner::Step XmlScanner::markup(Token& token)
     }
     if (!isNameStart(c)) {
         // A "<" that opens nothing is text.
-        text_ = QByteArrayView(here, 1);
-        cdata_ = false;
         ++pos_;
-        if (open_.empty())
-            return Step::Skipped;
-        token = Token::Text;
-        return Step::Made;
+        return textToken(QByteArrayView(here, 1), false, token);
     }
     // A start tag ends at the first ">" outside quotes. A "<" (which no
     // attribute may hold) ends one whose quote or ">" is missing.
@@ -433,6 +414,17 @@ XmlScanner::Step XmlScanner::markup(Token& token)
         }
     }
     return waitOrCut();
+}
+
+// Text outside the root is no token.
+XmlScanner::Step XmlScanner::textToken(QByteArrayView text, bool cdata, Token& token)
+{
+    if (open_.empty())
+        return Step::Skipped;
+    text_ = text;
+    cdata_ = cdata;
+    token = Token::Text;
+    return Step::Made;
 }
 
 XmlScanner::Token XmlScanner::startTag(qsizetype gt, qsizetype next)

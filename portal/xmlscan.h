@@ -74,6 +74,7 @@ private:
     // goes on at `next`.
     Token startTag(qsizetype gt, qsizetype next);
     Step endTag(QByteArrayView name, Token& token);
+    Step textToken(QByteArrayView text, bool cdata, Token& token);
     Token closeOne();
     void noteFault(Fault fault);
     qint64 lineAt(qsizetype pos) const;

@@ -416,31 +416,6 @@ OwnListRow OwnList::operator[](std::size_t i) const
     return {title(i), url(i), groupOf(i), tvgId(i), tvgName(i), logo(i), options(i)};
 }
 
-QString OwnList::title(std::size_t i) const
-{
-    return text(rows_[i].title);
-}
-
-QString OwnList::url(std::size_t i) const
-{
-    return text(rows_[i].url);
-}
-
-QString OwnList::tvgId(std::size_t i) const
-{
-    return text(rows_[i].tvgId);
-}
-
-QString OwnList::tvgName(std::size_t i) const
-{
-    return text(rows_[i].tvgName);
-}
-
-QString OwnList::logo(std::size_t i) const
-{
-    return text(rows_[i].logo);
-}
-
 QStringList OwnList::options(std::size_t i) const
 {
     QStringList out;
@@ -448,26 +423,6 @@ QStringList OwnList::options(std::size_t i) const
     for (std::uint32_t k = 0; k < row.optionCount; ++k)
         out += text(options_[row.firstOption + k]);
     return out;
-}
-
-QByteArrayView OwnList::titleUtf8(std::size_t i) const
-{
-    return view(rows_[i].title);
-}
-
-QByteArrayView OwnList::urlUtf8(std::size_t i) const
-{
-    return view(rows_[i].url);
-}
-
-QByteArrayView OwnList::tvgIdUtf8(std::size_t i) const
-{
-    return view(rows_[i].tvgId);
-}
-
-QByteArrayView OwnList::tvgNameUtf8(std::size_t i) const
-{
-    return view(rows_[i].tvgName);
 }
 
 QString OwnList::groupName(int group) const

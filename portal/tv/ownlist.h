@@ -42,17 +42,17 @@ public:
     bool empty() const { return rows_.empty(); }
 
     OwnListRow operator[](std::size_t i) const;
-    QString title(std::size_t i) const;
-    QString url(std::size_t i) const;
-    QString tvgId(std::size_t i) const;
-    QString tvgName(std::size_t i) const;
-    QString logo(std::size_t i) const;
+    QString title(std::size_t i) const { return text(rows_[i].title); }
+    QString url(std::size_t i) const { return text(rows_[i].url); }
+    QString tvgId(std::size_t i) const { return text(rows_[i].tvgId); }
+    QString tvgName(std::size_t i) const { return text(rows_[i].tvgName); }
+    QString logo(std::size_t i) const { return text(rows_[i].logo); }
     QStringList options(std::size_t i) const;
     // UTF-8, without copying, for the readers that fold or match them.
-    QByteArrayView titleUtf8(std::size_t i) const;
-    QByteArrayView urlUtf8(std::size_t i) const;
-    QByteArrayView tvgIdUtf8(std::size_t i) const;
-    QByteArrayView tvgNameUtf8(std::size_t i) const;
+    QByteArrayView titleUtf8(std::size_t i) const { return view(rows_[i].title); }
+    QByteArrayView urlUtf8(std::size_t i) const { return view(rows_[i].url); }
+    QByteArrayView tvgIdUtf8(std::size_t i) const { return view(rows_[i].tvgId); }
+    QByteArrayView tvgNameUtf8(std::size_t i) const { return view(rows_[i].tvgName); }
 
     // The groups in the order they first appear; a row's group by number, -1
     // when it has none.

@@ -41,28 +41,26 @@ void SearchIndex::reserve(std::size_t rows, std::size_t bytes)
     keys_.reserve(qsizetype(std::min<std::size_t>(bytes, std::size_t(MaxKeys))));
 }
 
-void SearchIndex::addRow(std::initializer_list<QStringView> fields)
+template <class Field, class Fold> void SearchIndex::add(std::initializer_list<Field> fields, Fold fold)
 {
     bool first = true;
-    for (QStringView field : fields) {
+    for (const Field& field : fields) {
         if (!first)
             keys_.append(FieldSeparator);
         first = false;
-        AppendFolded(keys_, field);
+        fold(keys_, field);
     }
     endRow();
 }
 
+void SearchIndex::addRow(std::initializer_list<QStringView> fields)
+{
+    add(fields, [](QByteArray& out, QStringView f) { AppendFolded(out, f); });
+}
+
 void SearchIndex::addRowUtf8(std::initializer_list<QByteArrayView> fields)
 {
-    bool first = true;
-    for (QByteArrayView field : fields) {
-        if (!first)
-            keys_.append(FieldSeparator);
-        first = false;
-        AppendFoldedUtf8(keys_, field);
-    }
-    endRow();
+    add(fields, [](QByteArray& out, QByteArrayView f) { AppendFoldedUtf8(out, f); });
 }
 
 void SearchIndex::endRow()

@@ -35,6 +35,7 @@ public:
 
 private:
     friend class RowFilter;
+    template <class Field, class Fold> void add(std::initializer_list<Field> fields, Fold fold);
     void endRow();
 
     QByteArray keys_; // every key followed by RowEnd
