@@ -331,10 +331,11 @@ std::optional<GuideIndex> GuideIndex::load(QByteArrayView bytes)
         if (!textOk(c.id) || std::uint64_t(c.firstName) + c.nameCount > g.names_.size()
             || std::uint64_t(c.firstProgramme) + c.programmeCount > g.programmes_.size())
             return std::nullopt;
-        // The queries search by start time.
+        // What the reader promises, and the queries rely on: programmes by
+        // start, each over before the next begins.
         const Programme* p = g.programmes_.data() + c.firstProgramme;
         for (std::uint32_t k = 1; k < c.programmeCount; ++k) {
-            if (p[k].start < p[k - 1].start)
+            if (p[k].start <= p[k - 1].start || p[k - 1].stop > p[k].start)
                 return std::nullopt;
         }
     }
