@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringView>
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -40,6 +41,7 @@ private:
 
     QByteArray keys_; // every key followed by RowEnd
     std::vector<std::uint32_t> starts_; // where each key starts, and the end
+    std::array<std::uint64_t, 256> frequency_{}; // how often each byte occurs
 };
 
 // The rows whose folded text holds the folded query. A query that extends the
@@ -76,6 +78,7 @@ private:
 
     std::shared_ptr<const SearchIndex> index_;
     QByteArray query_;
+    qsizetype rare_ = 0; // the query's byte that is rarest in the keys
     // What the search looks among: pool_ (rows below tailFrom_), then every
     // row from tailFrom_ on.
     std::vector<std::uint32_t> pool_;
