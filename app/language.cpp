@@ -3,27 +3,17 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QListView>
 #include <QLocale>
 #include <QTranslator>
 #include <QTreeView>
 #include <clocale>
-#include <optional>
 
 namespace {
-
-std::optional<QByteArray>& savedLcAll()
-{
-    static std::optional<QByteArray> saved;
-    return saved;
-}
-bool& frenchAsked()
-{
-    static bool asked = false;
-    return asked;
-}
 
 // Texts Qt's French catalogue lacks: the kinds the file dialogs show.
 class MissingTexts : public QTranslator {
@@ -46,8 +36,25 @@ public:
     }
 };
 
-// Qt's own file dialog sizes its columns for English: "Dernière modification",
-// French dates and the kinds of files were cut.
+// Qt's file model writes sizes and dates in the machine's locale ("4.88 KiB",
+// "8 Dec 2026"): the dialogs show them in the program's.
+class FrenchFiles : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || (index.column() != 1 && index.column() != 3))
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        if (index.column() == 1)
+            return files->isDir(source) ? QString() : QLocale().formattedDataSize(files->size(source));
+        return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+    }
+};
+
+// Qt's own file dialog, made for English: French sizes and dates, and columns
+// and a side bar wide enough for "Dernière modification" and what it shows.
 class FileDialogFitter : public QObject {
 public:
     using QObject::QObject;
@@ -65,6 +72,8 @@ protected:
 private:
     static void fit(QFileDialog* dialog)
     {
+        if (!dialog->proxyModel())
+            dialog->setProxyModel(new FrenchFiles(dialog));
         if (auto* tree = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
             QHeaderView* header = tree->header();
             header->setStretchLastSection(false);
@@ -82,28 +91,10 @@ private:
 
 } // namespace
 
-void SpeakFrenchBeforeApplication()
-{
-    savedLcAll() = qEnvironmentVariableIsSet("LC_ALL") ? std::optional(qgetenv("LC_ALL")) : std::nullopt;
-    qputenv("LC_ALL", "fr_FR.UTF-8");
-    frenchAsked() = true;
-}
-
-void SpeakFrenchAfterApplication()
-{
-    if (!frenchAsked())
-        return;
-    (void)QLocale::system(); // read now, while the environment says French; kept from then on
-    if (const auto& saved = savedLcAll())
-        qputenv("LC_ALL", *saved);
-    else
-        qunsetenv("LC_ALL");
-    std::setlocale(LC_ALL, "");
-    std::setlocale(LC_NUMERIC, "C");
-}
-
 void InstallFrenchTexts(QApplication& app)
 {
+    // Our numbers and dates, and the kinds of files (the MIME database reads
+    // the default locale's language).
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     // Standard buttons in French ("Oui", "Non", "Annuler").
     auto* qt = new QTranslator(&app);
@@ -111,4 +102,7 @@ void InstallFrenchTexts(QApplication& app)
         QCoreApplication::installTranslator(qt);
     QCoreApplication::installTranslator(new MissingTexts(&app));
     app.installEventFilter(new FileDialogFitter(&app));
+    // QApplication took the C library's locale from the environment: on a
+    // French desktop its numbers would be written "1,5", which libmpv refuses.
+    std::setlocale(LC_NUMERIC, "C");
 }

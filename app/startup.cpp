@@ -61,9 +61,7 @@ std::unique_ptr<QWidget> StartProgram(
 int RunZevalo(int argc, char** argv)
 {
     PrepareEnvironment();
-    SpeakFrenchBeforeApplication();
     QApplication app(argc, argv);
-    SpeakFrenchAfterApplication();
     SetupApplication(app);
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);
