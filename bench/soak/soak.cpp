@@ -13,10 +13,11 @@
 // work alone: a comma-separated subset of switch,play,bouquet,download,game;
 // play-wmp, play-ra, play-vlc for one engine's plays). Needs a display (xvfb-run) and
 // the media of server/content/generated (zevalo-gencontent --out server/content/generated).
-#include "bench/procstatus.h"
 #include "app/startup.h"
+#include "bench/procstatus.h"
 #include "portal/cp1252.h"
 #include "portalprocess.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
 #include "ui/main/fenprinc.h"
@@ -38,10 +39,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 #include <malloc.h>
 #include <optional>
+
+using namespace zv::test;
 
 namespace {
 
@@ -197,10 +200,9 @@ private:
         w_->pcMOD->setCurrentWidget(w_->tsMODRecherche);
         w_->edtMODRecherche->clear();
         emit w_->btnMODRecherche->clicked();
-        if (w_->lvMODRecherche->topLevelItemCount() == 0)
+        if (rowCount(w_->lvMODRecherche) == 0)
             return fail(QStringLiteral("the MP3 search found nothing"));
-        QTreeWidgetItem* row = w_->lvMODRecherche->topLevelItem(0);
-        w_->lvMODRecherche->setCurrentItem(row);
+        select(w_->lvMODRecherche, at(w_->lvMODRecherche, 0));
         emit w_->btnMODRechercheTelecharger->clicked(); // returns once the file is saved
         const QStringList saved = QDir(downloads_.path()).entryList(QDir::Files);
         if (saved.size() != 1 || QFileInfo(downloads_.filePath(saved.first())).size() == 0)
@@ -212,20 +214,20 @@ private:
     bool playGame()
     {
         emit w_->btnFctJeux->clicked();
-        QTreeWidget* tree = w_->tvListeJeux;
-        if (tree->topLevelItemCount() == 0)
+        QTreeView* tree = w_->tvListeJeux;
+        if (rowCount(tree) == 0)
             return fail(QStringLiteral("no game category"));
-        QTreeWidgetItem* category = tree->topLevelItem(0);
-        tree->setCurrentItem(category);
-        if (category->childCount() == 0)
-            emit tree->doubleClicked(tree->currentIndex());
-        if (category->childCount() == 0)
-            return fail(QStringLiteral("category %1 has no game").arg(category->text(0)));
-        tree->setCurrentItem(category->child(0));
+        const QModelIndex category = at(tree, 0);
+        if (rowCount(tree, category) == 0)
+            activate(tree, category);
+        if (rowCount(tree, category) == 0)
+            return fail(QStringLiteral("category %1 has no game").arg(category.data().toString()));
+        const QString game = at(tree, 0, category).data().toString();
+        select(tree, at(tree, 0, category));
         const int closed = gamesClosed_;
         emit w_->btnJouer->clicked(); // returns once the game window has closed
         if (gamesClosed_ != closed + 1)
-            return fail(QStringLiteral("no game window for %1").arg(category->child(0)->text(0)));
+            return fail(QStringLiteral("no game window for %1").arg(game));
         return true;
     }
 

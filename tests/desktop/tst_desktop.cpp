@@ -5,6 +5,7 @@
 #include "app/mpris.h"
 #include "app/singleinstance.h"
 #include "portalprocess.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
 #include "ui/main/desktopcontrols.h"
@@ -22,7 +23,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using namespace Qt::StringLiterals;
 
@@ -54,11 +55,7 @@ class TestDesktop : public QObject {
     }
 
     // The address of a row of the channel list (with its engine prefix).
-    QString url(int row) const
-    {
-        return w->lvListeCanauxModel->data(w->lvListeCanauxModel->index(row), TChannelListModel::UrlRole)
-            .toString();
-    }
+    QString url(int row) const { return w->lvListeCanauxModel->index(row).data(zv::AddressRole).toString(); }
 
     void showRadios()
     {
@@ -140,11 +137,11 @@ private slots:
         const QString first = url(0);
         const QString second = url(1);
         emit w->btnFctMOD->clicked();
-        w->lvMODFavoris->clear();
+        w->lvMODFavorisModel->clear();
         w->AddFavorite(u"Premier favori"_s, first);
         w->AddFavorite(u"Second favori"_s, second);
         w->pcMOD->setCurrentWidget(w->tsMODFavoris);
-        w->lvMODFavoris->setCurrentItem(w->lvMODFavoris->topLevelItem(0));
+        zv::test::select(w->lvMODFavoris, zv::test::at(w->lvMODFavoris, 0));
         QVERIFY(w->btnMODFavorisLectureContinue->isChecked());
 
         playerctl({u"play"_s});
@@ -157,7 +154,7 @@ private slots:
         QVERIFY(second.endsWith(w->frmPlayer->url()));
         playerctl({u"stop"_s});
         QTRY_COMPARE_WITH_TIMEOUT(w->PlayingIndex, -1, 10000);
-        w->lvMODFavoris->clear();
+        w->lvMODFavorisModel->clear();
     }
 
     // The keys act on the playback row unless a text field has the focus; a list

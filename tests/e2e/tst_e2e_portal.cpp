@@ -4,8 +4,10 @@
 #include "portal/nmhttp.h"
 #include "portalprocess.h"
 #include "support/testtls.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
+#include "ui/main/entrymodel.h"
 #include "ui/player/cadplayer.h"
 #include "ui/themes/themes.h"
 
@@ -16,7 +18,9 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
+
+using namespace zv::test;
 
 class TestE2EPortal : public QObject {
     Q_OBJECT
@@ -68,7 +72,7 @@ private slots:
         QVERIFY(w->cmbChatRadio->count() > 0);
         QCOMPARE(w->cmbChatRadio->count(), w->lvListeCanauxModel->rowCount());
         emit w->btnFctJeux->clicked();
-        QVERIFY(w->tvListeJeux->topLevelItemCount() > 0);
+        QVERIFY(rowCount(w->tvListeJeux) > 0);
     }
 
     // The catalogue comes over plain HTTP and sends the podcast's feed over
@@ -80,17 +84,16 @@ private slots:
         w->show();
         emit w->btnFctMOD->clicked();
         w->pcMOD->setCurrentWidget(w->tsMODPodcast);
-        QTreeWidgetItem* podcast = w->tvMODPodcast->topLevelItem(0)->child(0)->child(0);
-        QVERIFY(podcast);
+        const QModelIndex podcast = at(w->tvMODPodcast, {0, 0, 0});
+        QVERIFY(podcast.isValid());
         const QByteArray feed = w->PodcastFeeds->value(0).second;
         QVERIFY2(feed.startsWith("https://" + portal->host() + "/podcasts/"), feed.constData());
-        w->tvMODPodcast->setCurrentItem(podcast);
-        emit w->tvMODPodcast->itemDoubleClicked(podcast, 0);
+        activate(w->tvMODPodcast, podcast);
         QCOMPARE(w->nmhMODPodcastDetail->StatusCode(), 200);
-        QVERIFY(w->lvMODPodcast->topLevelItemCount() >= 2);
-        for (int i = 0; i < w->lvMODPodcast->topLevelItemCount(); ++i)
-            QVERIFY(w->lvMODPodcast->topLevelItem(i)->text(1).startsWith(portal->base() + "/media/"));
-        QVERIFY(!w->lvMODPodcast->topLevelItem(0)->text(0).isEmpty());
+        QVERIFY(rowCount(w->lvMODPodcast) >= 2);
+        for (const QString& address : texts(w->lvMODPodcast, {zv::AddressRole}))
+            QVERIFY(address.startsWith(portal->base() + "/media/"));
+        QVERIFY(!at(w->lvMODPodcast, 0).data().toString().isEmpty());
     }
 
     void aRadioPlays()

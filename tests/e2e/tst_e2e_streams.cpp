@@ -4,8 +4,10 @@
 // an error in the status line. A row that does not play fails its list.
 #include "app/config.h"
 #include "portalprocess.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
+#include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
 #include "ui/player/cadplayer.h"
 #include "ui/player/enginechoice.h"
@@ -22,7 +24,9 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
+
+using namespace zv::test;
 
 namespace {
 
@@ -50,21 +54,12 @@ bool normalStatus(const QString& text)
         || text == PlayerNoSoundText() || text.startsWith(QStringLiteral("Mise en mémoire tampon : "));
 }
 
-// A real double-click on a row, as the user gives it.
-void doubleClick(QAbstractItemView* view, const QModelIndex& index)
-{
-    view->scrollTo(index);
-    const QPoint at = view->visualRect(index).center();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-}
-
 // Asks for more until the list stops growing.
-void pageToEnd(QTreeWidget* list, QPushButton* search, QPushButton* more)
+void pageToEnd(QAbstractItemView* list, QPushButton* search, QPushButton* more)
 {
     search->click();
-    for (int before = -1; list->topLevelItemCount() != before;) {
-        before = list->topLevelItemCount();
+    for (int before = -1; rowCount(list) != before;) {
+        before = rowCount(list);
         more->click();
     }
 }
@@ -78,7 +73,7 @@ class TestE2EStreams : public QObject {
 
     std::unique_ptr<PortalProcess> portal;
     std::unique_ptr<TfmPrinc> w;
-    QList<QTreeWidgetItem*> podcasts; // the podcast of each episode row, in order
+    QList<QPersistentModelIndex> podcasts; // the podcast of each episode row, in order
     QList<int> episodes; // its row in the episode list
 
     // Shows the list; how many rows it has.
@@ -135,14 +130,21 @@ int TestE2EStreams::open(List list)
         w->pcMOD->setCurrentWidget(w->tsMODPodcast);
         podcasts.clear();
         episodes.clear();
-        for (QTreeWidgetItemIterator it(w->tvMODPodcast); *it; ++it) {
-            if (!(*it)->parent() || !(*it)->parent()->parent())
-                continue; // a group or a subgroup
-            w->tvMODPodcast->setCurrentItem(*it);
-            doubleClick(w->tvMODPodcast, w->tvMODPodcast->currentIndex());
-            for (int e = 0; e < w->lvMODPodcast->topLevelItemCount(); ++e) {
-                podcasts << *it;
-                episodes << e;
+        QTreeView* tree = w->tvMODPodcast;
+        for (int g = 0; g < rowCount(tree); ++g) {
+            for (int s = 0; s < rowCount(tree, at(tree, g)); ++s) {
+                const QModelIndex subgroup = at(tree, s, at(tree, g));
+                tree->expand(subgroup.parent());
+                tree->expand(subgroup);
+                for (int p = 0; p < rowCount(tree, subgroup); ++p) {
+                    const QModelIndex podcast = at(tree, p, subgroup);
+                    tree->setCurrentIndex(podcast);
+                    doubleClick(tree, podcast);
+                    for (int e = 0; e < rowCount(w->lvMODPodcast); ++e) {
+                        podcasts << podcast;
+                        episodes << e;
+                    }
+                }
             }
         }
         return int(episodes.size());
@@ -154,45 +156,40 @@ int TestE2EStreams::open(List list)
         w->edtMODRecherche->clear();
         pageToEnd(w->lvMODRecherche, w->btnMODRecherche, w->btnMODRechercheSuite);
         if (list == List::Mp3)
-            return w->lvMODRecherche->topLevelItemCount();
-        w->lvMODFavoris->clear();
-        for (int i = 0; i < w->lvMODRecherche->topLevelItemCount(); ++i) {
-            w->lvMODRecherche->setCurrentItem(w->lvMODRecherche->topLevelItem(i));
+            return rowCount(w->lvMODRecherche);
+        w->lvMODFavorisModel->clear();
+        for (int i = 0; i < rowCount(w->lvMODRecherche); ++i) {
+            select(w->lvMODRecherche, at(w->lvMODRecherche, i));
             w->btnMODRechercheFavoris->click();
         }
         w->pcMOD->setCurrentWidget(w->tsMODFavoris);
-        return w->lvMODFavoris->topLevelItemCount();
+        return rowCount(w->lvMODFavoris);
     case List::Videos:
         emit w->btnFctVideo->clicked();
         w->edtVideoRecherche->clear();
         pageToEnd(w->lvVideo, w->btnVideoRecherche, w->btnVideoSuite);
-        return w->lvVideo->topLevelItemCount();
+        return rowCount(w->lvVideo);
     }
     return 0;
 }
 
 QString TestE2EStreams::play(List list, int i)
 {
-    const auto row = [i](QTreeWidget* tree, int column) {
-        doubleClick(tree, tree->model()->index(i, 0));
-        return tree->topLevelItem(i)->text(column);
+    const auto row = [](QAbstractItemView* view, int i) {
+        doubleClick(view, at(view, i));
+        return at(view, i).data(zv::AddressRole).toString();
     };
     switch (list) {
     case List::Podcasts:
-        if (w->tvMODPodcast->currentItem() != podcasts[i]) {
-            w->tvMODPodcast->setCurrentItem(podcasts[i]);
-            doubleClick(w->tvMODPodcast, w->tvMODPodcast->currentIndex());
+        if (w->tvMODPodcast->currentIndex() != podcasts[i]) {
+            w->tvMODPodcast->setCurrentIndex(podcasts[i]);
+            doubleClick(w->tvMODPodcast, podcasts[i]);
         }
-        doubleClick(w->lvMODPodcast, w->lvMODPodcast->model()->index(episodes[i], 0));
-        return w->lvMODPodcast->topLevelItem(episodes[i])->text(1);
-    case List::Mp3: return row(w->lvMODRecherche, 1);
-    case List::Favoris: return row(w->lvMODFavoris, 1);
-    case List::Videos: return row(w->lvVideo, 3);
-    default: {
-        const QModelIndex index = w->lvListeCanauxModel->index(i);
-        doubleClick(w->lvListeCanaux, index);
-        return index.data(TChannelListModel::UrlRole).toString();
-    }
+        return row(w->lvMODPodcast, episodes[i]);
+    case List::Mp3: return row(w->lvMODRecherche, i);
+    case List::Favoris: return row(w->lvMODFavoris, i);
+    case List::Videos: return row(w->lvVideo, i);
+    default: return row(w->lvListeCanaux, i);
     }
 }
 

@@ -3,13 +3,14 @@
 //   zv_games_shots section THEME   (the main window's games, a category open, a description shown)
 // The portal is ZEVALO_PORTAL_HOST (the demo portal for the HTML5 games).
 #include "base/errors.h"
+#include "support/viewrows.h"
 #include "ui/themes/themes.h"
 #include "ui/windows/fenjeu.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -24,14 +25,13 @@ int main(int argc, char** argv)
         QTimer::singleShot(300, w.get(), [&] {
             zv::guarded([&] {
                 w->btnFctClick(w->btnFctJeux);
-                QTreeWidgetItem* category = w->tvListeJeux->topLevelItem(1);
-                if (!category)
+                const QModelIndex category = zv::test::at(w->tvListeJeux, 1);
+                if (!category.isValid())
                     return;
-                category->setSelected(true);
+                zv::test::select(w->tvListeJeux, category);
                 w->tvListeJeuxDblClick();
-                if (QTreeWidgetItem* game = category->child(0)) {
-                    w->tvListeJeux->clearSelection();
-                    game->setSelected(true);
+                if (const QModelIndex game = zv::test::at(w->tvListeJeux, 0, category); game.isValid()) {
+                    zv::test::select(w->tvListeJeux, game);
                     w->tvListeJeuxDblClick();
                 }
             });

@@ -5,9 +5,11 @@
 #include "portal/textutil.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
+#include "support/viewrows.h"
 #include "ui/browser/shockwaveflash.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
+#include "ui/main/entrymodel.h"
 #include "ui/themes/themes.h"
 #include "ui/windows/fenjeu.h"
 
@@ -20,7 +22,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <optional>
 
 using namespace zv::test;
@@ -52,14 +54,9 @@ class TestFenJeu : public MainWindowTest {
         return w;
     }
 
-    static QTreeWidgetItem* category(TfmPrinc* w, int i) { return w->tvListeJeux->topLevelItem(i); }
-
-    static void select(TfmPrinc* w, QTreeWidgetItem* node)
-    {
-        w->tvListeJeux->clearSelection();
-        node->setSelected(true);
-        w->tvListeJeux->setCurrentItem(node);
-    }
+    static QModelIndex category(TfmPrinc* w, int i) { return at(w->tvListeJeux, i); }
+    static QModelIndex game(TfmPrinc* w, int category, int i) { return at(w->tvListeJeux, {category, i}); }
+    static void select(TfmPrinc* w, const QModelIndex& node) { zv::test::select(w->tvListeJeux, node); }
 
     // Closes every game window that appears and every message box, remembering them.
     QList<GameSeen> games;
@@ -89,29 +86,29 @@ private slots:
         auto w = startGames();
         QVERIFY(!w->panListeJeux->isHidden());
         QVERIFY(w->panJeu->isHidden());
-        QCOMPARE(w->tvListeJeux->topLevelItemCount(), 4);
-        QCOMPARE(category(w.get(), 2)->text(0), QStringLiteral("Réflexion"));
+        QCOMPARE(rowCount(w->tvListeJeux), 4);
+        QCOMPARE(category(w.get(), 2).data().toString(), QStringLiteral("Réflexion"));
 
         select(w.get(), category(w.get(), 2));
         w->tvListeJeuxDblClick();
         QCOMPARE(rig->count(kReflexion), 1);
-        QTreeWidgetItem* c = category(w.get(), 2);
-        QCOMPARE(c->childCount(), 3);
-        QCOMPARE(c->child(0)->text(0), QStringLiteral("Réussite mémoire"));
-        QCOMPARE(c->child(0)->data(0, Qt::UserRole).toInt(), 12);
-        QCOMPARE(c->child(1)->data(0, Qt::UserRole).toInt(), 0);
-        QCOMPARE(c->child(2)->data(0, Qt::UserRole).toInt(), 0);
-        QVERIFY(c->isExpanded());
+        const QModelIndex c = category(w.get(), 2);
+        QCOMPARE(rowCount(w->tvListeJeux, c), 3);
+        QCOMPARE(game(w.get(), 2, 0).data().toString(), QStringLiteral("Réussite mémoire"));
+        QCOMPARE(game(w.get(), 2, 0).data(zv::ContentIdRole).toInt(), 12);
+        QCOMPARE(game(w.get(), 2, 1).data(zv::ContentIdRole).toInt(), 0);
+        QCOMPARE(game(w.get(), 2, 2).data(zv::ContentIdRole).toInt(), 0);
+        QVERIFY(w->tvListeJeux->isExpanded(c));
 
         // Loaded once per visit: a second double-click only closes it.
         w->tvListeJeuxDblClick();
         QCOMPARE(rig->count(kReflexion), 1);
-        QCOMPARE(c->childCount(), 3);
-        QVERIFY(!c->isExpanded());
+        QCOMPARE(rowCount(w->tvListeJeux, c), 3);
+        QVERIFY(!w->tvListeJeux->isExpanded(c));
 
         // A game: its description, no text request.
         const int before = int(rig->server.requests().size());
-        select(w.get(), c->child(0));
+        select(w.get(), game(w.get(), 2, 0));
         w->tvListeJeuxDblClick();
         QVERIFY(!w->panJeu->isHidden());
         QTRY_VERIFY(rig->indexOf("/exe/desc_fla.php?jeu=") >= 0);
@@ -123,8 +120,8 @@ private slots:
         // Entering the section again empties the tree and hides the pane.
         w->btnFctClick(w->btnFctJeux);
         QVERIFY(w->panJeu->isHidden());
-        QCOMPARE(w->tvListeJeux->topLevelItemCount(), 4);
-        QCOMPARE(category(w.get(), 2)->childCount(), 0);
+        QCOMPARE(rowCount(w->tvListeJeux), 4);
+        QCOMPARE(rowCount(w->tvListeJeux, category(w.get(), 2)), 0);
     }
 
     void doubleClickWhileLoadingDoesNothing()
@@ -133,12 +130,12 @@ private slots:
         auto w = startGames();
         select(w.get(), category(w.get(), 2));
         w->tvListeJeuxDblClick(); // Réflexion's games, at once
-        QTreeWidgetItem* game = category(w.get(), 2)->child(0);
+        const QPersistentModelIndex reussite = game(w.get(), 2, 0);
 
         bool checked = false;
         QTimer::singleShot(150, this, [&] {
             QVERIFY(w->nmhListeJeuxNiveau1->Busy());
-            select(w.get(), game);
+            select(w.get(), reussite);
             w->tvListeJeuxDblClick();
             select(w.get(), category(w.get(), 3));
             w->tvListeJeuxDblClick();
@@ -151,8 +148,8 @@ private slots:
         QVERIFY(checked);
         QVERIFY(w->panJeu->isHidden());
         QCOMPARE(rig->count(kSport), 0);
-        QCOMPARE(category(w.get(), 0)->childCount(), 1);
-        QCOMPARE(category(w.get(), 0)->child(0)->data(0, Qt::UserRole).toInt(), 401);
+        QCOMPARE(rowCount(w->tvListeJeux, category(w.get(), 0)), 1);
+        QCOMPARE(game(w.get(), 0, 0).data(zv::ContentIdRole).toInt(), 401);
         QVERIFY(rig->errors.isEmpty());
     }
 
@@ -163,7 +160,7 @@ private slots:
         QTimer::singleShot(100, this, [&] { w->btnFctClick(w->btnFctAccueil); });
         select(w.get(), category(w.get(), 0));
         w->tvListeJeuxDblClick();
-        QCOMPARE(w->tvListeJeux->topLevelItemCount(), 0);
+        QCOMPARE(rowCount(w->tvListeJeux), 0);
         QVERIFY(rig->errors.isEmpty());
     }
 
@@ -195,7 +192,7 @@ private slots:
         auto w = startGames(theme);
         select(w.get(), category(w.get(), 2));
         w->tvListeJeuxDblClick();
-        select(w.get(), category(w.get(), 2)->child(0));
+        select(w.get(), game(w.get(), 2, 0));
         watchModals();
         w->btnJouerClick();
         QCOMPARE(games.size(), 1);
@@ -235,7 +232,7 @@ private slots:
         auto w = startGames();
         select(w.get(), category(w.get(), 2));
         w->tvListeJeuxDblClick();
-        QTreeWidgetItem* tetris = category(w.get(), 2)->child(1);
+        const QModelIndex tetris = game(w.get(), 2, 1);
         select(w.get(), tetris);
         watchModals();
         w->btnJouerClick();
@@ -257,7 +254,7 @@ private slots:
         auto w = startGames();
         select(w.get(), category(w.get(), 2));
         w->tvListeJeuxDblClick();
-        select(w.get(), category(w.get(), 2)->child(2));
+        select(w.get(), game(w.get(), 2, 2));
         watchModals();
         // Through the window's own binding, as a click would.
         w->btnJouer->click();
@@ -273,12 +270,11 @@ private slots:
         auto w = startGames();
         select(w.get(), category(w.get(), 2));
         w->tvListeJeuxDblClick();
-        QTreeWidgetItem* c = category(w.get(), 2);
-        select(w.get(), c->child(1));
+        select(w.get(), game(w.get(), 2, 1));
         watchModals();
         bool clickedAgain = false;
         QTimer::singleShot(100, this, [&] {
-            select(w.get(), c->child(2));
+            select(w.get(), game(w.get(), 2, 2));
             w->btnJouerClick(); // while the first is asked for: nothing
             clickedAgain = true;
         });

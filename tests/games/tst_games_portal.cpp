@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "portalprocess.h"
 #include "support/modalanswerer.h"
+#include "support/viewrows.h"
 #include "ui/browser/shockwaveflash.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
@@ -16,7 +17,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 class TestGamesPortal : public QObject {
     Q_OBJECT
@@ -38,7 +39,7 @@ private slots:
         auto w = CreateThemeWindow(3);
         QVERIFY(w->FormCreate());
         emit w->btnFctJeux->clicked();
-        QVERIFY(w->tvListeJeux->topLevelItemCount() >= 2);
+        QVERIFY(zv::test::rowCount(w->tvListeJeux) >= 2);
         QStringList seen;
         zv::test::ModalAnswerer watcher;
         watcher
@@ -54,15 +55,14 @@ private slots:
                 seen << g->panTitre->text().trimmed() + (flash ? QStringLiteral(" (swf)") : QString());
                 g->btnFermer->clicked();
             });
-        for (int i = 0; i < w->tvListeJeux->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* c = w->tvListeJeux->topLevelItem(i);
-            w->tvListeJeux->clearSelection();
-            c->setSelected(true);
+        using zv::test::at;
+        for (int i = 0; i < zv::test::rowCount(w->tvListeJeux); ++i) {
+            const QModelIndex c = at(w->tvListeJeux, i);
+            zv::test::select(w->tvListeJeux, c);
             w->tvListeJeuxDblClick();
-            QVERIFY2(c->childCount() > 0, qPrintable(c->text(0)));
-            for (int j = 0; j < c->childCount(); ++j) {
-                w->tvListeJeux->clearSelection();
-                c->child(j)->setSelected(true);
+            QVERIFY2(zv::test::rowCount(w->tvListeJeux, c) > 0, qPrintable(c.data().toString()));
+            for (int j = 0; j < zv::test::rowCount(w->tvListeJeux, c); ++j) {
+                zv::test::select(w->tvListeJeux, at(w->tvListeJeux, j, c));
                 w->tvListeJeuxDblClick();
                 w->btnJouerClick();
             }

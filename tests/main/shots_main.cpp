@@ -13,8 +13,9 @@
 // density (run it with QT_SCALE_FACTOR=2 for the 2x pictures). Ends by itself.
 #include "app/startup.h"
 #include "base/errors.h"
-#include "support/fakeportal.h"
 #include "portal/nmhttp.h"
+#include "support/fakeportal.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/player/cadplayer.h"
 #include "ui/themes/themes.h"
@@ -34,7 +35,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 
 using namespace zv::test;
@@ -136,32 +137,11 @@ void whileModal(Walk& walk, const QString& name, int ms, int tries = 100)
     });
 }
 
-void select(QTreeWidget* tree, QTreeWidgetItem* item)
-{
-    if (!item)
-        return;
-    tree->clearSelection();
-    tree->setCurrentItem(item);
-    item->setSelected(true);
-}
-
-QTreeWidgetItem* findGame(QTreeWidget* tree, const QString& name)
-{
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* category = tree->topLevelItem(i);
-        for (int j = 0; j < category->childCount(); ++j) {
-            if (category->child(j)->text(0) == name)
-                return category->child(j);
-        }
-    }
-    return nullptr;
-}
-
 // Opens every category of the games tree.
 void openCategories(TfmPrinc* p)
 {
-    for (int i = 0; i < p->tvListeJeux->topLevelItemCount(); ++i) {
-        select(p->tvListeJeux, p->tvListeJeux->topLevelItem(i));
+    for (int i = 0; i < rowCount(p->tvListeJeux); ++i) {
+        select(p->tvListeJeux, at(p->tvListeJeux, i));
         p->tvListeJeuxDblClick();
     }
 }
@@ -170,7 +150,7 @@ void playGame(Walk& walk, const QString& game, const QString& name)
 {
     TfmPrinc* p = walk.w;
     openCategories(p);
-    select(p->tvListeJeux, findGame(p->tvListeJeux, game));
+    select(p->tvListeJeux, find(p->tvListeJeux, game));
     whileModal(walk, name, 6000);
     p->btnJouerClick();
 }
@@ -229,7 +209,7 @@ int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& 
             [p] {
                 p->btnFctClick(p->btnFctJeux);
                 openCategories(p);
-                select(p->tvListeJeux, p->tvListeJeux->topLevelItem(0)->child(0));
+                select(p->tvListeJeux, at(p->tvListeJeux, {0, 0}));
                 p->tvListeJeuxDblClick();
             }),
         shoot(QStringLiteral("chat"), 3000, [p] { p->btnFctClick(p->btnFctChat); }),
@@ -242,9 +222,8 @@ int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& 
             [p] {
                 p->pcMOD->setCurrentWidget(p->tsMODPodcast);
                 p->tvMODPodcast->expandAll();
-                QTreeWidgetItem* group = p->tvMODPodcast->topLevelItem(0);
-                if (group && group->child(0) && group->child(0)->child(0)) {
-                    select(p->tvMODPodcast, group->child(0)->child(0));
+                if (const QModelIndex podcast = at(p->tvMODPodcast, {0, 0, 0}); podcast.isValid()) {
+                    select(p->tvMODPodcast, podcast);
                     p->tvMODPodcastDblClick();
                 }
             }),
@@ -253,13 +232,12 @@ int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& 
                 p->pcMOD->setCurrentWidget(p->tsMODRecherche);
                 p->edtMODRecherche->setText(QStringLiteral("a"));
                 p->btnMODRechercheClick();
-                if (QTreeWidgetItem* row = p->lvMODRecherche->topLevelItem(1))
-                    select(p->lvMODRecherche, row);
+                select(p->lvMODRecherche, at(p->lvMODRecherche, 1));
             }),
         shoot(QStringLiteral("mod-favoris"), 1500,
             [p] {
                 for (int i = 0; i < 3; ++i) {
-                    if (QTreeWidgetItem* row = p->lvMODRecherche->topLevelItem(i)) {
+                    if (const QModelIndex row = at(p->lvMODRecherche, i); row.isValid()) {
                         select(p->lvMODRecherche, row);
                         p->btnMODRechercheFavorisClick();
                     }
@@ -271,7 +249,7 @@ int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& 
                 p->btnFctClick(p->btnFctVideo);
                 p->edtVideoRecherche->setText(QStringLiteral("zevalo"));
                 p->btnVideoRechercheClick();
-                if (QTreeWidgetItem* row = p->lvVideo->topLevelItem(0)) {
+                if (const QModelIndex row = at(p->lvVideo, 0); row.isValid()) {
                     select(p->lvVideo, row);
                     p->lvVideoSelectItem(row, true);
                 }
@@ -309,7 +287,7 @@ int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& 
             [p] {
                 p->btnFctClick(p->btnFctJeux);
                 openCategories(p);
-                select(p->tvListeJeux, p->tvListeJeux->topLevelItem(0)->child(0));
+                select(p->tvListeJeux, at(p->tvListeJeux, {0, 0}));
                 p->nmhJeu->Body = "jeu.swf";
                 p->nmhJeuSuccess(0);
             }),

@@ -5,9 +5,11 @@
 #include "portal/nmhttp.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
 #include "ui/main/channelmodel.h"
+#include "ui/main/entrymodel.h"
 #include "ui/player/cadcurseur.h"
 #include "ui/themes/looks.h"
 #include "ui/themes/themes.h"
@@ -26,7 +28,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using namespace zv::test;
 
@@ -97,7 +99,7 @@ private slots:
         rig->portal.set("/exe/cont.php?c=message", Reply::raw(""));
         {
             auto w = rig->start();
-            QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 2);
+            QCOMPARE(rowCount(w->lvMODFavoris), 2);
             QVERIFY(!rig->fetchPaths().contains("/exe/cont.php?c=spons"));
             QCOMPARE(w->slMessage->Periodicite(), 0); // the ticker stays still without its message
         }
@@ -284,9 +286,8 @@ private slots:
         QCOMPARE(w->ListeCanauxSelectedRow(), 0);
         const QModelIndex first = w->lvListeCanauxModel->index(0);
         QCOMPARE(first.data().toString(), QStringLiteral("France 24"));
-        QCOMPARE(
-            first.data(TChannelListModel::UrlRole).toString(), QStringLiteral("mms://tv.example/live/0.asf"));
-        QCOMPARE(first.data(TChannelListModel::DataRole).toInt(), 1);
+        QCOMPARE(first.data(zv::AddressRole).toString(), QStringLiteral("mms://tv.example/live/0.asf"));
+        QCOMPARE(first.data(zv::ContentIdRole).toInt(), 1);
         QVERIFY(!first.data(Qt::DecorationRole).value<QPixmap>().isNull());
         QCOMPARE(w->lvListeCanauxModel->rows()[0].imageIndex, 12); // fr
         QCOMPARE(w->lvListeCanauxModel->index(11).data().toString(), QStringLiteral("Canal Algérie"));
@@ -324,8 +325,7 @@ private slots:
         QCOMPARE(w->lvListeCanauxModel->rowCount(), 5);
         const QModelIndex first = w->lvListeCanauxModel->index(0);
         QCOMPARE(first.data().toString(), QStringLiteral("2 - France 2"));
-        QCOMPARE(
-            first.data(TChannelListModel::UrlRole).toString(), QStringLiteral("vlc:rtsp://box.example/f2"));
+        QCOMPARE(first.data(zv::AddressRole).toString(), QStringLiteral("vlc:rtsp://box.example/f2"));
         QVERIFY(first.data(Qt::DecorationRole).isNull());
         QCOMPARE(w->ListeCanauxSelectedRow(), -1); // no row is selected for a bouquet
 
@@ -335,8 +335,7 @@ private slots:
             "/exe/medias.php?t=4&colid", Reply::ok("#EXTINF:0,2 - France 2\r\nrtsp://x", "text/plain"));
         emit w->btnFctRadio->clicked();
         QCOMPARE(w->lvListeCanauxModel->rowCount(), 2);
-        QCOMPARE(w->lvListeCanauxModel->index(1).data(TChannelListModel::UrlRole).toString(),
-            QStringLiteral("tsp://x"));
+        QCOMPARE(w->lvListeCanauxModel->index(1).data(zv::AddressRole).toString(), QStringLiteral("tsp://x"));
     }
 
     void chatRadioMirror()
@@ -489,7 +488,7 @@ private slots:
         w->pcMOD->setCurrentWidget(w->tsMODFavoris);
         w->btnMODFavorisLectureContinue->setChecked(nonStop);
         w->btnMODFavorisRepeterUne->setChecked(repeat);
-        w->lvMODFavoris->setCurrentItem(w->lvMODFavoris->topLevelItem(1));
+        select(w->lvMODFavoris, at(w->lvMODFavoris, 1));
         emit w->btnLecture->clicked();
         QCOMPARE(w->PlayingIndex, 1);
         for (int end = 0; end < 3; ++end) {
@@ -592,18 +591,19 @@ private slots:
     {
         {
             auto w = rig->start();
-            QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 0);
+            QCOMPARE(rowCount(w->lvMODFavoris), 0);
             w->AddFavorite(QStringLiteral("Chanson d'été"), QStringLiteral("http://mp3.example/été.mp3"));
             w->AddFavorite(QStringLiteral("a=b"), QStringLiteral("http://mp3.example/2.mp3"));
             w->AddFavorite(QStringLiteral("a=b"), QStringLiteral("http://mp3.example/2.mp3"));
         }
         {
             auto w = rig->start();
-            QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 3);
-            QCOMPARE(w->lvMODFavoris->topLevelItem(0)->text(0), QStringLiteral("Chanson d'été"));
-            QCOMPARE(w->lvMODFavoris->topLevelItem(0)->text(1), QStringLiteral("http://mp3.example/été.mp3"));
-            QCOMPARE(w->lvMODFavoris->topLevelItem(2)->text(0), QStringLiteral("a=b"));
-            delete w->lvMODFavoris->topLevelItem(0);
+            QCOMPARE(rowCount(w->lvMODFavoris), 3);
+            QCOMPARE(at(w->lvMODFavoris, 0).data().toString(), QStringLiteral("Chanson d'été"));
+            QCOMPARE(at(w->lvMODFavoris, 0).data(zv::AddressRole).toString(),
+                QStringLiteral("http://mp3.example/été.mp3"));
+            QCOMPARE(at(w->lvMODFavoris, 2).data().toString(), QStringLiteral("a=b"));
+            w->lvMODFavorisModel->removeRow(0);
         }
         TConfig c;
         QCOMPARE(c.GetFavoriteCount(), 2);

@@ -4,8 +4,10 @@
 // screen wants them, and no aborted request reaches the user.
 #include "portal/nmhttp.h"
 #include "support/mainwindowrig.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
+#include "ui/main/entrymodel.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -15,7 +17,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using namespace zv::test;
 
@@ -45,46 +47,15 @@ QByteArray bouquetAnswer(int index)
     return "#EXTM3U\r\n#EXTINF:0,1 - Bouquet " + n + "\r\nrtsp://box.example/" + n + "\r\n";
 }
 
-QStringList texts(const QTreeWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(0);
-    return out;
-}
-
-// "Action{Pac,Tetris};Aventure": the tree, depth first.
-QString dump(const QTreeWidgetItem* node)
-{
-    QStringList children;
-    for (int i = 0; i < node->childCount(); ++i)
-        children << dump(node->child(i));
-    return node->text(0) + (children.isEmpty() ? QString() : QLatin1Char('{') + children.join(',') + '}');
-}
-
-QString dump(const QTreeWidget* tree)
-{
-    QStringList top;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        top << dump(tree->topLevelItem(i));
-    return top.join(';');
-}
-
-QTreeWidgetItem* findNode(const QTreeWidget* tree, const QString& text)
-{
-    const QList<QTreeWidgetItem*> found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.value(0);
-}
-
 // What the section on screen lists, in a few words.
 QString content(const TfmPrinc* w)
 {
     if (!w->panListeCanaux->isHidden())
         return w->lblListeCanaux->text() + QStringLiteral(": %1").arg(w->lvListeCanauxModel->rowCount());
     if (!w->panListeJeux->isHidden())
-        return QStringLiteral("Jeux: %1").arg(w->tvListeJeux->topLevelItemCount());
+        return QStringLiteral("Jeux: %1").arg(rowCount(w->tvListeJeux));
     if (!w->pcMOD->isHidden())
-        return QStringLiteral("Podcasts: %1").arg(w->tvMODPodcast->topLevelItemCount());
+        return QStringLiteral("Podcasts: %1").arg(rowCount(w->tvMODPodcast));
     return {};
 }
 
@@ -238,10 +209,12 @@ private slots:
         rig->whenAsked(slow, [&] {
             rig->portal.set(slow, Reply::ok(probe.Body, "text/plain")); // asked again, it answers
             if (during == QLatin1String("file")) {
-                auto* file = new QTreeWidgetItem(w->lvMODFichier, {"a.mp3", "http://media.example/"});
+                w->lvMODFichierModel->append({.kind = zv::EntryKind::File,
+                    .caption = "a.mp3",
+                    .address = "http://media.example/a.mp3",
+                    .folder = "http://media.example/"});
                 w->pcMOD->setCurrentWidget(w->tsMODFichier);
-                w->lvMODFichier->setCurrentItem(file);
-                emit w->lvMODFichier->itemDoubleClicked(file, 0);
+                activate(w->lvMODFichier, at(w->lvMODFichier, 0));
                 return;
             }
             emit w->findChild<TBtnGraph*>(during.section('+', 0, 0))->clicked();
@@ -259,7 +232,7 @@ private slots:
             QVERIFY(!rig->fetchPaths().contains(neverAsked));
         // Nothing of the section left shows in the one on screen.
         if (!w->btnFctJeux->Enfonce())
-            QCOMPARE(w->tvListeJeux->topLevelItemCount(), 0);
+            QCOMPARE(rowCount(w->tvListeJeux), 0);
         QVERIFY2(rig->errors.isEmpty(), qPrintable(rig->errors.join('\n')));
     }
 
@@ -286,11 +259,8 @@ private slots:
         rig->portal.set(level1 + "Aventure", Reply::ok("Zelda##7", "text/plain"));
         auto w = rig->start();
         emit w->btnFctJeux->clicked();
-        const auto doubleClick = [&](const QString& text) {
-            QTreeWidgetItem* node = findNode(w->tvListeJeux, text);
-            w->tvListeJeux->setCurrentItem(node);
-            emit w->tvListeJeux->doubleClicked(w->tvListeJeux->currentIndex());
-        };
+        const auto doubleClick
+            = [&](const QString& text) { activate(w->tvListeJeux, find(w->tvListeJeux, text)); };
         rig->whenAsked(level1 + "Action", [&] {
             if (leave) {
                 emit w->btnFctRadio->clicked();
@@ -334,11 +304,8 @@ private slots:
         auto w = rig->start();
         emit w->btnFctMOD->clicked();
         w->pcMOD->setCurrentWidget(w->tsMODPodcast);
-        const auto doubleClick = [&](const QString& text) {
-            QTreeWidgetItem* node = findNode(w->tvMODPodcast, text);
-            w->tvMODPodcast->setCurrentItem(node);
-            emit w->tvMODPodcast->itemDoubleClicked(node, 0);
-        };
+        const auto doubleClick
+            = [&](const QString& text) { activate(w->tvMODPodcast, find(w->tvMODPodcast, text)); };
         rig->whenAsked("/feeds/1.xml", [&] {
             if (leave)
                 emit w->btnFctRadio->clicked();
@@ -392,7 +359,7 @@ private slots:
         w->pcMOD->setCurrentWidget(w->tsMODRecherche);
         QLineEdit* field = video ? w->edtVideoRecherche : w->edtMODRecherche;
         QPushButton* ok = video ? w->btnVideoRecherche : w->btnMODRecherche;
-        QTreeWidget* list = video ? w->lvVideo : w->lvMODRecherche;
+        QTreeView* list = video ? w->lvVideo : w->lvMODRecherche;
         QTest::keyClicks(field, QStringLiteral("abc"));
         rig->whenAsked(first + "abc", [&] {
             if (typed)

@@ -4,7 +4,9 @@
 //   zv_mp3_shots PORTAL_HOST [KEYWORDS]
 // The first download goes to $TMPDIR/zv-mp3-shots; its size is printed.
 #include "support/scriptedserver.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
+#include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
 #include "ui/themes/themes.h"
 #include "ui/windows/fentelechargement.h"
@@ -16,7 +18,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using namespace zv::test;
 
@@ -49,17 +51,17 @@ int main(int argc, char** argv)
     p->edtMODRecherche->insert(keywords);
     QTimer::singleShot(1000, p, [p] { p->btnMODRecherche->click(); });
     QTimer::singleShot(2500, p, [p, dir, &slow] {
-        if (p->lvMODRecherche->topLevelItemCount() == 0) {
+        if (rowCount(p->lvMODRecherche) == 0) {
             qWarning("no results");
             return;
         }
-        QTreeWidgetItem* row = p->lvMODRecherche->topLevelItem(0);
-        p->lvMODRecherche->setCurrentItem(row);
+        const QString address = at(p->lvMODRecherche, 0).data(zv::AddressRole).toString();
+        select(p->lvMODRecherche, at(p->lvMODRecherche, 0));
         p->btnMODRechercheTelecharger->click();
         const QString name
-            = QFileInfo(row->text(1)).fileName().replace(QLatin1String(".rbs"), QLatin1String(".mp3"));
-        printf("downloaded %s: %lld bytes\n", qPrintable(row->text(1)),
-            QFileInfo(QDir(dir).filePath(name)).size());
+            = QFileInfo(address).fileName().replace(QLatin1String(".rbs"), QLatin1String(".mp3"));
+        printf(
+            "downloaded %s: %lld bytes\n", qPrintable(address), QFileInfo(QDir(dir).filePath(name)).size());
         fflush(stdout);
         // Each one waits in its Get while the next one starts: all three receive.
         for (int i = 1; i <= 3; ++i) {

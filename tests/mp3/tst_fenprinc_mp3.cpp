@@ -3,7 +3,9 @@
 #include "app/config.h"
 #include "portal/nmhttp.h"
 #include "support/mainwindowrig.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
+#include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
 #include "ui/themes/themes.h"
 #include "ui/windows/fentelechargement.h"
@@ -18,7 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using namespace zv::test;
 
@@ -33,14 +35,6 @@ QByteArray results(int first, int n, const QByteArray& host)
     for (int i = first; i < first + n; ++i)
         out += "http://" + host + "/mp3/t" + QByteArray::number(i) + ".rbs\tTitre " + QByteArray::number(i)
             + "\r\n";
-    return out;
-}
-
-QStringList captions(const QTreeWidget* list, int column = 0)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(column);
     return out;
 }
 
@@ -77,20 +71,20 @@ private slots:
         w->btnMODRecherche->click();
         QCOMPARE(during, Qt::WaitCursor);
         QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 20);
-        QCOMPARE(w->lvMODRecherche->topLevelItem(3)->text(0), QStringLiteral("Titre 3"));
-        QCOMPARE(
-            w->lvMODRecherche->topLevelItem(3)->text(1), "http://" + rig->server.hostPort() + "/mp3/t3.rbs");
+        QCOMPARE(rowCount(w->lvMODRecherche), 20);
+        QCOMPARE(at(w->lvMODRecherche, 3).data().toString(), QStringLiteral("Titre 3"));
+        QCOMPARE(at(w->lvMODRecherche, 3).data(zv::AddressRole).toString(),
+            "http://" + rig->server.hostPort() + "/mp3/t3.rbs");
         // The titles take the list's width (the header may stretch them further).
         QVERIFY(w->lvMODRecherche->columnWidth(0) >= w->lvMODRecherche->width() - 20);
 
         w->btnMODRechercheSuite->click();
-        QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 25);
-        QCOMPARE(w->lvMODRecherche->topLevelItem(24)->text(0), QStringLiteral("Titre 24"));
+        QCOMPARE(rowCount(w->lvMODRecherche), 25);
+        QCOMPARE(at(w->lvMODRecherche, 24).data().toString(), QStringLiteral("Titre 24"));
 
         // One letter changed: empty again, and the search starts over.
         QTest::keyClick(w->edtMODRecherche, Qt::Key_Backspace);
-        QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 0);
+        QCOMPARE(rowCount(w->lvMODRecherche), 0);
         QTest::keyClicks(w->edtMODRecherche, QStringLiteral("d"));
         w->btnMODRecherche->click();
         QCOMPARE(rig->requestsAfter(searchPath),
@@ -158,8 +152,8 @@ private slots:
         auto w = start();
         QTest::keyClick(w->edtMODRecherche, 'x');
         w->btnMODRecherche->click();
-        QCOMPARE(captions(w->lvMODRecherche), titles);
-        QCOMPARE(captions(w->lvMODRecherche, 1), addresses);
+        QCOMPARE(texts(w->lvMODRecherche), titles);
+        QCOMPARE(texts(w->lvMODRecherche, {zv::AddressRole}), addresses);
     }
 
     void failedSearchKeepsList()
@@ -170,7 +164,7 @@ private slots:
         QTest::keyClick(w->edtMODRecherche, 'x');
         w->btnMODRecherche->click();
         w->btnMODRechercheSuite->click();
-        QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 3);
+        QCOMPARE(rowCount(w->lvMODRecherche), 3);
         QVERIFY(!QApplication::overrideCursor());
     }
 
@@ -184,7 +178,7 @@ private slots:
         w->btnMODRecherche->click();
         QTest::qWait(100);
         QCOMPARE(rig->requestsAfter(searchPath).size(), 1);
-        QCOMPARE(w->lvMODRecherche->topLevelItemCount(), 2);
+        QCOMPARE(rowCount(w->lvMODRecherche), 2);
     }
 
     void favourites()
@@ -198,15 +192,16 @@ private slots:
             QTest::keyClick(w->edtMODRecherche, 'x');
             w->btnMODRecherche->click();
             w->btnMODRechercheFavoris->click();
-            QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 0);
+            QCOMPARE(rowCount(w->lvMODFavoris), 0);
 
-            w->lvMODRecherche->setCurrentItem(w->lvMODRecherche->topLevelItem(1));
+            select(w->lvMODRecherche, at(w->lvMODRecherche, 1));
             w->btnMODRechercheFavoris->click();
             w->btnMODRechercheFavoris->click();
-            w->lvMODRecherche->setCurrentItem(w->lvMODRecherche->topLevelItem(2));
+            select(w->lvMODRecherche, at(w->lvMODRecherche, 2));
             w->btnMODRechercheFavoris->click();
-            QCOMPARE(captions(w->lvMODFavoris), (QStringList{"Titre 1", "Titre 1", "Titre 2"}));
-            QCOMPARE(w->lvMODFavoris->topLevelItem(0)->text(1), QStringLiteral("http://h/mp3/t1.rbs"));
+            QCOMPARE(texts(w->lvMODFavoris), (QStringList{"Titre 1", "Titre 1", "Titre 2"}));
+            QCOMPARE(at(w->lvMODFavoris, 0).data(zv::AddressRole).toString(),
+                QStringLiteral("http://h/mp3/t1.rbs"));
             // Nothing is written before the window closes.
             QCOMPARE(TConfig().GetFavoriteCount(), 0);
         }
@@ -219,14 +214,14 @@ private slots:
         }
         {
             auto w = start();
-            QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 3);
+            QCOMPARE(rowCount(w->lvMODFavoris), 3);
             w->pcMOD->setCurrentWidget(w->tsMODFavoris);
-            w->lvMODFavoris->setCurrentItem(w->lvMODFavoris->topLevelItem(0));
+            select(w->lvMODFavoris, at(w->lvMODFavoris, 0));
             w->btnMODFavorisSupprimer->click();
-            QCOMPARE(captions(w->lvMODFavoris), (QStringList{"Titre 1", "Titre 2"}));
+            QCOMPARE(texts(w->lvMODFavoris), (QStringList{"Titre 1", "Titre 2"}));
             w->lvMODFavoris->clearSelection();
             w->btnMODFavorisSupprimer->click();
-            QCOMPARE(w->lvMODFavoris->topLevelItemCount(), 2);
+            QCOMPARE(rowCount(w->lvMODFavoris), 2);
         }
         TConfig c;
         QCOMPARE(c.GetFavoriteCount(), 2);
@@ -240,9 +235,7 @@ private slots:
         auto w = start();
         QTest::keyClick(w->edtMODRecherche, 'x');
         w->btnMODRecherche->click();
-        QTreeWidgetItem* row = w->lvMODRecherche->topLevelItem(2);
-        w->lvMODRecherche->setCurrentItem(row);
-        emit w->lvMODRecherche->doubleClicked(w->lvMODRecherche->indexFromItem(row));
+        activate(w->lvMODRecherche, at(w->lvMODRecherche, 2));
         QCOMPARE(rig->engines.sources(), QStringList{QStringLiteral("http://h/mp3/t2.rbs")});
         QCOMPARE(w->PlayingIndex, -1);
         emit w->btnLecture->clicked(); // stop
@@ -251,10 +244,9 @@ private slots:
         w->AddFavorite(QStringLiteral("A"), QStringLiteral("http://h/a.mp3"));
         w->AddFavorite(QStringLiteral("B"), QStringLiteral("http://h/b.mp3"));
         w->pcMOD->setCurrentWidget(w->tsMODFavoris);
-        QTreeWidgetItem* fav = w->lvMODFavoris->topLevelItem(1);
-        w->lvMODFavoris->setCurrentItem(fav);
+        select(w->lvMODFavoris, at(w->lvMODFavoris, 1));
         QTRY_VERIFY(!w->btnLecture->Enfonce());
-        emit w->lvMODFavoris->doubleClicked(w->lvMODFavoris->indexFromItem(fav));
+        activate(w->lvMODFavoris, at(w->lvMODFavoris, 1));
         QCOMPARE(rig->engines.sources().last(), QStringLiteral("http://h/b.mp3"));
         QCOMPARE(w->PlayingIndex, 1);
     }
@@ -287,12 +279,12 @@ private slots:
         w->btnMODFavorisTelecharger->click();
         QVERIFY(offered.isEmpty());
 
-        w->lvMODRecherche->setCurrentItem(w->lvMODRecherche->topLevelItem(1));
+        select(w->lvMODRecherche, at(w->lvMODRecherche, 1));
         QPushButton* button = w->btnMODRechercheTelecharger;
         if (fromFavourites) {
             w->btnMODRechercheFavoris->click();
             w->pcMOD->setCurrentWidget(w->tsMODFavoris);
-            w->lvMODFavoris->setCurrentItem(w->lvMODFavoris->topLevelItem(0));
+            select(w->lvMODFavoris, at(w->lvMODFavoris, 0));
             button = w->btnMODFavorisTelecharger;
         }
         QPointer<TfmTelechargement> during;
@@ -325,7 +317,7 @@ private slots:
         auto w = start();
         QTest::keyClick(w->edtMODRecherche, 'x');
         w->btnMODRecherche->click();
-        w->lvMODRecherche->setCurrentItem(w->lvMODRecherche->topLevelItem(0));
+        select(w->lvMODRecherche, at(w->lvMODRecherche, 0));
         QPointer<TfmTelechargement> download;
         QTimer::singleShot(200, this, [&] {
             download = w->findChild<TfmTelechargement*>();

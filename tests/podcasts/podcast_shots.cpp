@@ -4,6 +4,7 @@
 // AUTHORITY.pem: a certificate authority this run trusts besides the system's,
 // for a portal started with --tls-cert.
 #include "app/startup.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
 #include "ui/themes/themes.h"
@@ -13,7 +14,7 @@
 #include <QSslConfiguration>
 #include <QTabWidget>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 int main(int argc, char** argv)
 {
@@ -40,15 +41,13 @@ int main(int argc, char** argv)
     QTimer::singleShot(1500, p, [p] {
         emit p->btnFctMOD->clicked();
         p->pcMOD->setCurrentWidget(p->tsMODPodcast);
-        QTreeWidgetItem* group = p->tvMODPodcast->topLevelItem(0);
-        QTreeWidgetItem* sub = group ? group->child(0) : nullptr;
-        if (!sub || !sub->child(0))
+        using namespace zv::test;
+        const QModelIndex podcast = at(p->tvMODPodcast, {0, 0, 0});
+        if (!podcast.isValid())
             return;
-        sub->setExpanded(true);
-        p->tvMODPodcast->setCurrentItem(sub->child(0));
-        emit p->tvMODPodcast->itemDoubleClicked(sub->child(0), 0);
-        if (QTreeWidgetItem* episode = p->lvMODPodcast->topLevelItem(0))
-            p->lvMODPodcast->setCurrentItem(episode);
+        p->tvMODPodcast->setExpanded(podcast.parent(), true);
+        activate(p->tvMODPodcast, podcast);
+        select(p->lvMODPodcast, at(p->lvMODPodcast, 0));
     });
     return app.exec();
 }

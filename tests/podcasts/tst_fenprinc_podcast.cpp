@@ -5,8 +5,10 @@
 #include "portal/textutil.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
+#include "support/viewrows.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
+#include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
 #include "ui/themes/themes.h"
 
@@ -23,47 +25,22 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using namespace zv::test;
 
 namespace {
 
-// "Sciences{Espace{A,B},Nature{C}}": every node, depth first.
-QString dump(const QTreeWidgetItem* node)
+// "caption|address" of each row.
+QStringList rows(const QAbstractItemView* list)
 {
-    QString s = node->text(0);
-    if (node->childCount() > 0) {
-        QStringList children;
-        for (int i = 0; i < node->childCount(); ++i)
-            children << dump(node->child(i));
-        s += QLatin1Char('{') + children.join(QLatin1Char(',')) + QLatin1Char('}');
-    }
-    return s;
+    return texts(list, {Qt::DisplayRole, zv::AddressRole});
 }
 
-QString dump(const QTreeWidget* tree)
+// "name|folder" of each file.
+QStringList files(const QAbstractItemView* list)
 {
-    QStringList top;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        top << dump(tree->topLevelItem(i));
-    return top.join(QLatin1Char(';'));
-}
-
-QStringList rows(const QTreeWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(0) + QLatin1Char('|') + list->topLevelItem(i)->text(1);
-    return out;
-}
-
-void doubleClick(QTreeWidget* tree, QTreeWidgetItem* item)
-{
-    tree->scrollToItem(item);
-    const QRect r = tree->visualItemRect(item);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, r.center());
-    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, r.center());
+    return texts(list, {Qt::DisplayRole, zv::FolderRole});
 }
 
 } // namespace
@@ -104,8 +81,8 @@ private slots:
         if (errorCount)
             QVERIFY2(
                 rig->errors.first().contains(QLatin1String("lignes 2, 3")), qPrintable(rig->errors.first()));
-        for (int i = 0; i < w->tvMODPodcast->topLevelItemCount(); ++i)
-            QVERIFY(w->tvMODPodcast->topLevelItem(i)->isExpanded());
+        for (int i = 0; i < rowCount(w->tvMODPodcast); ++i)
+            QVERIFY(w->tvMODPodcast->isExpanded(at(w->tvMODPodcast, i)));
     }
 
     void podcastFeedAndPlay()
@@ -131,19 +108,19 @@ private slots:
         w->show();
         emit w->btnFctMOD->clicked();
         w->pcMOD->setCurrentWidget(w->tsMODPodcast);
-        QTreeWidgetItem* group = w->tvMODPodcast->topLevelItem(0);
-        QVERIFY(group);
-        QTreeWidgetItem* sub = group->child(0);
-        sub->setExpanded(true);
+        const QModelIndex group = at(w->tvMODPodcast, 0);
+        QVERIFY(group.isValid());
+        const QModelIndex sub = at(w->tvMODPodcast, 0, group);
+        w->tvMODPodcast->setExpanded(sub, true);
 
         // Groups fetch nothing.
         doubleClick(w->tvMODPodcast, group);
         doubleClick(w->tvMODPodcast, sub);
-        sub->setExpanded(true);
-        group->setExpanded(true);
+        w->tvMODPodcast->setExpanded(sub, true);
+        w->tvMODPodcast->setExpanded(group, true);
         QCOMPARE(rig->countPrefix("/feeds/"), 0);
 
-        doubleClick(w->tvMODPodcast, sub->child(0));
+        doubleClick(w->tvMODPodcast, at(w->tvMODPodcast, 0, sub));
         QCOMPARE(rig->countPrefix("/feeds/etoiles.xml"), 1);
         QCOMPARE(rows(w->lvMODPodcast),
             (QStringList{QStringLiteral("Première & dernière|http://media.example/ep1.mp3"),
@@ -156,22 +133,22 @@ private slots:
         QTRY_COMPARE(rig->countPrefix(picture), 1);
 
         // An item without an enclosure says so; one with it plays.
-        doubleClick(w->lvMODPodcast, w->lvMODPodcast->topLevelItem(2));
+        doubleClick(w->lvMODPodcast, at(w->lvMODPodcast, 2));
         QCOMPARE(rig->errors, QStringList{QStringLiteral("URL vide")});
         QVERIFY(rig->engines.sources().isEmpty());
         rig->errors.clear();
-        doubleClick(w->lvMODPodcast, w->lvMODPodcast->topLevelItem(1));
+        doubleClick(w->lvMODPodcast, at(w->lvMODPodcast, 1));
         QCOMPARE(rig->engines.sources(), QStringList{QStringLiteral("http://media.example/ep2.mp3")});
 
         // "007" is found as 7; a feed without a channel empties the list and the picture.
-        doubleClick(w->tvMODPodcast, sub->child(1));
+        doubleClick(w->tvMODPodcast, at(w->tvMODPodcast, 1, sub));
         QCOMPARE(rig->countPrefix("/feeds/vide.xml"), 1);
-        QCOMPARE(w->lvMODPodcast->topLevelItemCount(), 0);
+        QCOMPARE(rowCount(w->lvMODPodcast), 0);
         QTRY_COMPARE(w->wbMODPodcast->url(), QUrl(QStringLiteral("about:blank")));
 
         // An id that is not in the table has no address: the request says so.
-        sub->child(0)->setData(0, Qt::UserRole, 99);
-        doubleClick(w->tvMODPodcast, sub->child(0));
+        (*w->PodcastFeeds)[0].first = "99";
+        doubleClick(w->tvMODPodcast, at(w->tvMODPodcast, 0, sub));
         QCOMPARE(rig->errors, QStringList{QStringLiteral("URL vide")});
         QCOMPARE(rig->countPrefix("/feeds/"), 2);
     }
@@ -187,12 +164,12 @@ private slots:
         w->show();
         emit w->btnFctMOD->clicked();
         w->pcMOD->setCurrentWidget(w->tsMODPodcast);
-        new QTreeWidgetItem(w->lvMODPodcast, {QStringLiteral("avant"), QString()});
-        QTreeWidgetItem* podcast = w->tvMODPodcast->topLevelItem(0)->child(0)->child(0);
-        w->tvMODPodcast->setCurrentItem(podcast);
+        w->lvMODPodcastModel->append({.kind = zv::EntryKind::Episode, .caption = QStringLiteral("avant")});
+        const QModelIndex podcast = at(w->tvMODPodcast, {0, 0, 0});
+        select(w->tvMODPodcast, podcast);
         bool ended = false, busyAtClose = false;
         QTimer::singleShot(0, w.get(), [&] {
-            emit w->tvMODPodcast->itemDoubleClicked(podcast, 0);
+            emit w->tvMODPodcast->doubleClicked(podcast);
             ended = true;
         });
         QTimer::singleShot(400, w.get(), [&] {
@@ -202,7 +179,7 @@ private slots:
         QTRY_VERIFY(ended);
         QVERIFY(busyAtClose);
         QVERIFY(rig->errors.isEmpty());
-        QCOMPARE(w->lvMODPodcast->topLevelItemCount(), 1);
+        QCOMPARE(rowCount(w->lvMODPodcast), 1);
         w.reset();
     }
 
@@ -222,14 +199,14 @@ private slots:
         w->pcMOD->setCurrentWidget(w->tsMODFichier);
         w->btnMODFichierOuvrir->click();
         const QString folder = QDir::toNativeSeparators(dir.path()) + QDir::separator();
-        QCOMPARE(rows(w->lvMODFichier),
+        QCOMPARE(files(w->lvMODFichier),
             (QStringList{QStringLiteral("clip.avi|") + folder, QStringLiteral("Été.MP3|") + folder}));
         // Cancelled: the list stays.
         answer.clear();
         w->btnMODFichierOuvrir->click();
-        QCOMPARE(w->lvMODFichier->topLevelItemCount(), 2);
+        QCOMPARE(rowCount(w->lvMODFichier), 2);
 
-        doubleClick(w->lvMODFichier, w->lvMODFichier->topLevelItem(1));
+        doubleClick(w->lvMODFichier, at(w->lvMODFichier, 1));
         QCOMPARE(rig->engines.sources(), QStringList{folder + QStringLiteral("Été.MP3")});
     }
 
@@ -286,9 +263,7 @@ private slots:
         QCOMPARE(shown,
             (QStringList{
                 QStringLiteral("Film.MPG"), QStringLiteral("chanson.mp3"), QStringLiteral("clip.avi")}));
-        QStringList names;
-        for (int i = 0; i < w->lvMODFichier->topLevelItemCount(); ++i)
-            names << w->lvMODFichier->topLevelItem(i)->text(0);
+        QStringList names = texts(w->lvMODFichier);
         names.sort();
         QCOMPARE(names, (QStringList{QStringLiteral("Film.MPG"), QStringLiteral("clip.avi")}));
     }
@@ -310,7 +285,10 @@ private slots:
         auto w = rig->start();
         emit w->btnFctMOD->clicked();
         w->pcMOD->setCurrentWidget(w->tsMODFichier);
-        new QTreeWidgetItem(w->lvMODFichier, {QStringLiteral("ancien"), QStringLiteral("/tmp/")});
+        w->lvMODFichierModel->append({.kind = zv::EntryKind::File,
+            .caption = QStringLiteral("ancien"),
+            .address = QStringLiteral("/tmp/ancien"),
+            .folder = QStringLiteral("/tmp/")});
 
         QString title, label, initial;
         bool cancel = true;
@@ -330,13 +308,13 @@ private slots:
         QCOMPARE(title, QStringLiteral("Ouvrir une URL..."));
         QCOMPARE(label, QStringLiteral("URL :"));
         QCOMPARE(initial, QString());
-        QCOMPARE(rows(w->lvMODFichier), QStringList{QStringLiteral("ancien|/tmp/")});
+        QCOMPARE(files(w->lvMODFichier), QStringList{QStringLiteral("ancien|/tmp/")});
 
         cancel = false;
         w->btnMODFichierOuvrirURL->click();
-        QCOMPARE(rows(w->lvMODFichier), QStringList{row});
+        QCOMPARE(files(w->lvMODFichier), QStringList{row});
         w->show();
-        doubleClick(w->lvMODFichier, w->lvMODFichier->topLevelItem(0));
+        doubleClick(w->lvMODFichier, at(w->lvMODFichier, 0));
         QCOMPARE(rig->engines.sources(), QStringList{typed});
     }
 

@@ -7,8 +7,10 @@
 #include "portalprocess.h"
 #include "support/modalanswerer.h"
 #include "support/scriptedserver.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
+#include "ui/main/entrymodel.h"
 #include "ui/themes/themes.h"
 #include "ui/windows/fenconnexion.h"
 #include "ui/windows/fenpopup.h"
@@ -29,21 +31,12 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <map>
 
 using namespace zv::test;
 
 namespace {
-
-void select(QTreeWidget* tree, QTreeWidgetItem* item)
-{
-    if (!item)
-        return;
-    tree->clearSelection();
-    tree->setCurrentItem(item);
-    item->setSelected(true);
-}
 
 // Runs a call that waits in its own loop while a window shows (a modal
 // window, or the one found): reads that window once it is up, then closes it
@@ -131,44 +124,45 @@ class TestContrast : public QObject {
         w->btnFctClick(w->btnFctChat);
         read();
         w->btnFctClick(w->btnFctJeux);
-        for (int i = 0; i < w->tvListeJeux->topLevelItemCount(); ++i) {
-            select(w->tvListeJeux, w->tvListeJeux->topLevelItem(i));
+        for (int i = 0; i < rowCount(w->tvListeJeux); ++i) {
+            select(w->tvListeJeux, at(w->tvListeJeux, i));
             w->tvListeJeuxDblClick();
         }
         w->tvListeJeux->expandAll();
-        select(w->tvListeJeux, w->tvListeJeux->topLevelItem(0)->child(0));
+        select(w->tvListeJeux, at(w->tvListeJeux, {0, 0}));
         w->tvListeJeuxDblClick();
         read();
-        select(w->tvListeJeux, w->tvListeJeux->topLevelItem(1));
+        select(w->tvListeJeux, at(w->tvListeJeux, 1));
         read();
 
         w->btnFctClick(w->btnFctMOD);
         w->pcMOD->setCurrentWidget(w->tsMODFichier);
-        new QTreeWidgetItem(
-            w->lvMODFichier, {QStringLiteral("clip.avi"), QStringLiteral("/home/moi/Vidéos/")});
+        w->lvMODFichierModel->append({.kind = zv::EntryKind::File,
+            .caption = QStringLiteral("clip.avi"),
+            .address = QStringLiteral("/home/moi/Vidéos/clip.avi"),
+            .folder = QStringLiteral("/home/moi/Vidéos/")});
         read();
         w->pcMOD->setCurrentWidget(w->tsMODPodcast);
         w->tvMODPodcast->expandAll();
-        QTreeWidgetItem* podcast = w->tvMODPodcast->topLevelItem(0)->child(0)->child(0);
-        select(w->tvMODPodcast, podcast);
+        select(w->tvMODPodcast, at(w->tvMODPodcast, {0, 0, 0}));
         w->tvMODPodcastDblClick();
-        select(w->lvMODPodcast, w->lvMODPodcast->topLevelItem(0));
+        select(w->lvMODPodcast, at(w->lvMODPodcast, 0));
         read();
         w->pcMOD->setCurrentWidget(w->tsMODRecherche);
         w->edtMODRecherche->setText(QStringLiteral("a"));
         w->btnMODRechercheClick();
-        select(w->lvMODRecherche, w->lvMODRecherche->topLevelItem(0));
+        select(w->lvMODRecherche, at(w->lvMODRecherche, 0));
         w->btnMODRechercheFavorisClick();
         read();
         w->pcMOD->setCurrentWidget(w->tsMODFavoris);
-        select(w->lvMODFavoris, w->lvMODFavoris->topLevelItem(0));
+        select(w->lvMODFavoris, at(w->lvMODFavoris, 0));
         read();
 
         w->btnFctClick(w->btnFctVideo);
         w->edtVideoRecherche->setText(QStringLiteral("zevalo"));
         w->btnVideoRechercheClick();
-        select(w->lvVideo, w->lvVideo->topLevelItem(0));
-        w->lvVideoSelectItem(w->lvVideo->topLevelItem(0), true);
+        select(w->lvVideo, at(w->lvVideo, 0));
+        w->lvVideoSelectItem(at(w->lvVideo, 0), true);
         w->lblTelechargerMusique->show();
         read();
         w->btnFctClick(w->btnFctSexo);
@@ -258,9 +252,9 @@ private slots:
             } else if (what == QLatin1String("message")) {
                 // A launch answer without dimensions.
                 w->btnFctClick(w->btnFctJeux);
-                select(w->tvListeJeux, w->tvListeJeux->topLevelItem(0));
+                select(w->tvListeJeux, at(w->tvListeJeux, 0));
                 w->tvListeJeuxDblClick();
-                select(w->tvListeJeux, w->tvListeJeux->topLevelItem(0)->child(0));
+                select(w->tvListeJeux, at(w->tvListeJeux, {0, 0}));
                 w->nmhJeu->Body = "jeu.swf";
                 readings = readWhileWaiting([w] { w->nmhJeuSuccess(0); }, &seen);
                 QCOMPARE(seen, QStringLiteral("QMessageBox"));

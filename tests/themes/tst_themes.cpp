@@ -4,6 +4,7 @@
 #include "contrast.h"
 #include "support/mainwindowrig.h"
 #include "ui/controls/btngraph.h"
+#include "ui/main/entrymodel.h"
 #include "ui/themes/looks.h"
 #include "ui/themes/themes.h"
 #include "ui/windows/fenjeu.h"
@@ -16,7 +17,8 @@
 #include <QLabel>
 #include <QStyledItemDelegate>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
+#include <tuple>
 
 using namespace zv::test;
 
@@ -34,7 +36,7 @@ void hover(TBtnGraph* b, bool on)
 }
 
 // The option an item of tree is drawn with.
-QStyleOptionViewItem drawnWith(QTreeWidget* tree, QTreeWidgetItem* item)
+QStyleOptionViewItem drawnWith(QAbstractItemView* tree, const QModelIndex& item)
 {
     QStyleOptionViewItem option;
     option.initFrom(tree);
@@ -45,8 +47,21 @@ QStyleOptionViewItem drawnWith(QTreeWidget* tree, QTreeWidgetItem* item)
     };
     // A member of QStyledItemDelegate reached through Opened: no cast to a type the delegate is not.
     const auto initStyleOption = &Opened::initStyleOption;
-    (delegate->*initStyleOption)(&option, tree->indexFromItem(item));
+    (delegate->*initStyleOption)(&option, item);
     return option;
+}
+
+// A group, a subgroup and a podcast in the podcast tree.
+std::tuple<QModelIndex, QModelIndex, QModelIndex> podcastBranch(TfmPrinc* w)
+{
+    TEntryModel* m = w->tvMODPodcastModel;
+    const QModelIndex group
+        = m->append({.kind = zv::EntryKind::PodcastGroup, .caption = QStringLiteral("Actualités")});
+    const QModelIndex sub
+        = m->append({.kind = zv::EntryKind::PodcastSubgroup, .caption = QStringLiteral("Info")}, group);
+    const QModelIndex leaf
+        = m->append({.kind = zv::EntryKind::Podcast, .caption = QStringLiteral("Le journal")}, sub);
+    return {group, sub, leaf};
 }
 
 // name -> hash of the bytes of every picture of the resource under folder.
@@ -128,8 +143,10 @@ private slots:
     {
         QFETCH(int, theme);
         auto w = CreateThemeWindow(theme);
-        auto* category = new QTreeWidgetItem(w->tvListeJeux, {QStringLiteral("Réflexion")});
-        auto* game = new QTreeWidgetItem(category, {QStringLiteral("Pong")});
+        const QModelIndex category = w->tvListeJeuxModel->append(
+            {.kind = zv::EntryKind::GameCategory, .caption = QStringLiteral("Réflexion")});
+        const QModelIndex game = w->tvListeJeuxModel->append(
+            {.kind = zv::EntryKind::Game, .caption = QStringLiteral("Pong")}, category);
         QFont boldItalic = w->tvListeJeux->font();
         boldItalic.setBold(true);
         boldItalic.setItalic(true);
@@ -144,9 +161,7 @@ private slots:
             QVERIFY(!play.font.bold());
         }
 
-        auto* group = new QTreeWidgetItem(w->tvMODPodcast, {QStringLiteral("Actualités")});
-        auto* sub = new QTreeWidgetItem(group, {QStringLiteral("Info")});
-        auto* leaf = new QTreeWidgetItem(sub, {QStringLiteral("Le journal")});
+        const auto [group, sub, leaf] = podcastBranch(w.get());
         QFont bold = w->tvMODPodcast->font();
         bold.setBold(true);
         bold.setUnderline(true);
@@ -173,13 +188,11 @@ private slots:
     {
         QFETCH(int, theme);
         auto w = CreateThemeWindow(theme);
-        QTreeWidget* tree = w->tvMODPodcast;
-        auto* leaf = new QTreeWidgetItem(new QTreeWidgetItem(
-            new QTreeWidgetItem(tree, {QStringLiteral("Actualités")}), {QStringLiteral("Info")}),
-            {QStringLiteral("Le journal")});
+        QTreeView* tree = w->tvMODPodcast;
+        const QModelIndex leaf = std::get<2>(podcastBranch(w.get()));
         tree->expandAll();
-        tree->setCurrentItem(leaf);
-        const QRect node = tree->visualItemRect(leaf);
+        tree->setCurrentIndex(leaf);
+        const QRect node = tree->visualRect(leaf);
         const QImage shot = tree->viewport()->grab().toImage();
         const int edge = node.left();
         QVERIFY(edge > 4);

@@ -5,6 +5,7 @@
 // At 1 s the videos section, 2 s the search, 3 s "Plus de résultats...", 4 s
 // the second row selected, 6 s the selected row played.
 #include "support/fakeportal.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
 #include "ui/themes/themes.h"
@@ -13,7 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using namespace zv::test;
 
@@ -47,10 +48,7 @@ int main(int argc, char** argv)
         emit p->btnVideoRecherche->clicked();
     });
     QTimer::singleShot(3000, p, [p] { emit p->btnVideoSuite->clicked(); });
-    QTimer::singleShot(4000, p, [p] {
-        if (QTreeWidgetItem* item = p->lvVideo->topLevelItem(1))
-            p->lvVideo->setCurrentItem(item);
-    });
+    QTimer::singleShot(4000, p, [p] { select(p->lvVideo, at(p->lvVideo, 1)); });
     QTimer::singleShot(6000, p, [p] { emit p->lvVideo->doubleClicked(p->lvVideo->currentIndex()); });
     return app.exec();
 }

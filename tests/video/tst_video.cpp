@@ -4,8 +4,10 @@
 #include "portal/nmhttp.h"
 #include "portal/textutil.h"
 #include "support/mainwindowrig.h"
+#include "support/viewrows.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
+#include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
 #include "ui/themes/themes.h"
 
@@ -17,7 +19,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cmath>
 
 using namespace zv::test;
@@ -95,14 +97,14 @@ private slots:
         auto w = startOnVideos();
         QTest::keyClicks(w->edtVideoRecherche, QStringLiteral("chat"));
         QTest::mouseClick(w->btnVideoRecherche, Qt::LeftButton);
-        QCOMPARE(w->lvVideo->topLevelItemCount(), firstPage);
+        QCOMPARE(rowCount(w->lvVideo), firstPage);
         QTest::mouseClick(w->btnVideoSuite, Qt::LeftButton);
         QCOMPARE(rig->requestsAfter(kSearch), QByteArrayList({"1&recherche=chat", next + "&recherche=chat"}));
         // The next answer is appended.
         const int added = next == "2" ? 5 : firstPage;
-        QCOMPARE(w->lvVideo->topLevelItemCount(), firstPage + added);
+        QCOMPARE(rowCount(w->lvVideo), firstPage + added);
         if (firstPage > 0)
-            QCOMPARE(w->lvVideo->topLevelItem(0)->text(0), QStringLiteral("Vidéo 1"));
+            QCOMPARE(at(w->lvVideo, 0).data().toString(), QStringLiteral("Vidéo 1"));
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(rig->errors.isEmpty());
     }
@@ -153,17 +155,17 @@ private slots:
         w->edtVideoRecherche->setText(QStringLiteral("chat"));
         emit w->btnVideoRecherche->clicked();
         // The line with fewer than four fields is left out, silently.
-        QCOMPARE(w->lvVideo->topLevelItemCount(), 2);
+        QCOMPARE(rowCount(w->lvVideo), 2);
         QVERIFY(rig->errors.isEmpty());
-        const QTreeWidgetItem* first = w->lvVideo->topLevelItem(0);
-        QCOMPARE(first->text(0), QStringLiteral("Café €uro"));
-        QCOMPARE(first->text(1), QStringLiteral("12:34"));
-        QCOMPARE(first->text(2), QStringLiteral("http://img.example/café.jpg"));
-        QCOMPARE(first->text(3), QStringLiteral("http://vid.example/c.flv"));
-        QCOMPARE(w->lvVideo->topLevelItem(1)->text(0), QStringLiteral("Deuxième"));
+        const QModelIndex first = at(w->lvVideo, 0);
+        QCOMPARE(first.data().toString(), QStringLiteral("Café €uro"));
+        QCOMPARE(first.data(zv::DurationRole).toString(), QStringLiteral("12:34"));
+        QCOMPARE(first.data(zv::ThumbnailRole).toString(), QStringLiteral("http://img.example/café.jpg"));
+        QCOMPARE(first.data(zv::AddressRole).toString(), QStringLiteral("http://vid.example/c.flv"));
+        QCOMPARE(at(w->lvVideo, 1).data().toString(), QStringLiteral("Deuxième"));
         QCOMPARE(w->lvVideo->columnWidth(0), w->lvVideo->width() - 20);
-        for (int c = 1; c < 4; ++c)
-            QVERIFY(w->lvVideo->isColumnHidden(c));
+        // Only the titles show.
+        QCOMPARE(w->lvVideo->model()->columnCount(), 1);
     }
 
     void failedSearchKeepsList()
@@ -172,14 +174,14 @@ private slots:
         auto w = startOnVideos();
         w->edtVideoRecherche->setText(QStringLiteral("chat"));
         emit w->btnVideoRecherche->clicked();
-        QCOMPARE(w->lvVideo->topLevelItemCount(), 12);
+        QCOMPARE(rowCount(w->lvVideo), 12);
         // An answer without a status line, then a refused connection.
         rig->portal.set(kSearch + "2&recherche=chat", Reply::raw("rien"));
         emit w->btnVideoSuite->clicked();
-        QCOMPARE(w->lvVideo->topLevelItemCount(), 12);
+        QCOMPARE(rowCount(w->lvVideo), 12);
         qputenv("ZEVALO_PORTAL_HOST", "127.0.0.1:1");
         emit w->btnVideoSuite->clicked();
-        QCOMPARE(w->lvVideo->topLevelItemCount(), 12);
+        QCOMPARE(rowCount(w->lvVideo), 12);
         QVERIFY(rig->errors.isEmpty());
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(!w->nmhVideoRecherche->Busy());
@@ -196,7 +198,7 @@ private slots:
         emit w->btnVideoRecherche->clicked();
         QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("-- : --"));
 
-        const QRect second = w->lvVideo->visualItemRect(w->lvVideo->topLevelItem(1));
+        const QRect second = w->lvVideo->visualRect(at(w->lvVideo, 1));
         QTest::mouseClick(w->lvVideo->viewport(), Qt::LeftButton, {}, second.center());
         QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:02"));
         // The thumbnail address goes as it is, not encoded.
@@ -204,10 +206,10 @@ private slots:
 
         // Deselecting leaves the label as it was.
         w->lvVideo->clearSelection();
-        QVERIFY(w->lvVideo->selectedItems().isEmpty());
+        QVERIFY(!selected(w->lvVideo).isValid());
         QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:02"));
 
-        w->lvVideo->topLevelItem(2)->setSelected(true);
+        select(w->lvVideo, at(w->lvVideo, 2));
         QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:03"));
         QTRY_VERIFY(rig->count(imagePage(*w) + "&url=http://img.example/3.jpg") > 0);
     }
@@ -218,12 +220,12 @@ private slots:
         auto w = startOnVideos();
         QTest::keyClicks(w->edtVideoRecherche, QStringLiteral("chat"));
         emit w->btnVideoRecherche->clicked();
-        w->lvVideo->topLevelItem(0)->setSelected(true);
+        select(w->lvVideo, at(w->lvVideo, 0));
         QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("0:01"));
         rig->server.clearRequests();
 
         QTest::keyClicks(w->edtVideoRecherche, QStringLiteral("s"));
-        QCOMPARE(w->lvVideo->topLevelItemCount(), 0);
+        QCOMPARE(rowCount(w->lvVideo), 0);
         QCOMPARE(w->lblVideoDuree->text(), QStringLiteral("-- : --"));
         QTRY_VERIFY(rig->count(imagePage(*w)) > 0);
         // The next search starts again at page 1.
@@ -251,13 +253,13 @@ private slots:
         QVERIFY(busySeen);
         QVERIFY(hourglass);
         QCOMPARE(rig->requestsAfter(kSearch), QByteArrayList{"1&recherche=chat"});
-        QCOMPARE(w->lvVideo->topLevelItemCount(), 0);
+        QCOMPARE(rowCount(w->lvVideo), 0);
         QVERIFY(!QApplication::overrideCursor());
 
         // The search for the new keywords fills the list as usual.
         answer(1, "chats", videoLines(2));
         emit w->btnVideoRecherche->clicked();
-        QCOMPARE(w->lvVideo->topLevelItemCount(), 2);
+        QCOMPARE(rowCount(w->lvVideo), 2);
     }
 
     void closedWhileWaiting()
@@ -286,7 +288,7 @@ private slots:
         auto w = startOnVideos();
         w->edtVideoRecherche->setText(QStringLiteral("chat"));
         emit w->btnVideoRecherche->clicked();
-        const QRect third = w->lvVideo->visualItemRect(w->lvVideo->topLevelItem(2));
+        const QRect third = w->lvVideo->visualRect(at(w->lvVideo, 2));
         // A double-click: its first press and release, then the second press.
         QTest::mouseClick(w->lvVideo->viewport(), Qt::LeftButton, {}, third.center());
         QTest::mouseDClick(w->lvVideo->viewport(), Qt::LeftButton, {}, third.center());

@@ -37,8 +37,9 @@ QVariant TChannelListModel::data(const QModelIndex& index, int role) const
             return images_->at(image);
         return blankIcon(); // keeps the captions of a list with icons aligned
     }
-    case UrlRole: return zv::fromCp1252(rows_.url(size_t(i)));
-    case DataRole: return rows_.data(size_t(i));
+    case zv::AddressRole: return zv::fromCp1252(rows_.url(size_t(i)));
+    case zv::ContentIdRole: return rows_.data(size_t(i));
+    case zv::KindRole: return int(zv::EntryKind::Channel);
     default: return {};
     }
 }

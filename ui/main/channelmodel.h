@@ -1,8 +1,10 @@
 #pragma once
 // The rows of the channel list, and the captions the chat radio box mirrors.
 // A bouquet may hold a million entries: the rows stay slices of the answer
-// they were read from (zv::ChannelTable), no item per row.
+// they were read from (zv::ChannelTable), no item per row. The rows answer
+// the roles of every section's list (entrymodel.h).
 #include "portal/canaux.h"
+#include "ui/main/entrymodel.h"
 
 #include <QAbstractListModel>
 #include <QPixmap>
@@ -12,8 +14,6 @@
 class TChannelListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    enum Roles { UrlRole = Qt::UserRole + 1, DataRole };
-
     using QAbstractListModel::QAbstractListModel;
 
     int rowCount(const QModelIndex& parent = {}) const override;

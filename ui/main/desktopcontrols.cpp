@@ -13,12 +13,8 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListView>
 #include <QPlainTextEdit>
-#include <QTabWidget>
 #include <QTextEdit>
-#include <QTimer>
-#include <QTreeWidget>
 #include <algorithm>
 #include <cmath>
 
@@ -81,102 +77,7 @@ TDesktopControls::TDesktopControls(TfmPrinc* window)
 void TDesktopControls::playbackStarted()
 {
     ++started_;
-    url_ = w_->frmPlayer->url();
-    if (w_->PlayingIndex >= 0) {
-        list_ = w_->lvMODFavoris;
-        row_ = w_->PlayingIndex;
-    } else {
-        list_ = visibleList();
-        row_ = selectedRow(list_);
-    }
-    title_ = list_ && row_ >= 0 ? list_->model()->index(row_, 0).data().toString() : QString();
-}
-
-QAbstractItemView* TDesktopControls::visibleList() const
-{
-    // The chat section plays the radio its box selected in the hidden list.
-    if (!w_->panListeCanaux->isHidden() || !w_->cmbChatRadio->isHidden())
-        return w_->lvListeCanaux;
-    if (!w_->panVideo->isHidden())
-        return w_->lvVideo;
-    if (w_->pcMOD->isHidden())
-        return nullptr;
-    const QWidget* tab = w_->pcMOD->currentWidget();
-    if (tab == w_->tsMODFichier)
-        return w_->lvMODFichier;
-    if (tab == w_->tsMODPodcast)
-        return w_->lvMODPodcast;
-    if (tab == w_->tsMODRecherche)
-        return w_->lvMODRecherche;
-    if (tab == w_->tsMODFavoris)
-        return w_->lvMODFavoris;
-    return nullptr;
-}
-
-int TDesktopControls::selectedRow(const QAbstractItemView* list) const
-{
-    if (list == w_->lvListeCanaux)
-        return w_->ListeCanauxSelectedRow();
-    const auto* tree = qobject_cast<const QTreeWidget*>(list);
-    if (!tree)
-        return -1;
-    const QList<QTreeWidgetItem*> items = tree->selectedItems();
-    return items.isEmpty() ? -1 : tree->indexOfTopLevelItem(items.first());
-}
-
-int TDesktopControls::neighbour(int step) const
-{
-    int from = -1;
-    int count = 0;
-    if (w_->PlayingIndex >= 0) {
-        from = w_->PlayingIndex;
-        count = w_->lvMODFavoris->topLevelItemCount();
-    } else if (list_ && !w_->frmPlayer->url().isEmpty()) {
-        from = row_;
-        count = list_->model()->rowCount();
-    } else if (const QAbstractItemView* list = visibleList()) {
-        from = selectedRow(list);
-        count = list->model()->rowCount();
-    }
-    const int to = from + step;
-    return to >= 0 && to < count ? to : -1;
-}
-
-void TDesktopControls::go(int step)
-{
-    const int to = neighbour(step);
-    if (to < 0)
-        return;
-    zv::guarded([&] {
-        if (w_->PlayingIndex >= 0) {
-            // Continuous play goes on from there, as at the end of a favourite.
-            w_->PlayingIndex = to;
-            w_->btnLecture->setEnfonce(false);
-            w_->btnLectureClick(w_->timLecture);
-            return;
-        }
-        const bool loaded = list_ && !w_->frmPlayer->url().isEmpty();
-        QAbstractItemView* list = loaded ? list_.data() : visibleList();
-        if (list == w_->lvListeCanaux) {
-            w_->SelectListeCanauxRow(to);
-            if (!w_->cmbChatRadio->isHidden())
-                w_->cmbChatRadio->setCurrentIndex(to);
-        } else if (auto* tree = qobject_cast<QTreeWidget*>(list)) {
-            // The play button reads the tab on screen.
-            for (QWidget* p = tree; p; p = p->parentWidget()) {
-                if (w_->pcMOD->indexOf(p) >= 0) {
-                    w_->pcMOD->setCurrentWidget(p);
-                    break;
-                }
-            }
-            tree->setCurrentItem(tree->topLevelItem(to));
-        }
-        list->scrollTo(list->model()->index(to, 0));
-        if (status() != Status::Stopped) {
-            w_->btnLecture->setEnfonce(false);
-            w_->btnLectureClick(w_->btnLecture);
-        }
-    });
+    title_ = w_->NowPlaying().title;
 }
 
 MediaControls::Status TDesktopControls::status() const
@@ -223,12 +124,12 @@ bool TDesktopControls::canPlay() const
 
 bool TDesktopControls::canGoNext() const
 {
-    return neighbour(1) >= 0;
+    return w_->Neighbour(1).source.isValid();
 }
 
 bool TDesktopControls::canGoPrevious() const
 {
-    return neighbour(-1) >= 0;
+    return w_->Neighbour(-1).source.isValid();
 }
 
 void TDesktopControls::play()
@@ -238,11 +139,9 @@ void TDesktopControls::play()
         pause();
     if (now != Status::Stopped || !canPlay())
         return;
-    zv::guarded([&] {
-        // The status loop may not have seen the last stream end yet.
-        w_->btnLecture->setEnfonce(false);
-        w_->btnLectureClick(w_->btnLecture);
-    });
+    // The entry the play button would start, even when the status loop has
+    // not seen the last stream end yet.
+    zv::guarded([&] { w_->Play(w_->EntryToPlay(w_->btnLecture)); });
 }
 
 void TDesktopControls::pause()
@@ -262,20 +161,17 @@ void TDesktopControls::playPause()
 
 void TDesktopControls::stop()
 {
-    zv::guarded([&] {
-        w_->PlayingIndex = -1;
-        w_->frmPlayer->Stop();
-    });
+    zv::guarded([&] { w_->StopPlaying(); });
 }
 
 void TDesktopControls::next()
 {
-    go(1);
+    zv::guarded([&] { w_->Skip(1); });
 }
 
 void TDesktopControls::previous()
 {
-    go(-1);
+    zv::guarded([&] { w_->Skip(-1); });
 }
 
 void TDesktopControls::setVolume(double volume)

@@ -5,10 +5,8 @@
 #include "app/mediacontrols.h"
 
 #include <QObject>
-#include <QPointer>
 
 class MprisService;
-class QAbstractItemView;
 class QWidget;
 class TfmPrinc;
 
@@ -16,10 +14,10 @@ class TfmPrinc;
 // popup agent without /test) stays hidden.
 void BringToFront(QWidget* window);
 
-// The playback row seen from the desktop. Keys, when no text field has the
-// focus: Space play/pause, M mute, F full screen, Escape leaves it, Up/Down
-// volume. Next and Previous move along the list whose row plays, or along the
-// favourites in continuous play.
+// The playback row seen from the desktop, acting on the window's play queue.
+// Keys, when no text field has the focus: Space play/pause, M mute, F full
+// screen, Escape leaves it, Up/Down volume. Next and Previous move along the
+// list whose row plays, or along the favourites in continuous play.
 class TDesktopControls : public QObject, public MediaControls {
     Q_OBJECT
 public:
@@ -51,20 +49,10 @@ protected:
 private:
     void playbackStarted();
     bool handleKey(int key);
-    // The list the play button reads in the section on screen.
-    QAbstractItemView* visibleList() const;
-    int selectedRow(const QAbstractItemView* list) const;
-    // The row `step` away from the one playing (or selected, when nothing
-    // plays), -1 when there is none.
-    int neighbour(int step) const;
-    void go(int step);
     qint64 lengthUs() const;
 
     TfmPrinc* w_;
-    QPointer<QAbstractItemView> list_; // where the stream playing was started
-    int row_ = -1;
     QString title_;
-    QString url_;
     int started_ = 0; // streams started so far: the track id
 };
 

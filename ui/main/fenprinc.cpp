@@ -10,6 +10,7 @@
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
 #include "ui/main/channelmodel.h"
+#include "ui/main/entrymodel.h"
 #include "ui/player/cadcurseur.h"
 #include "ui/player/cadplayer.h"
 #include "ui/windows/fenconnexion.h"
@@ -38,7 +39,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -99,14 +100,12 @@ QPushButton* flatButton(QWidget* parent, const char* name, const QString& captio
     return b;
 }
 
-// A report-style list: whole-row selection, read-only, hidden columns after
-// the captions.
-QTreeWidget* reportList(QWidget* parent, const char* name, const QStringList& columns, bool headers)
+// A report-style list of the rows of model: whole-row selection, read-only.
+QTreeView* reportList(QWidget* parent, const char* name, TEntryModel* model, bool headers)
 {
-    auto* t = new QTreeWidget(parent);
+    auto* t = new QTreeView(parent);
     t->setObjectName(QLatin1String(name));
-    t->setColumnCount(int(columns.size()));
-    t->setHeaderLabels(columns);
+    t->setModel(model);
     t->setHeaderHidden(!headers);
     t->setRootIsDecorated(false);
     t->setUniformRowHeights(true);
@@ -359,8 +358,10 @@ void TfmPrinc::createGames()
     lblListeJeux = new QLabel(QStringLiteral("Jeux"), panListeJeux);
     lblListeJeux->setObjectName(QStringLiteral("lblListeJeux"));
     lblListeJeux->setAlignment(Qt::AlignCenter);
-    tvListeJeux = new QTreeWidget(panListeJeux);
+    tvListeJeux = new QTreeView(panListeJeux);
     tvListeJeux->setObjectName(QStringLiteral("tvListeJeux"));
+    tvListeJeuxModel = new TEntryModel({}, this);
+    tvListeJeux->setModel(tvListeJeuxModel);
     tvListeJeux->setHeaderHidden(true);
     tvListeJeux->setRootIsDecorated(false);
     tvListeJeux->setIndentation(19);
@@ -390,8 +391,8 @@ void TfmPrinc::createMOD()
     tsMODFichier = new QWidget;
     tsMODFichier->setObjectName(QStringLiteral("tsMODFichier"));
     auto* fl = column(tsMODFichier, 4);
-    lvMODFichier = reportList(
-        tsMODFichier, "lvMODFichier", {QStringLiteral("Fichier"), QStringLiteral("Dossier")}, true);
+    lvMODFichierModel = new TEntryModel({QStringLiteral("Fichier"), QStringLiteral("Dossier")}, this);
+    lvMODFichier = reportList(tsMODFichier, "lvMODFichier", lvMODFichierModel, true);
     lvMODFichier->setColumnWidth(0, 100);
     lvMODFichier->setColumnWidth(1, 200);
     auto* fb = new QHBoxLayout;
@@ -408,17 +409,18 @@ void TfmPrinc::createMOD()
     tsMODPodcast = new QWidget;
     tsMODPodcast->setObjectName(QStringLiteral("tsMODPodcast"));
     auto* pl = column(tsMODPodcast, 4);
-    tvMODPodcast = new QTreeWidget(tsMODPodcast);
+    tvMODPodcast = new QTreeView(tsMODPodcast);
     tvMODPodcast->setObjectName(QStringLiteral("tvMODPodcast"));
+    tvMODPodcastModel = new TEntryModel({}, this);
+    tvMODPodcast->setModel(tvMODPodcastModel);
     tvMODPodcast->setHeaderHidden(true);
     tvMODPodcast->setEditTriggers(QAbstractItemView::NoEditTriggers);
     auto* pd = new QHBoxLayout;
     wbMODPodcast = new TWebBrowser(tsMODPodcast);
     wbMODPodcast->setObjectName(QStringLiteral("wbMODPodcast"));
     wbMODPodcast->setFixedSize(100, 100);
-    lvMODPodcast
-        = reportList(tsMODPodcast, "lvMODPodcast", {QStringLiteral("Vidéo"), QStringLiteral("URL")}, false);
-    lvMODPodcast->hideColumn(1);
+    lvMODPodcastModel = new TEntryModel({QStringLiteral("Vidéo")}, this);
+    lvMODPodcast = reportList(tsMODPodcast, "lvMODPodcast", lvMODPodcastModel, false);
     pd->addWidget(wbMODPodcast, 0, Qt::AlignTop);
     pd->addWidget(lvMODPodcast, 1);
     pl->addWidget(tvMODPodcast, 1);
@@ -437,9 +439,8 @@ void TfmPrinc::createMOD()
     rt->addWidget(lblMODRecherche);
     rt->addWidget(edtMODRecherche, 1);
     rt->addWidget(btnMODRecherche);
-    lvMODRecherche = reportList(
-        tsMODRecherche, "lvMODRecherche", {QStringLiteral("Vidéo"), QStringLiteral("URL")}, false);
-    lvMODRecherche->hideColumn(1);
+    lvMODRechercheModel = new TEntryModel({QStringLiteral("Vidéo")}, this);
+    lvMODRecherche = reportList(tsMODRecherche, "lvMODRecherche", lvMODRechercheModel, false);
     auto* rb = new QHBoxLayout;
     btnMODRechercheSuite
         = flatButton(tsMODRecherche, "btnMODRechercheSuite", QStringLiteral("Plus de résultats..."));
@@ -458,9 +459,8 @@ void TfmPrinc::createMOD()
     tsMODFavoris = new QWidget;
     tsMODFavoris->setObjectName(QStringLiteral("tsMODFavoris"));
     auto* vl = column(tsMODFavoris, 4);
-    lvMODFavoris
-        = reportList(tsMODFavoris, "lvMODFavoris", {QStringLiteral("Titre"), QStringLiteral("URL")}, false);
-    lvMODFavoris->hideColumn(1);
+    lvMODFavorisModel = new TEntryModel({QStringLiteral("Titre")}, this);
+    lvMODFavoris = reportList(tsMODFavoris, "lvMODFavoris", lvMODFavorisModel, false);
     auto* vb = new QHBoxLayout;
     btnMODFavorisLectureContinue
         = flatButton(tsMODFavoris, "btnMODFavorisLectureContinue", QStringLiteral("Non-stop"));
@@ -501,12 +501,8 @@ void TfmPrinc::createVideo()
     top->addWidget(lblVideoMotsCles);
     top->addWidget(edtVideoRecherche, 1);
     top->addWidget(btnVideoRecherche);
-    lvVideo = reportList(panVideo, "lvVideo",
-        {QStringLiteral("Titre"), QStringLiteral("Duree"), QStringLiteral("URL Image"),
-            QStringLiteral("URL Video")},
-        false);
-    for (int c = 1; c < 4; ++c)
-        lvVideo->hideColumn(c);
+    lvVideoModel = new TEntryModel({QStringLiteral("Titre")}, this);
+    lvVideo = reportList(panVideo, "lvVideo", lvVideoModel, false);
     auto* details = new QHBoxLayout;
     wbVideoImage = new TWebBrowser(panVideo);
     wbVideoImage->setObjectName(QStringLiteral("wbVideoImage"));
@@ -858,7 +854,7 @@ void TfmPrinc::GetFor(TNMHTTP* nmh, const QByteArray& request, const std::functi
 void TfmPrinc::LeaveSectionRequests()
 {
     ++sectionVisit_;
-    jeuxDemande_ = nullptr;
+    jeuxDemande_ = QPersistentModelIndex();
     for (TNMHTTP* n : {nmhAccueilG, nmhAccueilD, nmhChat, nmhListeJeux, nmhSexo, nmhMODPodcast,
              nmhListeJeuxNiveau1, nmhJeu, nmhMODPodcastDetail})
         n->Abort();
@@ -926,7 +922,7 @@ void TfmPrinc::ShowSection(TBtnGraph* button)
     wbSexo->Navigate(QStringLiteral("about:blank"));
     ClearListeCanaux();
     SetListeCanauxIcons(zv::ChannelIcons::None);
-    tvListeJeux->clear();
+    tvListeJeuxModel->clear();
     // The lists left (a bouquet may hold a million rows) go back to the system.
     zv::releaseFreedMemorySoon();
 

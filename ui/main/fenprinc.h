@@ -5,8 +5,11 @@
 // (channel lists), fenprinc_lecture.cpp (playback and status loop),
 // fenprinc_mod.cpp (favourites), fenprinc_web.cpp (web panels, ticker, ads,
 // sponsors), fenprinc_config.cpp (settings menu), fenprinc_jeux.cpp (games),
-// fenprinc_video.cpp (video search).
+// fenprinc_video.cpp (video search), fenprinc_mp3.cpp (MP3 search),
+// fenprinc_podcast.cpp (files and podcasts). Each list's rows live in a model
+// of its own (entrymodel.h, channelmodel.h), never in the view.
 #include "portal/canaux.h"
+#include "ui/main/playqueue.h"
 
 #include <QColor>
 #include <QHash>
@@ -17,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+class QAbstractItemView;
 class QAction;
 class QActionGroup;
 class QComboBox;
@@ -29,12 +33,12 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTimer;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 class TAppVersionInfo;
 class TBtnGraph;
 class TChannelListModel;
 class TChatRadioModel;
+class TEntryModel;
 class TNMHTTP;
 class TScrollLabel;
 class TWebBrowser;
@@ -138,30 +142,36 @@ public:
 
     // ---- games ---------------------------------------------------------------
     QLabel* lblListeJeux;
-    QTreeWidget* tvListeJeux;
+    QTreeView* tvListeJeux;
+    TEntryModel* tvListeJeuxModel; // categories, their games below
     QFrame* panJeuxWB;
     TWebBrowser* wbJeu;
     QPushButton* btnJouer;
 
     // ---- media on demand -----------------------------------------------------
     QWidget* tsMODFichier;
-    QTreeWidget* lvMODFichier;
+    QTreeView* lvMODFichier;
+    TEntryModel* lvMODFichierModel;
     QPushButton* btnMODFichierOuvrir;
     QPushButton* btnMODFichierOuvrirURL;
     QWidget* tsMODPodcast;
-    QTreeWidget* tvMODPodcast;
+    QTreeView* tvMODPodcast;
+    TEntryModel* tvMODPodcastModel; // groups, subgroups, podcasts
     TWebBrowser* wbMODPodcast;
-    QTreeWidget* lvMODPodcast;
+    QTreeView* lvMODPodcast;
+    TEntryModel* lvMODPodcastModel; // the episodes
     QWidget* tsMODRecherche;
     QLabel* lblMODRecherche;
     QLineEdit* edtMODRecherche;
     QPushButton* btnMODRecherche;
-    QTreeWidget* lvMODRecherche;
+    QTreeView* lvMODRecherche;
+    TEntryModel* lvMODRechercheModel;
     QPushButton* btnMODRechercheSuite;
     QPushButton* btnMODRechercheFavoris;
     QPushButton* btnMODRechercheTelecharger;
     QWidget* tsMODFavoris;
-    QTreeWidget* lvMODFavoris;
+    QTreeView* lvMODFavoris;
+    TEntryModel* lvMODFavorisModel;
     QPushButton* btnMODFavorisTelecharger;
     QPushButton* btnMODFavorisSupprimer;
     QPushButton* btnMODFavorisLectureContinue; // "Non-stop", down at start
@@ -171,7 +181,8 @@ public:
     QLabel* lblVideoMotsCles;
     QLineEdit* edtVideoRecherche;
     QPushButton* btnVideoRecherche;
-    QTreeWidget* lvVideo;
+    QTreeView* lvVideo;
+    TEntryModel* lvVideoModel;
     TWebBrowser* wbVideoImage;
     QLabel* lblVideoDureeTitre;
     QLabel* lblVideoDuree;
@@ -239,7 +250,7 @@ public:
     zv::ChannelIcons ListeCanauxIcons() const { return listeCanauxIcons_; }
     void SetListeCanauxIcons(zv::ChannelIcons icons);
     void ClearListeCanaux();
-    // The selected row of lvListeCanaux, or -1.
+    // The selected row of lvListeCanaux in its model, or -1.
     int ListeCanauxSelectedRow() const;
     void SelectListeCanauxRow(int row);
 
@@ -254,10 +265,36 @@ public:
     void timLectureTimer();
     void NotifyContentViewed(int id);
 
+    // ---- the play queue (fenprinc_lecture.cpp) -------------------------------
+    // The list whose selected row the play button plays in the section shown,
+    // nullptr where nothing plays.
+    QAbstractItemView* ShownList() const;
+    // What the play button would start now: the selected row of the shown
+    // list, or, for the status loop in the media section, the favourite
+    // PlayingIndex.
+    TPlayEntry EntryToPlay(QObject* sender) const;
+    // Row `row` of "Mes MP3", for continuous play (empty when there is none).
+    TPlayEntry FavouriteEntry(int row) const;
+    // The entry of a row of list's model, as the play button plays it.
+    TPlayEntry EntryOf(QAbstractItemView* list, const QModelIndex& source) const;
+    // Starts entry, whatever plays now; nothing without an address.
+    void Play(const TPlayEntry& entry);
+    void StopPlaying();
+    // What the player was last given to play from a list (an empty entry
+    // once the player has been emptied).
+    TPlayEntry NowPlaying() const;
+    // The entry step rows from the one playing, in its list (in "Mes MP3"
+    // during continuous play); from the selected row of the shown list when
+    // nothing plays. An entry without a row when there is none.
+    TPlayEntry Neighbour(int step) const;
+    // Moves to that entry: selects it where the user sees it, and plays it
+    // unless the player is stopped.
+    void Skip(int step);
+
     // ---- favourites (fenprinc_mod.cpp) ---------------------------------------
     void LoadFavorites();
     void SaveFavorites();
-    // Appends a row to lvMODFavoris (caption, sub-item 0 = address).
+    // Appends a row to lvMODFavoris.
     void AddFavorite(const QString& title, const QString& url);
     // MP3 search and the favourites' buttons (fenprinc_mp3.cpp).
     void btnMODRechercheClick();
@@ -271,7 +308,7 @@ public:
     void btnMODFavorisTelechargerClick();
     void btnMODFavorisSupprimerClick();
     // A download window for the selected row of list, if any.
-    void StartDownload(const QTreeWidget* list);
+    void StartDownload(const QAbstractItemView* list);
     void bindMP3(); // called at the start of bindMOD
 
     // ---- web panels, ticker, ads, sponsors (fenprinc_web.cpp) ----------------
@@ -304,9 +341,8 @@ public:
     void tvListeJeuxDblClick();
     void btnJouerClick();
     void nmhJeuSuccess(int cmd);
-    // The node selected in tvListeJeux, nullptr when none; its level (0 category, 1 game).
-    QTreeWidgetItem* SelectedJeu() const;
-    static int JeuLevel(const QTreeWidgetItem* node);
+    // The node selected in tvListeJeux (in its model), invalid when none.
+    QModelIndex SelectedJeu() const;
 
     // ---- media on demand: podcasts (fenprinc_mod.cpp) ------------------------
     void nmhMODPodcastSuccess(int cmd);
@@ -331,7 +367,7 @@ public:
     void btnVideoSuiteClick();
     void edtVideoRechercheKeyPress(QChar key);
     // Selected false: the row was deselected, which changes nothing.
-    void lvVideoSelectItem(QTreeWidgetItem* item, bool selected);
+    void lvVideoSelectItem(const QModelIndex& row, bool selected);
     void lvVideoDblClick();
     void lblTelechargerMusiqueClick();
     // What opens an outside page in the user's browser; empty: the desktop's.
@@ -405,7 +441,8 @@ private:
     int podcastChoice_ = 0; // moves on with every podcast chosen
     // The choice each component's request under way was made for (GetFor).
     QHash<const TNMHTTP*, const std::function<bool()>*> wanted_;
-    QTreeWidgetItem* jeuxDemande_ = nullptr; // the category whose games are asked for
+    QPersistentModelIndex jeuxDemande_; // the category whose games are asked for
+    TPlayEntry nowPlaying_;
     bool destroyed_ = false;
     bool closing_ = false;
     bool favoritesLoaded_ = false;

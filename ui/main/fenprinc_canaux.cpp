@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
 #include <QScopeGuard>
@@ -37,17 +36,13 @@ void TfmPrinc::ClearListeCanaux()
 
 int TfmPrinc::ListeCanauxSelectedRow() const
 {
-    const QModelIndexList rows = lvListeCanaux->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    const QModelIndex row = zv::selectedSource(lvListeCanaux);
+    return row.isValid() ? row.row() : -1;
 }
 
 void TfmPrinc::SelectListeCanauxRow(int row)
 {
-    const QModelIndex index = lvListeCanauxModel->index(row, 0);
-    if (!index.isValid())
-        return;
-    lvListeCanaux->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    lvListeCanaux->scrollTo(index);
+    zv::selectSource(lvListeCanaux, lvListeCanauxModel->index(row, 0));
 }
 
 void TfmPrinc::cmbBouquetChange()

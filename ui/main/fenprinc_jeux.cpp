@@ -4,6 +4,7 @@
 #include "portal/jeux.h"
 #include "portal/nmhttp.h"
 #include "ui/browser/webbrowser.h"
+#include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
 
 #include <QDialog>
@@ -11,65 +12,56 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
-constexpr int kIdRole = Qt::UserRole;
-
-int gameId(const QTreeWidgetItem* node)
+zv::EntryKind kindOf(const QModelIndex& node)
 {
-    return node->data(0, kIdRole).toInt();
+    return zv::EntryKind(node.data(zv::KindRole).toInt());
 }
 
-QByteArray displayedName(const QTreeWidgetItem* node)
+QByteArray displayedName(const QModelIndex& node)
 {
-    return zv::toCp1252(node->text(0));
+    return zv::toCp1252(node.data().toString());
 }
 
 } // namespace
 
-QTreeWidgetItem* TfmPrinc::SelectedJeu() const
+QModelIndex TfmPrinc::SelectedJeu() const
 {
-    const QList<QTreeWidgetItem*> selected = tvListeJeux->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
-}
-
-int TfmPrinc::JeuLevel(const QTreeWidgetItem* node)
-{
-    int level = 0;
-    for (const QTreeWidgetItem* p = node->parent(); p; p = p->parent())
-        ++level;
-    return level;
+    return zv::selectedSource(tvListeJeux);
 }
 
 void TfmPrinc::nmhListeJeuxSuccess(int)
 {
+    std::vector<zv::Entry> categories;
     for (const QByteArray& name : zv::ParseGameCategories(nmhListeJeux->Body))
-        new QTreeWidgetItem(tvListeJeux, {zv::fromCp1252(name)});
+        categories.push_back({.kind = zv::EntryKind::GameCategory, .caption = zv::fromCp1252(name)});
+    tvListeJeuxModel->append(std::move(categories));
 }
 
 void TfmPrinc::nmhListeJeuxNiveau1Success(int)
 {
     // The games go under the category they were asked for, whatever the user
     // selected meanwhile; none when the tree was emptied since.
-    QTreeWidgetItem* category = jeuxDemande_;
-    if (!category)
+    const QModelIndex category = jeuxDemande_;
+    if (!category.isValid())
         return;
-    for (const zv::GameEntry& e : zv::ParseGames(nmhListeJeuxNiveau1->Body)) {
-        auto* node = new QTreeWidgetItem(category, {zv::fromCp1252(e.name)});
-        node->setData(0, kIdRole, e.id);
-    }
-    category->setExpanded(true);
+    std::vector<zv::Entry> games;
+    for (const zv::GameEntry& e : zv::ParseGames(nmhListeJeuxNiveau1->Body))
+        games.push_back({.kind = zv::EntryKind::Game, .caption = zv::fromCp1252(e.name), .contentId = e.id});
+    tvListeJeuxModel->append(std::move(games), category);
+    tvListeJeux->setExpanded(zv::viewIndex(tvListeJeux, category), true);
 }
 
 void TfmPrinc::tvListeJeuxDblClick()
 {
-    QTreeWidgetItem* node = SelectedJeu();
-    if (nmhListeJeuxNiveau1->Busy() || !node)
+    const QModelIndex node = SelectedJeu();
+    if (nmhListeJeuxNiveau1->Busy() || !node.isValid())
         return;
-    if (JeuLevel(node) == 0) {
-        if (node->childCount() == 0) {
+    if (kindOf(node) == zv::EntryKind::GameCategory) {
+        if (tvListeJeuxModel->rowCount(node) == 0) {
             jeuxDemande_ = node;
             const int visit = sectionVisit_;
             GetFor(nmhListeJeuxNiveau1,
@@ -77,9 +69,10 @@ void TfmPrinc::tvListeJeuxDblClick()
                 [this, visit] { return visit == sectionVisit_; });
         } else {
             // Loaded once per visit: the tree only opens or closes it.
-            node->setExpanded(!node->isExpanded());
+            const QModelIndex shown = zv::viewIndex(tvListeJeux, node);
+            tvListeJeux->setExpanded(shown, !tvListeJeux->isExpanded(shown));
         }
-    } else if (JeuLevel(node) == 1) {
+    } else if (kindOf(node) == zv::EntryKind::Game) {
         wbJeu->Navigate(zv::fromCp1252(
             PortalRequest("/exe/desc_fla.php?jeu=" + zv::EncodeGameName(displayedName(node)))));
         panJeu->setVisible(true);
@@ -88,14 +81,14 @@ void TfmPrinc::tvListeJeuxDblClick()
 
 void TfmPrinc::btnJouerClick()
 {
-    QTreeWidgetItem* node = SelectedJeu();
-    if (!node || JeuLevel(node) != 1)
+    const QModelIndex node = SelectedJeu();
+    if (kindOf(node) != zv::EntryKind::Game)
         return;
     // A second click while the game is asked for would only report a busy component.
     if (nmhJeu->Busy())
         return;
     // Read now: the node may be gone once the game window has closed.
-    const int id = gameId(node);
+    const int id = node.data(zv::ContentIdRole).toInt();
     // Leaving the section drops the game asked for: no window, no beacon.
     const int visit = sectionVisit_;
     const auto stillWanted = [this, visit] { return visit == sectionVisit_; };
@@ -114,13 +107,13 @@ void TfmPrinc::nmhJeuSuccess(int)
         int width = 0;
         int height = 0;
         zv::GameLaunchSize(body, width, height);
-        const QTreeWidgetItem* node = SelectedJeu();
-        if (!node)
+        const QModelIndex node = SelectedJeu();
+        if (!node.isValid())
             throw zv::Error(QStringLiteral("aucun jeu n'est sélectionné"));
         const TGameWindowClass create = GameWindowClass();
         if (!create)
             throw zv::Error(QStringLiteral("fenêtre de jeu indisponible"));
-        std::unique_ptr<QDialog> window = create(this, node->text(0), address, width, height);
+        std::unique_ptr<QDialog> window = create(this, node.data().toString(), address, width, height);
         window->exec();
     } catch (const zv::Abort&) {
         throw;

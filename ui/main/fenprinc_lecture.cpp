@@ -2,33 +2,22 @@
 #include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "ui/controls/btngraph.h"
-#include "ui/main/channelmodel.h"
+#include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
 #include "ui/player/cadcurseur.h"
 #include "ui/player/cadplayer.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cmath>
 
 namespace {
-
-// The flag, not the effective visibility: the window may not be on screen yet.
-bool shown(const QWidget* w)
-{
-    return !w->isHidden();
-}
-
-QTreeWidgetItem* selectedItem(const QTreeWidget* list)
-{
-    const QList<QTreeWidgetItem*> items = list->selectedItems();
-    return items.isEmpty() ? nullptr : items.first();
-}
 
 int volumeOf(const TfrmCurseur* slider)
 {
@@ -37,73 +26,137 @@ int volumeOf(const TfrmCurseur* slider)
 
 } // namespace
 
+QAbstractItemView* TfmPrinc::ShownList() const
+{
+    // The chat section plays the radio its box selected in the hidden list.
+    if (btnFctTele->Enfonce() || btnFctClipVideo->Enfonce() || btnFctRadio->Enfonce()
+        || btnFctChat->Enfonce())
+        return lvListeCanaux;
+    if (btnFctVideo->Enfonce())
+        return lvVideo;
+    if (!btnFctMOD->Enfonce())
+        return nullptr;
+    const QWidget* tab = pcMOD->currentWidget();
+    if (tab == tsMODFichier)
+        return lvMODFichier;
+    if (tab == tsMODPodcast)
+        return lvMODPodcast;
+    if (tab == tsMODRecherche)
+        return lvMODRecherche;
+    if (tab == tsMODFavoris)
+        return lvMODFavoris;
+    return nullptr;
+}
+
+TPlayEntry TfmPrinc::FavouriteEntry(int row) const
+{
+    TPlayEntry entry = zv::playEntry(lvMODFavoris, lvMODFavorisModel->index(row, 0));
+    entry.favourite = row < 0 ? -1 : row;
+    return entry;
+}
+
+TPlayEntry TfmPrinc::EntryOf(QAbstractItemView* list, const QModelIndex& source) const
+{
+    if (list == lvMODFavoris)
+        return FavouriteEntry(source.isValid() ? source.row() : -1);
+    TPlayEntry entry = zv::playEntry(list, source);
+    // Only the portal's own lists count views: not the bouquets of the boxes,
+    // nor the radio the chat plays.
+    if (list != lvListeCanaux || cmbBouquet->currentIndex() != 0 || btnFctChat->Enfonce())
+        entry.contentId = 0;
+    return entry;
+}
+
+TPlayEntry TfmPrinc::EntryToPlay(QObject* sender) const
+{
+    if (sender == timLecture && btnFctMOD->Enfonce())
+        return FavouriteEntry(PlayingIndex);
+    QAbstractItemView* list = ShownList();
+    return EntryOf(list, zv::selectedSource(list));
+}
+
 void TfmPrinc::btnLectureClick(QObject* sender)
 {
-    QString address;
-    int index = -1;
-    bool episodeWithoutFile = false;
-    const int channelRow = ListeCanauxSelectedRow();
-    // The chat section hides the list but plays the radio its box selected.
-    if ((shown(panListeCanaux) || shown(cmbChatRadio)) && channelRow >= 0)
-        address = lvListeCanauxModel->data(lvListeCanauxModel->index(channelRow), TChannelListModel::UrlRole)
-                      .toString();
-    if (shown(panVideo)) {
-        if (QTreeWidgetItem* item = selectedItem(lvVideo))
-            address = item->text(3);
-    }
-    if (shown(pcMOD)) {
-        if (sender == timLecture) {
-            index = PlayingIndex;
-        } else {
-            QWidget* tab = pcMOD->currentWidget();
-            if (tab == tsMODFichier) {
-                if (QTreeWidgetItem* item = selectedItem(lvMODFichier))
-                    address = item->text(1) + item->text(0);
-            } else if (tab == tsMODPodcast) {
-                if (QTreeWidgetItem* item = selectedItem(lvMODPodcast)) {
-                    address = item->text(1);
-                    episodeWithoutFile = address.isEmpty();
-                }
-            } else if (tab == tsMODRecherche) {
-                if (QTreeWidgetItem* item = selectedItem(lvMODRecherche))
-                    address = item->text(1);
-            } else if (tab == tsMODFavoris) {
-                if (QTreeWidgetItem* item = selectedItem(lvMODFavoris))
-                    index = lvMODFavoris->indexOfTopLevelItem(item);
-            }
-        }
-        if (!address.isEmpty())
-            index = -1;
-        else if (index < 0)
-            index = -1;
-        else if (QTreeWidgetItem* item = lvMODFavoris->topLevelItem(index))
-            address = item->text(1);
-    }
-    PlayingIndex = index;
-
+    const TPlayEntry entry = EntryToPlay(sender);
+    PlayingIndex = entry.favourite;
     if (!btnLecture->Actif())
         return;
     if (btnLecture->Enfonce()) {
-        PlayingIndex = -1;
-        frmPlayer->Stop();
+        StopPlaying();
         return;
     }
-    if (address.isEmpty()) {
+    if (entry.address.isEmpty()) {
         // A feed item without an enclosure is listed; playing it says why nothing plays.
-        if (episodeWithoutFile)
+        if (entry.list == lvMODPodcast && entry.source.isValid())
             throw zv::Error(QStringLiteral("URL vide"));
         return;
     }
+    Play(entry);
+}
+
+void TfmPrinc::Play(const TPlayEntry& entry)
+{
+    PlayingIndex = entry.favourite;
+    if (!btnLecture->Actif() || entry.address.isEmpty())
+        return;
     // Load throws zv::Abort when the engine cannot start: the rest is skipped.
     ++playStarts_;
-    frmPlayer->Load(address);
+    nowPlaying_ = TPlayEntry();
+    frmPlayer->Load(entry.address);
     frmPlayer->Play();
     frmPlayer->SetVolume(volumeOf(frmCurseurSon));
+    nowPlaying_ = entry;
     emit PlaybackStarted();
-    if (shown(panListeCanaux) && cmbBouquet->currentIndex() == 0) {
-        if (const auto row = lvListeCanauxModel->row(channelRow); row && row->data != 0)
-            NotifyContentViewed(row->data);
+    if (entry.contentId != 0)
+        NotifyContentViewed(entry.contentId);
+}
+
+void TfmPrinc::StopPlaying()
+{
+    PlayingIndex = -1;
+    frmPlayer->Stop();
+}
+
+TPlayEntry TfmPrinc::NowPlaying() const
+{
+    return frmPlayer->url().isEmpty() ? TPlayEntry() : nowPlaying_;
+}
+
+TPlayEntry TfmPrinc::Neighbour(int step) const
+{
+    if (PlayingIndex >= 0) {
+        const int to = PlayingIndex + step;
+        return to >= 0 && to < lvMODFavorisModel->rowCount() ? FavouriteEntry(to) : TPlayEntry();
     }
+    const TPlayEntry playing = NowPlaying();
+    QAbstractItemView* list = playing.list ? playing.list.data() : ShownList();
+    const QModelIndex from = playing.list ? QModelIndex(playing.source) : zv::selectedSource(list);
+    const QModelIndex to = zv::neighbourSource(list, from, step);
+    return to.isValid() ? EntryOf(list, to) : TPlayEntry();
+}
+
+void TfmPrinc::Skip(int step)
+{
+    const TPlayEntry to = Neighbour(step);
+    if (!to.source.isValid())
+        return;
+    if (PlayingIndex >= 0) {
+        // Continuous play goes on from there, as at the end of a favourite.
+        Play(to);
+        return;
+    }
+    // The user sees the row it moves to, in the tab it belongs to.
+    for (QWidget* p = to.list; p; p = p->parentWidget()) {
+        if (pcMOD->indexOf(p) >= 0) {
+            pcMOD->setCurrentWidget(p);
+            break;
+        }
+    }
+    zv::selectSource(to.list, to.source);
+    if (to.list == lvListeCanaux && !cmbChatRadio->isHidden())
+        cmbChatRadio->setCurrentIndex(to.source.row());
+    if (frmPlayer->IsPlaying() || frmPlayer->IsPaused())
+        Play(to);
 }
 
 void TfmPrinc::btnPauseClick()
@@ -150,7 +203,7 @@ void TfmPrinc::timLectureTimer()
         if (!playing && !frmPlayer->IsPaused() && PlayingIndex >= 0) {
             if (!btnMODFavorisRepeterUne->isChecked())
                 PlayingIndex = btnMODFavorisLectureContinue->isChecked() ? PlayingIndex + 1 : -1;
-            if (PlayingIndex >= lvMODFavoris->topLevelItemCount())
+            if (PlayingIndex >= lvMODFavorisModel->rowCount())
                 PlayingIndex = -1;
             if (PlayingIndex >= 0) {
                 btnLecture->setEnfonce(false);

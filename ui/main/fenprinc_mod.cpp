@@ -3,21 +3,18 @@
 #include "portal/canaux.h"
 #include "portal/cp1252.h"
 #include "portal/nmhttp.h"
+#include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
-
-#include <QTreeWidget>
 
 void TfmPrinc::AddFavorite(const QString& title, const QString& url)
 {
-    auto* item = new QTreeWidgetItem(lvMODFavoris);
-    item->setText(0, title);
-    item->setText(1, url);
+    lvMODFavorisModel->append({.kind = zv::EntryKind::Favourite, .caption = title, .address = url});
 }
 
 void TfmPrinc::LoadFavorites()
 {
     favoritesLoaded_ = true;
-    lvMODFavoris->clear();
+    lvMODFavorisModel->clear();
     // LoadFavorites keeps what it could read and swallows the rest.
     for (const Favorite& f : ::LoadFavorites())
         AddFavorite(zv::fromCp1252(f.title), zv::fromCp1252(f.url));
@@ -30,11 +27,8 @@ void TfmPrinc::SaveFavorites()
     if (!favoritesLoaded_)
         return;
     std::vector<Favorite> favorites;
-    favorites.reserve(size_t(lvMODFavoris->topLevelItemCount()));
-    for (int i = 0; i < lvMODFavoris->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = lvMODFavoris->topLevelItem(i);
-        favorites.push_back({zv::toCp1252(item->text(0)), zv::toCp1252(item->text(1))});
-    }
+    for (const zv::Entry& e : lvMODFavorisModel->entries())
+        favorites.push_back({zv::toCp1252(e.caption), zv::toCp1252(e.address)});
     ::SaveFavorites(favorites);
 }
 

@@ -3,6 +3,7 @@
 #include "portal/mp3search.h"
 #include "portal/nmhttp.h"
 #include "portal/textutil.h"
+#include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
 #include "ui/windows/fentelechargement.h"
 
@@ -10,7 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QValidator>
 
 namespace {
@@ -26,12 +27,6 @@ public:
     }
 };
 
-QTreeWidgetItem* selectedRow(const QTreeWidget* list)
-{
-    const QList<QTreeWidgetItem*> rows = list->selectedItems();
-    return rows.isEmpty() ? nullptr : rows.first();
-}
-
 } // namespace
 
 void TfmPrinc::btnMODRechercheClick()
@@ -41,7 +36,7 @@ void TfmPrinc::btnMODRechercheClick()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     // The rows already listed are where the next page starts.
-    const QByteArray position = QByteArray::number(lvMODRecherche->topLevelItemCount());
+    const QByteArray position = QByteArray::number(lvMODRechercheModel->rowCount());
     QString keywords = edtMODRecherche->text();
     keywords.replace(QLatin1Char(' '), QLatin1Char('_'));
     // The keywords may change while the answer is awaited: that answer belongs
@@ -58,7 +53,7 @@ void TfmPrinc::edtMODRechercheChange()
     // New keywords: the search for the old ones is of no use any more.
     ++mp3SearchGeneration_;
     nmhMODRecherche->Abort();
-    lvMODRecherche->clear();
+    lvMODRechercheModel->clear();
 }
 
 void TfmPrinc::edtMODRechercheKeyPress()
@@ -69,10 +64,12 @@ void TfmPrinc::edtMODRechercheKeyPress()
 void TfmPrinc::nmhMODRechercheSuccess(int)
 {
     lvMODRecherche->setColumnWidth(0, lvMODRecherche->width() - 20);
-    QList<QTreeWidgetItem*> rows;
+    std::vector<zv::Entry> rows;
     for (const zv::Mp3Result& r : zv::ParseMp3Search(nmhMODRecherche->Body))
-        rows << new QTreeWidgetItem({zv::fromCp1252(r.title), zv::fromCp1252(r.address)});
-    lvMODRecherche->addTopLevelItems(rows);
+        rows.push_back({.kind = zv::EntryKind::Mp3,
+            .caption = zv::fromCp1252(r.title),
+            .address = zv::fromCp1252(r.address)});
+    lvMODRechercheModel->append(std::move(rows));
 }
 
 void TfmPrinc::btnMODRechercheSuiteClick()
@@ -87,16 +84,16 @@ void TfmPrinc::lvMODRechercheDblClick(QObject* sender)
 
 void TfmPrinc::btnMODRechercheFavorisClick()
 {
-    if (const QTreeWidgetItem* row = selectedRow(lvMODRecherche))
-        AddFavorite(row->text(0), row->text(1));
+    if (const zv::Entry* row = lvMODRechercheModel->entry(zv::selectedSource(lvMODRecherche)))
+        AddFavorite(row->caption, row->address);
 }
 
-void TfmPrinc::StartDownload(const QTreeWidget* list)
+void TfmPrinc::StartDownload(const QAbstractItemView* list)
 {
-    const QTreeWidgetItem* row = selectedRow(list);
-    if (!row)
+    const QModelIndex row = zv::selectedSource(list);
+    if (!row.isValid())
         return;
-    const QString address = row->text(1);
+    const QString address = row.data(zv::AddressRole).toString();
     // Owned by this window; frees itself when it closes.
     auto* window = new TfmTelechargement(this);
     window->Start(address);
@@ -114,7 +111,9 @@ void TfmPrinc::btnMODFavorisTelechargerClick()
 
 void TfmPrinc::btnMODFavorisSupprimerClick()
 {
-    delete selectedRow(lvMODFavoris);
+    const QModelIndex row = zv::selectedSource(lvMODFavoris);
+    if (row.isValid())
+        lvMODFavorisModel->removeRow(row.row(), row.parent());
 }
 
 void TfmPrinc::bindMP3()
@@ -125,7 +124,7 @@ void TfmPrinc::bindMP3()
     connect(edtMODRecherche, &QLineEdit::returnPressed, this, guard([this] { edtMODRechercheKeyPress(); }));
     connect(
         btnMODRechercheSuite, &QPushButton::clicked, this, guard([this] { btnMODRechercheSuiteClick(); }));
-    for (QTreeWidget* list : {lvMODRecherche, lvMODFavoris})
+    for (QTreeView* list : {lvMODRecherche, lvMODFavoris})
         connect(list, &QAbstractItemView::doubleClicked, this,
             guard([this, list] { lvMODRechercheDblClick(list); }));
     connect(btnMODRechercheFavoris, &QPushButton::clicked, this,

@@ -6,6 +6,7 @@
 #include "portal/podcast.h"
 #include "portal/textutil.h"
 #include "ui/browser/webbrowser.h"
+#include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
 
 #include <QFileDialog>
@@ -15,7 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
@@ -43,10 +44,17 @@ QStringList runFichierDialog(QWidget* parent)
     return odMODFichier.selectedFiles();
 }
 
-QTreeWidgetItem* selected(const QTreeWidget* tree)
+// The selected node, else the current one.
+QModelIndex selectedOrCurrent(const QAbstractItemView* tree)
 {
-    const QList<QTreeWidgetItem*> items = tree->selectedItems();
-    return items.isEmpty() ? tree->currentItem() : items.first();
+    const QModelIndex selected = zv::selectedSource(tree);
+    return selected.isValid() ? selected : zv::sourceIndex(tree->currentIndex());
+}
+
+// A row of "Mes fichiers": it plays its folder followed by its name.
+zv::Entry fileEntry(const QString& name, const QString& folder)
+{
+    return {.kind = zv::EntryKind::File, .caption = name, .address = folder + name, .folder = folder};
 }
 
 } // namespace
@@ -61,14 +69,16 @@ void TfmPrinc::btnMODFichierOuvrirClick()
     const QStringList files = runFichierDialog(this);
     if (files.isEmpty())
         return;
-    lvMODFichier->clear();
+    std::vector<zv::Entry> rows;
     for (const QString& file : files) {
         const QFileInfo info(file);
         QString folder = QDir::toNativeSeparators(info.absolutePath());
         if (!folder.endsWith(QDir::separator()))
             folder += QDir::separator();
-        new QTreeWidgetItem(lvMODFichier, {info.fileName(), folder});
+        rows.push_back(fileEntry(info.fileName(), folder));
     }
+    lvMODFichierModel->clear();
+    lvMODFichierModel->append(std::move(rows));
 }
 
 void TfmPrinc::btnMODFichierOuvrirURLClick()
@@ -81,8 +91,8 @@ void TfmPrinc::btnMODFichierOuvrirURLClick()
     const qsizetype slash = text.lastIndexOf(QLatin1Char('/'));
     const QString name = slash < 0 ? QString() : text.mid(slash + 1);
     const QString folder = slash < 0 ? text : text.left(slash + 1);
-    lvMODFichier->clear();
-    new QTreeWidgetItem(lvMODFichier, {name, folder});
+    lvMODFichierModel->clear();
+    lvMODFichierModel->append(fileEntry(name, folder));
 }
 
 void TfmPrinc::lvMODFichierDblClick()
@@ -99,26 +109,30 @@ void TfmPrinc::pcMODChange()
 void TfmPrinc::nmhMODPodcastSuccess(int)
 {
     const zv::PodcastCatalogue catalogue = zv::ParsePodcastCatalogue(nmhMODPodcast->Body);
-    tvMODPodcast->clear();
+    tvMODPodcastModel->clear();
     PodcastFeeds->clear();
-    QTreeWidgetItem* group = nullptr;
-    QTreeWidgetItem* subgroup = nullptr;
+    QModelIndex group;
+    QModelIndex subgroup;
     for (const zv::PodcastEntry& e : catalogue.entries) {
         const QString g = zv::fromCp1252(e.group);
         const QString s = zv::fromCp1252(e.subgroup);
-        if (!group || group->text(0) != g) {
-            group = new QTreeWidgetItem(tvMODPodcast, {g});
+        if (!group.isValid() || group.data().toString() != g) {
+            group = tvMODPodcastModel->append({.kind = zv::EntryKind::PodcastGroup, .caption = g});
             // A new group starts its own subgroups: a subgroup name shared with
             // the previous group must not put this podcast under that group.
-            subgroup = nullptr;
+            subgroup = QModelIndex();
         }
-        if (!subgroup || subgroup->text(0) != s)
-            subgroup = new QTreeWidgetItem(group, {s});
-        auto* podcast = new QTreeWidgetItem(subgroup, {zv::fromCp1252(e.title)});
-        podcast->setData(0, Qt::UserRole, e.id);
+        if (!subgroup.isValid() || subgroup.data().toString() != s)
+            subgroup
+                = tvMODPodcastModel->append({.kind = zv::EntryKind::PodcastSubgroup, .caption = s}, group);
+        tvMODPodcastModel->append({.kind = zv::EntryKind::Podcast,
+                                      .caption = zv::fromCp1252(e.title),
+                                      .address = zv::fromCp1252(e.feed),
+                                      .contentId = e.id},
+            subgroup);
         // Keyed by the number as the tree gives it back ("007" is found as "7").
         PodcastFeeds->append({QByteArray::number(e.id), e.feed});
-        group->setExpanded(true);
+        tvMODPodcast->setExpanded(zv::viewIndex(tvMODPodcast, group), true);
     }
     if (!catalogue.badLines.empty()) {
         QStringList numbers;
@@ -136,10 +150,10 @@ void TfmPrinc::nmhMODPodcastSuccess(int)
 
 void TfmPrinc::tvMODPodcastDblClick()
 {
-    QTreeWidgetItem* node = selected(tvMODPodcast);
-    if (!node || !node->parent() || !node->parent()->parent() || node->parent()->parent()->parent())
+    const QModelIndex node = selectedOrCurrent(tvMODPodcast);
+    if (node.data(zv::KindRole).toInt() != int(zv::EntryKind::Podcast))
         return;
-    const QByteArray id = QByteArray::number(node->data(0, Qt::UserRole).toInt());
+    const QByteArray id = QByteArray::number(node.data(zv::ContentIdRole).toInt());
     QByteArray address;
     for (const auto& [key, feed] : *PodcastFeeds) {
         if (key == id) {
@@ -162,7 +176,7 @@ void TfmPrinc::tvMODPodcastDblClick()
 
 void TfmPrinc::nmhMODPodcastDetailSuccess(int)
 {
-    lvMODPodcast->clear();
+    lvMODPodcastModel->clear();
     lvMODPodcast->setColumnWidth(0, qMax(0, lvMODPodcast->width() - 20));
     wbMODPodcast->Navigate(QStringLiteral("about:blank"));
 
@@ -172,11 +186,13 @@ void TfmPrinc::nmhMODPodcastDetailSuccess(int)
         wbMODPodcast->Navigate(zv::fromCp1252(
             PortalRequest("/exe/podcast_image.php?couleur=" + ColorToHtml(colour) + "&url=" + feed.picture)));
     }
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(qsizetype(feed.episodes.size()));
+    std::vector<zv::Entry> rows;
+    rows.reserve(feed.episodes.size());
     for (const zv::PodcastEpisode& e : feed.episodes)
-        rows << new QTreeWidgetItem({zv::fromCp1252(e.title), zv::fromCp1252(e.url)});
-    lvMODPodcast->addTopLevelItems(rows);
+        rows.push_back({.kind = zv::EntryKind::Episode,
+            .caption = zv::fromCp1252(e.title),
+            .address = zv::fromCp1252(e.url)});
+    lvMODPodcastModel->append(std::move(rows));
 }
 
 void TfmPrinc::lvMODPodcastDblClick()
@@ -189,10 +205,10 @@ void TfmPrinc::bindPodcast()
     connect(btnMODFichierOuvrir, &QPushButton::clicked, this, guard([this] { btnMODFichierOuvrirClick(); }));
     connect(btnMODFichierOuvrirURL, &QPushButton::clicked, this,
         guard([this] { btnMODFichierOuvrirURLClick(); }));
-    connect(lvMODFichier, &QTreeWidget::itemDoubleClicked, this, guard([this] { lvMODFichierDblClick(); }));
+    connect(lvMODFichier, &QAbstractItemView::doubleClicked, this, guard([this] { lvMODFichierDblClick(); }));
     connect(pcMOD, &QTabWidget::currentChanged, this, guard([this] { pcMODChange(); }));
-    connect(tvMODPodcast, &QTreeWidget::itemDoubleClicked, this, guard([this] { tvMODPodcastDblClick(); }));
-    connect(lvMODPodcast, &QTreeWidget::itemDoubleClicked, this, guard([this] { lvMODPodcastDblClick(); }));
+    connect(tvMODPodcast, &QAbstractItemView::doubleClicked, this, guard([this] { tvMODPodcastDblClick(); }));
+    connect(lvMODPodcast, &QAbstractItemView::doubleClicked, this, guard([this] { lvMODPodcastDblClick(); }));
     // The caption column keeps the width the feed gives it (room for the scroll bar).
     lvMODPodcast->header()->setStretchLastSection(false);
     nmhMODPodcastDetail->OnSuccess = [this](int cmd) { nmhMODPodcastDetailSuccess(cmd); };

@@ -7,17 +7,19 @@
 #include "portal/videosearch.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
+#include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 #include <QValidator>
 #include <cmath>
@@ -70,7 +72,7 @@ private:
     std::function<void()> onClick_;
 };
 
-QByteArray pictureRequest(const QTreeWidget* list)
+QByteArray pictureRequest(const QWidget* list)
 {
     return "/exe/podcast_image.php?couleur=" + ColorToHtml(list->palette().color(QPalette::Base));
 }
@@ -88,7 +90,7 @@ void TfmPrinc::edtVideoRechercheChange()
     // New keywords: the search for the old ones is of no use any more.
     ++videoSearchGeneration_;
     nmhVideoRecherche->Abort();
-    lvVideo->clear();
+    lvVideoModel->clear();
     wbVideoImage->setFixedWidth(int(std::lround(wbVideoImage->height() * 4.0 / 3.0)));
     wbVideoImage->Navigate(QString::fromLatin1(PortalRequest(pictureRequest(lvVideo))));
     lblVideoDuree->setText(QStringLiteral("-- : --"));
@@ -100,7 +102,7 @@ void TfmPrinc::btnVideoRechercheClick()
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QByteArray request
-        = zv::VideoSearchRequest(lvVideo->topLevelItemCount(), zv::toCp1252(edtVideoRecherche->text()));
+        = zv::VideoSearchRequest(lvVideoModel->rowCount(), zv::toCp1252(edtVideoRecherche->text()));
     const int generation = videoSearchGeneration_;
     // The keywords may change while the answer is awaited: that answer belongs
     // to a list that is gone.
@@ -114,16 +116,15 @@ void TfmPrinc::btnVideoRechercheClick()
 void TfmPrinc::nmhVideoRechercheSuccess(int)
 {
     lvVideo->setColumnWidth(0, lvVideo->width() - 20);
-    QList<QTreeWidgetItem*> rows;
+    std::vector<zv::Entry> rows;
     for (const zv::VideoResult& r : zv::ParseVideoSearch(nmhVideoRecherche->Body)) {
-        auto* item = new QTreeWidgetItem;
-        item->setText(0, zv::fromCp1252(r.title));
-        item->setText(1, zv::fromCp1252(r.duration));
-        item->setText(2, zv::fromCp1252(r.thumbnail));
-        item->setText(3, zv::fromCp1252(r.video));
-        rows << item;
+        rows.push_back({.kind = zv::EntryKind::Video,
+            .caption = zv::fromCp1252(r.title),
+            .address = zv::fromCp1252(r.video),
+            .duration = zv::fromCp1252(r.duration),
+            .thumbnail = zv::fromCp1252(r.thumbnail)});
     }
-    lvVideo->addTopLevelItems(rows);
+    lvVideoModel->append(std::move(rows));
 }
 
 void TfmPrinc::btnVideoSuiteClick()
@@ -137,13 +138,14 @@ void TfmPrinc::edtVideoRechercheKeyPress(QChar key)
         btnVideoRechercheClick();
 }
 
-void TfmPrinc::lvVideoSelectItem(QTreeWidgetItem* item, bool selected)
+void TfmPrinc::lvVideoSelectItem(const QModelIndex& row, bool selected)
 {
-    if (!selected || !item)
+    const zv::Entry* video = lvVideoModel->entry(row);
+    if (!selected || !video)
         return;
-    wbVideoImage->Navigate(
-        QString::fromLatin1(PortalRequest(pictureRequest(lvVideo) + "&url=" + zv::toCp1252(item->text(2)))));
-    lblVideoDuree->setText(item->text(1));
+    wbVideoImage->Navigate(QString::fromLatin1(
+        PortalRequest(pictureRequest(lvVideo) + "&url=" + zv::toCp1252(video->thumbnail))));
+    lblVideoDuree->setText(video->duration);
 }
 
 void TfmPrinc::lvVideoDblClick()
@@ -174,10 +176,9 @@ void TfmPrinc::bindVideo()
         guard([this] { edtVideoRechercheKeyPress(QLatin1Char('\r')); }));
     connect(btnVideoRecherche, &QPushButton::clicked, this, guard([this] { btnVideoRechercheClick(); }));
     connect(btnVideoSuite, &QPushButton::clicked, this, guard([this] { btnVideoSuiteClick(); }));
-    connect(lvVideo, &QTreeWidget::itemSelectionChanged, this, guard([this] {
-        const QList<QTreeWidgetItem*> selected = lvVideo->selectedItems();
-        if (!selected.isEmpty())
-            lvVideoSelectItem(selected.first(), true);
+    connect(lvVideo->selectionModel(), &QItemSelectionModel::selectionChanged, this, guard([this] {
+        if (const QModelIndex row = zv::selectedSource(lvVideo); row.isValid())
+            lvVideoSelectItem(row, true);
     }));
     connect(lvVideo, &QAbstractItemView::doubleClicked, this, guard([this] { lvVideoDblClick(); }));
     // Runs inside Get, whose caller swallows its errors.

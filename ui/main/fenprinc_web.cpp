@@ -10,7 +10,7 @@
 #include <QFrame>
 #include <QRandomGenerator>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 

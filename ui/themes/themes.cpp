@@ -16,7 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QStyledItemDelegate>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
