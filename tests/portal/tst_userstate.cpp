@@ -1,6 +1,7 @@
 // What the program remembers for the user: values read back as written, a
 // database that cannot be opened costs nothing, and a writer killed at any
 // moment leaves a sound file holding every change it had committed.
+#include "portal/resumepoint.h"
 #include "portal/userstate.h"
 
 #include <QCoreApplication>
@@ -74,6 +75,41 @@ private slots:
         QCOMPARE(again.value("clé"), QByteArray("valeur é"));
         again.forgetPartialDownload(QStringLiteral("/t/f.mp3.part"));
         QVERIFY(!again.partialDownload(QStringLiteral("/t/f.mp3.part")));
+    }
+
+    // Where an item starts again, and what stopping it keeps (milliseconds).
+    void resumeRules_data()
+    {
+        QTest::addColumn<qint64>("position");
+        QTest::addColumn<qint64>("length"); // 0: not known
+        QTest::addColumn<bool>("ended");
+        QTest::addColumn<bool>("heardBefore");
+        QTest::addColumn<qint64>("keptPosition");
+        QTest::addColumn<bool>("heard");
+        QTest::addColumn<qint64>("resumeAt"); // next time
+        QTest::newRow("half-way") << 1800000LL << 3600000LL << false << false << 1800000LL << false << 1795000LL;
+        QTest::newRow("length unknown") << 60000LL << 0LL << false << false << 60000LL << false << 55000LL;
+        QTest::newRow("first seconds") << 9000LL << 3600000LL << false << false << 0LL << false << 0LL;
+        QTest::newRow("last seconds") << 3590000LL << 3600000LL << false << false << 0LL << true << 0LL;
+        QTest::newRow("ran to its end") << 3600000LL << 3600000LL << true << false << 0LL << true << 0LL;
+        QTest::newRow("heard, heard again half-way")
+            << 1200000LL << 3600000LL << false << true << 1200000LL << true << 1195000LL;
+        QTest::newRow("short item ended") << 4000LL << 5000LL << true << false << 0LL << true << 0LL;
+    }
+    void resumeRules()
+    {
+        QFETCH(qint64, position);
+        QFETCH(qint64, length);
+        QFETCH(bool, ended);
+        QFETCH(bool, heardBefore);
+        std::optional<zv::UserState::Playback> before;
+        if (heardBefore)
+            before = zv::UserState::Playback{0, length, true};
+        const zv::UserState::Playback kept = zv::PlaybackToKeep(position, length, ended, before);
+        QTEST(kept.positionMs, "keptPosition");
+        QTEST(kept.heard, "heard");
+        QTEST(zv::ResumeFrom(kept), "resumeAt");
+        QCOMPARE(zv::ResumeFrom(std::nullopt), qint64(0));
     }
 
     void unusableFileCostsNothing_data()
