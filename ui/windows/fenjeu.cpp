@@ -7,6 +7,7 @@
 #include "ui/browser/shockwaveflash.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
+#include "ui/themes/focusmarks.h"
 #include "ui/themes/looks.h"
 #include "ui/themes/pictures.h"
 
@@ -137,6 +138,8 @@ TfmJeu::TfmJeu(
     for (TBtnGraph* b : {btnFermer, BtnAgrandir}) {
         b->resize(look_.buttons);
         b->setCursor(Qt::PointingHandCursor);
+        if (look_.theme > 0)
+            b->setFocusMark(zv::themes::FocusMarkOf(look_.theme));
     }
     paintButtons();
 
@@ -152,6 +155,12 @@ TfmJeu::TfmJeu(
     wbJeu->setObjectName(QStringLiteral("wbJeu"));
     column->addWidget(panTitre);
     column->addWidget(panJeu, 1);
+
+    // The keys go to the game; Tab and Shift+Tab reach the title bar's
+    // buttons, in the order they are seen.
+    setTabOrder(BtnAgrandir, btnFermer);
+    setTabOrder(btnFermer, swJeu);
+    setTabOrder(swJeu, wbJeu);
 
     connect(btnFermer, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { btnFermerClick(); }); });
     connect(BtnAgrandir, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { BtnAgrandirClick(); }); });
@@ -183,11 +192,13 @@ TfmJeu::TfmJeu(
         swJeu->setFillParent(true);
         swJeu->setMovie(zv::fromCp1252(url));
         swJeu->show();
+        swJeu->setFocus();
     } else {
         // 6.
         inside->addWidget(wbJeu);
         wbJeu->Navigate(GamePageAddress(look_.window, name));
         wbJeu->show();
+        wbJeu->setFocus();
     }
 }
 

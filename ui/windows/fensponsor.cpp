@@ -6,6 +6,7 @@
 #include "portal/portalhost.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
+#include "ui/themes/focusmarks.h"
 #include "ui/themes/looks.h"
 #include "ui/themes/pictures.h"
 
@@ -88,6 +89,11 @@ TfmSponsor::TfmSponsor(QWidget* owner)
     connect(wbSponsor2, &TWebBrowser::NewWindow2, this,
         [this] { zv::guarded([this] { wbSponsorNewWindow2(); }); });
     connect(btnQuitter, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { btnQuitterClick(); }); });
+    // From the keyboard: the banners' links first, then leaving. The focus
+    // starts on the first banner, never on the button that ends the program.
+    setTabOrder(wbSponsor1, wbSponsor2);
+    setTabOrder(wbSponsor2, btnQuitter);
+    wbSponsor1->setFocus();
 
     applyLook({QColor(0xEC, 0xEE, 0xF2), QColor(0x20, 0x2A, 0x36), QColor(0x50, 0x5C, 0x6A),
         QColor(0x6A, 0x78, 0x88), Qt::white, QColor(0xB0, 0xB6, 0xC0), QStringLiteral("Sans Serif")});
@@ -184,6 +190,7 @@ void TfmSponsor::applyTheme(int theme)
     QPalette buttonPal = btnQuitter->palette();
     buttonPal.setColor(QPalette::WindowText, QColor::fromRgb(look.ink.caption));
     btnQuitter->setPalette(buttonPal);
+    btnQuitter->setFocusMark(zv::themes::FocusMarkOf(theme));
     update();
 }
 
