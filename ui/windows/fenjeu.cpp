@@ -129,12 +129,13 @@ TfmJeu::TfmJeu(
     panTitre->setPalette(tp);
     panTitre->installEventFilter(this);
 
-    btnFermer = new TBtnGraph(panTitre);
-    btnFermer->setObjectName(QStringLiteral("btnFermer"));
-    btnFermer->setHint(QStringLiteral("Fermer"));
+    // In the order they are seen, for the keyboard and assistive technology.
     BtnAgrandir = new TBtnGraph(panTitre);
     BtnAgrandir->setObjectName(QStringLiteral("BtnAgrandir"));
     BtnAgrandir->setHint(QStringLiteral("Agrandir"));
+    btnFermer = new TBtnGraph(panTitre);
+    btnFermer->setObjectName(QStringLiteral("btnFermer"));
+    btnFermer->setHint(QStringLiteral("Fermer"));
     for (TBtnGraph* b : {btnFermer, BtnAgrandir}) {
         b->resize(look_.buttons);
         b->setCursor(Qt::PointingHandCursor);
@@ -156,9 +157,7 @@ TfmJeu::TfmJeu(
     column->addWidget(panTitre);
     column->addWidget(panJeu, 1);
 
-    // The keys go to the game; Tab and Shift+Tab reach the title bar's
-    // buttons, in the order they are seen.
-    setTabOrder(BtnAgrandir, btnFermer);
+    // The keys go to the game; Tab and Shift+Tab reach the title bar's buttons.
     setTabOrder(btnFermer, swJeu);
     setTabOrder(swJeu, wbJeu);
 

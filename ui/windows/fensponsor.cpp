@@ -63,6 +63,7 @@ TfmSponsor::TfmSponsor(QWidget* owner)
 
     lblTitre = new QLabel(
         QStringLiteral("Défendez la gratuité de Zevalo Multimédia en visitant un sponsor"), this);
+    lblTitre->setObjectName(QStringLiteral("lblTitre"));
     lblTitre->setAlignment(Qt::AlignCenter);
     lblTitre->setGeometry(0, 8, kWidth, 20);
 
@@ -73,14 +74,21 @@ TfmSponsor::TfmSponsor(QWidget* owner)
     panSponsor2->setGeometry(left, 36 + kBannerHeight + 10, kBannerWidth, kBannerHeight);
     wbSponsor1 = makeBanner(panSponsor1);
     wbSponsor2 = makeBanner(panSponsor2);
+    panSponsor1->setObjectName(QStringLiteral("panSponsor1"));
+    panSponsor2->setObjectName(QStringLiteral("panSponsor2"));
+    wbSponsor1->setObjectName(QStringLiteral("wbSponsor1"));
+    wbSponsor2->setObjectName(QStringLiteral("wbSponsor2"));
 
     btnQuitter = new TBtnGraph(this);
+    btnQuitter->setObjectName(QStringLiteral("btnQuitter"));
     btnQuitter->setCaption(QStringLiteral("Quitter le logiciel"));
     btnQuitter->setCursor(Qt::PointingHandCursor);
     btnQuitter->setGeometry((kWidth - 150) / 2, kHeight - 40, 150, 28);
 
     nmhSponsor1 = new TNMHTTP(this);
+    nmhSponsor1->setObjectName(QStringLiteral("nmhSponsor1"));
     nmhSponsor2 = new TNMHTTP(this);
+    nmhSponsor2->setObjectName(QStringLiteral("nmhSponsor2"));
     nmhSponsor1->OnSuccess = [this](int cmd) { nmhSponsor1Success(cmd); };
     nmhSponsor2->OnSuccess = [this](int cmd) { nmhSponsor2Success(cmd); };
 
