@@ -186,7 +186,7 @@ TBtnGraph::Picture TBtnGraph::chosenPicture() const
 void TBtnGraph::paintEvent(QPaintEvent*)
 {
     const Picture which = chosenPicture();
-    if (which == Picture::None && caption_.isEmpty() && !hasFocus())
+    if (which == Picture::None && caption_.isEmpty() && !zv::ShowsFocusMark(this))
         return;
     QPainter painter(this);
     painter.setClipRect(rect());
@@ -211,7 +211,7 @@ void TBtnGraph::paintEvent(QPaintEvent*)
         const int y = (height() - fm.height()) / 2;
         painter.drawText(x, y + fm.ascent(), caption_);
     }
-    if (hasFocus())
+    if (zv::ShowsFocusMark(this))
         zv::PaintFocusMark(painter, QRectF(rect()), focusMark_);
 }
 

@@ -55,6 +55,11 @@ QColor FocusMark::lineOn(const QColor& fill) const
     return halo;
 }
 
+bool ShowsFocusMark(const QWidget* widget)
+{
+    return widget->hasFocus() && widget->window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
 void PaintFocusMark(QPainter& painter, const QRectF& area, const FocusMark& mark)
 {
     if (area.width() < 2 || area.height() < 2 || !mark.ring.isValid())
@@ -102,7 +107,7 @@ bool FocusMarkOverlay::eventFilter(QObject* watched, QEvent* event)
         case QEvent::FocusIn:
             setGeometry(owner->rect());
             raise();
-            show();
+            setVisible(ShowsFocusMark(owner));
             break;
         case QEvent::FocusOut: hide(); break;
         default: break;

@@ -29,6 +29,10 @@ struct FocusMark {
 // The contrast of two colours as WCAG measures it, from 1 to 21.
 double ContrastRatio(const QColor& a, const QColor& b);
 
+// True while the widget has the focus and the keyboard has been moving it in
+// its window: the mark shows for keyboard users, not after a start-up or a click.
+bool ShowsFocusMark(const QWidget* widget);
+
 // Draws the mark just inside `area`.
 void PaintFocusMark(QPainter& painter, const QRectF& area, const FocusMark& mark);
 
