@@ -325,6 +325,21 @@ private slots:
         QCOMPARE(seen.mid(5, 5), order);
     }
 
+    void gameTitleBarByF6()
+    {
+        // From the game to its title bar's buttons and back, whatever the game
+        // does with Tab.
+        Window w = open(QStringLiteral("jeu"), 2);
+        auto* game = static_cast<TfmJeu*>(w.widget.data());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+        QCOMPARE(QApplication::focusWidget(), game->BtnAgrandir);
+        QTest::keyClick(game->BtnAgrandir, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), game->btnFermer);
+        QTest::keyClick(game->btnFermer, Qt::Key_F6);
+        QVERIFY(game->wbJeu->isAncestorOf(QApplication::focusWidget())
+            || QApplication::focusWidget() == game->wbJeu);
+    }
+
     void windows_data()
     {
         QTest::addColumn<QString>("kind");
@@ -333,21 +348,23 @@ private slots:
         QTest::addColumn<QString>("closer"); // pressed through its default action
         QTest::addColumn<QString>("focused"); // where the focus lands on opening
         QTest::addColumn<bool>("escapeCloses");
+        QTest::addColumn<QString>("closeKey"); // where Escape does not close, if any
         for (int theme = 0; theme <= 5; ++theme) {
+            // Escape and Tab may belong to the game.
             QTest::addRow("jeu %d", theme) << "jeu" << theme << QStringList{"Agrandir", "Fermer"} << "Fermer"
-                                           << "wbJeu" << false;
+                                           << "wbJeu" << false << "Ctrl+W";
             // Escape must not end the program: leaving takes the button.
             QTest::addRow("sponsor %d", theme)
                 << "sponsor" << theme << QStringList{"Quitter le logiciel"} << "Quitter le logiciel"
-                << "wbSponsor1" << false;
+                << "wbSponsor1" << false << "";
         }
         QTest::newRow("connexion") << "connexion" << 0 << QStringList{"Annuler"} << "Annuler"
-                                   << "btnAnnuler" << true;
+                                   << "btnAnnuler" << true << "";
         QTest::newRow("popup") << "popup" << 0 << QStringList{"Fermer"} << "Fermer"
-                               << "btnFermer" << true;
+                               << "btnFermer" << true << "";
         QTest::newRow("agent") << "agent" << 0
                                << QStringList{"Programme des informations", "TESTER", "Info suivante..."}
-                               << QString() << "memTest" << false;
+                               << QString() << "memTest" << false << "";
     }
 
     void windows()
@@ -358,6 +375,7 @@ private slots:
         QFETCH(QString, closer);
         QFETCH(QString, focused);
         QFETCH(bool, escapeCloses);
+        QFETCH(QString, closeKey);
 
         for (const bool byKey : {false, true}) {
             Window w = open(kind, theme);
@@ -392,6 +410,11 @@ private slots:
             QTest::keyClick(focus, Qt::Key_Escape);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QCOMPARE(w.closed(), escapeCloses);
+            if (!closeKey.isEmpty()) {
+                const QKeyCombination key = QKeySequence(closeKey)[0];
+                QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+                QTRY_VERIFY(w.closed());
+            }
             if (w.widget)
                 w.widget->close();
         }

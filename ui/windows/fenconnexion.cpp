@@ -28,7 +28,7 @@ TfmConnexion::TfmConnexion(QWidget* owner)
         " padding: 3px 14px; }"
         "#btnAnnuler:hover { border-color: #2f9cf0; }"
         "#btnAnnuler:pressed { background: #1f6fc0; }"
-        "#btnAnnuler:focus { border: 2px solid #8cc8ff; padding: 2px 13px; }"));
+        "#btnAnnuler:focus { border: 2px solid #8cc8ff; padding: 2px 13px; outline: none; }"));
 
     panCadre = new QFrame(this);
     panCadre->setObjectName(QStringLiteral("panCadre"));

@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -158,8 +159,20 @@ TfmJeu::TfmJeu(
     column->addWidget(panJeu, 1);
 
     // The keys go to the game; Tab and Shift+Tab reach the title bar's buttons.
+    // A game may keep Tab (and Escape) for itself: Ctrl+W closes the window
+    // and F6 goes between the game and its title bar.
     setTabOrder(btnFermer, swJeu);
     setTabOrder(swJeu, wbJeu);
+    auto* closeKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), this);
+    connect(closeKey, &QShortcut::activated, this, [this] { zv::guarded([this] { btnFermerClick(); }); });
+    auto* paneKey = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    connect(paneKey, &QShortcut::activated, this, [this] {
+        QWidget* game = swJeu->isHidden() ? static_cast<QWidget*>(wbJeu) : swJeu;
+        if (panTitre->isAncestorOf(focusWidget()))
+            game->setFocus(Qt::ShortcutFocusReason);
+        else
+            BtnAgrandir->setFocus(Qt::ShortcutFocusReason);
+    });
 
     connect(btnFermer, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { btnFermerClick(); }); });
     connect(BtnAgrandir, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { BtnAgrandirClick(); }); });
