@@ -5,6 +5,7 @@
 
 #include <QAccessibleWidget>
 #include <QLabel>
+#include <functional>
 
 namespace zv {
 
@@ -86,39 +87,26 @@ public:
     }
 };
 
-// The ticker reads as its whole text, wherever the scrolling has taken it.
-class ScrollLabelAccessible : public QAccessibleWidget {
+// A control read as its text: the ticker's whole text, wherever the scrolling
+// has taken it; a status line, whose own name changes (sent by the label at
+// each new text) are what assistive technology reads out.
+class TextAccessible : public QAccessibleWidget {
 public:
-    explicit ScrollLabelAccessible(TScrollLabel* l)
-        : QAccessibleWidget(l, QAccessible::StaticText)
+    TextAccessible(QWidget* w, QAccessible::Role role, std::function<QString()> shown)
+        : QAccessibleWidget(w, role)
+        , shown_(std::move(shown))
     {
     }
 
     QString text(QAccessible::Text t) const override
     {
-        auto* l = static_cast<TScrollLabel*>(object());
         if (t == QAccessible::Name)
-            return ownName(l, l->Caption().simplified());
+            return ownName(widget(), shown_().simplified());
         return QAccessibleWidget::text(t);
     }
-};
 
-// A status line: the label's own name changes (sent by the label at each new
-// text) are what assistive technology reads out.
-class StatusLabelAccessible : public QAccessibleWidget {
-public:
-    explicit StatusLabelAccessible(QLabel* l)
-        : QAccessibleWidget(l, QAccessible::StatusBar)
-    {
-    }
-
-    QString text(QAccessible::Text t) const override
-    {
-        auto* l = static_cast<QLabel*>(object());
-        if (t == QAccessible::Name)
-            return ownName(l, l->text().simplified());
-        return QAccessibleWidget::text(t);
-    }
+private:
+    std::function<QString()> shown_;
 };
 
 QAccessibleInterface* controlsFactory(const QString& key, QObject* object)
@@ -128,10 +116,10 @@ QAccessibleInterface* controlsFactory(const QString& key, QObject* object)
             return new BtnGraphAccessible(b);
     } else if (key == QLatin1String("TScrollLabel")) {
         if (auto* l = qobject_cast<TScrollLabel*>(object))
-            return new ScrollLabelAccessible(l);
+            return new TextAccessible(l, QAccessible::StaticText, [l] { return l->Caption(); });
     } else if (key == QLatin1String("QLabel")) {
         if (auto* l = qobject_cast<QLabel*>(object); l && l->property(kAnnounced).toBool())
-            return new StatusLabelAccessible(l);
+            return new TextAccessible(l, QAccessible::StatusBar, [l] { return l->text(); });
     }
     return nullptr;
 }
