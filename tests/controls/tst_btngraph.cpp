@@ -446,6 +446,8 @@ void TstBtnGraph::focusMark()
     f.parent.setAttribute(Qt::WA_KeyboardFocusChange, keyboard);
     if (reason >= 0)
         f.btn->setFocus(Qt::FocusReason(reason));
+    else
+        f.btn->clearFocus(); // the window may have given it on activation
     const QImage img = f.shot();
     // Two pixels of ring along each edge, one of halo inside, the picture within.
     const QColor edge = shows ? mark.ring : kColours[1];
