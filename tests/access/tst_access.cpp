@@ -47,6 +47,10 @@ void collect(QAccessibleInterface* i, QList<QAccessibleInterface*>& out, int dep
         return;
     if (actionable(i))
         out << i;
+    // A web page's elements are the page's own (and its engine's interfaces
+    // carry no type information for the sanitizer).
+    if (i->object() && i->object()->inherits("QWebEngineView"))
+        return;
     for (int c = 0; c < i->childCount(); ++c)
         collect(i->child(c), out, depth + 1);
 }
