@@ -43,6 +43,9 @@ packages=(
   # desktop integration: packaging (dpkg-shlibdeps), its checks, the session bus,
   # the media-key client and the X session protocol the tests drive it with
   dpkg-dev lintian desktop-file-utils appstream man-db dbus playerctl libsm-dev libice-dev
+  # accessibility: the AT-SPI bus and the screen readers' client library the
+  # tests read the program's tree with
+  at-spi2-core python3-pyatspi
 )
 
 missing=()

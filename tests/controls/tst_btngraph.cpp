@@ -88,6 +88,8 @@ private slots:
     void pictureData();
     void clicks();
     void clickHandlerDeletesButton();
+    void focusMark_data();
+    void focusMark();
 };
 
 void TstBtnGraph::defaults()
@@ -414,3 +416,44 @@ void TstBtnGraph::clickHandlerDeletesButton()
 
 QTEST_MAIN(TstBtnGraph)
 #include "tst_btngraph.moc"
+
+void TstBtnGraph::focusMark_data()
+{
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("keyboard"); // the keyboard has moved the focus in the window
+    QTest::addColumn<bool>("shows");
+    QTest::newRow("Tab") << int(Qt::TabFocusReason) << true << true;
+    QTest::newRow("back from a dialog, after Tab") << int(Qt::ActiveWindowFocusReason) << true << true;
+    QTest::newRow("window opened") << int(Qt::ActiveWindowFocusReason) << false << false;
+    QTest::newRow("no focus") << -1 << true << false;
+}
+
+void TstBtnGraph::focusMark()
+{
+    QFETCH(int, reason);
+    QFETCH(bool, keyboard);
+    QFETCH(bool, shows);
+    Fixture f;
+    f.btn->resize(40, 30);
+    f.btn->setImageActif(solid(kColours[1], 40, 30));
+    zv::FocusMark mark;
+    mark.ring = QColor(255, 255, 0);
+    mark.halo = QColor(0, 0, 0);
+    mark.radius = 0;
+    f.btn->setFocusMark(mark);
+    f.parent.show();
+    QApplication::setActiveWindow(&f.parent);
+    f.parent.setAttribute(Qt::WA_KeyboardFocusChange, keyboard);
+    if (reason >= 0)
+        f.btn->setFocus(Qt::FocusReason(reason));
+    else
+        f.btn->clearFocus(); // the window may have given it on activation
+    const QImage img = f.shot();
+    // Two pixels of ring along each edge, one of halo inside, the picture within.
+    const QColor edge = shows ? mark.ring : kColours[1];
+    const QColor inner = shows ? mark.halo : kColours[1];
+    for (const QPoint p : {QPoint(20, 0), QPoint(20, 1), QPoint(0, 15), QPoint(39, 15), QPoint(20, 29)})
+        QCOMPARE(img.pixelColor(p), edge);
+    QCOMPARE(img.pixelColor(20, 2), inner);
+    QCOMPARE(img.pixelColor(20, 15), kColours[1]);
+}

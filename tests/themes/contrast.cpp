@@ -26,17 +26,6 @@ namespace zv::test {
 
 namespace {
 
-double channel(int v)
-{
-    const double c = v / 255.0;
-    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-double luminance(const QColor& c)
-{
-    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
-}
-
 int distance(QRgb a, QRgb b)
 {
     return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
@@ -309,12 +298,6 @@ bool insideWebPage(const QWidget* w)
 
 } // namespace
 
-double ContrastRatio(const QColor& a, const QColor& b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
-}
-
 QList<TextReading> ReadTexts(QWidget* window)
 {
     Reader reader(window);
@@ -331,6 +314,71 @@ QList<TextReading> ReadTexts(QWidget* window)
         reader.control(w);
     }
     return reader.readings;
+}
+
+QList<TextReading> ReadFocusMarks(QWidget* window)
+{
+    QList<TextReading> readings;
+    QWidget* const kept = window->focusWidget();
+    const QList<QWidget*> all = window->findChildren<QWidget*>();
+    for (QWidget* w : all) {
+        if (w->window() != window || !w->isVisible() || !w->isEnabled() || insideWebPage(w)
+            || !(w->focusPolicy() & Qt::TabFocus) || w->focusProxy())
+            continue;
+        const QRect area = inWindow(window, w, w->rect());
+        if (area.width() < 4 || area.height() < 4)
+            continue;
+        if (QWidget* f = window->focusWidget())
+            f->clearFocus();
+        const QImage without = render(window, area);
+        // As the Tab key gives it: styles draw the focus only then.
+        window->setAttribute(Qt::WA_KeyboardFocusChange);
+        w->setFocus(Qt::TabFocusReason);
+        const QImage with = render(window, area);
+        if (qEnvironmentVariableIsSet("ZV_MARK_DUMP")) {
+            without.save(QStringLiteral("/tmp/marks/%1-%2-0.png").arg(nameOf(window), nameOf(w)));
+            with.save(QStringLiteral("/tmp/marks/%1-%2-1.png").arg(nameOf(window), nameOf(w)));
+        }
+        TextReading r;
+        r.where = nameOf(window) + QLatin1Char('/') + nameOf(w);
+        r.text = QStringLiteral("marque de focus");
+        r.needed = 3;
+        r.ratio = 1;
+        if (!w->hasFocus()) {
+            r.text = QStringLiteral("ne prend pas le focus");
+            readings << r;
+            continue;
+        }
+        std::vector<Glyph> mark;
+        for (int y = 0; y < with.height(); ++y) {
+            for (int x = 0; x < with.width(); ++x) {
+                const QRgb a = with.pixel(x, y);
+                const QRgb b = without.pixel(x, y);
+                if (distance(a, b) > GlyphDistance)
+                    mark.push_back({ContrastRatio(QColor(a), QColor(b)), a, b});
+            }
+        }
+        // Half the outline, one logical pixel wide, in device pixels. A tab
+        // bar's mark is on its current tab.
+        QSize outline = area.size();
+        if (auto* tabs = qobject_cast<QTabBar*>(w); tabs && tabs->currentIndex() >= 0)
+            outline = tabs->tabRect(tabs->currentIndex()).size();
+        const qreal k = with.devicePixelRatio();
+        const size_t needed = size_t((outline.width() + outline.height()) * k * k);
+        std::sort(mark.begin(), mark.end(), [](const Glyph& a, const Glyph& b) { return a.ratio > b.ratio; });
+        if (needed > 0 && mark.size() >= needed) {
+            const Glyph& g = mark[needed - 1];
+            r.ratio = g.ratio;
+            r.ink = QColor(g.ink);
+            r.ground = QColor(g.ground);
+        }
+        readings << r;
+    }
+    if (QWidget* f = window->focusWidget())
+        f->clearFocus();
+    if (kept)
+        kept->setFocus();
+    return readings;
 }
 
 QString Unreadable(const QList<TextReading>& readings)

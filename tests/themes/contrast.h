@@ -1,6 +1,8 @@
 #pragma once
 // How readable the texts of a window are, read from what the window renders:
 // the contrast of each text's glyphs against the pixels really under them.
+#include "ui/controls/focusmark.h"
+
 #include <QColor>
 #include <QList>
 #include <QString>
@@ -9,7 +11,7 @@ class QWidget;
 
 namespace zv::test {
 
-double ContrastRatio(const QColor& a, const QColor& b);
+using zv::ContrastRatio;
 
 struct TextReading {
     QString where; // the control (and the item or state)
@@ -27,6 +29,12 @@ struct TextReading {
 // once without; list rows and menu items, whose text cannot be taken away, are
 // read against the colour that fills most of each of their pixel lines.
 QList<TextReading> ReadTexts(QWidget* window);
+
+// The focus mark of every control Tab reaches in a shown, active window: the
+// pixels that the focus changes, against what they show without it. A mark
+// reads when it reaches 3:1 along at least half the control's outline (the
+// ratio given is the one reached there). Not inside web pages.
+QList<TextReading> ReadFocusMarks(QWidget* window);
 
 // The readings below their threshold, one per line.
 QString Unreadable(const QList<TextReading>& readings);

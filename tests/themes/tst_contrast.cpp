@@ -1,6 +1,7 @@
 // Every text of every window the program opens, under every theme, is
 // readable: the contrast of its glyphs against what the window really draws
-// under them is at least 4.5:1 (3:1 for bold text of 14 pixels and more).
+// under them is at least 4.5:1 (3:1 for bold text of 14 pixels and more). The
+// focus mark of each control Tab reaches shows at 3:1 against what it covers.
 // Against the demo portal, so the lists hold real rows.
 #include "contrast.h"
 #include "portal/nmhttp.h"
@@ -114,9 +115,12 @@ class TestContrast : public QObject {
             QTest::qWait(20);
             all += ReadTexts(w);
         };
+        // And the focus marks of every control Tab reaches.
+        const auto marks = [&] { all += ReadFocusMarks(activated(w)); };
         w->btnFctClick(w->btnFctTele);
         w->SelectListeCanauxRow(1);
         read();
+        marks();
         w->btnFctClick(w->btnFctClipVideo);
         read();
         w->btnFctClick(w->btnFctRadio);
@@ -154,6 +158,7 @@ class TestContrast : public QObject {
         select(w->lvMODRecherche, at(w->lvMODRecherche, 0));
         w->btnMODRechercheFavorisClick();
         read();
+        marks();
         w->pcMOD->setCurrentWidget(w->tsMODFavoris);
         select(w->lvMODFavoris, at(w->lvMODFavoris, 0));
         read();
@@ -165,6 +170,7 @@ class TestContrast : public QObject {
         w->lvVideoSelectItem(at(w->lvVideo, 0), true);
         w->lblTelechargerMusique->show();
         read();
+        marks();
         w->btnFctClick(w->btnFctSexo);
         read();
         w->btnContactClick();
@@ -182,13 +188,19 @@ class TestContrast : public QObject {
         return all;
     }
 
+    static QWidget* activated(QWidget* window)
+    {
+        QApplication::setActiveWindow(window);
+        return window;
+    }
+
     QList<TextReading> shown(QWidget* window)
     {
         window->show();
         if (!QTest::qWaitForWindowExposed(window))
             return {};
         QTest::qWait(50);
-        return ReadTexts(window);
+        return ReadTexts(window) + ReadFocusMarks(activated(window));
     }
 
 private slots:

@@ -1,9 +1,12 @@
 #include "ui/controls/btngraph.h"
 
 #include "base/errors.h"
+#include "ui/controls/accessibility.h"
 
+#include <QAccessible>
 #include <QEnterEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -15,6 +18,10 @@ TBtnGraph::TBtnGraph(QWidget* parent)
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
     resize(20, 20);
+    // Tab reaches it; a click leaves the focus where it was, so a mouse user
+    // never sees a focus mark on the skin.
+    setFocusPolicy(Qt::TabFocus);
+    zv::InstallControlsAccessibility();
 }
 
 void TBtnGraph::setActif(bool value)
@@ -23,6 +30,7 @@ void TBtnGraph::setActif(bool value)
         return;
     actif_ = value;
     update();
+    tellState(false, true);
     emit EtatChange();
 }
 
@@ -32,7 +40,67 @@ void TBtnGraph::setEnfonce(bool value)
         return;
     enfonce_ = value;
     update();
+    tellState(true, false);
     emit EtatChange();
+}
+
+void TBtnGraph::setToggle(bool value)
+{
+    if (toggle_ == value)
+        return;
+    toggle_ = value;
+    tellState(true, false);
+}
+
+QString TBtnGraph::spokenName() const
+{
+    QString name = caption_.trimmed();
+    if (name.isEmpty())
+        name = toolTip().trimmed();
+    return name;
+}
+
+void TBtnGraph::tellState(bool pressed, bool disabled)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessible::State changed;
+    if (pressed) {
+        changed.pressed = true;
+        changed.checked = true;
+        changed.checkable = true;
+    }
+    changed.disabled = disabled;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void TBtnGraph::tellName()
+{
+    if (!QAccessible::isActive() || !accessibleName().isEmpty())
+        return;
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+void TBtnGraph::setHint(const QString& text)
+{
+    if (toolTip() == text)
+        return;
+    setToolTip(text);
+    tellName();
+}
+
+void TBtnGraph::setFocusMark(const zv::FocusMark& mark)
+{
+    focusMark_ = mark;
+    if (hasFocus())
+        update();
+}
+
+void TBtnGraph::click()
+{
+    zv::guarded([&] { emit clicked(); });
 }
 
 void TBtnGraph::setEtirement(bool value)
@@ -96,6 +164,7 @@ void TBtnGraph::setCaption(const QString& text)
         return;
     caption_ = text;
     update();
+    tellName();
 }
 
 TBtnGraph::Picture TBtnGraph::chosenPicture() const
@@ -117,7 +186,7 @@ TBtnGraph::Picture TBtnGraph::chosenPicture() const
 void TBtnGraph::paintEvent(QPaintEvent*)
 {
     const Picture which = chosenPicture();
-    if (which == Picture::None && caption_.isEmpty())
+    if (which == Picture::None && caption_.isEmpty() && !zv::ShowsFocusMark(this))
         return;
     QPainter painter(this);
     painter.setClipRect(rect());
@@ -142,6 +211,8 @@ void TBtnGraph::paintEvent(QPaintEvent*)
         const int y = (height() - fm.height()) / 2;
         painter.drawText(x, y + fm.ascent(), caption_);
     }
+    if (zv::ShowsFocusMark(this))
+        zv::PaintFocusMark(painter, QRectF(rect()), focusMark_);
 }
 
 void TBtnGraph::setHovered(bool value)
@@ -209,4 +280,30 @@ void TBtnGraph::changeEvent(QEvent* event)
         || event->type() == QEvent::EnabledChange)
         update();
     QWidget::changeEvent(event);
+}
+
+void TBtnGraph::keyPressEvent(QKeyEvent* event)
+{
+    const bool press
+        = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!press || (event->modifiers() & ~Qt::KeypadModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // A key held down presses once.
+    if (!event->isAutoRepeat())
+        click();
+    event->accept();
+}
+
+void TBtnGraph::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TBtnGraph::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }

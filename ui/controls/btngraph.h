@@ -2,7 +2,10 @@
 // TBtnGraph: the skinned button of every window. It paints one of five owned
 // pictures according to its active, pressed and hovered states, with an
 // optional centred caption. It decides nothing on click: the owner reacts to
-// clicked() and sets Actif / Enfonce itself.
+// clicked() and sets Actif / Enfonce itself. Tab reaches it, Space and Enter
+// press it, and it shows its theme's focus mark while it has the focus.
+
+#include "ui/controls/focusmark.h"
 
 #include <QPixmap>
 #include <QString>
@@ -57,7 +60,21 @@ public:
     QString Caption() const { return caption_; }
     void setCaption(const QString& text);
     QString Hint() const { return toolTip(); } // shown as the tooltip
-    void setHint(const QString& text) { setToolTip(text); }
+    void setHint(const QString& text);
+
+    // A toggle button stays down while Enfonce is set; assistive technology
+    // reads Enfonce as its checked state. Set by the owner, like Enfonce.
+    bool isToggle() const { return toggle_; }
+    void setToggle(bool value);
+    // What the button says when its owner has given it no name: its caption,
+    // or else its hint.
+    QString spokenName() const;
+
+    // Presses the button as a click would (keys and assistive technology).
+    void click();
+
+    const zv::FocusMark& focusMark() const { return focusMark_; }
+    void setFocusMark(const zv::FocusMark& mark);
 
     bool hovered() const { return hovered_; }
     // The picture painted in the current state (Picture::None: nothing).
@@ -81,9 +98,14 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void setHovered(bool value);
+    void tellState(bool pressed, bool disabled); // to assistive technology
+    void tellName();
     void applyResize();
 
     bool actif_ = true;
@@ -91,7 +113,9 @@ private:
     bool etirement_ = false;
     bool redimensionnement_ = false;
     bool hovered_ = false;
+    bool toggle_ = false;
     bool clickArmed_ = false; // a left press began inside, so the release clicks
+    zv::FocusMark focusMark_;
     QPixmap pictures_[5];
     QString caption_;
 };

@@ -1,7 +1,9 @@
 #include "ui/controls/scrolllabel.h"
 
 #include "base/errors.h"
+#include "ui/controls/accessibility.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QPainter>
 #include <climits>
@@ -14,6 +16,7 @@ TScrollLabel::TScrollLabel(QWidget* parent)
     resize(20, 20);
     connect(&timer_, &QTimer::timeout, this, [this] { zv::guarded([this] { timTimer(); }); });
     timer_.start(periodicite_);
+    zv::InstallControlsAccessibility();
 }
 
 TScrollLabel::~TScrollLabel()
@@ -37,6 +40,11 @@ void TScrollLabel::setCaption(const QString& text)
         return;
     caption_ = text;
     update();
+    // The whole text is the ticker's name for assistive technology.
+    if (QAccessible::isActive() && accessibleName().isEmpty()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 int TScrollLabel::paintPosition(int position, int textWidth, int width)

@@ -1,7 +1,8 @@
 #pragma once
 // TScrollLabel: a one-line label whose caption scrolls from right to left and
 // comes back at the right edge once it has left the control. Its own timer
-// moves it Pas pixels every Periodicite milliseconds.
+// moves it Pas pixels every Periodicite milliseconds. Assistive technology
+// reads its whole text.
 
 #include <QString>
 #include <QTimer>

@@ -55,6 +55,15 @@ struct GameLook {
 };
 inline constexpr unsigned Face = 0x1000000;
 
+// The mark round the control that has the keyboard focus: a line in ring, and
+// one pixel of halo just inside it, so that it shows both on the window's art
+// and on the control's own picture.
+struct Mark {
+    unsigned ring, halo;
+    int width, radius;
+    bool leaf; // rounded at two opposite corners only
+};
+
 struct Look {
     int number;
     const char* name; // as the settings menu shows it
@@ -69,6 +78,7 @@ struct Look {
     Ink ink;
     Type type;
     GameLook game;
+    Mark mark;
 };
 
 inline constexpr int MarkerSize = 17;
@@ -87,7 +97,8 @@ inline constexpr Look Looks[] = {
             .tab = 0x3C1030, .tabText = 0xFFD9F2, .menu = 0xFFF0FA, .menuText = 0x3A0029,
             .menuAccent = 0xD4007F, .menuAccentText = 0xFFFFFF, .radius = 11},
         {"DejaVu Sans", true, false, 0.0, 11},
-        {22, 0xFE00CB, 0xFE00CB, "Tahoma", 14, 0xFFFFFF, 3, 21, 20}},
+        {22, 0xFE00CB, 0xFE00CB, "Tahoma", 14, 0xFFFFFF, 3, 21, 20},
+        {0xFFE14D, 0x3A0029, 2, 11, false}},
     // Basic: the program's own dark slate with an azure accent.
     {2, "Basic", 800, {{{40, 194}, {408, 499}, {434, 194}, {755, 500}, {244, 86}, {696, 129}}},
         0x000000, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 158, 44, false,
@@ -99,7 +110,8 @@ inline constexpr Look Looks[] = {
             .tab = 0x1C2230, .tabText = 0xC4CDDA, .menu = 0x161B26, .menuText = 0xE8EDF4,
             .menuAccent = 0x1A5EA8, .menuAccentText = 0xFFFFFF, .radius = 4},
         {"DejaVu Sans", true, false, 0.0, 11},
-        {21, 0x323D43, Face, "Arial", 11, 0xFFFFFF, 0, 12, 12}},
+        {21, 0x323D43, Face, "Arial", 11, 0xFFFFFF, 0, 12, 12},
+        {0x5DB4F5, 0x0B0E14, 2, 4, false}},
     // Mac fashion: light brushed metal, glossy aqua, an LCD ticker.
     {3, "Mac fashion", 800, {{{39, 194}, {400, 504}, {424, 194}, {744, 504}, {166, 70}, {617, 112}}},
         0xC0C0C0, 0x000000, 0x565532, 0x000000, 148, 38, true,
@@ -111,7 +123,8 @@ inline constexpr Look Looks[] = {
             .tab = 0xBDBDBD, .tabText = 0x1E1E1E, .menu = 0xF4F4F4, .menuText = 0x101010,
             .menuAccent = 0x2860B4, .menuAccentText = 0xFFFFFF, .radius = 9},
         {"DejaVu Sans", false, false, 0.0, 11},
-        {17, 0xC0C0C0, 0xFFFFFF, "Arial", 11, 0x000000, 1, 14, 14}},
+        {17, 0xC0C0C0, 0xFFFFFF, "Arial", 11, 0x000000, 1, 14, 14},
+        {0x0E3A8A, 0xFFFFFF, 2, 9, false}},
     // Chlorophylle: spring leaves, green lists, leaf-shaped buttons.
     {4, "Chlorophylle", 800, {{{37, 198}, {400, 504}, {432, 198}, {746, 504}, {168, 88}, {620, 131}}},
         0x008040, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 160, 46, false,
@@ -123,7 +136,8 @@ inline constexpr Look Looks[] = {
             .tab = 0x2B7A3E, .tabText = 0xFFFFFF, .menu = 0xF3FBEA, .menuText = 0x0A3A16,
             .menuAccent = 0x00803F, .menuAccentText = 0xFFFFFF, .radius = 8},
         {"DejaVu Serif", true, false, 0.0, 11},
-        {18, 0x004000, 0xFFFFFF, "Verdana", 11, 0xFFFFFF, 1, 12, 12}},
+        {18, 0x004000, 0xFFFFFF, "Verdana", 11, 0xFFFFFF, 1, 12, 12},
+        {0xF6FF7A, 0x0A3A16, 2, 8, true}},
     // Moon: a night sky in deep blue, brushed silver plates.
     {5, "Moon", 800, {{{37, 194}, {408, 503}, {440, 194}, {745, 503}, {166, 92}, {617, 136}}},
         0x000000, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 160, 48, false,
@@ -135,7 +149,8 @@ inline constexpr Look Looks[] = {
             .tab = 0x122147, .tabText = 0xC9D1DE, .menu = 0x0B1633, .menuText = 0xE3E8F2,
             .menuAccent = 0x2A4B8C, .menuAccentText = 0xFFFFFF, .radius = 2},
         {"DejaVu Sans", true, true, 0.6, 11},
-        {16, 0x00496C, 0xFFFFFF, "Verdana", 11, 0xFFFFFF, 1, 12, 12}},
+        {16, 0x00496C, 0xFFFFFF, "Verdana", 11, 0xFFFFFF, 1, 12, 12},
+        {0xF5E7A1, 0x0A1A3F, 2, 2, false}},
 };
 // clang-format on
 

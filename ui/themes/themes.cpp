@@ -5,6 +5,7 @@
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
 #include "ui/player/cadcurseur.h"
+#include "ui/themes/focusmarks.h"
 #include "ui/themes/looks.h"
 #include "ui/themes/pictures.h"
 #include "ui/windows/fenjeu.h"
@@ -63,8 +64,10 @@ QLabel { color: @cardText; background: transparent; font: 11px "@family"; }
 #panBouquet { background: transparent; }
 QHeaderView::section { background: @tab; color: @tabText; border: none; border-right: 1px solid @cardBorder;
     padding: 2px 4px; font: bold 10px "@family"; }
-QListView, QTreeView { background: @listBg; alternate-background-color: @listBg; color: @listFg; border: none;
-    selection-background-color: @accent; selection-color: @onAccent; font: 11px "@family"; outline: 0; }
+QListView, QTreeView { background: @listBg; alternate-background-color: @listBg; color: @listFg;
+    border: 2px solid @listBg; selection-background-color: @accent; selection-color: @onAccent;
+    font: 11px "@family"; outline: 0; }
+QListView:focus, QTreeView:focus { border-color: @ringList; }
 #tvMODPodcast { color: @podcast; }
 #lvListeCanaux::item { padding: 1px 2px; }
 QComboBox { background: @field; color: @fieldText; border: 1px solid @fieldBorder; border-radius: @radiuspx;
@@ -91,6 +94,11 @@ QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }
 QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }
 QScrollBar:horizontal { height: 0; }
 QToolTip { background: @menu; color: @menuText; border: 1px solid @menuAccent; padding: 2px; }
+QComboBox:focus { border: 2px solid @ringField; padding: 1px 5px; }
+QLineEdit:focus { border: 2px solid @ringField; padding: 1px 3px; }
+QPushButton:focus { border: 2px solid @ringButton; padding: 2px 4px; outline: none; }
+QTabBar:focus { outline: 0; }
+QTabBar::tab:selected:focus { border: 2px solid @onAccent; padding: 2px 4px; }
 )");
     // The podcast groups in bold, the podcasts plain: themes 2 to 5 draw the
     // leaves without bold.
@@ -128,6 +136,9 @@ QToolTip { background: @menu; color: @menuText; border: 1px solid @menuAccent; p
     }
     // A line of the accent that shows on the window's art: the lighter one
     // where the accent is dark.
+    // The focus mark of the styled controls: the line of the theme's mark
+    // that reads on each control's fill.
+    const zv::FocusMark mark = zv::themes::FocusMarkOf(look.number);
     const QColor accent = QColor::fromRgb(k.accent);
     const QColor line = accent.lightness() < 110 ? accent.lighter(170) : accent;
     const QColor scroll = QColor::fromRgb(look.listBackground).lightness() > 128
@@ -149,7 +160,10 @@ QToolTip { background: @menu; color: @menuText; border: 1px solid @menuAccent; p
         {QStringLiteral("@listFg"), rgb(look.listText)}, {QStringLiteral("@podcast"), rgb(look.podcastText)},
         {QStringLiteral("@scroll"), scroll.name()}, {QStringLiteral("@radius"), QString::number(k.radius)},
         {QStringLiteral("@family"), QLatin1String(look.type.family)},
-        {QStringLiteral("@number"), QString::number(look.number)}};
+        {QStringLiteral("@number"), QString::number(look.number)},
+        {QStringLiteral("@ringField"), mark.lineOn(QColor::fromRgb(k.field)).name()},
+        {QStringLiteral("@ringButton"), mark.lineOn(QColor::fromRgb(k.button)).name()},
+        {QStringLiteral("@ringList"), mark.lineOn(QColor::fromRgb(look.listBackground)).name()}};
     for (const auto& [name, value] : values)
         sheet.replace(name, value);
     return sheet;
@@ -349,6 +363,7 @@ void ApplyThemeLook(TfmPrinc* w, int theme)
         w->ilTele.append(zv::themes::SharedPicture(QStringLiteral("flag_%1.png").arg(QLatin1String(code))));
     w->ilVideo = {zv::themes::SharedPicture(QStringLiteral("badge_new.png"))};
 
+    zv::themes::ApplyFocusMark(w, zv::themes::FocusMarkOf(theme));
     ApplyOwnStyleSheet(w, styleSheet(look));
     w->mnuConfig->setStyleSheet(menuSheet(look));
     w->SetListColours(QColor::fromRgb(look.listBackground), QColor::fromRgb(look.listText));

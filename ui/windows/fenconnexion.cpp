@@ -27,7 +27,8 @@ TfmConnexion::TfmConnexion(QWidget* owner)
         "#btnAnnuler { color: #f2f5fa; background: #2a3242; border: 1px solid #3f4a5e; border-radius: 4px;"
         " padding: 3px 14px; }"
         "#btnAnnuler:hover { border-color: #2f9cf0; }"
-        "#btnAnnuler:pressed { background: #1f6fc0; }"));
+        "#btnAnnuler:pressed { background: #1f6fc0; }"
+        "#btnAnnuler:focus { border: 2px solid #8cc8ff; padding: 2px 13px; outline: none; }"));
 
     panCadre = new QFrame(this);
     panCadre->setObjectName(QStringLiteral("panCadre"));
@@ -49,6 +50,8 @@ TfmConnexion::TfmConnexion(QWidget* owner)
     btnAnnuler->setGeometry(89, 64, 80, 26);
     btnAnnuler->setAutoDefault(false);
     connect(btnAnnuler, &QPushButton::clicked, this, &QDialog::reject);
+    // Escape cancels as the button does; the focus waits on it.
+    btnAnnuler->setFocus();
 
     nmhTest = new TNMHTTP(this);
     nmhTest->setObjectName(QStringLiteral("nmhTest"));

@@ -7,6 +7,7 @@
 #include "ui/browser/shockwaveflash.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
+#include "ui/themes/focusmarks.h"
 #include "ui/themes/looks.h"
 #include "ui/themes/pictures.h"
 
@@ -17,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -128,15 +130,18 @@ TfmJeu::TfmJeu(
     panTitre->setPalette(tp);
     panTitre->installEventFilter(this);
 
-    btnFermer = new TBtnGraph(panTitre);
-    btnFermer->setObjectName(QStringLiteral("btnFermer"));
-    btnFermer->setHint(QStringLiteral("Fermer"));
+    // In the order they are seen, for the keyboard and assistive technology.
     BtnAgrandir = new TBtnGraph(panTitre);
     BtnAgrandir->setObjectName(QStringLiteral("BtnAgrandir"));
     BtnAgrandir->setHint(QStringLiteral("Agrandir"));
+    btnFermer = new TBtnGraph(panTitre);
+    btnFermer->setObjectName(QStringLiteral("btnFermer"));
+    btnFermer->setHint(QStringLiteral("Fermer"));
     for (TBtnGraph* b : {btnFermer, BtnAgrandir}) {
         b->resize(look_.buttons);
         b->setCursor(Qt::PointingHandCursor);
+        if (look_.theme > 0)
+            b->setFocusMark(zv::themes::FocusMarkOf(look_.theme));
     }
     paintButtons();
 
@@ -152,6 +157,22 @@ TfmJeu::TfmJeu(
     wbJeu->setObjectName(QStringLiteral("wbJeu"));
     column->addWidget(panTitre);
     column->addWidget(panJeu, 1);
+
+    // The keys go to the game; Tab and Shift+Tab reach the title bar's buttons.
+    // A game may keep Tab (and Escape) for itself: Ctrl+W closes the window
+    // and F6 goes between the game and its title bar.
+    setTabOrder(btnFermer, swJeu);
+    setTabOrder(swJeu, wbJeu);
+    auto* closeKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), this);
+    connect(closeKey, &QShortcut::activated, this, [this] { zv::guarded([this] { btnFermerClick(); }); });
+    auto* paneKey = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    connect(paneKey, &QShortcut::activated, this, [this] {
+        QWidget* game = swJeu->isHidden() ? static_cast<QWidget*>(wbJeu) : swJeu;
+        if (panTitre->isAncestorOf(focusWidget()))
+            game->setFocus(Qt::ShortcutFocusReason);
+        else
+            BtnAgrandir->setFocus(Qt::ShortcutFocusReason);
+    });
 
     connect(btnFermer, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { btnFermerClick(); }); });
     connect(BtnAgrandir, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { BtnAgrandirClick(); }); });
@@ -183,11 +204,13 @@ TfmJeu::TfmJeu(
         swJeu->setFillParent(true);
         swJeu->setMovie(zv::fromCp1252(url));
         swJeu->show();
+        swJeu->setFocus();
     } else {
         // 6.
         inside->addWidget(wbJeu);
         wbJeu->Navigate(GamePageAddress(look_.window, name));
         wbJeu->show();
+        wbJeu->setFocus();
     }
 }
 

@@ -6,6 +6,7 @@
 #include "ui/themes/pictures.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
@@ -95,6 +96,17 @@ TfmPopup::TfmPopup(QWidget* owner, int height, int width, const QString& url)
 }
 
 TfmPopup::~TfmPopup() = default;
+
+void TfmPopup::keyPressEvent(QKeyEvent* event)
+{
+    // Once the user has come to the popup, Escape closes it as its button does.
+    if (event->key() == Qt::Key_Escape && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        event->accept();
+        zv::guarded([this] { btnFermerClick(); });
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
 
 void TfmPopup::resizeEvent(QResizeEvent* event)
 {

@@ -33,6 +33,14 @@ TfmPrincPopup::TfmPrincPopup(bool testMode, QWidget* parent)
     memTest->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memTest->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memTest->setGeometry(6, 6, 236, 142);
+    memTest->setAccessibleName(QStringLiteral("Programme des informations"));
+    // The desktop's style marks a focused button only faintly, and a read-only
+    // text box not at all: a darker highlight, and a line round the box.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Highlight, QColor(0x1F, 0x5F, 0xAE));
+    setPalette(pal);
+    memTest->setStyleSheet(QStringLiteral("QPlainTextEdit { border: 2px solid #c4c4c4; }"
+                                          "QPlainTextEdit:focus { border-color: #1f5fae; }"));
 
     btnTest = new QPushButton(QStringLiteral("TESTER"), this);
     btnTest->setObjectName(QStringLiteral("btnTest"));
@@ -49,7 +57,8 @@ TfmPrincPopup::TfmPrincPopup(bool testMode, QWidget* parent)
     timPopup->setInterval(60000);
     connect(timPopup, &QTimer::timeout, this, [this] { zv::swallowed([this] { timPopupTimer(); }); });
     connect(btnTest, &QPushButton::clicked, this, [this] { zv::swallowed([this] { btnTestClick(); }); });
-    connect(btnTestSuivant, &QPushButton::clicked, this, [this] { zv::swallowed([this] { btnTestSuivantClick(); }); });
+    connect(btnTestSuivant, &QPushButton::clicked, this,
+        [this] { zv::swallowed([this] { btnTestSuivantClick(); }); });
 
     if (!testMode_)
         timPopup->start();
@@ -143,17 +152,12 @@ void TfmPrincPopup::timPopupTimer()
         const QByteArray line = schedule_->takeFirst();
         const zv::PopupDecision decision = zv::decidePopupEntry(line, minutes_, testMode_);
         switch (decision.action) {
-        case zv::PopupAction::Wait:
-            waiting.append(line);
-            continue;
-        case zv::PopupAction::Fail:
-            alive = reportFailure(line);
-            continue;
+        case zv::PopupAction::Wait: waiting.append(line); continue;
+        case zv::PopupAction::Fail: alive = reportFailure(line); continue;
         case zv::PopupAction::Open:
             new TfmPopup(this, decision.height, decision.width, zv::fromCp1252(decision.url));
             break;
-        case zv::PopupAction::Drop:
-            break;
+        case zv::PopupAction::Drop: break;
         }
         if (testMode_)
             alive = waitForNext();

@@ -6,6 +6,7 @@
 #include "portal/portalhost.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
+#include "ui/themes/focusmarks.h"
 #include "ui/themes/looks.h"
 #include "ui/themes/pictures.h"
 
@@ -62,6 +63,7 @@ TfmSponsor::TfmSponsor(QWidget* owner)
 
     lblTitre = new QLabel(
         QStringLiteral("Défendez la gratuité de Zevalo Multimédia en visitant un sponsor"), this);
+    lblTitre->setObjectName(QStringLiteral("lblTitre"));
     lblTitre->setAlignment(Qt::AlignCenter);
     lblTitre->setGeometry(0, 8, kWidth, 20);
 
@@ -72,14 +74,21 @@ TfmSponsor::TfmSponsor(QWidget* owner)
     panSponsor2->setGeometry(left, 36 + kBannerHeight + 10, kBannerWidth, kBannerHeight);
     wbSponsor1 = makeBanner(panSponsor1);
     wbSponsor2 = makeBanner(panSponsor2);
+    panSponsor1->setObjectName(QStringLiteral("panSponsor1"));
+    panSponsor2->setObjectName(QStringLiteral("panSponsor2"));
+    wbSponsor1->setObjectName(QStringLiteral("wbSponsor1"));
+    wbSponsor2->setObjectName(QStringLiteral("wbSponsor2"));
 
     btnQuitter = new TBtnGraph(this);
+    btnQuitter->setObjectName(QStringLiteral("btnQuitter"));
     btnQuitter->setCaption(QStringLiteral("Quitter le logiciel"));
     btnQuitter->setCursor(Qt::PointingHandCursor);
     btnQuitter->setGeometry((kWidth - 150) / 2, kHeight - 40, 150, 28);
 
     nmhSponsor1 = new TNMHTTP(this);
+    nmhSponsor1->setObjectName(QStringLiteral("nmhSponsor1"));
     nmhSponsor2 = new TNMHTTP(this);
+    nmhSponsor2->setObjectName(QStringLiteral("nmhSponsor2"));
     nmhSponsor1->OnSuccess = [this](int cmd) { nmhSponsor1Success(cmd); };
     nmhSponsor2->OnSuccess = [this](int cmd) { nmhSponsor2Success(cmd); };
 
@@ -88,6 +97,11 @@ TfmSponsor::TfmSponsor(QWidget* owner)
     connect(wbSponsor2, &TWebBrowser::NewWindow2, this,
         [this] { zv::guarded([this] { wbSponsorNewWindow2(); }); });
     connect(btnQuitter, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { btnQuitterClick(); }); });
+    // From the keyboard: the banners' links first, then leaving. The focus
+    // starts on the first banner, never on the button that ends the program.
+    setTabOrder(wbSponsor1, wbSponsor2);
+    setTabOrder(wbSponsor2, btnQuitter);
+    wbSponsor1->setFocus();
 
     applyLook({QColor(0xEC, 0xEE, 0xF2), QColor(0x20, 0x2A, 0x36), QColor(0x50, 0x5C, 0x6A),
         QColor(0x6A, 0x78, 0x88), Qt::white, QColor(0xB0, 0xB6, 0xC0), QStringLiteral("Sans Serif")});
@@ -184,6 +198,7 @@ void TfmSponsor::applyTheme(int theme)
     QPalette buttonPal = btnQuitter->palette();
     buttonPal.setColor(QPalette::WindowText, QColor::fromRgb(look.ink.caption));
     btnQuitter->setPalette(buttonPal);
+    btnQuitter->setFocusMark(zv::themes::FocusMarkOf(theme));
     update();
 }
 
