@@ -1,0 +1,46 @@
+#include "portal/podcasts/feedtext.h"
+
+namespace zv {
+
+QString FoldedText(QByteArrayView utf8, qsizetype limit)
+{
+    QString out;
+    out.reserve(std::min(utf8.size(), limit));
+    bool blank = false;
+    for (const QChar c : QString::fromUtf8(utf8)) {
+        if (c.isSpace() || c.category() == QChar::Other_Control) {
+            blank = !out.isEmpty();
+            continue;
+        }
+        if (blank)
+            out += u' ';
+        blank = false;
+        out += c;
+        if (out.size() >= limit)
+            break;
+    }
+    if (!out.isEmpty() && out.back().isHighSurrogate())
+        out.chop(1); // cut inside a pair
+    return out;
+}
+
+QByteArrayView LocalName(QByteArrayView name)
+{
+    const qsizetype colon = name.lastIndexOf(':');
+    return colon < 0 ? name : name.sliced(colon + 1);
+}
+
+void FeedWhole(XmlScanner& xml, const QByteArray& bytes)
+{
+    XmlUtf8Stream text;
+    xml.addData(text.take(bytes));
+    xml.addData(text.end());
+    xml.endOfData();
+}
+
+bool IsWebPageRoot(QByteArrayView root)
+{
+    return root.compare("html", Qt::CaseInsensitive) == 0;
+}
+
+} // namespace zv

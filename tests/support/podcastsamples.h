@@ -1,0 +1,56 @@
+#pragma once
+// Podcast subscription trees for the tests: written out one line per outline
+// so that a table can say what a tree holds, and subscription lists of any
+// size in the shape podcast clients export them.
+#include "portal/podcasts/subscriptions.h"
+
+#include <QStringList>
+
+namespace zv::test {
+
+// "Folder/" or "Title <address>", two spaces deeper per level.
+inline void outlineLines(const std::vector<PodcastOutline>& outlines, QStringList& out, int depth = 0)
+{
+    for (const PodcastOutline& o : outlines) {
+        const QString indent(2 * depth, u' ');
+        out += o.isFolder() ? indent + o.title + u'/'
+                            : indent + o.title + QStringLiteral(" <") + o.feedUrl + u'>';
+        outlineLines(o.children, out, depth + 1);
+    }
+}
+
+inline QStringList outlineLines(const std::vector<PodcastOutline>& outlines)
+{
+    QStringList out;
+    outlineLines(outlines, out);
+    return out;
+}
+
+// An OPML 2.0 export of `podcasts` podcasts, `perFolder` to a folder (none
+// when 0), titles in several scripts.
+inline QByteArray generatedSubscriptions(int podcasts, int perFolder = 0)
+{
+    const char* names[] = {"Les Pieds sur terre", "ラジオ日本語", "Радио Свобода", "Ελληνικά νέα", "عربي",
+        "Science & Vie", "L'Heure du \"Crime\""};
+    QByteArray out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<opml version=\"2.0\">\n  <head>\n"
+                     "    <title>Export</title>\n  </head>\n  <body>\n";
+    out.reserve(qsizetype(podcasts) * 160 + 200);
+    for (int i = 0; i < podcasts; ++i) {
+        if (perFolder > 0 && i % perFolder == 0) {
+            if (i > 0)
+                out += "    </outline>\n";
+            out += "    <outline text=\"Dossier " + QByteArray::number(i / perFolder) + "\">\n";
+        }
+        const QByteArray n = QByteArray::number(i);
+        QByteArray title = QByteArray(names[i % 7]) + " " + n;
+        title.replace("&", "&amp;").replace("\"", "&quot;");
+        out += "      <outline type=\"rss\" text=\"" + title + "\" xmlUrl=\"https://feeds.example/" + n
+            + "/rss.xml\" htmlUrl=\"https://www.example/" + n + "\"/>\n";
+    }
+    if (perFolder > 0 && podcasts > 0)
+        out += "    </outline>\n";
+    out += "  </body>\n</opml>\n";
+    return out;
+}
+
+} // namespace zv::test
