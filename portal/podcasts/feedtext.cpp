@@ -1,5 +1,7 @@
 #include "portal/podcasts/feedtext.h"
 
+#include "portal/cp1252.h"
+
 namespace zv {
 
 QString FoldedText(QByteArrayView utf8, qsizetype limit)
@@ -7,7 +9,11 @@ QString FoldedText(QByteArrayView utf8, qsizetype limit)
     QString out;
     out.reserve(std::min(utf8.size(), limit));
     bool blank = false;
-    for (const QChar c : QString::fromUtf8(utf8)) {
+    for (QChar c : QString::fromUtf8(utf8)) {
+        // Files that say ISO-8859-1 are written in Windows-1252: its
+        // characters where Latin-1 has control codes.
+        if (c.unicode() >= 0x80 && c.unicode() <= 0x9F)
+            c = fromCp1252(QByteArray(1, char(c.unicode())))[0];
         if (c.isSpace() || c.category() == QChar::Other_Control) {
             blank = !out.isEmpty();
             continue;

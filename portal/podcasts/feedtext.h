@@ -10,7 +10,9 @@
 namespace zv {
 
 // A text on one line: blanks and line ends folded into single spaces, no
-// blank at either end, at most `limit` characters (cut between characters).
+// blank at either end, at most `limit` characters (cut between characters);
+// the control codes 0x80-0x9F read as the Windows-1252 characters they are
+// in files that call themselves ISO-8859-1.
 QString FoldedText(QByteArrayView utf8, qsizetype limit);
 
 // The name without its namespace prefix ("itunes:image" gives "image").

@@ -1,7 +1,8 @@
 #pragma once
-// Podcast subscription trees for the tests: written out one line per outline
-// so that a table can say what a tree holds, and subscription lists of any
-// size in the shape podcast clients export them.
+// Podcast subscription trees and feed episodes for the tests, written out
+// one line each so that a table can say what they hold, and subscription
+// lists of any size in the shape podcast clients export them.
+#include "portal/podcasts/feed.h"
 #include "portal/podcasts/subscriptions.h"
 
 #include <QStringList>
@@ -23,6 +24,17 @@ inline QStringList outlineLines(const std::vector<PodcastOutline>& outlines)
 {
     QStringList out;
     outlineLines(outlines, out);
+    return out;
+}
+
+// "title|address|date (UTC, ISO)|seconds|key" per episode, in order.
+inline QStringList episodeLines(const FeedReading& feed)
+{
+    QStringList out;
+    for (const FeedEpisode& e : feed.episodes)
+        out += QStringList{e.title, e.url, e.published.toString(Qt::ISODate), QString::number(e.seconds),
+            QString::fromUtf8(e.key)}
+                   .join(u'|');
     return out;
 }
 
