@@ -1,7 +1,8 @@
 #pragma once
 // What the program remembers for the user beyond config.ini: how far each
 // partial download got and what it was checked against, where each episode
-// stopped and whether it was heard. One SQLite database in the user's data
+// stopped and whether it was heard, the user's own podcasts and what each
+// offered at the last visit. One SQLite database in the user's data
 // folder ($XDG_DATA_HOME/zevalo-multimedia/state.sqlite), every change in a
 // transaction of its own, written ahead and synced, so that a kill or a power
 // cut leaves either the old state or the new one, never a broken file.
@@ -11,10 +12,15 @@
 // and every write do nothing: what it holds is a convenience, never a reason
 // for a window to fail.
 
+#include "portal/podcasts/subscriptions.h"
+
 #include <QByteArray>
+#include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace zv {
 
@@ -61,8 +67,57 @@ public:
     QByteArray value(const QByteArray& key) const;
     void setValue(const QByteArray& key, const QByteArray& value);
 
+    // The user's own podcasts: folders and podcasts in a tree, each at a
+    // position among its parent's children (0 first; parent 0 is the top).
+    // A feed address is listed once.
+    struct OwnPodcast {
+        qint64 id = 0;
+        qint64 parent = 0;
+        int position = 0;
+        int depth = 0; // folders above it
+        QString title;
+        QString feedUrl; // empty for a folder
+        QString siteUrl;
+        QDateTime lastVisit; // invalid until the podcast is first opened
+        bool isFolder() const { return feedUrl.isEmpty(); }
+    };
+    // Depth first, each folder before what it holds, in position order.
+    std::vector<OwnPodcast> ownPodcasts() const;
+    // The podcast listed with that feed address, 0 when none is.
+    qint64 findOwnPodcast(const QString& feedUrl) const;
+    // A podcast (a feed address) or a folder (none) at `position` among the
+    // children of the folder `parent` (-1: after them). Its id; 0 when
+    // nothing was added (the address is listed already, the parent is no
+    // folder, no database).
+    qint64 addOwnPodcast(qint64 parent, const QString& title, const QString& feedUrl = {}, int position = -1,
+        const QString& siteUrl = {});
+    // A folder goes with everything in it.
+    bool removeOwnPodcast(qint64 id);
+    bool renameOwnPodcast(qint64 id, const QString& title);
+    // To `position` among the children of `parent` (-1: after them); never
+    // into itself.
+    bool moveOwnPodcast(qint64 id, qint64 parent, int position);
+    // A subscription list added under `parent`, all or nothing: a podcast
+    // listed already stays where it is, a folder of the same name in the same
+    // place takes in the new one's contents. The number of podcasts added; -1
+    // when nothing could be written.
+    int importOwnPodcasts(qint64 parent, const std::vector<PodcastOutline>& outlines);
+    // The whole tree, for a subscription list.
+    std::vector<PodcastOutline> ownPodcastTree() const;
+
+    // The last time a podcast was opened and the episodes its feed offered
+    // then (their keys): the episodes not among them are new.
+    struct PodcastVisit {
+        QDateTime when;
+        QSet<QByteArray> episodes;
+    };
+    std::optional<PodcastVisit> lastVisit(qint64 podcast) const;
+    void markVisited(qint64 podcast, const std::vector<QByteArray>& episodeKeys,
+        const QDateTime& when = QDateTime::currentDateTimeUtc());
+
 private:
     class Db;
+    class PodcastTree;
     QString path_;
     std::unique_ptr<Db> db_;
 };

@@ -1,11 +1,15 @@
-// What the program remembers for the user: values read back as written, a
-// database that cannot be opened costs nothing, and a writer killed at any
-// moment leaves a sound file holding every change it had committed.
+// What the program remembers for the user: values read back as written,
+// where an item starts again, the user's own podcasts kept in order through
+// every change, a database that cannot be opened costs nothing, and a writer
+// killed at any moment leaves a sound file holding every change it had
+// committed, whole.
 #include "portal/resumepoint.h"
 #include "portal/userstate.h"
+#include "support/podcastsamples.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHash>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
@@ -17,6 +21,19 @@
 
 namespace {
 
+using Outlines = std::vector<zv::PodcastOutline>;
+
+// A folder of three podcasts.
+Outlines batch(qint64 i)
+{
+    const QString n = QString::number(i);
+    Outlines podcasts;
+    for (const char* k : {"a", "b", "c"})
+        podcasts.push_back(
+            {n + QLatin1String(k), QStringLiteral("https://f.example/%1/%2").arg(n, k), {}, {}});
+    return {{QStringLiteral("Lot ") + n, {}, {}, podcasts}};
+}
+
 // The child process: commits one position after another and says each one.
 int writer(const QString& path)
 {
@@ -26,9 +43,46 @@ int writer(const QString& path)
     for (qint64 i = 1;; ++i) {
         state.setPlayback("episode", {i, 3600000, false});
         state.setValue("compteur", QByteArray::number(i));
+        if (i % 8 == 0)
+            state.importOwnPodcasts(0, batch(i));
         std::printf("%lld\n", static_cast<long long>(i));
         std::fflush(stdout);
     }
+}
+
+// The tree the own-podcast rows start from.
+const Outlines& startingTree()
+{
+    static const Outlines tree
+        = {{"Actualités", {}, {},
+               {{"Le Monde", "https://a.example/monde", {}, {}},
+                   {"France Info", "https://a.example/info", "https://info.example/", {}}}},
+            {"Musique", {}, {}, {{"Jazz", {}, {}, {{"Jazz Club", "https://a.example/jazz", {}, {}}}}}},
+            {"Science", "https://a.example/science", {}, {}}};
+    return tree;
+}
+
+// The id of the row with that title; 0 (the top) for an empty one.
+qint64 idOf(const zv::UserState& state, const QString& title)
+{
+    if (title.isEmpty())
+        return 0;
+    for (const zv::UserState::OwnPodcast& p : state.ownPodcasts()) {
+        if (p.title == title)
+            return p.id;
+    }
+    return -1;
+}
+
+// Each parent's children are at positions 0, 1, 2… in the order listed.
+bool positionsDense(const zv::UserState& state)
+{
+    QHash<qint64, int> next;
+    for (const zv::UserState::OwnPodcast& p : state.ownPodcasts()) {
+        if (p.position != next[p.parent]++)
+            return false;
+    }
+    return true;
 }
 
 QString integrity(const QString& path)
@@ -65,12 +119,20 @@ private slots:
             state.setPartialDownload(QStringLiteral("/t/f.mp3.part"), {"h/f.mp3", "\"e\"", {}, 1234});
             state.setPartialDownload(QStringLiteral("/t/g.mp3.part"), {"h/g.mp3", {}, "date", -1});
             state.setValue("clé", "valeur é");
+            QCOMPARE(state.importOwnPodcasts(0, startingTree()), 4);
+            state.markVisited(
+                idOf(state, "Science"), {"e1", "e2"}, QDateTime::fromSecsSinceEpoch(1700000000));
         }
         zv::UserState again(path);
+        QVERIFY(again.ownPodcastTree() == startingTree());
+        const auto visit = again.lastVisit(idOf(again, "Science"));
+        QVERIFY(visit && visit->episodes == QSet<QByteArray>({"e1", "e2"}));
+        QCOMPARE(visit->when, QDateTime::fromSecsSinceEpoch(1700000000));
         const auto p = again.playback("x");
         QVERIFY(p && p->positionMs == 61000 && p->lengthMs == 240000 && p->heard);
         const auto f = again.partialDownload(QStringLiteral("/t/f.mp3.part"));
-        QVERIFY(f && f->url == "h/f.mp3" && f->etag == "\"e\"" && f->lastModified.isEmpty() && f->total == 1234);
+        QVERIFY(
+            f && f->url == "h/f.mp3" && f->etag == "\"e\"" && f->lastModified.isEmpty() && f->total == 1234);
         QCOMPARE(again.partialDownload(QStringLiteral("/t/g.mp3.part"))->total, qint64(-1));
         QCOMPARE(again.value("clé"), QByteArray("valeur é"));
         again.forgetPartialDownload(QStringLiteral("/t/f.mp3.part"));
@@ -112,6 +174,212 @@ private slots:
         QCOMPARE(zv::ResumeFrom(std::nullopt), qint64(0));
     }
 
+    // Each change to the user's own podcasts, from the same tree: what it
+    // answers and the tree after it, positions kept without gaps.
+    void ownPodcasts_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("what"); // a title
+        QTest::addColumn<QString>("where"); // a folder's title; empty: the top
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("text"); // a title, a feed address
+        QTest::addColumn<qint64>("answer"); // 1 for an id or success
+        QTest::addColumn<QStringList>("tree");
+
+        const QStringList start = zv::test::outlineLines(startingTree());
+        const auto with = [&](qsizetype at, const QString& line) {
+            QStringList t = start;
+            t.insert(at, line);
+            return t;
+        };
+        QTest::newRow("unchanged") << "none"
+                                   << ""
+                                   << "" << 0 << "" << qint64(1) << start;
+        QTest::newRow("add at the end of a folder")
+            << "add"
+            << ""
+            << "Actualités" << -1 << "https://a.example/figaro" << qint64(1)
+            << with(3, "  Nouveau <https://a.example/figaro>");
+        QTest::newRow("add at the top, first") << "add"
+                                               << ""
+                                               << "" << 0 << "https://a.example/premier" << qint64(1)
+                                               << with(0, "Nouveau <https://a.example/premier>");
+        QTest::newRow("add beyond the end") << "add"
+                                            << ""
+                                            << "" << 99 << "https://a.example/dernier" << qint64(1)
+                                            << with(7, "Nouveau <https://a.example/dernier>");
+        QTest::newRow("add a folder") << "add"
+                                      << ""
+                                      << "Musique" << 0 << "" << qint64(1) << with(4, "  Nouveau/");
+        QTest::newRow("add an address listed already")
+            << "add"
+            << ""
+            << "" << -1 << "https://a.example/monde" << qint64(0) << start;
+        QTest::newRow("add into a podcast") << "add"
+                                            << ""
+                                            << "Science" << -1 << "https://a.example/x" << qint64(0) << start;
+        QTest::newRow("remove a podcast")
+            << "remove"
+            << "Le Monde"
+            << "" << 0 << "" << qint64(1)
+            << QStringList{"Actualités/", "  France Info <https://a.example/info>", "Musique/", "  Jazz/",
+                   "    Jazz Club <https://a.example/jazz>", "Science <https://a.example/science>"};
+        QTest::newRow("remove a folder and what it holds")
+            << "remove"
+            << "Musique"
+            << "" << 0 << "" << qint64(1)
+            << QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
+                   "  France Info <https://a.example/info>", "Science <https://a.example/science>"};
+        QTest::newRow("remove what is not there") << "remove"
+                                                  << "Inconnu"
+                                                  << "" << 0 << "" << qint64(0) << start;
+        QTest::newRow("rename") << "rename"
+                                << "Jazz"
+                                << "" << 0 << "Jazz et blues" << qint64(1)
+                                << QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
+                                       "  France Info <https://a.example/info>", "Musique/",
+                                       "  Jazz et blues/", "    Jazz Club <https://a.example/jazz>",
+                                       "Science <https://a.example/science>"};
+        QTest::newRow("move up in its folder")
+            << "move"
+            << "France Info"
+            << "Actualités" << 0 << "" << qint64(1)
+            << QStringList{"Actualités/", "  France Info <https://a.example/info>",
+                   "  Le Monde <https://a.example/monde>", "Musique/", "  Jazz/",
+                   "    Jazz Club <https://a.example/jazz>", "Science <https://a.example/science>"};
+        QTest::newRow("move down in its folder, beyond the end")
+            << "move"
+            << "Actualités"
+            << "" << 9 << "" << qint64(1)
+            << QStringList{"Musique/", "  Jazz/", "    Jazz Club <https://a.example/jazz>",
+                   "Science <https://a.example/science>", "Actualités/",
+                   "  Le Monde <https://a.example/monde>", "  France Info <https://a.example/info>"};
+        QTest::newRow("move into another folder")
+            << "move"
+            << "Science"
+            << "Jazz" << 0 << "" << qint64(1)
+            << QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
+                   "  France Info <https://a.example/info>", "Musique/", "  Jazz/",
+                   "    Science <https://a.example/science>", "    Jazz Club <https://a.example/jazz>"};
+        QTest::newRow("move a folder into what it holds") << "move"
+                                                          << "Musique"
+                                                          << "Jazz" << 0 << "" << qint64(0) << start;
+        QTest::newRow("move a folder into itself") << "move"
+                                                   << "Jazz"
+                                                   << "Jazz" << 0 << "" << qint64(0) << start;
+        QTest::newRow("move into a podcast") << "move"
+                                             << "Jazz"
+                                             << "Science" << 0 << "" << qint64(0) << start;
+        QTest::newRow("import: nothing twice, folders of the same name merged")
+            << "import"
+            << ""
+            << "Actualités" << 0 << "" << qint64(2)
+            << QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
+                   "  France Info <https://a.example/info>", "  Actualités/",
+                   "    Nouveau <https://a.example/n1>", "  Musique/", "    Jazz/",
+                   "      Nouveau <https://a.example/n2>", "Musique/", "  Jazz/",
+                   "    Jazz Club <https://a.example/jazz>", "Science <https://a.example/science>"};
+        QTest::newRow("import at the top")
+            << "import"
+            << ""
+            << "" << 0 << "" << qint64(2)
+            << QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
+                   "  France Info <https://a.example/info>", "  Nouveau <https://a.example/n1>", "Musique/",
+                   "  Jazz/", "    Jazz Club <https://a.example/jazz>", "    Nouveau <https://a.example/n2>",
+                   "Science <https://a.example/science>"};
+        QTest::newRow("import into a podcast") << "import"
+                                               << ""
+                                               << "Science" << 0 << "" << qint64(-1) << start;
+    }
+    void ownPodcasts()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, what);
+        QFETCH(QString, where);
+        QFETCH(int, position);
+        QFETCH(QString, text);
+        QFETCH(qint64, answer);
+        QFETCH(QStringList, tree);
+        QTemporaryDir dir;
+        zv::UserState state(dir.filePath(QStringLiteral("state.sqlite")));
+        QCOMPARE(state.importOwnPodcasts(0, startingTree()), 4);
+        const qint64 id = idOf(state, what);
+        const qint64 folder = idOf(state, where);
+        qint64 got = 1;
+        if (change == "add") {
+            got = state.addOwnPodcast(folder, QStringLiteral("Nouveau"), text, position);
+            QCOMPARE(got > 0 ? state.findOwnPodcast(text) : 0, text.isEmpty() ? 0 : got);
+            got = got > 0;
+        } else if (change == "remove") {
+            got = state.removeOwnPodcast(id);
+        } else if (change == "rename") {
+            got = state.renameOwnPodcast(id, text);
+        } else if (change == "move") {
+            got = state.moveOwnPodcast(id, folder, position);
+        } else if (change == "import") {
+            // Exported from another client: this list's folders and one new podcast in each.
+            got = state.importOwnPodcasts(folder,
+                {{"Actualités", {}, {},
+                     {{"Le Monde", "https://a.example/monde", {}, {}},
+                         {"Nouveau", "https://a.example/n1", {}, {}}}},
+                    {"Musique", {}, {},
+                        {{"Jazz", {}, {},
+                            {{"Jazz Club", "https://a.example/jazz", {}, {}},
+                                {"Nouveau", "https://a.example/n2", {}, {}}}}}}});
+        }
+        QCOMPARE(got, answer);
+        QCOMPARE(zv::test::outlineLines(state.ownPodcastTree()), tree);
+        QVERIFY(positionsDense(state));
+        const std::vector<zv::UserState::OwnPodcast> rows = state.ownPodcasts();
+        const auto info
+            = std::find_if(rows.begin(), rows.end(), [](const auto& p) { return p.title == "France Info"; });
+        QVERIFY(info == rows.end() || info->siteUrl == "https://info.example/");
+    }
+
+    // What a podcast offered at its last visit; a podcast removed forgets it.
+    void visits()
+    {
+        QTemporaryDir dir;
+        zv::UserState state(dir.filePath(QStringLiteral("state.sqlite")));
+        state.importOwnPodcasts(0, startingTree());
+        const qint64 jazz = idOf(state, "Jazz Club");
+        QVERIFY(!state.lastVisit(jazz));
+        const QDateTime first = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
+        state.markVisited(jazz, {"a", "b", "b"}, first);
+        state.markVisited(jazz + 1000, {"x"}, first); // no such podcast
+        QVERIFY(!state.lastVisit(jazz + 1000));
+        QCOMPARE(state.lastVisit(jazz)->episodes, QSet<QByteArray>({"a", "b"}));
+        state.markVisited(jazz, {"b", "c"}, first.addDays(1));
+        const auto visit = state.lastVisit(jazz);
+        QCOMPARE(visit->episodes, QSet<QByteArray>({"b", "c"}));
+        QCOMPARE(visit->when, first.addDays(1));
+        QCOMPARE(state.ownPodcasts()[5].lastVisit, first.addDays(1));
+        QVERIFY(state.removeOwnPodcast(idOf(state, "Musique")));
+        const qint64 again = state.addOwnPodcast(0, "Jazz Club", "https://a.example/jazz");
+        QVERIFY(again > 0 && !state.lastVisit(again));
+    }
+
+    // A database of the program before own podcasts: kept, and given their tables.
+    void olderDatabaseGainsTheNewSteps()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("state.sqlite"));
+        zv::UserState(path).setValue("k", "v");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            for (const char* sql :
+                {"DROP TABLE own_podcast", "DROP TABLE podcast_seen", "PRAGMA user_version=3"})
+                QVERIFY(q.exec(QString::fromLatin1(sql)));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("old"));
+        zv::UserState state(path);
+        QCOMPARE(state.value("k"), QByteArray("v"));
+        QVERIFY(state.addOwnPodcast(0, "P", "https://a.example/p") > 0);
+    }
+
     void unusableFileCostsNothing_data()
     {
         QTest::addColumn<QByteArray>("kind");
@@ -132,7 +400,8 @@ private slots:
             f.write(QByteArray(8192, '\x5a'));
         } else {
             QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("ro"))));
-            QFile::setPermissions(dir.filePath(QStringLiteral("ro")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            QFile::setPermissions(
+                dir.filePath(QStringLiteral("ro")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
             path = dir.filePath(QStringLiteral("ro/state.sqlite"));
             if (QFileInfo(dir.filePath(QStringLiteral("ro"))).isWritable())
                 QSKIP("root writes into read-only folders");
@@ -143,6 +412,9 @@ private slots:
         state.setValue("k", "v");
         QVERIFY(!state.playback("x"));
         QCOMPARE(state.value("k"), QByteArray());
+        QCOMPARE(state.addOwnPodcast(0, "P", "https://a.example/p"), qint64(0));
+        QCOMPARE(state.importOwnPodcasts(0, startingTree()), -1);
+        QVERIFY(state.ownPodcasts().empty() && !state.lastVisit(1));
         if (kind == "garbage") {
             QFile f(path);
             QVERIFY(f.open(QIODevice::ReadOnly));
@@ -182,6 +454,12 @@ private slots:
             QVERIFY2(p->positionMs >= committed,
                 qPrintable(QStringLiteral("%1 < %2").arg(p->positionMs).arg(committed)));
             QVERIFY(state.value("compteur").toLongLong() >= committed);
+            // Each list imported whole or not at all.
+            const std::vector<zv::UserState::OwnPodcast> rows = state.ownPodcasts();
+            const qsizetype podcasts
+                = std::count_if(rows.begin(), rows.end(), [](const auto& p) { return !p.isFolder(); });
+            QCOMPARE(podcasts, 3 * (qsizetype(rows.size()) - podcasts));
+            QVERIFY(rows.size() >= std::size_t(committed / 8 * 4));
         }
     }
 };
