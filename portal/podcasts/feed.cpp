@@ -581,7 +581,10 @@ private:
                 return {};
             url = base_.resolved(url);
         }
-        return url.isValid() ? url.toString(QUrl::FullyEncoded) : QString();
+        const bool web = url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+        if (!url.isValid() || (web && url.host().isEmpty()))
+            return {};
+        return url.toString(QUrl::FullyEncoded);
     }
 
     void offerEnclosure(const QByteArray& href, const QByteArray& type)

@@ -14,16 +14,18 @@ QString FoldedText(QByteArrayView utf8, qsizetype limit)
         // characters where Latin-1 has control codes.
         if (c.unicode() >= 0x80 && c.unicode() <= 0x9F)
             c = fromCp1252(QByteArray(1, char(c.unicode())))[0];
+        if (c.unicode() == 0xFFFE || c.unicode() == 0xFFFF)
+            continue; // no character, and not one XML may hold
         if (c.isSpace() || c.category() == QChar::Other_Control) {
             blank = !out.isEmpty();
             continue;
         }
+        if (out.size() + (blank ? 2 : 1) > limit)
+            break;
         if (blank)
             out += u' ';
         blank = false;
         out += c;
-        if (out.size() >= limit)
-            break;
     }
     if (!out.isEmpty() && out.back().isHighSurrogate())
         out.chop(1); // cut inside a pair

@@ -122,6 +122,14 @@ private slots:
                    "sans titre.mp3|https://m.example/dossier/sans%20titre.mp3||-1|https://m.example/dossier/"
                    "sans%20titre.mp3"}
             << QString();
+        const QString longTitle = QString(QStringLiteral("a ")).repeated(300);
+        QTest::newRow("a long title cut between words, a web address without a host")
+            << items("<item><title>" + longTitle.toUtf8()
+                   + "</title><enclosure url=\"https://m.example/a.mp3\"/>"
+                     "</item><item><title>B</title><enclosure url=\"http:/b.mp3\"/></item>")
+            << feed << "T" << QString()
+            << QStringList{longTitle.left(499) + "|https://m.example/a.mp3||-1|https://m.example/a.mp3"}
+            << QString();
         QTest::newRow("relative enclosure without the feed's address")
             << items("<item><title>A</title><enclosure url=\"a.mp3\"/></item>") << QString() << "T"
             << QString() << QStringList() << QString("aucun épisode");
