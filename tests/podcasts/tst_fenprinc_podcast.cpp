@@ -102,7 +102,9 @@ private slots:
             Reply::ok("1\tSciences\tEspace\tLes \xe9toiles\t" + rig->url("/feeds/etoiles.xml")
                     + "\r\n"
                       "007\tSciences\tEspace\tRien\t"
-                    + rig->url("/feeds/vide.xml") + "\r\n",
+                    + rig->url("/feeds/vide.xml")
+                    + "\r\n"
+                      "8\tSciences\tEspace\tSans flux\t\r\n",
                 "text/plain"));
         auto w = rig->start();
         w->show();
@@ -132,11 +134,10 @@ private slots:
             + "&url=http://pics.example/etoiles.png";
         QTRY_COMPARE(rig->countPrefix(picture), 1);
 
-        // An item without an enclosure says so; one with it plays.
+        // An item without an enclosure plays nothing and says nothing; one with it plays.
         doubleClick(w->lvMODPodcast, at(w->lvMODPodcast, 2));
-        QCOMPARE(rig->errors, QStringList{QStringLiteral("URL vide")});
+        QCOMPARE(rig->errors, QStringList{});
         QVERIFY(rig->engines.sources().isEmpty());
-        rig->errors.clear();
         doubleClick(w->lvMODPodcast, at(w->lvMODPodcast, 1));
         QCOMPARE(rig->engines.sources(), QStringList{QStringLiteral("http://media.example/ep2.mp3")});
 
@@ -149,6 +150,11 @@ private slots:
         // An id that is not in the table has no address: the request says so.
         (*w->PodcastFeeds)[0].first = "99";
         doubleClick(w->tvMODPodcast, at(w->tvMODPodcast, 0, sub));
+        QCOMPARE(rig->errors, QStringList{QStringLiteral("URL vide")});
+        QCOMPARE(rig->countPrefix("/feeds/"), 2);
+        // Nor has a podcast listed without its feed.
+        rig->errors.clear();
+        doubleClick(w->tvMODPodcast, at(w->tvMODPodcast, 2, sub));
         QCOMPARE(rig->errors, QStringList{QStringLiteral("URL vide")});
         QCOMPARE(rig->countPrefix("/feeds/"), 2);
     }
