@@ -397,9 +397,9 @@ void TfmPrinc::createMOD()
     lvMODFichier->setColumnWidth(1, 200);
     auto* fb = new QHBoxLayout;
     btnMODFichierOuvrir
-        = flatButton(tsMODFichier, "btnMODFichierOuvrir", QStringLiteral("Ouvrir des fichiers..."));
+        = flatButton(tsMODFichier, "btnMODFichierOuvrir", QStringLiteral("Ouvrir des fichiers..."), false);
     btnMODFichierOuvrirURL
-        = flatButton(tsMODFichier, "btnMODFichierOuvrirURL", QStringLiteral("Ouvrir une URL..."));
+        = flatButton(tsMODFichier, "btnMODFichierOuvrirURL", QStringLiteral("Ouvrir une URL..."), false);
     fb->addWidget(btnMODFichierOuvrir);
     fb->addWidget(btnMODFichierOuvrirURL);
     fl->addWidget(lvMODFichier, 1);
@@ -510,6 +510,7 @@ void TfmPrinc::createVideo()
     auto* side = new QVBoxLayout;
     auto* duree = new QHBoxLayout;
     lblVideoDureeTitre = new QLabel(QStringLiteral("Durée :"), panVideo);
+    lblVideoDureeTitre->setObjectName(QStringLiteral("lblVideoDureeTitre"));
     QFont bf = lblVideoDureeTitre->font();
     bf.setBold(true);
     lblVideoDureeTitre->setFont(bf);
