@@ -328,6 +328,8 @@ void TfmPrinc::createPlayer()
     lblTelechargerMusique = new QLabel(QStringLiteral("Télécharge cette musique sur ton pertable"), this);
     lblTelechargerMusique->setObjectName(QStringLiteral("lblTelechargerMusique"));
     lblTelechargerMusique->setCursor(Qt::PointingHandCursor);
+    // The longest text takes two lines where the bar is narrow.
+    lblTelechargerMusique->setWordWrap(true);
     lblTelechargerMusique->setGeometry(496, 560, 280, 16);
     lblTelechargerMusique->hide();
 }

@@ -374,7 +374,7 @@ void ApplyThemeLook(TfmPrinc* w, int theme)
 
     w->lblChatRadio->setGeometry(lay.side.left, lay.side.top + 3, lay.side.width, 16);
     w->cmbChatRadio->setGeometry(lay.side.left, lay.side.top + 22, lay.side.width, 24);
-    w->lblTelechargerMusique->setGeometry(lay.side.left, lay.side.top + 16, lay.side.width, 18);
+    w->lblTelechargerMusique->setGeometry(lay.side.left, lay.side.top + 9, lay.side.width, 33);
 
     w->btnConfig->setGeometry(rectOf(lay.config));
     w->btnContact->setGeometry(rectOf(lay.contact));
