@@ -229,6 +229,7 @@ private slots:
         emit w->btnFctMOD->clicked();
         QString title;
         QStringList filters, shown;
+        QString selectedFilter;
         QFileDialog::FileMode mode = QFileDialog::AnyFile;
         int tries = 0;
         ModalAnswerer answer;
@@ -236,6 +237,7 @@ private slots:
             if (title.isEmpty()) {
                 title = d->windowTitle();
                 filters = d->nameFilters();
+                selectedFilter = d->selectedNameFilter();
                 mode = d->fileMode();
                 d->setDirectory(dir.path());
             }
@@ -264,7 +266,10 @@ private slots:
         w->btnMODFichierOuvrir->click();
         QCOMPARE(title, QStringLiteral("Ouvrir des fichiers multimédia"));
         QCOMPARE(filters,
-            QStringList{QStringLiteral("Fichiers vidéo et audio (*.AVI *.MPG *.MPEG *.MP3 *.WMV *.FLV)")});
+            (QStringList{QStringLiteral("Fichiers vidéo et audio (*.AVI *.MPG *.MPEG *.MP3 *.WMV *.FLV)"),
+                QStringLiteral("Autres fichiers vidéo et audio (*.MP4 *.MKV *.WEBM *.OGG *.FLAC *.M4A)"),
+                QStringLiteral("Tous les fichiers (*)")}));
+        QCOMPARE(selectedFilter, filters.first());
         QCOMPARE(mode, QFileDialog::ExistingFiles);
         QCOMPARE(shown,
             (QStringList{
@@ -283,6 +288,11 @@ private slots:
         QTest::newRow("no slash") << QStringLiteral("mms:flux") << QStringLiteral("|mms:flux");
         QTest::newRow("trailing slash")
             << QStringLiteral("http://radio.example/") << QStringLiteral("|http://radio.example/");
+        QTest::newRow("a usual address")
+            << QStringLiteral(
+                   "http://videos.zevalo-multimedia.fr/clips/2007/les-etoiles-filantes-nuit-d-ete.wmv")
+            << QStringLiteral(
+                   "les-etoiles-filantes-nuit-d-ete.wmv|http://videos.zevalo-multimedia.fr/clips/2007/");
     }
     void openAddress()
     {
@@ -297,13 +307,17 @@ private slots:
             .folder = QStringLiteral("/tmp/")});
 
         QString title, label, initial;
-        bool cancel = true;
+        bool cancel = true, whole = false;
         ModalAnswerer answer;
         answer.on<QInputDialog>([&](QInputDialog* d) {
             title = d->windowTitle();
             label = d->labelText();
             initial = d->textValue();
             d->setTextValue(typed);
+            // The field shows the whole address.
+            const auto* field = d->findChild<QLineEdit*>();
+            whole
+                = field && field->fontMetrics().horizontalAdvance(typed) < field->contentsRect().width() - 8;
             if (cancel)
                 d->reject();
             else
@@ -314,6 +328,7 @@ private slots:
         QCOMPARE(title, QStringLiteral("Ouvrir une URL..."));
         QCOMPARE(label, QStringLiteral("URL :"));
         QCOMPARE(initial, QString());
+        QVERIFY(whole);
         QCOMPARE(files(w->lvMODFichier), QStringList{QStringLiteral("ancien|/tmp/")});
 
         cancel = false;
