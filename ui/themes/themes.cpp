@@ -113,7 +113,8 @@ QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: trans
 QScrollBar:horizontal { height: 0; }
 QToolTip { background: @menu; color: @menuText; border: 1px solid @menuAccent; padding: 2px; }
 QComboBox:focus { border: 2px solid @ringField; padding: 1px 5px; }
-QLineEdit:focus { border: 2px solid @ringField; padding: 1px 3px; }
+QLineEdit:focus, #edtMODRecherche:focus, #edtVideoRecherche:focus { border: 2px solid @ringField;
+    padding: 1px 3px; }
 QPushButton:focus { border: 2px solid @ringButton; padding: 2px 4px; outline: none; }
 QTabBar:focus { outline: 0; }
 QTabBar::tab:selected:focus { border: 2px solid @onAccent; padding: 2px 4px; }
