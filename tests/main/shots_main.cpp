@@ -199,10 +199,13 @@ int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& 
                 p->SelectListeCanauxRow(0);
             }),
         shoot(QStringLiteral("television-lecture"), 3500, [p] { p->btnLectureClick(p->btnLecture); }),
-        shoot(QStringLiteral("clips"), 2000,
+        // A clip playing, with the link under the player (once the status
+        // loop has seen the television stop).
+        shoot(QStringLiteral("clips"), 4500,
             [p] {
                 p->btnFctClick(p->btnFctClipVideo);
                 p->SelectListeCanauxRow(1);
+                later(1200, [p] { p->btnLectureClick(p->btnLecture); });
             }),
         shoot(QStringLiteral("radios"), 2000, [p] { p->btnFctClick(p->btnFctRadio); }),
         shoot(QStringLiteral("jeux"), 3000,

@@ -513,6 +513,94 @@ private slots:
             QCOMPARE(w->PlayingIndex, -1);
     }
 
+    void doubleClicks_data()
+    {
+        // Each list holds "a", a row with nothing to play, then "b"; a row is
+        // double-clicked, then maybe another (-1: none), or selected and the
+        // play button pressed.
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("second");
+        QTest::addColumn<QStringList>("played");
+        QTest::addColumn<bool>("playingAfter");
+        QTest::addColumn<bool>("button");
+        const QStringList lists = {QStringLiteral("lvListeCanaux"), QStringLiteral("lvMODFichier"),
+            QStringLiteral("lvMODPodcast"), QStringLiteral("lvMODRecherche"), QStringLiteral("lvMODFavoris"),
+            QStringLiteral("lvVideo")};
+        const QString a = QStringLiteral("http://media.example/a.mp3"),
+                      b = QStringLiteral("http://media.example/b.mp3");
+        for (const QString& list : lists) {
+            const QByteArray name = list.toUtf8();
+            QTest::newRow(name + ": an empty address plays nothing")
+                << list << 1 << -1 << QStringList{} << false << false;
+            QTest::newRow(name + ": another row plays it")
+                << list << 0 << 2 << QStringList{a, b} << true << false;
+            QTest::newRow(name + ": the row playing stops")
+                << list << 0 << 0 << QStringList{a} << false << false;
+            QTest::newRow(name + ": a row without an address stops")
+                << list << 0 << 1 << QStringList{a} << false << false;
+            QTest::newRow(name + ": the button stops") << list << 0 << 2 << QStringList{a} << false << true;
+        }
+    }
+    void doubleClicks()
+    {
+        QFETCH(QString, list);
+        QFETCH(int, first);
+        QFETCH(int, second);
+        QFETCH(QStringList, played);
+        QFETCH(bool, playingAfter);
+        QFETCH(bool, button);
+        const QString a = QStringLiteral("http://media.example/a.mp3"),
+                      b = QStringLiteral("http://media.example/b.mp3");
+        rig->portal.set("/exe/medias.php?t=3&colid",
+            Reply::ok("A@@" + a.toUtf8() + "##0||Rien@@##0||B@@" + b.toUtf8() + "##0", "text/plain"));
+        auto w = rig->start();
+        QAbstractItemView* view = w->findChild<QAbstractItemView*>(list);
+        QVERIFY(view);
+        const QList<std::pair<QString, QString>> rows
+            = {{QStringLiteral("A"), a}, {QStringLiteral("Rien"), QString()}, {QStringLiteral("B"), b}};
+        if (view == w->lvListeCanaux) {
+            emit w->btnFctTele->clicked();
+        } else if (view == w->lvVideo) {
+            emit w->btnFctVideo->clicked();
+            for (const auto& [title, address] : rows)
+                w->lvVideoModel->append({.kind = zv::EntryKind::Video, .caption = title, .address = address});
+        } else {
+            emit w->btnFctMOD->clicked();
+            for (QWidget* p = view; p; p = p->parentWidget()) {
+                if (w->pcMOD->indexOf(p) >= 0)
+                    w->pcMOD->setCurrentWidget(p);
+            }
+            const QHash<QAbstractItemView*, std::pair<TEntryModel*, zv::EntryKind>> models
+                = {{w->lvMODFichier, {w->lvMODFichierModel, zv::EntryKind::File}},
+                    {w->lvMODPodcast, {w->lvMODPodcastModel, zv::EntryKind::Episode}},
+                    {w->lvMODRecherche, {w->lvMODRechercheModel, zv::EntryKind::Mp3}},
+                    {w->lvMODFavoris, {w->lvMODFavorisModel, zv::EntryKind::Favourite}}};
+            const auto [model, kind] = models.value(view);
+            for (const auto& [title, address] : rows)
+                model->append({.kind = kind, .caption = title, .address = address});
+        }
+        QCOMPARE(w->ShownList(), view);
+        QCOMPARE(rowCount(view), 3);
+        rig->errors.clear();
+
+        activate(view, at(view, first));
+        if (second >= 0) {
+            QTRY_VERIFY(w->btnLecture->Enfonce());
+            if (button) {
+                select(view, at(view, second));
+                emit w->btnLecture->clicked();
+            } else {
+                activate(view, at(view, second));
+            }
+        }
+        QCOMPARE(rig->errors, QStringList{});
+        QCOMPARE(rig->engines.sources(), played);
+        QTRY_COMPARE(w->btnLecture->Enfonce(), playingAfter);
+        if (second >= 0 && !playingAfter)
+            QCOMPARE(w->PlayingIndex, -1);
+    }
+
     void updateQuestion_data()
     {
         QTest::addColumn<QByteArray>("announced");

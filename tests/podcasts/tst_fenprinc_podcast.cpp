@@ -102,7 +102,9 @@ private slots:
             Reply::ok("1\tSciences\tEspace\tLes \xe9toiles\t" + rig->url("/feeds/etoiles.xml")
                     + "\r\n"
                       "007\tSciences\tEspace\tRien\t"
-                    + rig->url("/feeds/vide.xml") + "\r\n",
+                    + rig->url("/feeds/vide.xml")
+                    + "\r\n"
+                      "8\tSciences\tEspace\tSans flux\t\r\n",
                 "text/plain"));
         auto w = rig->start();
         w->show();
@@ -132,11 +134,10 @@ private slots:
             + "&url=http://pics.example/etoiles.png";
         QTRY_COMPARE(rig->countPrefix(picture), 1);
 
-        // An item without an enclosure says so; one with it plays.
+        // An item without an enclosure plays nothing and says nothing; one with it plays.
         doubleClick(w->lvMODPodcast, at(w->lvMODPodcast, 2));
-        QCOMPARE(rig->errors, QStringList{QStringLiteral("URL vide")});
+        QCOMPARE(rig->errors, QStringList{});
         QVERIFY(rig->engines.sources().isEmpty());
-        rig->errors.clear();
         doubleClick(w->lvMODPodcast, at(w->lvMODPodcast, 1));
         QCOMPARE(rig->engines.sources(), QStringList{QStringLiteral("http://media.example/ep2.mp3")});
 
@@ -149,6 +150,11 @@ private slots:
         // An id that is not in the table has no address: the request says so.
         (*w->PodcastFeeds)[0].first = "99";
         doubleClick(w->tvMODPodcast, at(w->tvMODPodcast, 0, sub));
+        QCOMPARE(rig->errors, QStringList{QStringLiteral("URL vide")});
+        QCOMPARE(rig->countPrefix("/feeds/"), 2);
+        // Nor has a podcast listed without its feed.
+        rig->errors.clear();
+        doubleClick(w->tvMODPodcast, at(w->tvMODPodcast, 2, sub));
         QCOMPARE(rig->errors, QStringList{QStringLiteral("URL vide")});
         QCOMPARE(rig->countPrefix("/feeds/"), 2);
     }
@@ -223,6 +229,7 @@ private slots:
         emit w->btnFctMOD->clicked();
         QString title;
         QStringList filters, shown;
+        QString selectedFilter;
         QFileDialog::FileMode mode = QFileDialog::AnyFile;
         int tries = 0;
         ModalAnswerer answer;
@@ -230,6 +237,7 @@ private slots:
             if (title.isEmpty()) {
                 title = d->windowTitle();
                 filters = d->nameFilters();
+                selectedFilter = d->selectedNameFilter();
                 mode = d->fileMode();
                 d->setDirectory(dir.path());
             }
@@ -258,7 +266,10 @@ private slots:
         w->btnMODFichierOuvrir->click();
         QCOMPARE(title, QStringLiteral("Ouvrir des fichiers multimédia"));
         QCOMPARE(filters,
-            QStringList{QStringLiteral("Fichiers vidéo et audio (*.AVI *.MPG *.MPEG *.MP3 *.WMV *.FLV)")});
+            (QStringList{QStringLiteral("Fichiers vidéo et audio (*.AVI *.MPG *.MPEG *.MP3 *.WMV *.FLV)"),
+                QStringLiteral("Autres fichiers vidéo et audio (*.MP4 *.MKV *.WEBM *.OGG *.FLAC *.M4A)"),
+                QStringLiteral("Tous les fichiers (*)")}));
+        QCOMPARE(selectedFilter, filters.first());
         QCOMPARE(mode, QFileDialog::ExistingFiles);
         QCOMPARE(shown,
             (QStringList{
@@ -277,6 +288,11 @@ private slots:
         QTest::newRow("no slash") << QStringLiteral("mms:flux") << QStringLiteral("|mms:flux");
         QTest::newRow("trailing slash")
             << QStringLiteral("http://radio.example/") << QStringLiteral("|http://radio.example/");
+        QTest::newRow("a usual address")
+            << QStringLiteral(
+                   "http://videos.zevalo-multimedia.fr/clips/2007/les-etoiles-filantes-nuit-d-ete.wmv")
+            << QStringLiteral(
+                   "les-etoiles-filantes-nuit-d-ete.wmv|http://videos.zevalo-multimedia.fr/clips/2007/");
     }
     void openAddress()
     {
@@ -291,13 +307,17 @@ private slots:
             .folder = QStringLiteral("/tmp/")});
 
         QString title, label, initial;
-        bool cancel = true;
+        bool cancel = true, whole = false;
         ModalAnswerer answer;
         answer.on<QInputDialog>([&](QInputDialog* d) {
             title = d->windowTitle();
             label = d->labelText();
             initial = d->textValue();
             d->setTextValue(typed);
+            // The field shows the whole address.
+            const auto* field = d->findChild<QLineEdit*>();
+            whole
+                = field && field->fontMetrics().horizontalAdvance(typed) < field->contentsRect().width() - 8;
             if (cancel)
                 d->reject();
             else
@@ -308,6 +328,7 @@ private slots:
         QCOMPARE(title, QStringLiteral("Ouvrir une URL..."));
         QCOMPARE(label, QStringLiteral("URL :"));
         QCOMPARE(initial, QString());
+        QVERIFY(whole);
         QCOMPARE(files(w->lvMODFichier), QStringList{QStringLiteral("ancien|/tmp/")});
 
         cancel = false;

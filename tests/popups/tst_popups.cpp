@@ -1,5 +1,6 @@
 // The popup agent and the popup window against a scripted loopback portal with
 // real pages.
+#include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
@@ -329,6 +330,34 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!alive, 20000);
         QTRY_VERIFY_WITH_TIMEOUT(!rig->opened.isEmpty(), 10000);
         QCOMPARE(rig->opened.first().host(), QStringLiteral("example.invalid"));
+    }
+
+    void failuresShowNothing_data()
+    {
+        // How the ad's page asks for a window the desktop cannot open.
+        QTest::addColumn<QString>("script");
+        QTest::newRow("window.open") << QStringLiteral("window.open('http://example.invalid/annonceur')");
+        QTest::newRow("a link to a new window") << QStringLiteral(
+            "var a = document.createElement('a'); a.href = 'http://example.invalid/annonceur';"
+            "a.target = '_blank'; document.body.appendChild(a); a.click();");
+    }
+    void failuresShowNothing()
+    {
+        // Nobody watches the agent: what fails in a popup is swallowed
+        // (tearDown checks that no error was shown) and the popup has done its job.
+        QFETCH(QString, script);
+        int refused = 0;
+        TWebBrowser::setUrlOpener([&refused](const QUrl&) {
+            ++refused;
+            throw zv::Error(QStringLiteral("Aucun navigateur pour ouvrir cette page"));
+        });
+        auto* popup
+            = new TfmPopup(nullptr, 80, 200, QStringLiteral("http://") + rig->server.hostPort() + "/p.htm");
+        QPointer<TfmPopup> alive(popup);
+        QTRY_VERIFY_WITH_TIMEOUT(popup->isVisible(), 30000);
+        popup->wbPub->page()->runJavaScript(script);
+        QTRY_VERIFY_WITH_TIMEOUT(!alive, 20000);
+        QCOMPARE(refused, 1);
     }
 };
 

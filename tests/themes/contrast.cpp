@@ -162,11 +162,14 @@ public:
         } else if (auto* l = qobject_cast<QLabel*>(w)) {
             if (!l->pixmap().isNull())
                 return;
+            const qsizetype before = readings.size();
             removal(w, l->text(), [l] {
                 const QString t = l->text();
                 l->setText(QString());
                 return [l, t] { l->setText(t); };
             });
+            if (readings.size() > before)
+                readings.last().whole = fits(l);
         } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
             removal(w, b->text(), [b] {
                 const QString t = b->text();
@@ -274,6 +277,16 @@ public:
     }
 
 private:
+    // The whole text within the label: on its line, or on as many lines as
+    // its height holds when it wraps.
+    static bool fits(QLabel* l)
+    {
+        if (l->wordWrap())
+            return l->heightForWidth(l->width()) <= l->height();
+        const QSize needed = l->sizeHint();
+        return needed.width() <= l->width() && l->fontMetrics().height() <= l->contentsRect().height();
+    }
+
     void add(const QString& where, const QString& text, const QFont& font, std::vector<Glyph>& glyphs)
     {
         TextReading r;
@@ -392,6 +405,16 @@ QString Unreadable(const QList<TextReading>& readings)
                          .arg(r.needed)
                          .arg(r.ink.name(), r.ground.name());
         }
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString CutOff(const QList<TextReading>& readings)
+{
+    QStringList lines;
+    for (const TextReading& r : readings) {
+        if (!r.whole)
+            lines << QStringLiteral("%1 \"%2\"").arg(r.where, r.text);
     }
     return lines.join(QLatin1Char('\n'));
 }

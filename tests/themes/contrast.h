@@ -19,6 +19,7 @@ struct TextReading {
     double ratio = 0; // 1: the text does not show at all
     double needed = 4.5; // 3 for bold text of 14 pixels and more
     QColor ink, ground; // a glyph pixel and the pixel under it
+    bool whole = true; // false: the control is too small for all of its text
     bool readable() const { return ratio >= needed; }
 };
 
@@ -38,5 +39,7 @@ QList<TextReading> ReadFocusMarks(QWidget* window);
 
 // The readings below their threshold, one per line.
 QString Unreadable(const QList<TextReading>& readings);
+// The texts cut off by their control, one per line.
+QString CutOff(const QList<TextReading>& readings);
 
 } // namespace zv::test

@@ -1,5 +1,6 @@
 // The themes' own rules: Tagada's hover highlight, how each theme draws the
-// games and podcast trees, the game window a theme opens, and the pictures:
+// games and podcast trees, which controls are bold and which fields have no
+// border, the game window a theme opens, and the pictures:
 // every theme its own, each at 1x and at twice the size at 2x.
 #include "contrast.h"
 #include "support/mainwindowrig.h"
@@ -16,8 +17,10 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QStyledItemDelegate>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
+#include <map>
 #include <tuple>
 
 using namespace zv::test;
@@ -85,6 +88,7 @@ class TestThemes : public QObject {
     Q_OBJECT
 
     MainWindowRig rig;
+    std::map<int, std::unique_ptr<TfmPrinc>> themeWindows;
 
 private slots:
     void initTestCase()
@@ -200,6 +204,58 @@ private slots:
             for (int x = edge - 2; x <= edge + 1; ++x)
                 QVERIFY2(shot.pixel(x, y) == shot.pixel(edge - 3, y),
                     qPrintable(QStringLiteral("x %1, y %2").arg(x).arg(y)));
+        }
+    }
+
+    void controlsAsDesigned_data()
+    {
+        QTest::addColumn<int>("theme");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("look");
+        const QList<std::pair<const char*, const char*>> controls = {{"edtMODRecherche", "borderless"},
+            {"edtVideoRecherche", "borderless"}, {"btnMODFichierOuvrir", "plain"},
+            {"btnMODFichierOuvrirURL", "plain"}, {"btnMODRecherche", "bold"},
+            {"btnMODRechercheSuite", "bold"}, {"btnMODRechercheFavoris", "bold"},
+            {"btnMODRechercheTelecharger", "bold"}, {"btnMODFavorisTelecharger", "bold"},
+            {"btnMODFavorisSupprimer", "bold"}, {"btnVideoRecherche", "bold"}, {"btnVideoSuite", "bold"},
+            {"btnJouer", "bold"}, {"lblVideoDureeTitre", "bold"}};
+        for (const zv::themes::Look& look : zv::themes::Looks) {
+            for (const auto& [control, kind] : controls)
+                QTest::addRow("theme %d, %s", look.number, control)
+                    << look.number << QString::fromLatin1(control) << QString::fromLatin1(kind);
+        }
+    }
+    void controlsAsDesigned()
+    {
+        QFETCH(int, theme);
+        QFETCH(QString, control);
+        QFETCH(QString, look);
+        auto& w = themeWindows[theme];
+        if (!w)
+            w = CreateThemeWindow(theme);
+        auto* c = w->findChild<QWidget*>(control);
+        QVERIFY(c);
+        // Shown as in its section, its tab in front.
+        for (QWidget* p = c; p != w.get(); p = p->parentWidget()) {
+            if (w->pcMOD->indexOf(p) >= 0)
+                w->pcMOD->setCurrentWidget(p);
+            p->show();
+        }
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTRY_VERIFY(c->isVisible() && c->height() > 10);
+        if (look == QLatin1String("borderless")) {
+            // At rest, the fill reaches the edges: nothing is drawn round it
+            // (the focus mark shows only while it has the keyboard).
+            c->clearFocus();
+            const QImage shot = c->grab().toImage();
+            const int x = shot.width() / 2, y = shot.height() / 2;
+            const QColor fill(shot.pixel(x, y));
+            for (const QPoint edge :
+                {QPoint(x, 0), QPoint(x, shot.height() - 1), QPoint(0, y), QPoint(shot.width() - 1, y)})
+                QCOMPARE(QColor(shot.pixel(edge)).name(), fill.name());
+        } else {
+            QCOMPARE(c->font().bold(), look == QLatin1String("bold"));
         }
     }
 

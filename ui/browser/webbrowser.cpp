@@ -160,12 +160,20 @@ void TWebBrowser::PrepareEngineWhileShowing(QWidget* window)
     new AfterFirstPaint(window, [] { sharedProfile(); });
 }
 
+template <class F> void TWebBrowser::handle(F&& handler)
+{
+    if (errorsSwallowed_)
+        zv::swallowed(std::forward<F>(handler));
+    else
+        zv::guarded(std::forward<F>(handler));
+}
+
 TWebBrowser::TWebBrowser(QWidget* parent)
     : QWebEngineView(parent)
 {
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
-        [this](const QPoint& pos) { zv::guarded([&] { showMenu(pos); }); });
+        [this](const QPoint& pos) { handle([&] { showMenu(pos); }); });
 }
 
 TWebBrowser::~TWebBrowser() = default;
@@ -204,7 +212,7 @@ QWebEnginePage* TWebBrowser::ensurePage()
     connect(page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
         // Left unhandled, the request opens no view of ours.
         const QUrl url = request.requestedUrl();
-        zv::guarded([&] { newWindowRequested(url); });
+        handle([&] { newWindowRequested(url); });
     });
     return page;
 }
@@ -309,9 +317,9 @@ void TWebBrowser::loadDone()
     hasDocument_ = true;
     // A handler may close the window that owns this browser.
     QPointer<TWebBrowser> self(this);
-    zv::guarded([&] { emit DocumentComplete(); });
+    handle([&] { emit DocumentComplete(); });
     if (self)
-        zv::guarded([&] { emit DownloadComplete(); });
+        handle([&] { emit DownloadComplete(); });
 }
 
 void TWebBrowser::newWindowRequested(const QUrl& url)
@@ -325,12 +333,13 @@ void TWebBrowser::newWindowRequested(const QUrl& url)
     ++popupBurst_;
 
     const QString scheme = url.scheme().toLower();
+    // The page has asked, whether or not the desktop could open it.
     if (url.isValid() && (scheme == u"http" || scheme == u"https" || scheme == u"mailto"))
-        urlOpener()(url);
+        handle([&] { urlOpener()(url); });
     // Its handlers close the window that holds this browser: not from inside
     // the page's own callback.
     QMetaObject::invokeMethod(
-        this, [this, url] { zv::guarded([&] { emit NewWindow2(url); }); }, Qt::QueuedConnection);
+        this, [this, url] { handle([&] { emit NewWindow2(url); }); }, Qt::QueuedConnection);
 }
 
 void TWebBrowser::showMenu(const QPoint& pos)

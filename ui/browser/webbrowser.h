@@ -45,6 +45,11 @@ public:
     QUrl url() const;
     bool HasPage() const { return page_ != nullptr; }
 
+    // Errors in the browser's own handlers (a new window the desktop cannot
+    // open, the menu) are shown by the default error handler, or swallowed
+    // in a window nobody watches.
+    void SetErrorsSwallowed(bool swallowed) { errorsSwallowed_ = swallowed; }
+
     // Starts the web engine ahead of the first page, once `window` has
     // painted: for a window that waits anyway. Nothing shows of it.
     static void PrepareEngineWhileShowing(QWidget* window);
@@ -78,11 +83,13 @@ private:
     void newWindowRequested(const QUrl& url);
     void loadDone();
     void showMenu(const QPoint& pos);
+    template <class F> void handle(F&& handler);
 
     QWebEnginePage* page_ = nullptr;
     bool blank_ = false; // told to show about:blank before it had a page
     bool hasDocument_ = false;
     bool loadFailed_ = false;
+    bool errorsSwallowed_ = false;
     QElapsedTimer popupClock_; // limits how fast a page may open windows
     int popupBurst_ = 0;
 };

@@ -328,6 +328,8 @@ void TfmPrinc::createPlayer()
     lblTelechargerMusique = new QLabel(QStringLiteral("Télécharge cette musique sur ton pertable"), this);
     lblTelechargerMusique->setObjectName(QStringLiteral("lblTelechargerMusique"));
     lblTelechargerMusique->setCursor(Qt::PointingHandCursor);
+    // The longest text takes two lines where the bar is narrow.
+    lblTelechargerMusique->setWordWrap(true);
     lblTelechargerMusique->setGeometry(496, 560, 280, 16);
     lblTelechargerMusique->hide();
 }
@@ -397,9 +399,9 @@ void TfmPrinc::createMOD()
     lvMODFichier->setColumnWidth(1, 200);
     auto* fb = new QHBoxLayout;
     btnMODFichierOuvrir
-        = flatButton(tsMODFichier, "btnMODFichierOuvrir", QStringLiteral("Ouvrir des fichiers..."));
+        = flatButton(tsMODFichier, "btnMODFichierOuvrir", QStringLiteral("Ouvrir des fichiers..."), false);
     btnMODFichierOuvrirURL
-        = flatButton(tsMODFichier, "btnMODFichierOuvrirURL", QStringLiteral("Ouvrir une URL..."));
+        = flatButton(tsMODFichier, "btnMODFichierOuvrirURL", QStringLiteral("Ouvrir une URL..."), false);
     fb->addWidget(btnMODFichierOuvrir);
     fb->addWidget(btnMODFichierOuvrirURL);
     fl->addWidget(lvMODFichier, 1);
@@ -510,6 +512,7 @@ void TfmPrinc::createVideo()
     auto* side = new QVBoxLayout;
     auto* duree = new QHBoxLayout;
     lblVideoDureeTitre = new QLabel(QStringLiteral("Durée :"), panVideo);
+    lblVideoDureeTitre->setObjectName(QStringLiteral("lblVideoDureeTitre"));
     QFont bf = lblVideoDureeTitre->font();
     bf.setBold(true);
     lblVideoDureeTitre->setFont(bf);

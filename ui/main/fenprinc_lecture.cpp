@@ -1,5 +1,4 @@
 // Playback controls and the status loop.
-#include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/entrymodel.h"
@@ -82,15 +81,16 @@ void TfmPrinc::btnLectureClick(QObject* sender)
     if (!btnLecture->Actif())
         return;
     if (btnLecture->Enfonce()) {
-        StopPlaying();
-        return;
+        // The button stops; a double-click on another row that has something
+        // to play goes straight to it, one on the row playing stops.
+        const bool otherRow = qobject_cast<QAbstractItemView*>(sender) && !entry.address.isEmpty()
+            && !entry.sameRow(NowPlaying());
+        if (!otherRow) {
+            StopPlaying();
+            return;
+        }
     }
-    if (entry.address.isEmpty()) {
-        // A feed item without an enclosure is listed; playing it says why nothing plays.
-        if (entry.list == lvMODPodcast && entry.source.isValid())
-            throw zv::Error(QStringLiteral("URL vide"));
-        return;
-    }
+    // An empty address (an episode without a file) plays nothing, silently.
     Play(entry);
 }
 

@@ -13,8 +13,9 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QInputDialog>
-#include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTreeView>
 
@@ -31,8 +32,12 @@ QStringList runFichierDialog(QWidget* parent)
     if (const TfmPrinc::TFichierDialog& hook = fichierDialog())
         return hook(parent);
     QFileDialog odMODFichier(parent, QStringLiteral("Ouvrir des fichiers multimédia"));
-    odMODFichier.setNameFilter(
-        QStringLiteral("Fichiers vidéo et audio (*.AVI *.MPG *.MPEG *.MP3 *.WMV *.FLV)"));
+    // The classic formats first, chosen when the dialog opens; then the others
+    // the engines play, and every file.
+    odMODFichier.setNameFilters(
+        {QStringLiteral("Fichiers vidéo et audio (*.AVI *.MPG *.MPEG *.MP3 *.WMV *.FLV)"),
+            QStringLiteral("Autres fichiers vidéo et audio (*.MP4 *.MKV *.WEBM *.OGG *.FLAC *.M4A)"),
+            QStringLiteral("Tous les fichiers (*)")});
     odMODFichier.setFileMode(QFileDialog::ExistingFiles);
     odMODFichier.setAcceptMode(QFileDialog::AcceptOpen);
     // Qt's own dialog, whose patterns ignore case ("clip.avi" is listed); a
@@ -83,10 +88,22 @@ void TfmPrinc::btnMODFichierOuvrirClick()
 
 void TfmPrinc::btnMODFichierOuvrirURLClick()
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(
-        this, btnMODFichierOuvrirURL->text(), QStringLiteral("URL :"), QLineEdit::Normal, QString(), &ok);
-    if (!ok)
+    const QPointer<QInputDialog> prompt = new QInputDialog(this);
+    prompt->setWindowTitle(btnMODFichierOuvrirURL->text());
+    prompt->setLabelText(QStringLiteral("URL :"));
+    prompt->setInputMode(QInputDialog::TextInput);
+    prompt->setTextValue(QString());
+    // Wide enough for a usual address, within the screen.
+    const int wide = prompt->fontMetrics().averageCharWidth() * 90;
+    const int room = screen() ? screen()->availableGeometry().width() - 40 : wide;
+    prompt->resize(qMax(prompt->sizeHint().width(), qMin(wide, room)), prompt->sizeHint().height());
+    const bool accepted = prompt->exec() == QDialog::Accepted;
+    // The prompt goes with this window, should the window go while it waits.
+    if (!prompt)
+        return;
+    const QString text = prompt->textValue();
+    delete prompt;
+    if (!accepted)
         return;
     const qsizetype slash = text.lastIndexOf(QLatin1Char('/'));
     const QString name = slash < 0 ? QString() : text.mid(slash + 1);

@@ -18,6 +18,8 @@
 #include <QMenu>
 #include <QStyledItemDelegate>
 #include <QTreeView>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -45,6 +47,19 @@ QString rgb(unsigned v)
     return QColor::fromRgb(v).name();
 }
 
+// How far apart two colours are to the eye: the ratio of their relative
+// luminances, from 1 (the same) to 21 (black and white).
+double contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel
+            = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 // The style sheet of a theme's main window. Every text colour here sits on a
 // fill this sheet sets, or on the part of the background picture drawn in the
 // colour the look pairs it with.
@@ -60,6 +75,7 @@ QLabel { color: @cardText; background: transparent; font: 11px "@family"; }
 #lblBouquet { color: @cardText; font: bold 11px "@family"; }
 #lblChatRadio { color: @barText; font: bold 11px "@family"; }
 #lblTelechargerMusique { color: @barText; font: bold 11px "@family"; text-decoration: underline; }
+#lblVideoDureeTitre { font: bold 11px "@family"; }
 #frmPlayer { background: #000000 url(:/themes/theme@number/filigrane.png) no-repeat center; border: none; }
 #panBouquet { background: transparent; }
 QHeaderView::section { background: @tab; color: @tabText; border: none; border-right: 1px solid @cardBorder;
@@ -85,8 +101,10 @@ QPushButton { color: @buttonText; border: 1px solid @buttonBorder; border-radius
     padding: 3px 5px; font: bold 10px "@family"; }
 QPushButton:hover { border-color: @accentLine; }
 QPushButton:pressed, QPushButton:checked { background: @accent; color: @onAccent; border-color: @accentLine; }
+#btnMODFichierOuvrir, #btnMODFichierOuvrirURL { font-weight: normal; }
 QLineEdit { background: @field; color: @fieldText; border: 1px solid @fieldBorder; border-radius: @radiuspx;
     padding: 2px 4px; font: 11px "@family"; selection-background-color: @accent; selection-color: @onAccent; }
+#edtMODRecherche, #edtVideoRecherche { background: @keywordField; border: none; padding: 3px 5px; }
 QScrollBar:vertical { background: transparent; width: 10px; margin: 0; }
 QScrollBar::handle:vertical { background: @scroll; border-radius: 4px; min-height: 24px; margin: 1px; }
 QScrollBar::handle:vertical:hover { background: @accentLine; }
@@ -95,7 +113,8 @@ QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: trans
 QScrollBar:horizontal { height: 0; }
 QToolTip { background: @menu; color: @menuText; border: 1px solid @menuAccent; padding: 2px; }
 QComboBox:focus { border: 2px solid @ringField; padding: 1px 5px; }
-QLineEdit:focus { border: 2px solid @ringField; padding: 1px 3px; }
+QLineEdit:focus, #edtMODRecherche:focus, #edtVideoRecherche:focus { border: 2px solid @ringField;
+    padding: 1px 3px; }
 QPushButton:focus { border: 2px solid @ringButton; padding: 2px 4px; outline: none; }
 QTabBar:focus { outline: 0; }
 QTabBar::tab:selected:focus { border: 2px solid @onAccent; padding: 2px 4px; }
@@ -141,6 +160,14 @@ QTabBar::tab:selected:focus { border: 2px solid @onAccent; padding: 2px 4px; }
     const zv::FocusMark mark = zv::themes::FocusMarkOf(look.number);
     const QColor accent = QColor::fromRgb(k.accent);
     const QColor line = accent.lightness() < 110 ? accent.lighter(170) : accent;
+    // The keyword fields have no border: where the field's fill is hardly
+    // told from the panel's, it takes some of the border's colour instead.
+    const QColor field = QColor::fromRgb(k.field), border = QColor::fromRgb(k.fieldBorder);
+    const QColor keywordField = contrast(field, QColor::fromRgb(k.card)) >= 1.4
+        ? field
+        : QColor::fromRgbF(field.redF() + (border.redF() - field.redF()) * 0.4,
+            field.greenF() + (border.greenF() - field.greenF()) * 0.4,
+            field.blueF() + (border.blueF() - field.blueF()) * 0.4);
     const QColor scroll = QColor::fromRgb(look.listBackground).lightness() > 128
         ? QColor::fromRgb(look.listBackground).darker(150)
         : QColor::fromRgb(k.cardBorder).lighter(115);
@@ -151,6 +178,7 @@ QTabBar::tab:selected:focus { border: 2px solid @onAccent; padding: 2px 4px; }
         {QStringLiteral("@accentLine"), line.name()}, {QStringLiteral("@accent"), rgb(k.accent)},
         {QStringLiteral("@onAccent"), rgb(k.onAccent)}, {QStringLiteral("@fieldText"), rgb(k.fieldText)},
         {QStringLiteral("@fieldBorder"), rgb(k.fieldBorder)}, {QStringLiteral("@field"), rgb(k.field)},
+        {QStringLiteral("@keywordField"), keywordField.name()},
         {QStringLiteral("@buttonText"), rgb(k.buttonText)},
         {QStringLiteral("@buttonBorder"), rgb(k.buttonBorder)},
         {QStringLiteral("@buttonHi"), rgb(k.buttonHi)}, {QStringLiteral("@button"), rgb(k.button)},
@@ -347,7 +375,7 @@ void ApplyThemeLook(TfmPrinc* w, int theme)
 
     w->lblChatRadio->setGeometry(lay.side.left, lay.side.top + 3, lay.side.width, 16);
     w->cmbChatRadio->setGeometry(lay.side.left, lay.side.top + 22, lay.side.width, 24);
-    w->lblTelechargerMusique->setGeometry(lay.side.left, lay.side.top + 16, lay.side.width, 18);
+    w->lblTelechargerMusique->setGeometry(lay.side.left, lay.side.top + 9, lay.side.width, 33);
 
     w->btnConfig->setGeometry(rectOf(lay.config));
     w->btnContact->setGeometry(rectOf(lay.contact));

@@ -82,12 +82,14 @@ TfmPopup::TfmPopup(QWidget* owner, int height, int width, const QString& url)
     timAnimation = new QTimer(this);
     timAnimation->setInterval(10);
 
+    // The agent runs unattended: an error ends its handler and shows nothing.
+    wbPub->SetErrorsSwallowed(true);
     connect(wbPub, &TWebBrowser::DownloadComplete, this,
-        [this] { zv::guarded([this] { wbPubDownloadComplete(); }); });
-    connect(wbPub, &TWebBrowser::NewWindow2, this, [this] { zv::guarded([this] { wbPubNewWindow2(); }); });
-    connect(btnFermer, &TBtnGraph::clicked, this, [this] { zv::guarded([this] { btnFermerClick(); }); });
-    connect(timAnimation, &QTimer::timeout, this, [this] { zv::guarded([this] { timAnimationTimer(); }); });
-    connect(timTimeOut, &QTimer::timeout, this, [this] { zv::guarded([this] { timTimeOutTimer(); }); });
+        [this] { zv::swallowed([this] { wbPubDownloadComplete(); }); });
+    connect(wbPub, &TWebBrowser::NewWindow2, this, [this] { zv::swallowed([this] { wbPubNewWindow2(); }); });
+    connect(btnFermer, &TBtnGraph::clicked, this, [this] { zv::swallowed([this] { btnFermerClick(); }); });
+    connect(timAnimation, &QTimer::timeout, this, [this] { zv::swallowed([this] { timAnimationTimer(); }); });
+    connect(timTimeOut, &QTimer::timeout, this, [this] { zv::swallowed([this] { timTimeOutTimer(); }); });
 
     resize(fitted(QSize(width, TitleHeight + height)));
     placeControls(); // a hidden window gets its resize event only when shown
