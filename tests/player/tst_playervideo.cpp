@@ -45,6 +45,10 @@ private slots:
     void initTestCase();
     void pictureInFrameAndFullScreen_data();
     void pictureInFrameAndFullScreen();
+    void firstPictureComesWithTheSound_data();
+    void firstPictureComesWithTheSound();
+    void pictureKeepsItsProportions_data();
+    void pictureKeepsItsProportions();
 
 private:
     QTemporaryDir dir_;
@@ -62,7 +66,9 @@ void TestPlayerVideo::initTestCase()
         "-i", "sine=duration=8"};
     for (const QStringList& out : {QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac",
                                        "-movflags", "+faststart", "-shortest", dir_.filePath("clip.mp4")},
-             QStringList{"-shortest", "-f", "rm", dir_.filePath("clip.rm")}}) {
+             QStringList{"-shortest", "-f", "rm", dir_.filePath("clip.rm")},
+             QStringList{
+                 "-c:v", "wmv2", "-c:a", "wmav2", "-shortest", "-f", "asf", dir_.filePath("clip.wmv")}}) {
         QProcess p;
         p.start(ffmpeg, QStringList{"-loglevel", "error", "-y"} + input + out);
         QVERIFY(p.waitForFinished(120000) && p.exitCode() == 0);
@@ -113,6 +119,72 @@ void TestPlayerVideo::pictureInFrameAndFullScreen()
     QTRY_VERIFY_WITH_TIMEOUT(brightShare(grab(frame)) > 0.4, 10000);
     const double before = frame->GetPosition();
     QTRY_VERIFY_WITH_TIMEOUT(frame->GetPosition() > before, 10000);
+    frame->Load(QString());
+}
+
+void TestPlayerVideo::firstPictureComesWithTheSound_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::newRow("wmp: .wmv") << "%1clip.wmv";
+    QTest::newRow("ra: libmpv") << "%1clip.rm";
+    QTest::newRow("vlc: libVLC") << "%1clip.mp4";
+}
+
+void TestPlayerVideo::firstPictureComesWithTheSound()
+{
+    QFETCH(QString, url);
+    // The stream starts while the frame is not on screen yet (a section that
+    // is still being laid out): once shown, the picture comes, and the
+    // stream goes on from where it was, never from the start again.
+    QWidget window;
+    window.resize(400, 300);
+    auto* frame = new TfrmPlayer(&window);
+    frame->setGeometry(20, 20, 293, 200);
+    frame->Load(url.arg(server_->url(QString()).toString()));
+    frame->Play();
+    QTRY_VERIFY_WITH_TIMEOUT(frame->IsPlaying() && frame->GetPosition() > 0.05, 20000);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    double last = frame->GetPosition();
+    bool restarted = false;
+    QTRY_VERIFY_WITH_TIMEOUT(([&] {
+        const double now = frame->GetPosition();
+        restarted = restarted || now < last;
+        last = now;
+        return brightShare(grab(frame)) > 0.4;
+    }()),
+        10000);
+    QVERIFY(!restarted);
+    frame->Load(QString());
+}
+
+void TestPlayerVideo::pictureKeepsItsProportions_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::newRow("wmp: Qt Multimedia") << "wmp:%1clip.mp4";
+    QTest::newRow("ra: libmpv") << "%1clip.rm";
+    QTest::newRow("vlc: libVLC") << "%1clip.mp4";
+}
+
+void TestPlayerVideo::pictureKeepsItsProportions()
+{
+    QFETCH(QString, url);
+    // A 4:3 picture in a frame three times wider than high: fitted, with black
+    // bands left and right, never stretched.
+    QWidget window;
+    window.resize(500, 200);
+    auto* frame = new TfrmPlayer(&window);
+    frame->setGeometry(20, 20, 450, 150);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    frame->Load(url.arg(server_->url(QString()).toString()));
+    frame->Play();
+    QTRY_VERIFY_WITH_TIMEOUT(frame->IsPlaying() && frame->GetPosition() > 0.05, 20000);
+    // The picture is 200 pixels wide: 125 of black on either side.
+    const auto band = [frame](int x) { return grab(frame).copy(x, 0, 100, frame->height()); };
+    QTRY_VERIFY_WITH_TIMEOUT(brightShare(band(175)) > 0.4, 10000);
+    QCOMPARE(brightShare(band(0)), 0.0);
+    QCOMPARE(brightShare(band(350)), 0.0);
     frame->Load(QString());
 }
 
