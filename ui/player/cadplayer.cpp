@@ -119,30 +119,42 @@ TfrmPlayer::TfrmPlayer(QWidget* parent)
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
 
-    auto wmp = makeErrorPanel(this, QStringLiteral("WMP"),
-        QStringLiteral("Impossible d'initialiser Windows Media Player, veuillez vérifier "
-                       "votre installation et si nécessaire télécharger une version "
-                       "récente (9 ou ultérieure)."),
-        QStringLiteral("Télécharger Windows Média Player"), [this] { lblErrLienWMPClick(); });
-    panErreurWMP = wmp.panel;
-    lblErrInfoWMP = wmp.info;
-    lblErrLienWMP = wmp.link;
-
-    auto ra = makeErrorPanel(this, QStringLiteral("RA"),
-        QStringLiteral("Impossible d'initialiser RealPlayer, veuillez vérifier votre "
-                       "installation et si nécessaire télécharger une version récente."),
-        QStringLiteral("Télécharger RealPlayer"), [this] { lblErrLienRAClick(); });
-    panErreurRA = ra.panel;
-    lblErrInfoRA = ra.info;
-    lblErrLienRA = ra.link;
-
-    auto vlc = makeErrorPanel(this, QStringLiteral("VLC"),
-        QStringLiteral("Impossible d'initialiser VLC, veuillez vérifier votre installation "
-                       "et si nécessaire télécharger une version récente."),
-        QStringLiteral("Télécharger VLC"), [this] { lblErrLienVLCClick(); });
-    panErreurVLC = vlc.panel;
-    lblErrInfoVLC = vlc.info;
-    lblErrLienVLC = vlc.link;
+    // One error panel per engine, in the engines' order.
+    struct Engine {
+        QString name;
+        QString info;
+        QString link;
+        void (TfrmPlayer::*onLinkClick)();
+        QFrame** panel;
+        QLabel** infoLabel;
+        QLabel** linkLabel;
+    };
+    const Engine engines[] = {
+        {QStringLiteral("WMP"),
+            QStringLiteral("Impossible d'initialiser Windows Media Player, veuillez vérifier "
+                           "votre installation et si nécessaire télécharger une version "
+                           "récente (9 ou ultérieure)."),
+            QStringLiteral("Télécharger Windows Média Player"), &TfrmPlayer::lblErrLienWMPClick,
+            &panErreurWMP, &lblErrInfoWMP, &lblErrLienWMP},
+        {QStringLiteral("RA"),
+            QStringLiteral("Impossible d'initialiser RealPlayer, veuillez vérifier votre "
+                           "installation et si nécessaire télécharger une version récente."),
+            QStringLiteral("Télécharger RealPlayer"), &TfrmPlayer::lblErrLienRAClick, &panErreurRA,
+            &lblErrInfoRA, &lblErrLienRA},
+        {QStringLiteral("VLC"),
+            QStringLiteral("Impossible d'initialiser VLC, veuillez vérifier votre installation "
+                           "et si nécessaire télécharger une version récente."),
+            QStringLiteral("Télécharger VLC"), &TfrmPlayer::lblErrLienVLCClick, &panErreurVLC, &lblErrInfoVLC,
+            &lblErrLienVLC},
+    };
+    for (const Engine& engine : engines) {
+        const auto onLinkClick = engine.onLinkClick;
+        const ErrorPanel made = makeErrorPanel(
+            this, engine.name, engine.info, engine.link, [this, onLinkClick] { (this->*onLinkClick)(); });
+        *engine.panel = made.panel;
+        *engine.infoLabel = made.info;
+        *engine.linkLabel = made.link;
+    }
 
     for (QFrame* panel : {panErreurWMP, panErreurRA, panErreurVLC})
         panel->setGeometry(rect());
