@@ -45,10 +45,8 @@ private slots:
     void pauseToggleUsesState();
     void stateAnswers_data();
     void stateAnswers();
-    void fullScreenNeedsAPicture_data();
-    void fullScreenNeedsAPicture();
-    void bufferingOnlyWhileStreaming_data();
-    void bufferingOnlyWhileStreaming();
+    void whatEachStateAllows_data();
+    void whatEachStateAllows();
     void positionUnits_data();
     void positionUnits();
     void seekGuards_data();
@@ -300,26 +298,36 @@ void TestCadPlayer::stateAnswers()
     QCOMPARE(log_.calls.last(), muted ? QStringLiteral("mute off") : QStringLiteral("mute on"));
 }
 
-void TestCadPlayer::fullScreenNeedsAPicture_data()
+void TestCadPlayer::whatEachStateAllows_data()
 {
+    // Full screen needs a picture to show; a buffering text, a stream that
+    // opens or plays (a library's late news of a stopped one is dropped).
     QTest::addColumn<State>("state");
     QTest::addColumn<bool>("full");
-    QTest::newRow("playing") << State::Playing << true;
-    QTest::newRow("paused") << State::Paused << true;
-    QTest::newRow("ended") << State::Ended << false;
-    QTest::newRow("failed") << State::Failed << false;
-    QTest::newRow("stopped") << State::Empty << false;
-    QTest::newRow("opening") << State::Opening << false;
+    QTest::addColumn<bool>("buffering");
+    QTest::newRow("playing") << State::Playing << true << true;
+    QTest::newRow("paused") << State::Paused << true << false;
+    QTest::newRow("opening") << State::Opening << false << true;
+    QTest::newRow("ended") << State::Ended << false << false;
+    QTest::newRow("failed") << State::Failed << false << false;
+    QTest::newRow("stopped") << State::Empty << false << false;
 }
 
-void TestCadPlayer::fullScreenNeedsAPicture()
+void TestCadPlayer::whatEachStateAllows()
 {
     QFETCH(State, state);
     QFETCH(bool, full);
+    QFETCH(bool, buffering);
     TfrmPlayer frame;
     frame.show();
+    QSignalSpy spy(&frame, &TfrmPlayer::Message);
     frame.Load(QStringLiteral("http://h/a.asf"));
     fake(frame)->setState(state);
+    fake(frame)->sendBuffering(96);
+    QCOMPARE(spy.size(), buffering ? 1 : 0);
+    if (buffering)
+        QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("Mise en mémoire tampon : 96 %"));
+
     frame.FullScreen();
     QCOMPARE(frame.playerControl()->isFullScreen(), full);
     bool windowShown = false;
@@ -327,32 +335,6 @@ void TestCadPlayer::fullScreenNeedsAPicture()
         windowShown = windowShown || (w->isVisible() && w->isFullScreen());
     QCOMPARE(windowShown, full);
     frame.playerControl()->setFullScreen(false);
-}
-
-void TestCadPlayer::bufferingOnlyWhileStreaming_data()
-{
-    QTest::addColumn<State>("state");
-    QTest::addColumn<bool>("shown");
-    QTest::newRow("opening") << State::Opening << true;
-    QTest::newRow("playing") << State::Playing << true;
-    QTest::newRow("after a stop") << State::Empty << false;
-    QTest::newRow("paused") << State::Paused << false;
-    QTest::newRow("ended") << State::Ended << false;
-    QTest::newRow("failed") << State::Failed << false;
-}
-
-void TestCadPlayer::bufferingOnlyWhileStreaming()
-{
-    QFETCH(State, state);
-    QFETCH(bool, shown);
-    TfrmPlayer frame;
-    QSignalSpy spy(&frame, &TfrmPlayer::Message);
-    frame.Load(QStringLiteral("http://h/a.asf"));
-    fake(frame)->setState(state);
-    fake(frame)->sendBuffering(96);
-    QCOMPARE(spy.size(), shown ? 1 : 0);
-    if (shown)
-        QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("Mise en mémoire tampon : 96 %"));
 }
 
 void TestCadPlayer::positionUnits_data()

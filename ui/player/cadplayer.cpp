@@ -181,8 +181,7 @@ void TfrmPlayer::Load(const QString& url)
     const EngineChoice choice = ChooseEngine(url);
     const QString& u = choice.url;
 
-    if (PlayerControl
-        && (u.isEmpty() || PlayerControl->kind() != choice.engine || !PlayerControl->reusable())) {
+    if (PlayerControl && (u.isEmpty() || !PlayerControl->takes(choice.engine))) {
         zv::swallowed([this] { Stop(); });
         PlayerControl.reset();
         // A stream's decoders and buffers are large; what they freed goes back.

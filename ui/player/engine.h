@@ -27,6 +27,8 @@ public:
     // False for a control that plays one stream only: the next stream, even of
     // the same engine, gets a control of its own.
     virtual bool reusable() const { return true; }
+    // Whether this control plays the next stream chosen for `engine`.
+    bool takes(EngineKind engine) const { return kind() == engine && reusable(); }
 
     // The stream the next play() starts. The same address again leaves a stream
     // that opens, plays or is paused as it is; one that ended or failed starts
