@@ -113,14 +113,16 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        if (!frame_.isValid()) {
-            painter.fillRect(rect(), Qt::black);
+        painter.fillRect(rect(), Qt::black);
+        if (!frame_.isValid())
             return;
-        }
-        QVideoFrame::PaintOptions options;
-        options.backgroundColor = Qt::black;
-        options.aspectRatioMode = Qt::KeepAspectRatio;
-        frame_.paint(&painter, rect(), options);
+        const QImage image = frame_.toImage();
+        if (image.isNull())
+            return;
+        QRect target(QPoint(), image.size().scaled(size(), Qt::KeepAspectRatio));
+        target.moveCenter(rect().center());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, image);
     }
 
 private:
