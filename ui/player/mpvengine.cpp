@@ -178,14 +178,17 @@ void MpvEngine::play()
 {
     int no = 0;
     mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &no);
-    if (state() == State::Paused) {
-        setState(State::Playing);
-        sendStatus(playingText());
-    }
-    // The same file goes on; one that ended, failed or was stopped starts again.
-    const bool going = state() == State::Opening || state() == State::Playing;
-    if (source_.isEmpty() || (source_ == loaded_ && going))
+    if (source_.isEmpty())
         return;
+    if (source_ == loaded_) {
+        if (state() == State::Paused) {
+            setState(State::Playing);
+            sendStatus(playingText());
+        }
+        if (state() == State::Opening || state() == State::Playing)
+            return;
+    }
+    // Another file, or one that ended, failed or was stopped: from its start.
     loaded_ = source_;
     setState(State::Opening);
     if (metafile_->follows(source_)) {
