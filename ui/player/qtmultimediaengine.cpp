@@ -1,6 +1,7 @@
 #include "ui/player/qtmultimediaengine.h"
 
 #include "portal/errors.h"
+#include "ui/player/framepicture.h"
 #include "ui/player/metafilereader.h"
 #include "ui/player/picturesurface.h"
 #include "ui/player/playererror.h"
@@ -116,13 +117,12 @@ protected:
         painter.fillRect(rect(), Qt::black);
         if (!frame_.isValid())
             return;
-        const QImage image = frame_.toImage();
-        if (image.isNull())
-            return;
-        QRect target(QPoint(), image.size().scaled(size(), Qt::KeepAspectRatio));
+        QRect target(QPoint(), frame_.size().scaled(size(), Qt::KeepAspectRatio));
         target.moveCenter(rect().center());
+        const QImage picture = FramePicture(frame_, target.size());
+        // Only a picture smaller than the screen's is scaled, up.
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(target, image);
+        painter.drawImage(target, picture);
     }
 
 private:
