@@ -12,9 +12,9 @@
 // Usage: bench_bouquet [ENTRIES] [RUNS]
 #include "bench/procstatus.h"
 #include "portal/freedmemory.h"
-#include "fakeengine.h"
 #include "support/fakeportal.h"
 #include "portal/nmhttp.h"
+#include "support/fakeengine.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
 #include "ui/themes/themes.h"

@@ -502,7 +502,7 @@ private slots:
                 QVERIFY(w->btnPause->Enfonce());
                 emit w->btnPause->clicked();
             }
-            rig->engine()->state = FakeEngine::State::Stopped; // end of the track
+            rig->engine()->setState(PlayerEngine::State::Ended); // end of the track
             QTRY_VERIFY(!w->btnLecture->Enfonce() || int(rig->engines.sources().size()) > before);
             if (int(rig->engines.sources().size()) == before)
                 break;

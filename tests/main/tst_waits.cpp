@@ -76,7 +76,7 @@ class TestWaits : public MainWindowTest {
 
     bool playing() const
     {
-        return rig->engines.current && rig->engines.current->state == FakeEngine::State::Playing;
+        return rig->engines.current && rig->engines.current->state() == PlayerEngine::State::Playing;
     }
 
 private slots:

@@ -16,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
-#include <vlc/vlc.h>
 
 namespace {
 
@@ -46,6 +45,16 @@ private:
 
 constexpr int kStartTimeout = 20000;
 
+using State = PlayerEngine::State;
+
+QStringList texts(const QSignalSpy& messages)
+{
+    QStringList out;
+    for (const QList<QVariant>& message : messages)
+        out << message.at(1).toString();
+    return out;
+}
+
 } // namespace
 
 class TestPlayerEngines : public QObject {
@@ -60,6 +69,10 @@ private slots:
     void playsToTheEnd();
     void seeks_data();
     void seeks();
+    void vlcPauseFlag();
+    void vlcMuteFlag();
+    void playsAgainAfterEndOrFailure_data();
+    void playsAgainAfterEndOrFailure();
     void fullScreenAndBack_data();
     void fullScreenAndBack();
     void badMedia_data();
@@ -216,18 +229,19 @@ void TestPlayerEngines::playsToTheEnd()
     // The end of the file ends playing.
     QTRY_VERIFY_WITH_TIMEOUT(!frame.IsPlaying(), 30000);
     QVERIFY(!frame.IsPaused());
+    QTRY_COMPARE_WITH_TIMEOUT(frame.playerControl()->state(), State::Ended, 10000);
     QVERIFY(errors_.isEmpty());
 
-    QStringList texts;
-    for (const QList<QVariant>& message : messages)
-        texts << message.at(1).toString();
+    const QStringList said = texts(messages);
     if (frame.playerControl()->kind() == EngineKind::Vlc) {
-        QCOMPARE(texts, QStringList{"Lecture en cours..."}); // the frame's own text only
+        QCOMPARE(said, QStringList{"Lecture en cours..."}); // the plugin's host's own text only
     } else {
-        QVERIFY2(texts.contains(QStringLiteral("Lecture en cours...")), qPrintable(texts.join('|')));
+        QVERIFY2(said.contains(QStringLiteral("Lecture en cours...")), qPrintable(said.join('|')));
         QTRY_COMPARE_WITH_TIMEOUT(messages.last().at(1).toString(), QStringLiteral("Fin du média."), 10000);
-        QCOMPARE(messages.last().at(0).value<QObject*>(), frame.playerControl());
+        // No "Arrêté." on the way: the end says so itself.
+        QVERIFY2(!said.contains(QStringLiteral("Arrêté.")), qPrintable(said.join('|')));
     }
+    QCOMPARE(messages.last().at(0).value<QObject*>(), frame.playerControl());
 }
 
 void TestPlayerEngines::seeks_data()
@@ -240,18 +254,120 @@ void TestPlayerEngines::seeks()
     QFETCH(QString, prefix);
     QFETCH(QString, file);
     TfrmPlayer frame;
+    QSignalSpy messages(&frame, &TfrmPlayer::Message);
     frame.Load(mediaUrl(prefix, file));
+    // Before the stream is known a seek does nothing.
+    frame.SetPosition(0.75);
     frame.Play();
     QTRY_VERIFY_WITH_TIMEOUT(frame.IsPlaying() && frame.GetPosition() > 0, kStartTimeout);
+    QVERIFY(frame.GetPosition() < 0.6);
     frame.Pause();
     QTRY_VERIFY_WITH_TIMEOUT(frame.IsPaused(), kStartTimeout);
     frame.SetPosition(0.75);
     QTRY_VERIFY_WITH_TIMEOUT(frame.GetPosition() > 0.6, kStartTimeout);
     frame.Stop();
     QTRY_VERIFY_WITH_TIMEOUT(!frame.IsPlaying() && !frame.IsPaused(), kStartTimeout);
+    // Every engine says so, and no buffering news of the stopped stream follows.
+    QTest::qWait(300);
+    QCOMPARE(texts(messages).last(), QStringLiteral("Arrêté."));
     // Play after Stop starts again.
     frame.Play();
     QTRY_VERIFY_WITH_TIMEOUT(frame.IsPlaying(), kStartTimeout);
+}
+
+void TestPlayerEngines::vlcPauseFlag()
+{
+    // The plugin does not report its pause: the engine answers from its own
+    // flag, set by Pause until the next Pause, Stop or Load.
+    TfrmPlayer frame;
+    frame.Load(mediaUrl("vlc:", "clip.mp4"));
+    frame.Play();
+    QVERIFY(!frame.IsPaused());
+    frame.Pause();
+    QVERIFY(frame.IsPaused());
+    frame.Pause();
+    QVERIFY(!frame.IsPaused());
+    frame.Pause();
+    frame.Stop();
+    QVERIFY(!frame.IsPaused());
+    frame.Pause();
+    QVERIFY(frame.IsPaused());
+    frame.Load(mediaUrl("vlc:", "clip.mp4"));
+    QVERIFY(!frame.IsPaused());
+    frame.Pause();
+    frame.Load(mediaUrl("wmp:", "song.mp3"));
+    QVERIFY(!frame.IsPaused()); // answered by the new engine
+}
+
+void TestPlayerEngines::vlcMuteFlag()
+{
+    TfrmPlayer frame;
+    frame.Load(mediaUrl("vlc:", "clip.mp4"));
+    QVERIFY(!frame.IsMuted());
+    frame.ToggleMute();
+    QVERIFY(frame.IsMuted());
+    frame.ToggleMute();
+    QVERIFY(!frame.IsMuted());
+    frame.ToggleMute();
+    frame.Load(mediaUrl("vlc:", "clip.mp4"));
+    QVERIFY(!frame.IsMuted()); // cleared for the new control
+}
+
+void TestPlayerEngines::playsAgainAfterEndOrFailure_data()
+{
+    // `missing`: the file is not there at the first play (the stream fails),
+    // and is there at the second.
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("missing");
+    QTest::newRow("wmp: .wmv after its end") << ""
+                                             << "clip.wmv" << false;
+    QTest::newRow("ra: after its end") << "ra:"
+                                       << "clip.rm" << false;
+    QTest::newRow("vlc: after its end") << ""
+                                        << "clip.mp4" << false;
+    QTest::newRow("wmp: after a failure") << "wmp:"
+                                          << "song.mp3" << true;
+    QTest::newRow("ra: after a failure") << "ra:"
+                                         << "clip.rm" << true;
+    QTest::newRow("vlc: after a failure") << "vlc:"
+                                          << "clip.mp4" << true;
+}
+
+void TestPlayerEngines::playsAgainAfterEndOrFailure()
+{
+    QFETCH(QString, prefix);
+    QFETCH(QString, file);
+    QFETCH(bool, missing);
+    QString name = file;
+    if (missing) {
+        name = QStringLiteral("later-") + QTest::currentDataTag() + QLatin1Char('-') + file;
+        name.replace(QLatin1Char(' '), QLatin1Char('-')).remove(QLatin1Char(':'));
+        QFile::remove(dir_.filePath(name));
+    }
+    const QString url = mediaUrl(prefix, name);
+    TfrmPlayer frame;
+    frame.show();
+    frame.Load(url);
+    frame.Play();
+    if (missing) {
+        QTRY_COMPARE_WITH_TIMEOUT(frame.playerControl()->state(), State::Failed, kStartTimeout);
+        QVERIFY(QFile::copy(dir_.filePath(file), dir_.filePath(name)));
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(frame.IsPlaying(), kStartTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(frame.playerControl()->state(), State::Ended, 30000);
+    }
+    // What a double-click on the same row does.
+    QSignalSpy messages(&frame, &TfrmPlayer::Message);
+    frame.Load(url);
+    frame.Play();
+    QTRY_VERIFY_WITH_TIMEOUT(frame.IsPlaying() && frame.GetPosition() > 0, kStartTimeout);
+    QVERIFY2(frame.GetPosition() < 0.6, "not from the start");
+    const double early = frame.GetPosition();
+    QTRY_VERIFY_WITH_TIMEOUT(frame.GetPosition() > early, kStartTimeout);
+    QVERIFY2(
+        !texts(messages).contains(QStringLiteral("Fin du média.")), qPrintable(texts(messages).join('|')));
+    QVERIFY(errors_.isEmpty());
 }
 
 void TestPlayerEngines::fullScreenAndBack_data()
@@ -360,9 +476,8 @@ void TestPlayerEngines::badMedia()
         // VLC keeps its own end quiet: a cut stream may play and end between
         // two looks, seen then in the engine's state alone.
         const PlayerEngine* control = frame.playerControl();
-        const bool vlcEnded = control && control->kind() == EngineKind::Vlc
-            && (control->playState() == libvlc_Ended || control->playState() == libvlc_Error);
-        return (played && !frame.IsPlaying()) || vlcEnded
+        const bool over = control && (control->state() == State::Ended || control->state() == State::Failed);
+        return (played && !frame.IsPlaying()) || over
             || (!said().isEmpty() && errorTexts.contains(said().last()));
     };
     if (!text.isEmpty())
@@ -466,6 +581,8 @@ void TestPlayerEngines::destroyWhilePlaying()
     QFETCH(QString, file);
     for (int round = 0; round < 3; ++round) {
         auto frame = std::make_unique<TfrmPlayer>();
+        int messages = 0;
+        connect(frame.get(), &TfrmPlayer::Message, this, [&messages] { ++messages; });
         frame->show();
         frame->Load(mediaUrl(prefix, file));
         frame->Play();
@@ -473,7 +590,10 @@ void TestPlayerEngines::destroyWhilePlaying()
             QTRY_VERIFY_WITH_TIMEOUT(frame->IsPlaying(), kStartTimeout);
         else
             QTest::qWait(round * 100); // mid-start, events still on their way
+        const int before = messages;
         frame.reset();
+        // A dying frame sends no status text, not even "Arrêté.".
+        QCOMPARE(messages, before);
         // Late events of the dead control must find nothing to touch.
         QTest::qWait(300);
     }

@@ -45,8 +45,19 @@ private slots:
     void initTestCase();
     void pictureInFrameAndFullScreen_data();
     void pictureInFrameAndFullScreen();
+    void firstPictureComesWithTheSound_data();
+    void firstPictureComesWithTheSound();
+    void pictureKeepsItsProportions_data();
+    void pictureKeepsItsProportions();
 
 private:
+    // The three engines, Windows Media Player's playing `wmpFile`.
+    static void addEngineRows(const char* wmpFile);
+    // A frame of `size` in `window` that plays `url` (%1: the media server),
+    // the window shown before the start or left for the test to show; null
+    // when it does not play.
+    TfrmPlayer* play(QWidget& window, QSize size, const QString& url, bool showFirst = true);
+
     QTemporaryDir dir_;
     std::unique_ptr<MediaServer> server_;
 };
@@ -62,7 +73,9 @@ void TestPlayerVideo::initTestCase()
         "-i", "sine=duration=8"};
     for (const QStringList& out : {QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac",
                                        "-movflags", "+faststart", "-shortest", dir_.filePath("clip.mp4")},
-             QStringList{"-shortest", "-f", "rm", dir_.filePath("clip.rm")}}) {
+             QStringList{"-shortest", "-f", "rm", dir_.filePath("clip.rm")},
+             QStringList{
+                 "-c:v", "wmv2", "-c:a", "wmav2", "-shortest", "-f", "asf", dir_.filePath("clip.wmv")}}) {
         QProcess p;
         p.start(ffmpeg, QStringList{"-loglevel", "error", "-y"} + input + out);
         QVERIFY(p.waitForFinished(120000) && p.exitCode() == 0);
@@ -71,28 +84,42 @@ void TestPlayerVideo::initTestCase()
     QVERIFY(server_->isListening());
 }
 
-void TestPlayerVideo::pictureInFrameAndFullScreen_data()
+void TestPlayerVideo::addEngineRows(const char* wmpFile)
 {
     QTest::addColumn<QString>("url");
-    QTest::newRow("wmp: Qt Multimedia") << "wmp:%1clip.mp4";
+    QTest::newRow("wmp: Qt Multimedia") << QStringLiteral("wmp:%1") + QLatin1String(wmpFile);
     QTest::newRow("ra: libmpv") << "%1clip.rm";
     QTest::newRow("vlc: libVLC") << "%1clip.mp4";
+}
+
+TfrmPlayer* TestPlayerVideo::play(QWidget& window, QSize size, const QString& url, bool showFirst)
+{
+    window.resize(size + QSize(50, 100));
+    auto* frame = new TfrmPlayer(&window);
+    frame->setGeometry(QRect(QPoint(20, 20), size));
+    if (showFirst) {
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window) || brightShare(grab(frame)) != 0.0)
+            return nullptr;
+    }
+    frame->Load(url.arg(server_->url(QString()).toString()));
+    frame->Play();
+    const bool playing
+        = QTest::qWaitFor([frame] { return frame->IsPlaying() && frame->GetPosition() > 0.05; }, 20000);
+    return playing ? frame : nullptr;
+}
+
+void TestPlayerVideo::pictureInFrameAndFullScreen_data()
+{
+    addEngineRows("clip.mp4");
 }
 
 void TestPlayerVideo::pictureInFrameAndFullScreen()
 {
     QFETCH(QString, url);
     QWidget window;
-    window.resize(400, 300);
-    auto* frame = new TfrmPlayer(&window);
-    frame->setGeometry(20, 20, 293, 200);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(brightShare(grab(frame)), 0.0);
-
-    frame->Load(url.arg(server_->url(QString()).toString()));
-    frame->Play();
-    QTRY_VERIFY_WITH_TIMEOUT(frame->IsPlaying() && frame->GetPosition() > 0.05, 20000);
+    TfrmPlayer* frame = play(window, QSize(293, 200), url);
+    QVERIFY(frame);
     QTRY_VERIFY_WITH_TIMEOUT(brightShare(grab(frame)) > 0.4, 10000);
 
     frame->FullScreen();
@@ -113,6 +140,55 @@ void TestPlayerVideo::pictureInFrameAndFullScreen()
     QTRY_VERIFY_WITH_TIMEOUT(brightShare(grab(frame)) > 0.4, 10000);
     const double before = frame->GetPosition();
     QTRY_VERIFY_WITH_TIMEOUT(frame->GetPosition() > before, 10000);
+    frame->Load(QString());
+}
+
+void TestPlayerVideo::firstPictureComesWithTheSound_data()
+{
+    addEngineRows("clip.wmv");
+}
+
+void TestPlayerVideo::firstPictureComesWithTheSound()
+{
+    QFETCH(QString, url);
+    // The stream starts while the frame is not on screen yet (a section that
+    // is still being laid out): once shown, the picture comes, and the
+    // stream goes on from where it was, never from the start again.
+    QWidget window;
+    TfrmPlayer* frame = play(window, QSize(293, 200), url, false);
+    QVERIFY(frame);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    double last = frame->GetPosition();
+    bool restarted = false;
+    QTRY_VERIFY_WITH_TIMEOUT(([&] {
+        const double now = frame->GetPosition();
+        restarted = restarted || now < last;
+        last = now;
+        return brightShare(grab(frame)) > 0.4;
+    }()),
+        10000);
+    QVERIFY(!restarted);
+    frame->Load(QString());
+}
+
+void TestPlayerVideo::pictureKeepsItsProportions_data()
+{
+    addEngineRows("clip.mp4");
+}
+
+void TestPlayerVideo::pictureKeepsItsProportions()
+{
+    QFETCH(QString, url);
+    // A 4:3 picture in a frame three times wider than high is 200 pixels wide,
+    // with 125 pixels of black on either side: fitted, never stretched.
+    QWidget window;
+    TfrmPlayer* frame = play(window, QSize(450, 150), url);
+    QVERIFY(frame);
+    const auto band = [frame](int x) { return grab(frame).copy(x, 0, 100, frame->height()); };
+    QTRY_VERIFY_WITH_TIMEOUT(brightShare(band(175)) > 0.4, 10000);
+    QCOMPARE(brightShare(band(0)), 0.0);
+    QCOMPARE(brightShare(band(350)), 0.0);
     frame->Load(QString());
 }
 

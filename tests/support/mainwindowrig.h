@@ -13,7 +13,7 @@
 // user's browser land in `opened`, outside pages the window opens in
 // `outside`. Its end removes config.ini and every stand-in it set or a test
 // may have set (file and save dialogs included).
-#include "main/fakeengine.h"
+#include "support/fakeengine.h"
 #include "support/fakeportal.h"
 #include "ui/main/fenprinc.h"
 

@@ -92,11 +92,7 @@ qint64 TDesktopControls::lengthUs() const
     const PlayerEngine* engine = w_->frmPlayer->playerControl();
     if (!engine)
         return 0;
-    const double length = engine->length();
-    if (!std::isfinite(length) || length <= 0)
-        return 0;
-    // Windows Media Player counts seconds; RealPlayer and VLC milliseconds.
-    return qint64(std::llround(length * (engine->kind() == EngineKind::WindowsMedia ? 1e6 : 1e3)));
+    return std::max<qint64>(0, engine->length()) * 1000;
 }
 
 MediaControls::Track TDesktopControls::track() const

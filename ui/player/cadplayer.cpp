@@ -10,16 +10,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstdint>
 
 namespace {
-
-// Playback states as the engines report them.
-constexpr int kWmpPaused = 2;
-constexpr int kWmpPlaying = 3;
-constexpr int kRaPlaying = 3;
-constexpr int kRaPaused = 4;
 
 EngineFactory& factorySlot()
 {
@@ -27,10 +21,10 @@ EngineFactory& factorySlot()
     return factory;
 }
 
-std::unique_ptr<PlayerEngine> createEngine(EngineKind kind, QWidget* parent)
+std::unique_ptr<PlayerEngine> createEngine(const EngineChoice& choice, QWidget* parent)
 {
     const EngineFactory& factory = factorySlot();
-    return factory ? factory(kind, parent) : CreateRealEngine(kind, parent);
+    return factory ? factory(choice.engine, parent) : CreateRealEngine(choice.engine, parent);
 }
 
 // The click of a link label (QLabel has no clicked signal of its own).
@@ -125,30 +119,42 @@ TfrmPlayer::TfrmPlayer(QWidget* parent)
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
 
-    auto wmp = makeErrorPanel(this, QStringLiteral("WMP"),
-        QStringLiteral("Impossible d'initialiser Windows Media Player, veuillez vérifier "
-                       "votre installation et si nécessaire télécharger une version "
-                       "récente (9 ou ultérieure)."),
-        QStringLiteral("Télécharger Windows Média Player"), [this] { lblErrLienWMPClick(); });
-    panErreurWMP = wmp.panel;
-    lblErrInfoWMP = wmp.info;
-    lblErrLienWMP = wmp.link;
-
-    auto ra = makeErrorPanel(this, QStringLiteral("RA"),
-        QStringLiteral("Impossible d'initialiser RealPlayer, veuillez vérifier votre "
-                       "installation et si nécessaire télécharger une version récente."),
-        QStringLiteral("Télécharger RealPlayer"), [this] { lblErrLienRAClick(); });
-    panErreurRA = ra.panel;
-    lblErrInfoRA = ra.info;
-    lblErrLienRA = ra.link;
-
-    auto vlc = makeErrorPanel(this, QStringLiteral("VLC"),
-        QStringLiteral("Impossible d'initialiser VLC, veuillez vérifier votre installation "
-                       "et si nécessaire télécharger une version récente."),
-        QStringLiteral("Télécharger VLC"), [this] { lblErrLienVLCClick(); });
-    panErreurVLC = vlc.panel;
-    lblErrInfoVLC = vlc.info;
-    lblErrLienVLC = vlc.link;
+    // One error panel per engine, in the engines' order.
+    struct Engine {
+        QString name;
+        QString info;
+        QString link;
+        void (TfrmPlayer::*onLinkClick)();
+        QFrame** panel;
+        QLabel** infoLabel;
+        QLabel** linkLabel;
+    };
+    const Engine engines[] = {
+        {QStringLiteral("WMP"),
+            QStringLiteral("Impossible d'initialiser Windows Media Player, veuillez vérifier "
+                           "votre installation et si nécessaire télécharger une version "
+                           "récente (9 ou ultérieure)."),
+            QStringLiteral("Télécharger Windows Média Player"), &TfrmPlayer::lblErrLienWMPClick,
+            &panErreurWMP, &lblErrInfoWMP, &lblErrLienWMP},
+        {QStringLiteral("RA"),
+            QStringLiteral("Impossible d'initialiser RealPlayer, veuillez vérifier votre "
+                           "installation et si nécessaire télécharger une version récente."),
+            QStringLiteral("Télécharger RealPlayer"), &TfrmPlayer::lblErrLienRAClick, &panErreurRA,
+            &lblErrInfoRA, &lblErrLienRA},
+        {QStringLiteral("VLC"),
+            QStringLiteral("Impossible d'initialiser VLC, veuillez vérifier votre installation "
+                           "et si nécessaire télécharger une version récente."),
+            QStringLiteral("Télécharger VLC"), &TfrmPlayer::lblErrLienVLCClick, &panErreurVLC, &lblErrInfoVLC,
+            &lblErrLienVLC},
+    };
+    for (const Engine& engine : engines) {
+        const auto onLinkClick = engine.onLinkClick;
+        const ErrorPanel made = makeErrorPanel(
+            this, engine.name, engine.info, engine.link, [this, onLinkClick] { (this->*onLinkClick)(); });
+        *engine.panel = made.panel;
+        *engine.infoLabel = made.info;
+        *engine.linkLabel = made.link;
+    }
 
     for (QFrame* panel : {panErreurWMP, panErreurRA, panErreurVLC})
         panel->setGeometry(rect());
@@ -166,16 +172,6 @@ void TfrmPlayer::setEngineFactory(EngineFactory factory)
     factorySlot() = std::move(factory);
 }
 
-QFrame* TfrmPlayer::errorPanel(EngineKind kind) const
-{
-    switch (kind) {
-    case EngineKind::WindowsMedia: return panErreurWMP;
-    case EngineKind::RealPlayer: return panErreurRA;
-    case EngineKind::Vlc: return panErreurVLC;
-    }
-    return panErreurWMP;
-}
-
 void TfrmPlayer::Load(const QString& url)
 {
     for (QFrame* panel : {panErreurWMP, panErreurRA, panErreurVLC})
@@ -185,9 +181,7 @@ void TfrmPlayer::Load(const QString& url)
     const EngineChoice choice = ChooseEngine(url);
     const QString& u = choice.url;
 
-    if (PlayerControl
-        && (u.isEmpty() || PlayerControl->kind() != choice.engine
-            || PlayerControl->kind() == EngineKind::Vlc)) {
+    if (PlayerControl && (u.isEmpty() || !PlayerControl->takes(choice.engine))) {
         zv::swallowed([this] { Stop(); });
         PlayerControl.reset();
         // A stream's decoders and buffers are large; what they freed goes back.
@@ -196,21 +190,15 @@ void TfrmPlayer::Load(const QString& url)
 
     if (!u.isEmpty() && !PlayerControl) {
         try {
-            if (choice.engine == EngineKind::Vlc) {
-                VlcMuted = false;
-                VlcPaused = false;
-            }
-            std::unique_ptr<PlayerEngine> control = createEngine(choice.engine, this);
+            std::unique_ptr<PlayerEngine> control = createEngine(choice, this);
             if (!control)
                 throw zv::Error(
                     QStringLiteral("Le lecteur %1 n'a pas pu être créé.").arg(EngineName(choice.engine)));
             PlayerEngine* sender = control.get();
-            // VLC's own playing and stopped texts are the frame's; it tells only
-            // of a stream that fails or plays unheard.
-            connect(sender, &PlayerEngine::statusChanged, this,
-                [this, sender](const QString& text) { emit Message(sender, text); });
-            if (choice.engine != EngineKind::Vlc)
-                control->setSource(u);
+            const auto forward = [this, sender](const QString& text) { emit Message(sender, text); };
+            connect(sender, &PlayerEngine::statusChanged, this, forward);
+            connect(sender, &PlayerEngine::errorOccurred, this, forward);
+            control->setSource(u);
             control->setGeometry(0, 0, width(), height());
             PlayerControl = std::move(control);
         } catch (const std::exception& e) {
@@ -218,7 +206,9 @@ void TfrmPlayer::Load(const QString& url)
             const QString text = error ? error->message() : QString::fromLocal8Bit(e.what());
             zv::reportError(QStringLiteral("L'erreur suivante s'est produite : ") + text);
             zv::swallowed([this] { Load(QString()); });
-            QFrame* panel = errorPanel(choice.engine);
+            // In the order of the engines.
+            const std::array<QFrame*, 3> panels{panErreurWMP, panErreurRA, panErreurVLC};
+            QFrame* panel = panels.at(static_cast<size_t>(choice.engine));
             panel->setGeometry(rect());
             panel->raise();
             panel->show();
@@ -235,34 +225,14 @@ void TfrmPlayer::Play()
 {
     if (!PlayerControl)
         return;
-    switch (PlayerControl->kind()) {
-    case EngineKind::WindowsMedia:
-    case EngineKind::RealPlayer:
-        PlayerControl->setSource(Url);
-        PlayerControl->play();
-        break;
-    case EngineKind::Vlc:
-        PlayerControl->setSource(Url);
-        PlayerControl->play();
-        emit Message(this, QStringLiteral("Lecture en cours..."));
-        break;
-    }
+    PlayerControl->setSource(Url);
+    PlayerControl->play();
 }
 
 void TfrmPlayer::Pause()
 {
     if (!PlayerControl)
         return;
-    if (PlayerControl->kind() == EngineKind::Vlc) {
-        if (VlcPaused) {
-            PlayerControl->play();
-            VlcPaused = false;
-        } else {
-            PlayerControl->pause();
-            VlcPaused = true;
-        }
-        return;
-    }
     if (IsPaused())
         PlayerControl->play();
     else
@@ -271,56 +241,35 @@ void TfrmPlayer::Pause()
 
 void TfrmPlayer::Stop()
 {
-    if (!PlayerControl)
-        return;
-    PlayerControl->stop();
-    if (PlayerControl->kind() == EngineKind::Vlc) {
-        VlcPaused = false;
-        emit Message(this, QStringLiteral("Arrêté."));
-    }
+    if (PlayerControl)
+        PlayerControl->stop();
 }
 
 void TfrmPlayer::ToggleMute()
 {
-    if (!PlayerControl)
-        return;
-    if (PlayerControl->kind() == EngineKind::Vlc) {
-        PlayerControl->toggleMute();
-        VlcMuted = !VlcMuted;
-        return;
-    }
-    PlayerControl->setMuted(!PlayerControl->isMuted());
+    if (PlayerControl)
+        PlayerControl->setMuted(!PlayerControl->isMuted());
 }
 
 void TfrmPlayer::FullScreen()
 {
-    if (PlayerControl)
+    // An ended or failed stream leaves nothing to show.
+    if (IsPlaying() || IsPaused())
         PlayerControl->setFullScreen(true);
 }
 
 void TfrmPlayer::SetVolume(int volume)
 {
-    if (!PlayerControl)
-        return;
-    if (PlayerControl->kind() == EngineKind::RealPlayer)
-        volume = static_cast<std::int16_t>(volume);
-    PlayerControl->setVolume(volume);
+    if (PlayerControl)
+        PlayerControl->setVolume(volume);
 }
 
 double TfrmPlayer::GetPosition() const
 {
     if (!PlayerControl)
         return 0;
-    const double length = PlayerControl->length();
-    switch (PlayerControl->kind()) {
-    case EngineKind::WindowsMedia: {
-        const double position = PlayerControl->position();
-        return position > 0 && length > 0 ? position / length : 0;
-    }
-    case EngineKind::RealPlayer: return length > 0 ? PlayerControl->position() / length : 0;
-    case EngineKind::Vlc: return length > 0 ? PlayerControl->position() : 0;
-    }
-    return 0;
+    const qint64 length = PlayerControl->length();
+    return length > 0 ? double(PlayerControl->position()) / double(length) : 0;
 }
 
 void TfrmPlayer::SetPosition(double fraction)
@@ -329,52 +278,24 @@ void TfrmPlayer::SetPosition(double fraction)
         return;
     // A fraction outside the media would make the engines seek past either end.
     fraction = std::clamp(fraction, 0.0, 1.0);
-    const double length = PlayerControl->length();
-    switch (PlayerControl->kind()) {
-    case EngineKind::WindowsMedia:
-        if (PlayerControl->position() > 0 && length > 0)
-            PlayerControl->setPosition(length * fraction);
-        break;
-    case EngineKind::RealPlayer:
-        if (length > 0)
-            PlayerControl->setPosition(std::round(fraction * length));
-        break;
-    case EngineKind::Vlc:
-        if (length > 0)
-            PlayerControl->setPosition(fraction);
-        break;
-    }
+    const qint64 length = PlayerControl->length();
+    if (length > 0)
+        PlayerControl->seek(std::llround(fraction * double(length)));
 }
 
 bool TfrmPlayer::IsPlaying() const
 {
-    if (!PlayerControl)
-        return false;
-    switch (PlayerControl->kind()) {
-    case EngineKind::WindowsMedia: return PlayerControl->playState() == kWmpPlaying;
-    case EngineKind::RealPlayer: return PlayerControl->playState() == kRaPlaying;
-    case EngineKind::Vlc: return PlayerControl->isPlaying();
-    }
-    return false;
+    return PlayerControl && PlayerControl->state() == PlayerEngine::State::Playing;
 }
 
 bool TfrmPlayer::IsPaused() const
 {
-    if (!PlayerControl)
-        return false;
-    switch (PlayerControl->kind()) {
-    case EngineKind::WindowsMedia: return PlayerControl->playState() == kWmpPaused;
-    case EngineKind::RealPlayer: return PlayerControl->playState() == kRaPaused;
-    case EngineKind::Vlc: return VlcPaused;
-    }
-    return false;
+    return PlayerControl && PlayerControl->state() == PlayerEngine::State::Paused;
 }
 
 bool TfrmPlayer::IsMuted() const
 {
-    if (!PlayerControl)
-        return false;
-    return PlayerControl->kind() == EngineKind::Vlc ? VlcMuted : PlayerControl->isMuted();
+    return PlayerControl && PlayerControl->isMuted();
 }
 
 void TfrmPlayer::lblErrLienWMPClick()

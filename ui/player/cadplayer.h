@@ -64,10 +64,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QFrame* errorPanel(EngineKind kind) const;
-
     std::unique_ptr<PlayerEngine> PlayerControl;
     QString Url;
-    bool VlcMuted = false;
-    bool VlcPaused = false;
 };

@@ -1,57 +1,87 @@
 #pragma once
-// PlayerEngine: one player control inside the player frame. Each engine keeps
-// its own units and state codes; the frame maps them onto its operations:
-//   Windows Media Player: positions in seconds, play state 1 stopped, 2 paused, 3 playing;
-//   RealPlayer:           positions in milliseconds, play state 0 stopped, 3 playing, 4 paused;
-//   VLC:                  position as a 0..1 fraction, length in ms, "playing" flag only.
-// Engines deliver their events on the user-interface thread only.
+// PlayerEngine: one player control inside the player frame. Every engine speaks
+// the same language: times in milliseconds, one state, status texts and errors
+// as signals of their own. What its library counts in (seconds, a 0..1
+// fraction, state codes of its own) is converted inside the engine. Signals are
+// sent on the user-interface thread only.
 #include "ui/player/enginechoice.h"
 
 #include <QWidget>
 #include <functional>
 #include <memory>
 
+class PictureSurface;
+
 class PlayerEngine : public QWidget {
     Q_OBJECT
 public:
-    explicit PlayerEngine(QWidget* parent = nullptr)
-        : QWidget(parent)
-    {
-    }
+    // Empty: nothing plays, nothing is on its way (before the first play, after
+    // a stop). Opening: asked to play, no sound or picture yet.
+    enum class State { Empty, Opening, Playing, Paused, Ended, Failed };
+    Q_ENUM(State)
+
+    explicit PlayerEngine(QWidget* parent = nullptr);
+    ~PlayerEngine() override;
 
     virtual EngineKind kind() const = 0;
+    // False for a control that plays one stream only: the next stream, even of
+    // the same engine, gets a control of its own.
+    virtual bool reusable() const { return true; }
+    // Whether this control plays the next stream chosen for `engine`.
+    bool takes(EngineKind engine) const { return kind() == engine && reusable(); }
 
-    // Windows Media Player: its URL property; RealPlayer: its Source. Setting the
-    // same address again does not restart the stream.
-    // VLC: the add-target call, replacing the playlist and starting it.
+    // The stream the next play() starts. The same address again leaves a stream
+    // that opens, plays or is paused as it is; one that ended or failed starts
+    // again from its beginning.
     virtual void setSource(const QString& url) = 0;
+    // Starts the source, or resumes it when paused.
     virtual void play() = 0;
     virtual void pause() = 0;
     virtual void stop() = 0;
 
     virtual bool isMuted() const = 0;
     virtual void setMuted(bool muted) = 0;
-    virtual void toggleMute() { setMuted(!isMuted()); }
     // 0..100
     virtual void setVolume(int volume) = 0;
 
-    // In the engine's own units (see above).
-    virtual double position() const = 0;
-    virtual double length() const = 0;
-    virtual void setPosition(double position) = 0;
+    // Milliseconds, 0 while unknown.
+    virtual qint64 position() const = 0;
+    virtual qint64 length() const = 0;
+    virtual void seek(qint64 position) = 0;
 
-    virtual int playState() const = 0;
-    // VLC's "playing" property; the other engines answer from their play state.
-    virtual bool isPlaying() const = 0;
+    State state() const { return state_; }
 
-    // The picture's widget goes full screen; Escape or a double-click returns it
-    // into the frame.
-    virtual void setFullScreen(bool on) = 0;
-    virtual bool isFullScreen() const = 0;
+    // The picture goes full screen; Escape or a double-click brings it back.
+    void setFullScreen(bool on);
+    bool isFullScreen() const;
 
 signals:
-    // A status text of the control, in French.
+    void stateChanged(PlayerEngine::State state);
+    // What the stream does, in French ("Connexion...", "Lecture en cours...").
     void statusChanged(const QString& text);
+    // Why the stream cannot play, in French.
+    void errorOccurred(const QString& text);
+
+protected:
+    // The black area the picture is drawn in; it fills the control.
+    PictureSurface* surface() const { return surface_; }
+
+    void setState(State state);
+    // A text equal to the last status or error is not sent again.
+    void sendStatus(const QString& text);
+    // The state becomes Failed; the text goes out as an error.
+    void fail(const QString& text);
+    // "Mise en mémoire tampon : N %", only while a stream opens or plays: a
+    // library's late buffering news must not outlive its stream.
+    void sendBuffering(int percent);
+    // After a stop asked by the program: Empty, and "Arrêté." once.
+    void sendStopped();
+    const QString& lastText() const { return lastText_; }
+
+private:
+    PictureSurface* surface_ = nullptr;
+    State state_ = State::Empty;
+    QString lastText_;
 };
 
 // Creates the control for an engine, parented to `parent`. Throws zv::Error with

@@ -1,14 +1,12 @@
 #include "ui/player/vlcengine.h"
 
 #include "portal/errors.h"
-#include "ui/player/fullscreen.h"
+#include "ui/player/picturesurface.h"
 #include "ui/player/playererror.h"
 
 #include <QByteArrayList>
-#include <QResizeEvent>
 #include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -86,27 +84,8 @@ VlcEngine::VlcEngine(QWidget* parent)
     if (!player_)
         throw zv::Error(QStringLiteral("le lecteur VLC n'a pas pu être créé."));
 
-    surface_ = new QWidget(this);
-    surface_->setAutoFillBackground(true);
-    QPalette pal = surface_->palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    surface_->setPalette(pal);
-    surface_->setGeometry(rect());
-    fullScreen_ = new FullScreenSurface(surface_);
-    if (!headless) {
-        // Native too, so that going full screen and back moves the picture's
-        // window instead of destroying it under the library.
-        surface_->setAttribute(Qt::WA_NativeWindow);
-        surface_->setAttribute(Qt::WA_DontCreateNativeAncestors);
-        video_ = new QWidget(surface_);
-        video_->setAttribute(Qt::WA_NativeWindow);
-        video_->setAttribute(Qt::WA_DontCreateNativeAncestors);
-        video_->setAttribute(Qt::WA_TransparentForMouseEvents);
-        auto* layout = new QVBoxLayout(surface_);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(video_);
-        libvlc_media_player_set_xwindow(player_.get(), static_cast<uint32_t>(video_->winId()));
-    }
+    if (!headless)
+        libvlc_media_player_set_xwindow(player_.get(), static_cast<uint32_t>(surface()->nativeWindow()));
     startTimer_ = new QTimer(this);
     startTimer_->setSingleShot(true);
     startTimer_->setInterval(kStartTimeoutMs);
@@ -114,7 +93,7 @@ VlcEngine::VlcEngine(QWidget* parent)
         if (positionSeen_)
             return;
         libvlc_media_player_stop(player_.get());
-        emit statusChanged(PlayerErrorText(QStringLiteral("timed out")));
+        fail(PlayerErrorText(QStringLiteral("timed out")));
     });
     // Keys and clicks go to the program (Escape leaves full screen).
     libvlc_video_set_key_input(player_.get(), 0);
@@ -174,36 +153,54 @@ void VlcEngine::onVlcEvent(const libvlc_event_t* event, void* data)
     const int type = event->type;
     if (type == libvlc_MediaPlayerPositionChanged && self->positionSeen_.exchange(true))
         return;
-    // The frame shows its own texts for VLC; only what went wrong is told here.
+    const int generation = self->generation_;
     QMetaObject::invokeMethod(
         self,
-        [self, type] {
-            switch (type) {
-            case libvlc_MediaPlayerPositionChanged:
-                self->startTimer_->stop();
-                self->onPlayingForSure();
-                break;
-            case libvlc_MediaPlayerEndReached:
-                self->startTimer_->stop();
-                // What is not a stream may still move the position: libVLC
-                // reads it to the end as MPEG, finding no sound or picture.
-                if ((!self->positionSeen_ || !self->hadTracks()) && !self->playFirstEntry())
-                    emit self->statusChanged(QStringLiteral("Le média ne contient rien à lire."));
-                break;
-            case libvlc_MediaPlayerEncounteredError: {
-                self->startTimer_->stop();
-                QStringList details;
-                {
-                    std::lock_guard lock(self->logMutex_);
-                    details = self->log_;
-                }
-                emit self->statusChanged(PlayerErrorText(details.join(QLatin1Char('\n'))));
-                break;
-            }
-            default: break;
-            }
+        [self, type, generation] {
+            if (generation == self->generation_)
+                self->onEvent(type);
         },
         Qt::QueuedConnection);
+}
+
+void VlcEngine::onEvent(int type)
+{
+    // The plugin's host showed only its own two texts: what went wrong is
+    // all that is told here.
+    switch (type) {
+    case libvlc_MediaPlayerPlaying:
+        if (!paused_)
+            setState(State::Playing);
+        break;
+    case libvlc_MediaPlayerStopped:
+        if (state() == State::Opening || state() == State::Playing || state() == State::Paused)
+            setState(State::Empty);
+        break;
+    case libvlc_MediaPlayerPositionChanged:
+        startTimer_->stop();
+        onPlayingForSure();
+        break;
+    case libvlc_MediaPlayerEndReached:
+        startTimer_->stop();
+        // What is not a stream may still move the position: libVLC reads it to
+        // the end as MPEG, finding no sound or picture.
+        if (positionSeen_ && hadTracks())
+            setState(State::Ended);
+        else if (!playFirstEntry())
+            fail(QStringLiteral("Le média ne contient rien à lire."));
+        break;
+    case libvlc_MediaPlayerEncounteredError: {
+        startTimer_->stop();
+        QStringList details;
+        {
+            std::lock_guard lock(logMutex_);
+            details = log_;
+        }
+        fail(PlayerErrorText(details.join(QLatin1Char('\n'))));
+        break;
+    }
+    default: break;
+    }
 }
 
 bool VlcEngine::playFirstEntry()
@@ -254,16 +251,13 @@ void VlcEngine::onPlayingForSure()
         noSound = noSound_;
     }
     if (noSound && !HeadlessMedia() && libvlc_video_get_track_count(player_.get()) <= 0)
-        emit statusChanged(PlayerNoSoundText());
+        sendStatus(PlayerNoSoundText());
 }
 
 void VlcEngine::setSource(const QString& url)
 {
-    libvlc_media_t* media = newMedia(instance_.get(), url);
-    if (!media)
-        return;
-    entryDepth_ = 0;
-    startMedia(media);
+    url_ = url;
+    fresh_ = true;
 }
 
 void VlcEngine::startMedia(libvlc_media_t* media)
@@ -276,44 +270,62 @@ void VlcEngine::startMedia(libvlc_media_t* media)
     positionSeen_ = false;
     libvlc_media_player_set_media(player_.get(), media);
     libvlc_media_release(media);
+    ++generation_;
+    setState(State::Opening);
     libvlc_media_player_play(player_.get());
     startTimer_->start();
 }
 
 void VlcEngine::play()
 {
-    libvlc_media_player_set_pause(player_.get(), 0);
-    if (libvlc_media_player_get_state(player_.get()) != libvlc_Playing)
-        libvlc_media_player_play(player_.get());
-    if (!positionSeen_)
-        startTimer_->start();
+    paused_ = false;
+    if (!fresh_) {
+        // Resumes after a pause.
+        libvlc_media_player_set_pause(player_.get(), 0);
+        if (libvlc_media_player_get_state(player_.get()) != libvlc_Playing)
+            libvlc_media_player_play(player_.get());
+        if (!positionSeen_)
+            startTimer_->start();
+        setState(libvlc_media_player_is_playing(player_.get()) ? State::Playing : State::Opening);
+        return;
+    }
+    fresh_ = false;
+    entryDepth_ = 0;
+    if (libvlc_media_t* media = newMedia(instance_.get(), url_))
+        startMedia(media);
+    else
+        fail(PlayerErrorText(vlcError()));
+    sendStatus(QStringLiteral("Lecture en cours..."));
 }
 
 void VlcEngine::pause()
 {
     startTimer_->stop();
     libvlc_media_player_set_pause(player_.get(), 1);
+    paused_ = true;
+    setState(State::Paused);
 }
 
 void VlcEngine::stop()
 {
     startTimer_->stop();
     libvlc_media_player_stop(player_.get());
+    ++generation_;
+    paused_ = false;
+    sendStopped();
 }
 
 bool VlcEngine::isMuted() const
 {
-    return libvlc_audio_get_mute(player_.get()) == 1;
+    return muted_;
 }
 
 void VlcEngine::setMuted(bool muted)
 {
-    libvlc_audio_set_mute(player_.get(), muted ? 1 : 0);
-}
-
-void VlcEngine::toggleMute()
-{
+    if (muted == muted_)
+        return;
     libvlc_audio_toggle_mute(player_.get());
+    muted_ = muted;
 }
 
 void VlcEngine::setVolume(int volume)
@@ -321,46 +333,24 @@ void VlcEngine::setVolume(int volume)
     libvlc_audio_set_volume(player_.get(), std::clamp(volume, 0, 100));
 }
 
-double VlcEngine::position() const
+qint64 VlcEngine::position() const
 {
-    const float position = libvlc_media_player_get_position(player_.get());
-    return std::isfinite(position) ? std::clamp(static_cast<double>(position), 0.0, 1.0) : 0.0;
+    const qint64 length = this->length();
+    const float fraction = libvlc_media_player_get_position(player_.get());
+    if (length <= 0 || !std::isfinite(fraction))
+        return 0;
+    return std::llround(std::clamp(static_cast<double>(fraction), 0.0, 1.0) * double(length));
 }
 
-double VlcEngine::length() const
+qint64 VlcEngine::length() const
 {
     return std::max<libvlc_time_t>(0, libvlc_media_player_get_length(player_.get()));
 }
 
-void VlcEngine::setPosition(double fraction)
+void VlcEngine::seek(qint64 position)
 {
-    if (std::isfinite(fraction))
-        libvlc_media_player_set_position(player_.get(), static_cast<float>(std::clamp(fraction, 0.0, 1.0)));
-}
-
-int VlcEngine::playState() const
-{
-    return libvlc_media_player_get_state(player_.get());
-}
-
-bool VlcEngine::isPlaying() const
-{
-    return libvlc_media_player_is_playing(player_.get()) != 0;
-}
-
-void VlcEngine::setFullScreen(bool on)
-{
-    fullScreen_->setFullScreen(on);
-}
-
-bool VlcEngine::isFullScreen() const
-{
-    return fullScreen_->isFullScreen();
-}
-
-void VlcEngine::resizeEvent(QResizeEvent* event)
-{
-    PlayerEngine::resizeEvent(event);
-    if (!fullScreen_->isFullScreen())
-        surface_->setGeometry(rect());
+    const qint64 length = this->length();
+    if (length > 0)
+        libvlc_media_player_set_position(
+            player_.get(), static_cast<float>(std::clamp(double(position) / double(length), 0.0, 1.0)));
 }

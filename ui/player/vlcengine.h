@@ -1,6 +1,10 @@
 #pragma once
-// The VLC plugin, played by libVLC. Position as a 0..1 fraction, length in
-// milliseconds; the play state is libVLC's own (3 = playing).
+// The VLC plugin, played by libVLC. libVLC gives the position as a 0..1
+// fraction of the length and its state through events on its own threads; the
+// engine turns them into milliseconds and its state. The plugin reports
+// neither pause nor mute: the engine keeps both itself, as the plugin's host
+// did, and says "Lecture en cours..." on each play and "Arrêté." on each stop.
+// Each stream gets a control of its own.
 // Extra libVLC arguments may be given as ZV_VLC_OPTIONS="--a --b=c".
 #include "ui/player/engine.h"
 
@@ -15,7 +19,6 @@ struct libvlc_media_player_t;
 struct libvlc_event_t;
 struct libvlc_media_t;
 struct vlc_log_t;
-class FullScreenSurface;
 class QTimer;
 
 class VlcEngine : public PlayerEngine {
@@ -26,24 +29,18 @@ public:
     ~VlcEngine() override;
 
     EngineKind kind() const override { return EngineKind::Vlc; }
-    void setSource(const QString& url) override; // add-target: replace and go
+    bool reusable() const override { return false; }
+    void setSource(const QString& url) override;
+    // After setSource, the add-target call: the playlist replaced, and go.
     void play() override;
     void pause() override;
     void stop() override;
     bool isMuted() const override;
     void setMuted(bool muted) override;
-    void toggleMute() override;
     void setVolume(int volume) override;
-    double position() const override;
-    double length() const override;
-    void setPosition(double fraction) override;
-    int playState() const override;
-    bool isPlaying() const override;
-    void setFullScreen(bool on) override;
-    bool isFullScreen() const override;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
+    qint64 position() const override;
+    qint64 length() const override;
+    void seek(qint64 position) override;
 
 private:
     struct InstanceRelease {
@@ -54,6 +51,7 @@ private:
     };
     static void onVlcEvent(const libvlc_event_t* event, void* data);
     static void onVlcLog(void* data, int level, const vlc_log_t* context, const char* format, va_list args);
+    void onEvent(int type);
     void onPlayingForSure();
     void startMedia(libvlc_media_t* media); // takes the reference
     bool playFirstEntry();
@@ -62,9 +60,13 @@ private:
 
     std::unique_ptr<libvlc_instance_t, InstanceRelease> instance_;
     std::unique_ptr<libvlc_media_player_t, PlayerRelease> player_;
-    QWidget* surface_ = nullptr;
-    QWidget* video_ = nullptr;
-    FullScreenSurface* fullScreen_ = nullptr;
+    QString url_;
+    bool fresh_ = false; // setSource came since the last start
+    bool paused_ = false;
+    bool muted_ = false;
+    // Counts the starts and stops: an event queued before the latest one is
+    // about a stream that is no more.
+    std::atomic<int> generation_{0};
     // libVLC's threads write these; the window's thread reads them.
     std::mutex logMutex_;
     QStringList log_; // the last warnings and errors of the current stream

@@ -1,22 +1,20 @@
-#include "ui/player/raengine.h"
+#include "ui/player/mpvengine.h"
 
 #include "portal/errors.h"
-#include "ui/player/fullscreen.h"
 #include "ui/player/metafilereader.h"
+#include "ui/player/picturesurface.h"
 #include "ui/player/playererror.h"
 
-#include <QPointer>
-#include <QResizeEvent>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <mpv/client.h>
 
 // Hands mpv's wake-ups (from its own thread) to the user-interface thread. One
 // wake-up is queued at a time; the drain then reads every waiting event.
-struct RaEngine::Wakeup {
-    RaEngine* engine;
+struct MpvEngine::Wakeup {
+    MpvEngine* engine;
     std::atomic<bool> queued{false};
 
     static void callback(void* data)
@@ -24,7 +22,7 @@ struct RaEngine::Wakeup {
         auto* self = static_cast<Wakeup*>(data);
         if (self->queued.exchange(true))
             return;
-        RaEngine* engine = self->engine;
+        MpvEngine* engine = self->engine;
         // Queued to the engine: Qt drops the call if the engine is gone by then.
         QMetaObject::invokeMethod(
             engine,
@@ -46,27 +44,6 @@ QString mpvError(int code)
 // How many of mpv's last warnings are kept to explain a failure.
 constexpr int kKeptLogLines = 6;
 
-// mpv's replies for the end of a file, in French; `log` holds its last
-// warnings, which usually name the cause.
-QString endText(int reason, int error, bool played, const QStringList& log)
-{
-    switch (reason) {
-    case MPV_END_FILE_REASON_EOF:
-        // Nothing was ever shown: an empty or cut file, a header alone.
-        return played ? QStringLiteral("Fin du média.") : QStringLiteral("Le média ne contient rien à lire.");
-    case MPV_END_FILE_REASON_STOP:
-    case MPV_END_FILE_REASON_QUIT: return QStringLiteral("Arrêté.");
-    case MPV_END_FILE_REASON_ERROR: {
-        QStringList details = log;
-        if (error == MPV_ERROR_UNKNOWN_FORMAT)
-            details << QStringLiteral("unknown format");
-        details << mpvError(error);
-        return PlayerErrorText(details.join(QLatin1Char('\n')));
-    }
-    default: return QStringLiteral("Arrêté.");
-    }
-}
-
 // The sound and picture outputs report their own trials and fall-backs; they
 // say nothing about why a stream fails.
 bool outputMessage(const QByteArray& prefix)
@@ -76,7 +53,7 @@ bool outputMessage(const QByteArray& prefix)
 
 } // namespace
 
-RaEngine::RaEngine(QWidget* parent)
+MpvEngine::MpvEngine(QWidget* parent)
     : PlayerEngine(parent)
 {
     mpv_ = mpv_create();
@@ -105,13 +82,6 @@ RaEngine::RaEngine(QWidget* parent)
         setOption("force-window", "no");
         setOption("background", "#000000");
 
-        surface_ = new QWidget(this);
-        surface_->setAutoFillBackground(true);
-        QPalette pal = surface_->palette();
-        pal.setColor(QPalette::Window, Qt::black);
-        surface_->setPalette(pal);
-        surface_->setGeometry(rect());
-        fullScreen_ = new FullScreenSurface(surface_);
         headless_ = HeadlessMedia();
         if (headless_) {
             setOption("vo", "null");
@@ -119,18 +89,7 @@ RaEngine::RaEngine(QWidget* parent)
         } else {
             // No sound device (a remote desktop, a kiosk): the picture plays on.
             setOption("audio-fallback-to-null", "yes");
-            // Native too, so that going full screen and back moves the picture's
-            // window instead of destroying it under the library.
-            surface_->setAttribute(Qt::WA_NativeWindow);
-            surface_->setAttribute(Qt::WA_DontCreateNativeAncestors);
-            video_ = new QWidget(surface_);
-            video_->setAttribute(Qt::WA_NativeWindow);
-            video_->setAttribute(Qt::WA_DontCreateNativeAncestors);
-            video_->setAttribute(Qt::WA_TransparentForMouseEvents);
-            auto* layout = new QVBoxLayout(surface_);
-            layout->setContentsMargins(0, 0, 0, 0);
-            layout->addWidget(video_);
-            setOption("wid", QByteArray::number(static_cast<qint64>(video_->winId())));
+            setOption("wid", QByteArray::number(static_cast<qint64>(surface()->nativeWindow())));
             setOption("vo", "gpu,x11,");
             // The picture goes into an X11 window: the X11 OpenGL context only.
             // Left to itself, mpv (0.35) goes on to its DRM and Vulkan display
@@ -158,10 +117,7 @@ RaEngine::RaEngine(QWidget* parent)
         connect(metafile_, &MetafileReader::resolved, this, [this](const QUrl& entry) {
             loadFile(entry.isLocalFile() ? entry.toLocalFile() : entry.toString(QUrl::FullyEncoded));
         });
-        connect(metafile_, &MetafileReader::failed, this, [this](const QString& text) {
-            starting_ = false;
-            sendStatus(text);
-        });
+        connect(metafile_, &MetafileReader::failed, this, [this](const QString& text) { fail(text); });
         wakeup_ = std::make_unique<Wakeup>();
         wakeup_->engine = this;
         mpv_set_wakeup_callback(mpv_, &Wakeup::callback, wakeup_.get());
@@ -172,14 +128,14 @@ RaEngine::RaEngine(QWidget* parent)
     }
 }
 
-RaEngine::~RaEngine()
+MpvEngine::~MpvEngine()
 {
     // No wake-up runs once this returns; mpv's threads end in terminate.
     mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
     mpv_terminate_destroy(mpv_);
 }
 
-void RaEngine::setOption(const char* name, const QByteArray& value)
+void MpvEngine::setOption(const char* name, const QByteArray& value)
 {
     const int rc = mpv_set_option_string(mpv_, name, value.constData());
     if (rc < 0)
@@ -187,13 +143,13 @@ void RaEngine::setOption(const char* name, const QByteArray& value)
                             .arg(QString::fromUtf8(name), mpvError(rc)));
 }
 
-bool RaEngine::flag(const char* name) const
+bool MpvEngine::flag(const char* name) const
 {
     int value = 0;
     return mpv_get_property(mpv_, name, MPV_FORMAT_FLAG, &value) >= 0 && value != 0;
 }
 
-double RaEngine::number(const char* name) const
+double MpvEngine::number(const char* name) const
 {
     double value = 0;
     if (mpv_get_property(mpv_, name, MPV_FORMAT_DOUBLE, &value) < 0 || !std::isfinite(value))
@@ -201,7 +157,7 @@ double RaEngine::number(const char* name) const
     return value;
 }
 
-QString RaEngine::playingText() const
+QString MpvEngine::playingText() const
 {
     if (headless_)
         return QStringLiteral("Lecture en cours...");
@@ -213,21 +169,29 @@ QString RaEngine::playingText() const
     return silent ? PlayerNoSoundText() : QStringLiteral("Lecture en cours...");
 }
 
-void RaEngine::setSource(const QString& url)
+void MpvEngine::setSource(const QString& url)
 {
     source_ = url;
 }
 
-void RaEngine::play()
+void MpvEngine::play()
 {
     int no = 0;
     mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &no);
-    if (source_.isEmpty() || (source_ == loaded_ && (starting_ || playing_)))
+    if (source_.isEmpty())
         return;
+    if (source_ == loaded_) {
+        if (state() == State::Paused) {
+            setState(State::Playing);
+            sendStatus(playingText());
+        }
+        if (state() == State::Opening || state() == State::Playing)
+            return;
+    }
+    // Another file, or one that ended, failed or was stopped: from its start.
     loaded_ = source_;
-    lastBufferPercent_ = -1;
+    setState(State::Opening);
     if (metafile_->follows(source_)) {
-        starting_ = true;
         sendStatus(QStringLiteral("Connexion..."));
         metafile_->read(source_);
         return;
@@ -235,97 +199,78 @@ void RaEngine::play()
     loadFile(source_);
 }
 
-void RaEngine::loadFile(const QString& address)
+void MpvEngine::loadFile(const QString& address)
 {
     const QByteArray url = address.toUtf8();
     const char* args[] = {"loadfile", url.constData(), "replace", nullptr};
-    if (mpv_command(mpv_, args) >= 0) {
-        starting_ = true;
+    if (mpv_command(mpv_, args) >= 0)
         sendStatus(QStringLiteral("Connexion..."));
-    } else {
-        starting_ = false;
-        sendStatus(QStringLiteral("Impossible d'ouvrir le média."));
-    }
+    else
+        fail(QStringLiteral("Impossible d'ouvrir le média."));
 }
 
-void RaEngine::pause()
+void MpvEngine::pause()
 {
     int yes = 1;
     mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &yes);
+    if (state() == State::Playing) {
+        setState(State::Paused);
+        sendStatus(QStringLiteral("En pause"));
+    }
 }
 
-void RaEngine::stop()
+void MpvEngine::stop()
 {
     metafile_->cancel();
     const char* args[] = {"stop", nullptr};
     mpv_command(mpv_, args);
-    starting_ = false;
-    playing_ = false;
     int no = 0;
     mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &no);
+    // mpv tells of the stop later, maybe after the control is gone.
+    if (state() == State::Opening || state() == State::Playing || state() == State::Paused)
+        sendStopped();
 }
 
-bool RaEngine::isMuted() const
+bool MpvEngine::isMuted() const
 {
     return flag("mute");
 }
 
-void RaEngine::setMuted(bool muted)
+void MpvEngine::setMuted(bool muted)
 {
     int value = muted ? 1 : 0;
     mpv_set_property(mpv_, "mute", MPV_FORMAT_FLAG, &value);
 }
 
-void RaEngine::setVolume(int volume)
+void MpvEngine::setVolume(int volume)
 {
-    double value = std::clamp(volume, 0, 100);
+    double value = std::clamp<int>(static_cast<std::int16_t>(volume), 0, 100);
     mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &value);
 }
 
-double RaEngine::position() const
+bool MpvEngine::showing() const
 {
-    return playing_ ? std::round(number("time-pos") * 1000) : 0;
+    return state() == State::Playing || state() == State::Paused;
 }
 
-double RaEngine::length() const
+qint64 MpvEngine::position() const
 {
-    return playing_ ? std::round(number("duration") * 1000) : 0;
+    return showing() ? std::llround(number("time-pos") * 1000) : 0;
 }
 
-void RaEngine::setPosition(double milliseconds)
+qint64 MpvEngine::length() const
 {
-    if (!std::isfinite(milliseconds))
-        return;
-    const QByteArray seconds = QByteArray::number(std::max(0.0, milliseconds) / 1000.0, 'f', 3);
+    return showing() ? std::llround(number("duration") * 1000) : 0;
+}
+
+void MpvEngine::seek(qint64 position)
+{
+    const QByteArray seconds = QByteArray::number(std::max<qint64>(0, position) / 1000.0, 'f', 3);
     const char* args[] = {"seek", seconds.constData(), "absolute", nullptr};
     mpv_command(mpv_, args);
 }
 
-int RaEngine::playState() const
-{
-    if (playing_)
-        return flag("pause") ? 4 : 3;
-    return starting_ ? 1 : 0;
-}
-
-void RaEngine::setFullScreen(bool on)
-{
-    fullScreen_->setFullScreen(on);
-}
-
-bool RaEngine::isFullScreen() const
-{
-    return fullScreen_->isFullScreen();
-}
-
-void RaEngine::resizeEvent(QResizeEvent* event)
-{
-    PlayerEngine::resizeEvent(event);
-    if (!fullScreen_->isFullScreen())
-        surface_->setGeometry(rect());
-}
-
-void RaEngine::drainEvents()
+void MpvEngine::drainEvents()
 {
     // Bounded so that a flood of events cannot hold the window; the rest comes
     // with the next wake-up.
@@ -334,7 +279,7 @@ void RaEngine::drainEvents()
         if (!event || event->event_id == MPV_EVENT_NONE) {
             if (endPending_) {
                 endPending_ = false;
-                sendStatus(endText(endReason_, endError_, played_, log_));
+                endFile();
             }
             return;
         }
@@ -343,12 +288,11 @@ void RaEngine::drainEvents()
     Wakeup::callback(wakeup_.get());
 }
 
-void RaEngine::handleEvent(const mpv_event& event)
+void MpvEngine::handleEvent(const mpv_event& event)
 {
     switch (event.event_id) {
     case MPV_EVENT_START_FILE:
-        starting_ = true;
-        playing_ = false;
+        // play() has made the state Opening already (a stop may have come since).
         played_ = false;
         endPending_ = false;
         log_.clear();
@@ -363,11 +307,12 @@ void RaEngine::handleEvent(const mpv_event& event)
         break;
     }
     case MPV_EVENT_PLAYBACK_RESTART:
-        if (starting_ || playing_) {
-            starting_ = false;
-            playing_ = true;
+        // Also after each seek.
+        if (state() == State::Opening || showing()) {
             played_ = true;
-            if (!flag("pause") && !flag("paused-for-cache"))
+            const bool paused = flag("pause");
+            setState(paused ? State::Paused : State::Playing);
+            if (!paused && !flag("paused-for-cache"))
                 sendStatus(playingText());
         }
         break;
@@ -376,8 +321,6 @@ void RaEngine::handleEvent(const mpv_event& event)
         // A loadfile replacing the current file ends the old one first.
         if (end->reason == MPV_END_FILE_REASON_REDIRECT)
             break;
-        starting_ = false;
-        playing_ = false;
         // mpv hands its log lines over only once no other event waits: the
         // cause of a failure is told when the queue is empty.
         endPending_ = true;
@@ -389,19 +332,16 @@ void RaEngine::handleEvent(const mpv_event& event)
         const auto* prop = static_cast<const mpv_event_property*>(event.data);
         const QByteArray name(prop->name);
         if (prop->format == MPV_FORMAT_INT64 && name == "cache-buffering-state") {
-            if (flag("paused-for-cache")) {
-                const int percent
-                    = static_cast<int>(std::clamp<int64_t>(*static_cast<int64_t*>(prop->data), 0, 100));
-                if (percent != lastBufferPercent_) {
-                    lastBufferPercent_ = percent;
-                    sendStatus(QStringLiteral("Mise en mémoire tampon : %1 %").arg(percent));
-                }
-            }
+            if (flag("paused-for-cache"))
+                sendBuffering(
+                    static_cast<int>(std::clamp<int64_t>(*static_cast<int64_t*>(prop->data), 0, 100)));
         } else if (prop->format == MPV_FORMAT_FLAG && name == "paused-for-cache") {
-            if (*static_cast<int*>(prop->data) == 0 && playing_ && !flag("pause"))
+            if (*static_cast<int*>(prop->data) == 0 && state() == State::Playing)
                 sendStatus(playingText());
-        } else if (prop->format == MPV_FORMAT_FLAG && name == "pause" && playing_) {
-            sendStatus(*static_cast<int*>(prop->data) ? QStringLiteral("En pause") : playingText());
+        } else if (prop->format == MPV_FORMAT_FLAG && name == "pause" && showing()) {
+            const bool paused = *static_cast<int*>(prop->data) != 0;
+            setState(paused ? State::Paused : State::Playing);
+            sendStatus(paused ? QStringLiteral("En pause") : playingText());
         }
         break;
     }
@@ -409,10 +349,31 @@ void RaEngine::handleEvent(const mpv_event& event)
     }
 }
 
-void RaEngine::sendStatus(const QString& text)
+void MpvEngine::endFile()
 {
-    if (text == lastStatus_)
+    switch (endReason_) {
+    case MPV_END_FILE_REASON_EOF:
+        // Nothing was ever shown: an empty or cut file, a header alone.
+        if (!played_) {
+            fail(QStringLiteral("Le média ne contient rien à lire."));
+            return;
+        }
+        setState(State::Ended);
+        sendStatus(QStringLiteral("Fin du média."));
         return;
-    lastStatus_ = text;
-    emit statusChanged(text);
+    case MPV_END_FILE_REASON_ERROR: {
+        // mpv's last warnings usually name the cause.
+        QStringList details = log_;
+        if (endError_ == MPV_ERROR_UNKNOWN_FORMAT)
+            details << QStringLiteral("unknown format");
+        details << mpvError(endError_);
+        fail(PlayerErrorText(details.join(QLatin1Char('\n'))));
+        return;
+    }
+    default:
+        // A file replaced by the next one ends stopped too: the next one opens.
+        if (state() != State::Opening)
+            sendStopped();
+        return;
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The RealPlayer control, played by libmpv. Positions in milliseconds; play
-// state 0 stopped, 1 connecting, 3 playing, 4 paused.
+// The RealPlayer control, played by libmpv. libmpv counts in seconds and
+// tells of a file's start, first frame and end as events: the engine turns
+// them into milliseconds and its state.
 //
 // The control's settings applied at creation, in this order:
 //   AutoStart := false        nothing plays before Play;
@@ -15,15 +16,14 @@
 #include <memory>
 
 struct mpv_handle;
-class FullScreenSurface;
 class MetafileReader;
 
-class RaEngine : public PlayerEngine {
+class MpvEngine : public PlayerEngine {
     Q_OBJECT
 public:
     // Throws zv::Error when libmpv cannot be created or initialised.
-    explicit RaEngine(QWidget* parent);
-    ~RaEngine() override;
+    explicit MpvEngine(QWidget* parent);
+    ~MpvEngine() override;
 
     EngineKind kind() const override { return EngineKind::RealPlayer; }
     void setSource(const QString& url) override;
@@ -32,45 +32,33 @@ public:
     void stop() override;
     bool isMuted() const override;
     void setMuted(bool muted) override;
+    // RealPlayer's set-volume takes a 16-bit integer.
     void setVolume(int volume) override;
-    double position() const override;
-    double length() const override;
-    void setPosition(double milliseconds) override;
-    int playState() const override;
-    bool isPlaying() const override { return playState() == 3; }
-    void setFullScreen(bool on) override;
-    bool isFullScreen() const override;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
+    qint64 position() const override;
+    qint64 length() const override;
+    void seek(qint64 position) override;
 
 private:
     struct Wakeup;
     void loadFile(const QString& address);
     void drainEvents();
     void handleEvent(const struct mpv_event& event);
+    void endFile();
+    bool showing() const; // playing or paused: a file is open
     QString playingText() const;
-    void sendStatus(const QString& text);
     bool flag(const char* name) const;
     double number(const char* name) const;
     void setOption(const char* name, const QByteArray& value);
 
     mpv_handle* mpv_ = nullptr;
     std::unique_ptr<Wakeup> wakeup_;
-    QWidget* surface_ = nullptr; // what goes full screen
-    QWidget* video_ = nullptr; // mpv draws into this native window
-    FullScreenSurface* fullScreen_ = nullptr;
     MetafileReader* metafile_ = nullptr;
     QString source_;
     QString loaded_; // the address last handed to mpv
-    bool starting_ = false; // loadfile sent, first frame not yet shown
-    bool playing_ = false; // between the first frame and the end of the file
     bool played_ = false; // the current file showed its first frame
     bool endPending_ = false; // the end of a file, told once its log is in
     int endReason_ = 0; // mpv_end_file_reason of that end
     int endError_ = 0; // and its mpv error code
     bool headless_ = false; // null outputs chosen: silence is no news
     QStringList log_; // mpv's last warnings for the current file
-    QString lastStatus_;
-    int lastBufferPercent_ = -1;
 };

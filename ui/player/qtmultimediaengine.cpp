@@ -1,8 +1,9 @@
-#include "ui/player/wmpengine.h"
+#include "ui/player/qtmultimediaengine.h"
 
 #include "portal/errors.h"
-#include "ui/player/fullscreen.h"
+#include "ui/player/framepicture.h"
 #include "ui/player/metafilereader.h"
+#include "ui/player/picturesurface.h"
 #include "ui/player/playererror.h"
 
 #include <QAudioDevice>
@@ -12,10 +13,12 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMediaDevices>
+#include <QPainter>
 #include <QPluginLoader>
 #include <QTcpSocket>
 #include <QTimer>
-#include <QVideoWidget>
+#include <QVideoFrame>
+#include <QVideoSink>
 #include <algorithm>
 #include <cmath>
 #include <dlfcn.h>
@@ -45,9 +48,6 @@ bool mediaBackendPresent(const QString& name)
 // GStreamer tells of a server that cannot be reached, or that stops answering,
 // only as a failed data stream.
 constexpr int kProbeTimeoutMs = 5000;
-constexpr int kWatchdogMs = 1000;
-constexpr int kStuckTicks = 2;
-constexpr int kMaxReloads = 5;
 constexpr qint64 kSlowFailureMs = 12000;
 
 int defaultPort(const QUrl& url)
@@ -84,7 +84,52 @@ void preferSoup2()
 
 } // namespace
 
-WmpEngine::WmpEngine(QWidget* parent)
+// Draws the sink's last frame, fitted to the surface with its proportions kept.
+//
+// The frames come through a sink of our own rather than Qt's video widget: that
+// widget hands its GL context to the sink only once it is first drawn, and Qt
+// then swaps GStreamer's sink in the running pipeline, which stalls the picture
+// of a stream started before its frame was on screen (an ASF one mostly). A
+// sink that never gets a GL context keeps one GStreamer sink for the stream's
+// whole life.
+class FrameView : public QWidget {
+public:
+    FrameView(QVideoSink* sink, QWidget* parent)
+        : QWidget(parent)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        connect(sink, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& frame) {
+            frame_ = frame;
+            update();
+        });
+    }
+
+    void clear()
+    {
+        frame_ = QVideoFrame();
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::black);
+        if (!frame_.isValid())
+            return;
+        QRect target(QPoint(), frame_.size().scaled(size(), Qt::KeepAspectRatio));
+        target.moveCenter(rect().center());
+        const QImage picture = FramePicture(frame_, target.size());
+        // Only a picture smaller than the screen's is scaled, up.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, picture);
+    }
+
+private:
+    QVideoFrame frame_;
+};
+
+QtMultimediaEngine::QtMultimediaEngine(QWidget* parent)
     : PlayerEngine(parent)
 {
     // The FFmpeg backend of Qt 6.4 stalls on streams; GStreamer plays them.
@@ -98,15 +143,9 @@ WmpEngine::WmpEngine(QWidget* parent)
 
     // Without an audio output the backend never reaches the end of the media.
     audio_ = new QAudioOutput(this);
-    video_ = new QVideoWidget(this);
-    video_->setAspectRatioMode(Qt::IgnoreAspectRatio); // stretch to fit
-    video_->setGeometry(rect());
-    fullScreen_ = new FullScreenSurface(video_);
-    // Qt's GStreamer pipeline now and then freezes on a network stream (an ASF
-    // one mostly) although GStreamer itself plays it: loaded afresh, it plays.
-    watchdog_ = new QTimer(this);
-    watchdog_->setInterval(kWatchdogMs);
-    connect(watchdog_, &QTimer::timeout, this, &WmpEngine::checkProgress);
+    sink_ = new QVideoSink(this);
+    view_ = new FrameView(sink_, surface());
+    surface()->hold(view_);
 
     renewPlayer();
     if (!player_->isAvailable())
@@ -121,13 +160,10 @@ WmpEngine::WmpEngine(QWidget* parent)
         if (playWanted_)
             startPlayer();
     });
-    connect(metafile_, &MetafileReader::failed, this, [this](const QString& text) {
-        failed_ = true;
-        sendStatus(text);
-    });
+    connect(metafile_, &MetafileReader::failed, this, [this](const QString& text) { fail(text); });
 }
 
-void WmpEngine::renewPlayer()
+void QtMultimediaEngine::renewPlayer()
 {
     // After an error Qt's GStreamer player stays in it and plays nothing more:
     // each stream that follows a failure gets a new one.
@@ -140,34 +176,42 @@ void WmpEngine::renewPlayer()
     }
     player_ = new QMediaPlayer(this);
     player_->setAudioOutput(audio_);
-    player_->setVideoOutput(video_);
-    connect(player_, &QMediaPlayer::mediaStatusChanged, this, &WmpEngine::onMediaStatus);
-    connect(player_, &QMediaPlayer::playbackStateChanged, this, &WmpEngine::onPlaybackState);
-    connect(player_, &QMediaPlayer::bufferProgressChanged, this, &WmpEngine::onBufferProgress);
-    connect(player_, &QMediaPlayer::errorOccurred, this, &WmpEngine::onError);
+    player_->setVideoOutput(sink_);
+    connect(player_, &QMediaPlayer::mediaStatusChanged, this, &QtMultimediaEngine::onMediaStatus);
+    connect(player_, &QMediaPlayer::playbackStateChanged, this, &QtMultimediaEngine::onPlaybackState);
+    connect(player_, &QMediaPlayer::bufferProgressChanged, this, &QtMultimediaEngine::onBufferProgress);
+    connect(player_, &QMediaPlayer::errorOccurred, this, &QtMultimediaEngine::onError);
 }
 
-WmpEngine::~WmpEngine()
+QtMultimediaEngine::~QtMultimediaEngine()
 {
     // No status texts while the control goes away.
     player_->disconnect(this);
     player_->stop();
 }
 
-void WmpEngine::setSource(const QString& url)
+bool QtMultimediaEngine::spent() const
 {
-    // The same address again does not restart the stream, unless it failed.
-    if (url == url_ && !failed_ && (metafile_->busy() || !player_->source().isEmpty()))
+    const QMediaPlayer::MediaStatus status = player_->mediaStatus();
+    return state() == State::Ended || state() == State::Failed || player_->error() != QMediaPlayer::NoError
+        || status == QMediaPlayer::EndOfMedia || status == QMediaPlayer::InvalidMedia;
+}
+
+void QtMultimediaEngine::setSource(const QString& url)
+{
+    const bool same = url == url_;
+    if (same && !spent() && (metafile_->busy() || !player_->source().isEmpty()))
         return;
     url_ = url;
-    lastBufferPercent_ = -1;
-    reloads_ = 0;
     playWanted_ = false;
     stopProbe();
     metafile_->cancel();
-    if (failed_ || player_->error() != QMediaPlayer::NoError)
+    if (player_->error() != QMediaPlayer::NoError || state() == State::Failed)
         renewPlayer();
-    failed_ = false;
+    else if (same)
+        player_->setSource(QUrl()); // Qt takes the same address again as no change
+    view_->clear();
+    setState(State::Empty);
     if (metafile_->follows(url)) {
         player_->setSource(QUrl());
         sendStatus(QStringLiteral("Connexion..."));
@@ -177,29 +221,29 @@ void WmpEngine::setSource(const QString& url)
     }
 }
 
-void WmpEngine::play()
+void QtMultimediaEngine::play()
 {
     if (metafile_->busy()) {
         playWanted_ = true;
+        setState(State::Opening);
         return;
     }
     startPlayer();
 }
 
-void WmpEngine::startPlayer()
+void QtMultimediaEngine::startPlayer()
 {
-    failed_ = false;
     stopProbe();
     playClock_.start();
     player_->play();
 }
 
-void WmpEngine::pause()
+void QtMultimediaEngine::pause()
 {
     player_->pause();
 }
 
-void WmpEngine::stop()
+void QtMultimediaEngine::stop()
 {
     if (metafile_->busy()) {
         // Play reads the metafile again.
@@ -207,70 +251,47 @@ void WmpEngine::stop()
         url_.clear();
     }
     playWanted_ = false;
+    const State was = state();
     player_->stop();
+    view_->clear();
+    if (was == State::Opening || was == State::Playing || was == State::Paused)
+        sendStopped();
 }
 
-bool WmpEngine::isMuted() const
+bool QtMultimediaEngine::isMuted() const
 {
     return audio_->isMuted();
 }
 
-void WmpEngine::setMuted(bool muted)
+void QtMultimediaEngine::setMuted(bool muted)
 {
     audio_->setMuted(muted);
 }
 
-void WmpEngine::setVolume(int volume)
+void QtMultimediaEngine::setVolume(int volume)
 {
     audio_->setVolume(std::clamp(volume, 0, 100) / 100.0f);
 }
 
-double WmpEngine::position() const
+qint64 QtMultimediaEngine::position() const
 {
-    return player_->position() / 1000.0;
+    return player_->position();
 }
 
-double WmpEngine::length() const
+qint64 QtMultimediaEngine::length() const
 {
-    return player_->duration() / 1000.0;
+    return player_->duration();
 }
 
-void WmpEngine::setPosition(double seconds)
+void QtMultimediaEngine::seek(qint64 position)
 {
-    if (std::isfinite(seconds))
-        player_->setPosition(static_cast<qint64>(std::max(0.0, seconds) * 1000));
+    // Before the stream has started, GStreamer cannot seek it.
+    const qint64 length = this->length();
+    if (this->position() > 0 && length > 0)
+        player_->setPosition(std::clamp<qint64>(position, 0, length));
 }
 
-int WmpEngine::playState() const
-{
-    switch (player_->playbackState()) {
-    case QMediaPlayer::PlayingState: return 3;
-    case QMediaPlayer::PausedState: return 2;
-    case QMediaPlayer::StoppedState: break;
-    }
-    if (player_->mediaStatus() == QMediaPlayer::EndOfMedia)
-        return 8;
-    return player_->mediaStatus() == QMediaPlayer::NoMedia ? 0 : 1;
-}
-
-void WmpEngine::setFullScreen(bool on)
-{
-    fullScreen_->setFullScreen(on);
-}
-
-bool WmpEngine::isFullScreen() const
-{
-    return fullScreen_->isFullScreen();
-}
-
-void WmpEngine::resizeEvent(QResizeEvent* event)
-{
-    PlayerEngine::resizeEvent(event);
-    if (!fullScreen_->isFullScreen())
-        video_->setGeometry(rect());
-}
-
-QString WmpEngine::playingText() const
+QString QtMultimediaEngine::playingText() const
 {
     // Without a sound output GStreamer plays into a fake sink: a picture still
     // shows, a sound alone would go unheard without a word.
@@ -280,30 +301,26 @@ QString WmpEngine::playingText() const
     return QStringLiteral("Lecture en cours...");
 }
 
-void WmpEngine::sendStatus(const QString& text)
-{
-    if (text == lastStatus_)
-        return;
-    lastStatus_ = text;
-    emit statusChanged(text);
-}
-
-void WmpEngine::onMediaStatus(QMediaPlayer::MediaStatus status)
+void QtMultimediaEngine::onMediaStatus(QMediaPlayer::MediaStatus status)
 {
     switch (status) {
     case QMediaPlayer::LoadingMedia: sendStatus(QStringLiteral("Connexion...")); break;
     case QMediaPlayer::BufferingMedia:
     case QMediaPlayer::StalledMedia: onBufferProgress(player_->bufferProgress()); break;
     case QMediaPlayer::BufferedMedia:
-        if (player_->playbackState() == QMediaPlayer::PlayingState && !failed_)
+        if (state() == State::Playing)
             sendStatus(playingText());
         break;
-    case QMediaPlayer::EndOfMedia: sendStatus(QStringLiteral("Fin du média.")); break;
+    case QMediaPlayer::EndOfMedia:
+        if (state() != State::Failed) {
+            setState(State::Ended);
+            sendStatus(QStringLiteral("Fin du média."));
+        }
+        break;
     case QMediaPlayer::InvalidMedia:
         // The error that made it so has its own, more precise text.
-        if (!failed_)
-            sendStatus(QStringLiteral("Média non valide."));
-        failed_ = true;
+        if (state() != State::Failed)
+            fail(QStringLiteral("Média non valide."));
         player_->stop();
         break;
     case QMediaPlayer::NoMedia:
@@ -311,64 +328,45 @@ void WmpEngine::onMediaStatus(QMediaPlayer::MediaStatus status)
     }
 }
 
-void WmpEngine::checkProgress()
+void QtMultimediaEngine::onPlaybackState(QMediaPlayer::PlaybackState state)
 {
-    const qint64 position = player_->position();
-    const QMediaPlayer::MediaStatus status = player_->mediaStatus();
-    const bool flowing = player_->playbackState() == QMediaPlayer::PlayingState
-        && (status == QMediaPlayer::BufferedMedia || status == QMediaPlayer::LoadedMedia);
-    if (!flowing || position != lastPosition_ || player_->source().isLocalFile()) {
-        lastPosition_ = position;
-        stuckTicks_ = 0;
-        return;
-    }
-    if (++stuckTicks_ < kStuckTicks || reloads_ >= kMaxReloads)
-        return;
-    ++reloads_;
-    stuckTicks_ = 0;
-    const QUrl source = player_->source();
-    player_->setSource(QUrl());
-    player_->setSource(source);
-    player_->play();
-}
-
-void WmpEngine::onPlaybackState(QMediaPlayer::PlaybackState state)
-{
-    if (state == QMediaPlayer::PlayingState)
-        watchdog_->start();
-    else
-        watchdog_->stop();
     switch (state) {
     case QMediaPlayer::PlayingState:
-        if (!failed_)
+        if (this->state() != State::Failed) {
+            setState(State::Playing);
             sendStatus(playingText());
+        }
         break;
-    case QMediaPlayer::PausedState: sendStatus(QStringLiteral("En pause")); break;
+    case QMediaPlayer::PausedState:
+        if (this->state() != State::Failed) {
+            setState(State::Paused);
+            sendStatus(QStringLiteral("En pause"));
+        }
+        break;
     case QMediaPlayer::StoppedState:
-        if (player_->mediaStatus() != QMediaPlayer::EndOfMedia && player_->error() == QMediaPlayer::NoError)
-            sendStatus(QStringLiteral("Arrêté."));
+        // An end or a failure says so itself, a stop of ours too.
+        if (this->state() == State::Opening || this->state() == State::Playing
+            || this->state() == State::Paused)
+            setState(State::Empty);
         break;
     }
 }
 
-void WmpEngine::onBufferProgress(float progress)
+void QtMultimediaEngine::onBufferProgress(float progress)
 {
+    // Qt reports how full its buffer is all along, also while stopping.
     const QMediaPlayer::MediaStatus status = player_->mediaStatus();
-    if (status != QMediaPlayer::BufferingMedia && status != QMediaPlayer::StalledMedia)
+    if (player_->playbackState() != QMediaPlayer::PlayingState
+        || (status != QMediaPlayer::BufferingMedia && status != QMediaPlayer::StalledMedia))
         return;
-    const int percent = std::clamp(static_cast<int>(std::lround(progress * 100)), 0, 100);
-    if (percent == lastBufferPercent_)
-        return;
-    lastBufferPercent_ = percent;
-    sendStatus(QStringLiteral("Mise en mémoire tampon : %1 %").arg(percent));
+    sendBuffering(static_cast<int>(std::lround(progress * 100)));
 }
 
-void WmpEngine::onError(QMediaPlayer::Error error, const QString& text)
+void QtMultimediaEngine::onError(QMediaPlayer::Error error, const QString& text)
 {
     // GStreamer often follows a vague error with a precise one, or the reverse.
-    if (error == QMediaPlayer::NoError || (failed_ && !generic(lastStatus_)))
+    if (error == QMediaPlayer::NoError || (state() == State::Failed && !generic(lastText())))
         return;
-    failed_ = true;
     QString detail = text;
     if (detail.trimmed().isEmpty()) {
         switch (error) {
@@ -387,12 +385,12 @@ void WmpEngine::onError(QMediaPlayer::Error error, const QString& text)
         else
             probeServer(url);
     }
-    sendStatus(message);
+    fail(message);
     // GStreamer may stay in its playing state after an error.
     player_->stop();
 }
 
-void WmpEngine::probeServer(const QUrl& url)
+void QtMultimediaEngine::probeServer(const QUrl& url)
 {
     if (probe_)
         return;
@@ -403,8 +401,8 @@ void WmpEngine::probeServer(const QUrl& url)
     const auto conclude = [this, probe](const QString& detail) {
         if (probe_ != probe)
             return;
-        if (!detail.isEmpty() && failed_ && generic(lastStatus_))
-            sendStatus(PlayerErrorText(detail));
+        if (!detail.isEmpty() && state() == State::Failed && generic(lastText()))
+            fail(PlayerErrorText(detail));
         stopProbe();
     };
     connect(probe_, &QTcpSocket::connected, this, [conclude] { conclude(QString()); });
@@ -415,7 +413,7 @@ void WmpEngine::probeServer(const QUrl& url)
     probe_->connectToHost(url.host(), quint16(defaultPort(url)));
 }
 
-void WmpEngine::stopProbe()
+void QtMultimediaEngine::stopProbe()
 {
     if (!probe_)
         return;
