@@ -1,4 +1,5 @@
 #include "ui/main/fenprinc.h"
+#include "ui/main/playbackmemory.h"
 
 #include "app/versioninfo.h"
 #include "base/errors.h"
@@ -505,6 +506,9 @@ void TfmPrinc::createVideo()
     top->addWidget(btnVideoRecherche);
     lvVideoModel = new TEntryModel({QStringLiteral("Titre")}, this);
     lvVideo = reportList(panVideo, "lvVideo", lvVideoModel, false);
+    playbackMemory_ = new TPlaybackMemory(this);
+    for (TEntryModel* model : {lvMODFichierModel, lvMODPodcastModel, lvMODRechercheModel, lvMODFavorisModel, lvVideoModel})
+        playbackMemory_->watch(model);
     auto* details = new QHBoxLayout;
     wbVideoImage = new TWebBrowser(panVideo);
     wbVideoImage->setObjectName(QStringLiteral("wbVideoImage"));
@@ -778,7 +782,10 @@ void TfmPrinc::FormDestroy()
     timLecture->stop();
     timPub->stop();
     zv::swallowed([this] { SaveFavorites(); });
-    zv::swallowed([this] { frmPlayer->Load(QString()); });
+    zv::swallowed([this] {
+        playbackMemory_->keep();
+        frmPlayer->Load(QString());
+    });
     PodcastFeeds.reset();
     AppVersionInfo.reset();
 }
@@ -970,8 +977,10 @@ void TfmPrinc::ShowSection(TBtnGraph* button)
         wbPub->Refresh();
     // 10. Nothing plays on after a switch, but what the user started while
     // the section loaded is the newer choice.
-    if (playStarts_ == playStarts)
+    if (playStarts_ == playStarts) {
+        playbackMemory_->keep();
         frmPlayer->Load(QString());
+    }
 }
 
 void TfmPrinc::nmhTestVersionSuccess(int)

@@ -43,6 +43,7 @@ class TNMHTTP;
 class TScrollLabel;
 class TWebBrowser;
 class TfmPrinc;
+class TPlaybackMemory;
 class TfrmCurseur;
 class TfrmPlayer;
 
@@ -443,6 +444,7 @@ private:
     QHash<const TNMHTTP*, const std::function<bool()>*> wanted_;
     QPersistentModelIndex jeuxDemande_; // the category whose games are asked for
     TPlayEntry nowPlaying_;
+    TPlaybackMemory* playbackMemory_ = nullptr; // where episodes stopped
     bool destroyed_ = false;
     bool closing_ = false;
     bool favoritesLoaded_ = false;

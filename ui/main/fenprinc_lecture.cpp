@@ -3,6 +3,7 @@
 #include "ui/controls/btngraph.h"
 #include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
+#include "ui/main/playbackmemory.h"
 #include "ui/player/cadcurseur.h"
 #include "ui/player/cadplayer.h"
 
@@ -102,10 +103,12 @@ void TfmPrinc::Play(const TPlayEntry& entry)
     // Load throws zv::Abort when the engine cannot start: the rest is skipped.
     ++playStarts_;
     nowPlaying_ = TPlayEntry();
+    playbackMemory_->keep();
     frmPlayer->Load(entry.address);
     frmPlayer->Play();
     frmPlayer->SetVolume(volumeOf(frmCurseurSon));
     nowPlaying_ = entry;
+    playbackMemory_->started(entry, frmPlayer->playerControl());
     emit PlaybackStarted();
     if (entry.contentId != 0)
         NotifyContentViewed(entry.contentId);
@@ -114,6 +117,7 @@ void TfmPrinc::Play(const TPlayEntry& entry)
 void TfmPrinc::StopPlaying()
 {
     PlayingIndex = -1;
+    playbackMemory_->keep();
     frmPlayer->Stop();
 }
 
@@ -197,6 +201,7 @@ void TfmPrinc::timLectureTimer()
 {
     if (!btnLecture->Actif())
         return;
+    playbackMemory_->tick();
     const bool playing = frmPlayer->IsPlaying();
     if (playing != btnLecture->Enfonce()) {
         // A pause is no end of playback: only a stopped favourite moves on.
