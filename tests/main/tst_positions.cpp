@@ -151,8 +151,16 @@ private slots:
         rig->engines.calls.clear();
         activate(view, ::at(view, 0));
         QTRY_VERIFY(w->btnLecture->Enfonce());
-        const QStringList seeks = rig->engines.calls.filter(QStringLiteral("seek"));
-        QCOMPARE(seeks, seek.isEmpty() ? QStringList() : QStringList{seek});
+        // The jump waits until the stream is under way and its length known.
+        QTest::qWait(300);
+        QVERIFY(rig->engines.calls.filter(QStringLiteral("seek")).isEmpty());
+        rig->engine()->len = kLength;
+        rig->engine()->pos = 500;
+        if (!seek.isEmpty())
+            QTRY_COMPARE(rig->engines.calls.filter(QStringLiteral("seek")), QStringList{seek});
+        QTest::qWait(300);
+        QCOMPARE(rig->engines.calls.filter(QStringLiteral("seek")),
+            seek.isEmpty() ? QStringList() : QStringList{seek});
     }
 
     void liveChannelsKeepNothing()

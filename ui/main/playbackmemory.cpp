@@ -8,7 +8,10 @@
 
 TPlaybackMemory::TPlaybackMemory(QObject* parent)
     : QObject(parent)
+    , resumeTimer_(new QTimer(this))
 {
+    resumeTimer_->setInterval(100);
+    connect(resumeTimer_, &QTimer::timeout, this, &TPlaybackMemory::resumeWhenReady);
 }
 
 bool TPlaybackMemory::remembers(const QModelIndex& source)
@@ -37,6 +40,7 @@ void TPlaybackMemory::started(const TPlayEntry& entry, PlayerEngine* engine)
         return;
     key_ = keyOf(entry.address);
     engine_ = engine;
+    resumeTo_ = 0;
     // The same stream asked again while paused or playing goes on from where
     // it is: no jump back.
     playedOnce_
@@ -55,9 +59,8 @@ void TPlaybackMemory::stateChanged(PlayerEngine::State state)
         return;
     if (state == PlayerEngine::State::Playing && !playedOnce_) {
         playedOnce_ = true;
-        const qint64 from = zv::ResumeFrom(zv::UserState::instance().playback(key_));
-        if (from > 0)
-            engine_->seek(from);
+        resumeTo_ = zv::ResumeFrom(zv::UserState::instance().playback(key_));
+        resumeWhenReady();
     } else if (state == PlayerEngine::State::Ended) {
         keep(); // heard
     } else if (state == PlayerEngine::State::Failed) {
@@ -67,19 +70,39 @@ void TPlaybackMemory::stateChanged(PlayerEngine::State state)
     }
 }
 
+void TPlaybackMemory::resumeWhenReady()
+{
+    if (resumeTo_ <= 0 || key_.isEmpty() || !engine_) {
+        resumeTimer_->stop();
+        return;
+    }
+    if (engine_->state() == PlayerEngine::State::Playing && engine_->length() > 0
+        && engine_->position() > 0) {
+        engine_->seek(resumeTo_);
+        resumeTo_ = 0;
+        resumeTimer_->stop();
+    } else if (!resumeTimer_->isActive()) {
+        resumeTimer_->start();
+    }
+}
+
 void TPlaybackMemory::keep()
 {
-    if (!key_.isEmpty() && engine_ && playedOnce_)
+    // Until the jump back to the kept place, what plays is not worth keeping
+    // over it.
+    if (!key_.isEmpty() && engine_ && playedOnce_ && resumeTo_ <= 0)
         write(engine_->state() == PlayerEngine::State::Ended);
     key_.clear();
     engine_.clear();
+    resumeTo_ = 0;
+    resumeTimer_->stop();
     disconnect(stateConnection_);
 }
 
 void TPlaybackMemory::tick()
 {
-    if (key_.isEmpty() || !engine_ || !playedOnce_ || engine_->state() != PlayerEngine::State::Playing
-        || sinceWrite_.elapsed() < writeEveryMs)
+    if (key_.isEmpty() || !engine_ || !playedOnce_ || resumeTo_ > 0
+        || engine_->state() != PlayerEngine::State::Playing || sinceWrite_.elapsed() < writeEveryMs)
         return;
     write(false);
 }

@@ -15,6 +15,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 class TEntryModel;
 
@@ -47,6 +48,9 @@ public:
 
 private:
     void stateChanged(PlayerEngine::State state);
+    // Jumps to the kept place once the engine can seek: it plays and knows
+    // the stream's length (until then some libraries drop a seek).
+    void resumeWhenReady();
     void write(bool ended);
     // Shows what is kept for key on every watched row that plays it.
     void showOnRows(const QByteArray& key) const;
@@ -56,6 +60,8 @@ private:
     QPointer<PlayerEngine> engine_;
     QMetaObject::Connection stateConnection_;
     QByteArray key_; // empty: nothing kept now
-    bool playedOnce_ = false; // the engine played (and was sent to the kept place)
+    bool playedOnce_ = false; // the engine played
+    qint64 resumeTo_ = 0; // the kept place still to jump to; 0: none
+    QTimer* resumeTimer_ = nullptr;
     QElapsedTimer sinceWrite_;
 };
