@@ -7,8 +7,8 @@
 #include "support/testtls.h"
 #include "ui/windows/fentelechargement.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -293,21 +293,35 @@ private slots:
     {
         QTest::addColumn<QByteArray>("path");
         QTest::addColumn<qint64>("partSize"); // -1: no .part
-        QTest::newRow("404") << QByteArray("/absent.mp3") << qint64(-1);
-        QTest::newRow("500") << QByteArray("/panne.mp3") << qint64(-1);
-        QTest::newRow("cut short") << QByteArray("/coupe.mp3") << qint64(3000);
-        QTest::newRow("nobody listening") << QByteArray() << qint64(-1);
+        QTest::addColumn<int>("bar"); // what the bar shows
+        QTest::addColumn<QString>("obstacle"); // in the way of the .part
+        QTest::newRow("404") << QByteArray("/absent.mp3") << qint64(-1) << 0 << "";
+        QTest::newRow("500") << QByteArray("/panne.mp3") << qint64(-1) << 0 << "";
+        QTest::newRow("cut short") << QByteArray("/coupe.mp3") << qint64(3000) << 60 << "";
+        QTest::newRow("nobody listening") << QByteArray() << qint64(-1) << 0 << "";
+        // What root cannot write either: a folder where the .part goes, a name
+        // longer than the file system takes.
+        QTest::newRow("no room for the .part") << QByteArray("/f.mp3") << qint64(-2) << 0 << "folder";
+        QTest::newRow("name too long") << QByteArray("/f.mp3") << qint64(-1) << 0 << "long name";
     }
     void failureKeepsTheOldFile()
     {
         QFETCH(QByteArray, path);
         QFETCH(qint64, partSize);
+        QFETCH(int, bar);
+        QFETCH(QString, obstacle);
+        server->on("/f.mp3", Reply::generated(5000));
+        if (obstacle == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(answer + QStringLiteral(".part")));
+        else if (obstacle == QLatin1String("long name"))
+            answer = dir->filePath(QString(300, QLatin1Char('n')) + QStringLiteral(".mp3"));
         server->on("/absent.mp3", Reply::status(404, "introuvable"));
         server->on("/panne.mp3", Reply::status(500, QByteArray(5000, 'e')));
         const QByteArray head = "HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\n";
         server->on("/coupe.mp3", Reply::raw(head + generatedBody(5000)).closeAfter(head.size() + 3000));
         const QByteArray old = "ancienne chanson";
-        writeFile(answer, old);
+        if (obstacle != QLatin1String("long name"))
+            writeFile(answer, old);
         QPointer<TfmTelechargement> w;
         if (path.isEmpty()) {
             // A port nobody listens on any more.
@@ -323,15 +337,20 @@ private slots:
         QCOMPARE(w->lblNomFichier->text(), QStringLiteral("Erreur"));
         QVERIFY(w->btnReprendre->isVisible());
         // The bar shows what of the file arrived, never an error page.
-        QCOMPARE(w->pbAvancement->value(), partSize < 0 ? 0 : 60);
+        QCOMPARE(w->pbAvancement->value(), bar);
         // It waits for "Annuler"; the file stays.
         QTest::qWait(300);
         QVERIFY(w);
         w->btnAnnule->click();
         QTRY_VERIFY(w.isNull());
+        if (obstacle == QLatin1String("long name")) {
+            QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList());
+            return;
+        }
         QCOMPARE(readAll(answer), old);
         const QString part = answer + QStringLiteral(".part");
-        QCOMPARE(QFileInfo(part).exists() ? QFileInfo(part).size() : -1, partSize);
+        if (partSize != -2)
+            QCOMPARE(QFileInfo(part).exists() ? QFileInfo(part).size() : -1, partSize);
     }
 
     // "Reprendre" after a cut asks only for the rest and ends with the whole file.
@@ -348,7 +367,8 @@ private slots:
             }
             range = r.header("Range");
             return Reply::raw("HTTP/1.0 206 Partial Content\r\n" + validator
-                + "Content-Range: bytes 40000-99999/100000\r\nContent-Length: 60000\r\n\r\n" + body.mid(40000));
+                + "Content-Range: bytes 40000-99999/100000\r\nContent-Length: 60000\r\n\r\n"
+                + body.mid(40000));
         });
         writeFile(answer, "ancienne chanson");
         const QPointer<TfmTelechargement> w = download("/f.mp3");
