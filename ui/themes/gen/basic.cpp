@@ -6,12 +6,18 @@ namespace gen {
 
 namespace {
 
+// The pressed buttons' body.
+const QColor Blue(0x28, 0x7F, 0xD2);
+const QColor DeepBlue(0x1A, 0x5C, 0xA6);
+
 class Basic : public Designer {
 public:
     using Designer::Designer;
 
 protected:
     QColor azure() const { return QColor(0x2F, 0x9C, 0xF0); }
+    // A body under the pointer: lighter, with an azure rim.
+    Shade lit(const Shade& rest) const { return {rest.from.lighter(125), rest.to.lighter(125), azure()}; }
 
     void card(QPainter& p, const QRectF& r, qreal radius) const
     {
@@ -80,22 +86,11 @@ protected:
 
     void sectionButton(QPainter& p, const QRectF& r, State s) override
     {
-        QColor top(0x2E, 0x37, 0x49), bottom(0x1E, 0x24, 0x31), rim(0x3C, 0x47, 0x5D);
-        if (s == State::Survol) {
-            top = top.lighter(125);
-            bottom = bottom.lighter(125);
-            rim = azure();
-        } else if (pressed(s)) {
-            top = QColor(0x28, 0x7F, 0xD2);
-            bottom = QColor(0x1A, 0x5C, 0xA6);
-            rim = s == State::EnfonceSurvol ? QColor(0x8C, 0xCB, 0xFF) : QColor(0x4A, 0xA8, 0xF5);
-        }
+        const Shade rest{QColor(0x2E, 0x37, 0x49), QColor(0x1E, 0x24, 0x31), QColor(0x3C, 0x47, 0x5D)};
+        const Shades shades{rest, lit(rest), {Blue, DeepBlue, QColor(0x4A, 0xA8, 0xF5)},
+            {Blue, DeepBlue, QColor(0x8C, 0xCB, 0xFF)}, rest};
         const qreal radius = (r.height() - 1) / 2;
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, top);
-        g.setColorAt(1, bottom);
-        p.setPen(QPen(rim, 1));
-        p.setBrush(g);
+        shadeWith(p, shades[s], r.topLeft(), r.bottomLeft(), 1);
         p.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
         p.setPen(QPen(QColor(255, 255, 255, pressed(s) ? 70 : 34), 1));
         p.drawLine(QPointF(r.left() + radius, r.top() + 1.5), QPointF(r.right() - radius, r.top() + 1.5));
@@ -103,25 +98,11 @@ protected:
 
     void squareButton(QPainter& p, const QRectF& r, State s) override
     {
-        QColor top(0x2E, 0x37, 0x49), bottom(0x1C, 0x22, 0x2E), rim(0x3C, 0x47, 0x5D);
-        if (s == State::Survol) {
-            top = top.lighter(125);
-            bottom = bottom.lighter(125);
-            rim = azure();
-        } else if (pressed(s)) {
-            top = QColor(0x28, 0x7F, 0xD2);
-            bottom = QColor(0x1A, 0x5C, 0xA6);
-            rim = QColor(0x4A, 0xA8, 0xF5);
-        } else if (s == State::Inactif) {
-            top = QColor(0x1E, 0x24, 0x30);
-            bottom = QColor(0x18, 0x1D, 0x27);
-            rim = QColor(0x2A, 0x31, 0x40);
-        }
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, top);
-        g.setColorAt(1, bottom);
-        p.setPen(QPen(rim, 1));
-        p.setBrush(g);
+        const Shade rest{QColor(0x2E, 0x37, 0x49), QColor(0x1C, 0x22, 0x2E), QColor(0x3C, 0x47, 0x5D)};
+        const Shade down{Blue, DeepBlue, QColor(0x4A, 0xA8, 0xF5)};
+        const Shades shades{rest, lit(rest), down, down,
+            {QColor(0x1E, 0x24, 0x30), QColor(0x18, 0x1D, 0x27), QColor(0x2A, 0x31, 0x40)}};
+        shadeWith(p, shades[s], r.topLeft(), r.bottomLeft(), 1);
         p.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
     }
 
@@ -218,9 +199,7 @@ protected:
             p.setBrush(rgb(ink_.card));
             p.drawRoundedRect(QRectF(5.5, y - 0.5, 472, 62), 3, 3);
         }
-        p.setPen(QPen(rgb(ink_.cardBorder), 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5));
+        outline(p, r, rgb(ink_.cardBorder), 1);
     }
 };
 

@@ -77,6 +77,45 @@ bool pressed(State s)
     return s == State::Enfonce || s == State::EnfonceSurvol;
 }
 
+const Shade& Shades::operator[](State s) const
+{
+    switch (s) {
+    case State::Survol: return hover;
+    case State::Enfonce: return pressed;
+    case State::EnfonceSurvol: return pressedHover;
+    case State::Inactif: return disabled;
+    case State::Actif: break;
+    }
+    return rest;
+}
+
+void gloss(QPainter& p, const QRectF& cap, int topAlpha, int bottomAlpha)
+{
+    QLinearGradient shine(cap.topLeft(), cap.bottomLeft());
+    shine.setColorAt(0, QColor(255, 255, 255, topAlpha));
+    shine.setColorAt(1, QColor(255, 255, 255, bottomAlpha));
+    p.setPen(Qt::NoPen);
+    p.setBrush(shine);
+    p.drawRoundedRect(cap, cap.height() / 2, cap.height() / 2);
+}
+
+void outline(QPainter& p, const QRectF& r, const QColor& ink, qreal width)
+{
+    const qreal in = width / 2;
+    p.setPen(QPen(ink, width));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(r.adjusted(in, in, -in, -in));
+}
+
+void shadeWith(QPainter& p, const Shade& shade, QPointF start, QPointF end, qreal rimWidth)
+{
+    QLinearGradient g(start, end);
+    g.setColorAt(0, shade.from);
+    g.setColorAt(1, shade.to);
+    p.setPen(QPen(shade.rim, rimWidth));
+    p.setBrush(g);
+}
+
 QFont font(const char* family, qreal pixels, bool bold)
 {
     QFont f(QString::fromLatin1(family));

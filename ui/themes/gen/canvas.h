@@ -26,9 +26,35 @@ enum class State { Actif, Survol, Enfonce, EnfonceSurvol, Inactif };
 const char* stateName(State s);
 bool pressed(State s);
 
+QColor rgb(unsigned v);
+
+// A button body's colours in one state: the two of its gradient (light end
+// first in most designs) and its rim.
+struct Shade {
+    Shade(const QColor& from, const QColor& to, const QColor& rim)
+        : from(from)
+        , to(to)
+        , rim(rim)
+    {
+    }
+    // As 0xRRGGBB.
+    Shade(unsigned from, unsigned to, unsigned rim)
+        : Shade(rgb(from), rgb(to), rgb(rim))
+    {
+    }
+    QColor from, to, rim;
+};
+// A button body's colours in each state.
+struct Shades {
+    Shade rest, hover, pressed, pressedHover, disabled;
+    const Shade& operator[](State s) const;
+};
+// Gets the painter ready to draw a body: a rim of that width and a gradient
+// from one colour at start to the other at end.
+void shadeWith(QPainter& p, const Shade& shade, QPointF start, QPointF end, qreal rimWidth);
+
 QFont font(const char* family, qreal pixels, bool bold = true);
 
-QColor rgb(unsigned v);
 QColor mix(const QColor& a, const QColor& b, qreal t); // t = 0: a, 1: b
 QColor alpha(QColor c, int a);
 
@@ -69,6 +95,11 @@ void glyph(QPainter& p, Glyph g, const QRectF& box, const QColor& ink, qreal wei
 QPainterPath corners(const QRectF& r, qreal tl, qreal tr, qreal br, qreal bl);
 // Rectangle with its corners cut at 45 degrees.
 QPainterPath chamfered(const QRectF& r, qreal cut);
+// A glossy cap: white fading from one opacity at its top to another at its
+// bottom, with round ends.
+void gloss(QPainter& p, const QRectF& cap, int topAlpha, int bottomAlpha);
+// A frame of that width drawn just inside r.
+void outline(QPainter& p, const QRectF& r, const QColor& ink, qreal width);
 // A text baked into a picture, centred in box.
 void label(QPainter& p, const QRectF& box, const QString& text, const QFont& f, const QColor& ink);
 

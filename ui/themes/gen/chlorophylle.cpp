@@ -175,32 +175,16 @@ protected:
 
     void leafButton(QPainter& p, const QRectF& r, qreal big, State s) const
     {
-        QColor top(0xEC, 0xFA, 0xD6), bottom(0xB4, 0xE2, 0x86), rim(0x3F, 0x8F, 0x3A);
-        if (s == State::Survol) {
-            top = QColor(0xF6, 0xFF, 0xE6);
-            bottom = QColor(0xCB, 0xF0, 0x9C);
-            rim = QColor(0x2A, 0x78, 0x2A);
-        } else if (pressed(s)) {
-            top = s == State::EnfonceSurvol ? QColor(0xFA, 0xFF, 0xB8) : QColor(0xF4, 0xFB, 0x9A);
-            bottom = QColor(0xC2, 0xE6, 0x52);
-            rim = QColor(0x2A, 0x78, 0x2A);
-        } else if (s == State::Inactif) {
-            top = QColor(0xD8, 0xE6, 0xCC);
-            bottom = QColor(0xBC, 0xD2, 0xAC);
-            rim = QColor(0x8C, 0xA8, 0x80);
-        }
+        static const Shades shades{{0xECFAD6, 0xB4E286, 0x3F8F3A}, {0xF6FFE6, 0xCBF09C, 0x2A782A},
+            {0xF4FB9A, 0xC2E652, 0x2A782A}, {0xFAFFB8, 0xC2E652, 0x2A782A}, {0xD8E6CC, 0xBCD2AC, 0x8CA880}};
         const QPainterPath shape = leafCorners(r, big, 2.5);
-        QLinearGradient g(r.topLeft(), r.bottomRight());
-        g.setColorAt(0, top);
-        g.setColorAt(1, bottom);
-        p.setPen(QPen(rim, 1.4));
-        p.setBrush(g);
+        shadeWith(p, shades[s], r.topLeft(), r.bottomRight(), 1.4);
         p.drawPath(shape);
         // A fine midrib along the leaf, from one rounded corner to the other,
         // kept to the ends so the caption stays clear.
         p.save();
         p.setClipPath(shape);
-        p.setPen(QPen(alpha(rim, pressed(s) ? 70 : 55), 1));
+        p.setPen(QPen(alpha(shades[s].rim, pressed(s) ? 70 : 55), 1));
         const qreal k = qMin(r.width(), r.height()) * 0.55;
         p.drawLine(r.topLeft() + QPointF(2, 2), r.topLeft() + QPointF(k, k * 0.55));
         p.drawLine(r.bottomRight() - QPointF(2, 2), r.bottomRight() - QPointF(k, k * 0.55));
@@ -310,9 +294,7 @@ protected:
             p.setBrush(rgb(ink_.card));
             p.drawPath(leafCorners(QRectF(4, y - 3, 475, 66), 12, 3));
         }
-        p.setPen(QPen(Deep, 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(r.adjusted(1, 1, -1, -1));
+        outline(p, r, Deep, 2);
     }
 };
 

@@ -40,12 +40,13 @@ void nordic(QPainter& p, QColor field, QColor cross, QColor inner = QColor())
     }
 }
 
-void star(QPainter& p, QPointF c, qreal outer, QColor col, qreal rot = -M_PI / 2)
+// A star of that many tips around c, the first at angle rot, its notches at inner.
+QPainterPath spikes(QPointF c, int tips, qreal outer, qreal inner, qreal rot)
 {
     QPainterPath path;
-    for (int i = 0; i < 10; ++i) {
-        const qreal r = (i % 2 == 0) ? outer : outer * 0.42;
-        const qreal a = rot + M_PI * i / 5;
+    for (int i = 0; i < 2 * tips; ++i) {
+        const qreal r = (i % 2 == 0) ? outer : inner;
+        const qreal a = rot + M_PI * i / tips;
         const QPointF pt(c.x() + r * std::cos(a), c.y() + r * std::sin(a));
         if (i == 0)
             path.moveTo(pt);
@@ -53,9 +54,25 @@ void star(QPainter& p, QPointF c, qreal outer, QColor col, qreal rot = -M_PI / 2
             path.lineTo(pt);
     }
     path.closeSubpath();
+    return path;
+}
+
+// The closed outline through the corners, in order.
+QPainterPath polygon(std::initializer_list<QPointF> corners)
+{
+    QPainterPath path;
+    path.moveTo(*corners.begin());
+    for (auto it = corners.begin() + 1; it != corners.end(); ++it)
+        path.lineTo(*it);
+    path.closeSubpath();
+    return path;
+}
+
+void star(QPainter& p, QPointF c, qreal outer, QColor col, qreal rot = -M_PI / 2)
+{
     p.setPen(Qt::NoPen);
     p.setBrush(col);
-    p.drawPath(path);
+    p.drawPath(spikes(c, 5, outer, outer * 0.42, rot));
 }
 
 void unionJack(QPainter& p, const QRect& r)
@@ -111,14 +128,9 @@ void flags()
         p.setPen(QPen(QColor(0x00, 0x77, 0x49), 3));
         p.drawPath(y);
         p.drawLine(QPointF(7, 8), QPointF(16, 8));
-        QPainterPath t;
-        t.moveTo(0, 4.5);
-        t.lineTo(4.2, 8);
-        t.lineTo(0, 11.5);
-        t.closeSubpath();
         p.setPen(QPen(QColor(0xFF, 0xB6, 0x12), 1));
         p.setBrush(black);
-        p.drawPath(t);
+        p.drawPath(polygon({{0, 4.5}, {4.2, 8}, {0, 11.5}}));
     });
     flag("de", [&](QPainter& p) { stripesH(p, {black, QColor(0xDD, 0x00, 0x00), yellow}); });
     flag("uk", [&](QPainter& p) { unionJack(p, QRect(0, 2, 16, 12)); });
@@ -148,15 +160,9 @@ void flags()
     flag("br", [&](QPainter& p) {
         p.fillRect(QRect(0, 2, 16, 12), QColor(0x00, 0x9C, 0x3B));
         aa(p);
-        QPainterPath d;
-        d.moveTo(8, 3);
-        d.lineTo(15, 8);
-        d.lineTo(8, 13);
-        d.lineTo(1, 8);
-        d.closeSubpath();
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0xFF, 0xDF, 0x00));
-        p.drawPath(d);
+        p.drawPath(polygon({{8, 3}, {15, 8}, {8, 13}, {1, 8}}));
         p.setBrush(QColor(0x00, 0x27, 0x76));
         p.drawEllipse(QPointF(8, 8), 2.8, 2.8);
     });
@@ -262,14 +268,9 @@ void flags()
     flag("cz", [&](QPainter& p) {
         stripesH(p, {white, QColor(0xD7, 0x14, 0x1A)});
         aa(p);
-        QPainterPath t;
-        t.moveTo(0, 2);
-        t.lineTo(7.5, 8);
-        t.lineTo(0, 14);
-        t.closeSubpath();
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0x11, 0x45, 0x7E));
-        p.drawPath(t);
+        p.drawPath(polygon({{0, 2}, {7.5, 8}, {0, 14}}));
     });
     flag("ro", [&](QPainter& p) {
         stripesV(p, {QColor(0x00, 0x2B, 0x7F), QColor(0xFC, 0xD1, 0x16), QColor(0xCE, 0x11, 0x26)});
@@ -322,20 +323,9 @@ void flags()
 
     // The "new" badge of the clip list.
     picture(QStringLiteral("icons/badge_new.png"), QSize(16, 16), [](QPainter& p) {
-        QPainterPath burst;
-        for (int i = 0; i < 24; ++i) {
-            const qreal r = (i % 2 == 0) ? 7.8 : 6.2;
-            const qreal a = M_PI * i / 12;
-            const QPointF pt(8 + r * std::cos(a), 8 + r * std::sin(a));
-            if (i == 0)
-                burst.moveTo(pt);
-            else
-                burst.lineTo(pt);
-        }
-        burst.closeSubpath();
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0xFF, 0x4D, 0x2E));
-        p.drawPath(burst);
+        p.drawPath(spikes(QPointF(8, 8), 12, 7.8, 6.2, 0));
         QFont f = font("DejaVu Sans", 6, true);
         f.setStretch(QFont::Condensed);
         label(p, QRectF(0, 0, 16, 16), QStringLiteral("NEW"), f, Qt::white);

@@ -115,20 +115,12 @@ protected:
     // A glossy capsule: graphite white when up, aqua blue when pressed.
     void aqua(QPainter& p, const QRectF& r, qreal radius, State s) const
     {
-        QColor base(0xD6, 0xD6, 0xD6), glow(0xF7, 0xF7, 0xF7), rim(0x8A, 0x8A, 0x8A);
-        if (s == State::Survol) {
-            base = QColor(0xC8, 0xE0, 0xF8);
-            glow = QColor(0xEE, 0xF6, 0xFF);
-            rim = QColor(0x5A, 0x8C, 0xC8);
-        } else if (pressed(s)) {
-            base = s == State::EnfonceSurvol ? QColor(0x5C, 0xA8, 0xF2) : QColor(0x4C, 0x9A, 0xEA);
-            glow = QColor(0xA8, 0xDA, 0xFF);
-            rim = QColor(0x2A, 0x5F, 0xA8);
-        } else if (s == State::Inactif) {
-            base = QColor(0xDA, 0xDA, 0xDA);
-            glow = QColor(0xEA, 0xEA, 0xEA);
-            rim = QColor(0xA8, 0xA8, 0xA8);
-        }
+        // The body's colour, then the glow it shades to at the bottom.
+        static const Shades shades{{0xD6D6D6, 0xF7F7F7, 0x8A8A8A}, {0xC8E0F8, 0xEEF6FF, 0x5A8CC8},
+            {0x4C9AEA, 0xA8DAFF, 0x2A5FA8}, {0x5CA8F2, 0xA8DAFF, 0x2A5FA8}, {0xDADADA, 0xEAEAEA, 0xA8A8A8}};
+        const QColor& base = shades[s].from;
+        const QColor& glow = shades[s].to;
+        const QColor& rim = shades[s].rim;
         QPainterPath shape;
         shape.addRoundedRect(r, radius, radius);
         softShadow(p, shape, 2, 50, {0, 1});
@@ -142,12 +134,7 @@ protected:
         if (s != State::Inactif) {
             // The gloss on the upper half.
             const QRectF cap(r.left() + radius * 0.5, r.top() + 1.5, r.width() - radius, r.height() * 0.45);
-            QLinearGradient shine(cap.topLeft(), cap.bottomLeft());
-            shine.setColorAt(0, QColor(255, 255, 255, 235));
-            shine.setColorAt(1, QColor(255, 255, 255, 70));
-            p.setPen(Qt::NoPen);
-            p.setBrush(shine);
-            p.drawRoundedRect(cap, cap.height() / 2, cap.height() / 2);
+            gloss(p, cap, 235, 70);
         }
     }
 
@@ -270,9 +257,7 @@ protected:
         p.fillRect(QRectF(0, 33, r.width(), 1), QColor(255, 255, 255, 190));
         for (qreal y : {36.0, 106.0})
             well(p, QRectF(5, y - 2, 473, 64), 4, QColor(0xB8, 0xB8, 0xB8));
-        p.setPen(QPen(QColor(0x8E, 0x8E, 0x8E), 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5));
+        outline(p, r, QColor(0x8E, 0x8E, 0x8E), 1);
     }
 };
 

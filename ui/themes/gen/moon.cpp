@@ -139,31 +139,15 @@ protected:
 
     void silver(QPainter& p, const QRectF& r, qreal cut, State s) const
     {
-        QColor top(0xEE, 0xF1, 0xF6), bottom(0xA9, 0xB2, 0xC4), rim(0x5B, 0x67, 0x84);
-        if (s == State::Survol) {
-            top = QColor(0xF8, 0xFA, 0xFF);
-            bottom = QColor(0xC0, 0xCA, 0xDC);
-            rim = QColor(0x9C, 0xC3, 0xFF);
-        } else if (pressed(s)) {
-            top = QColor(0xE2, 0xEC, 0xFF);
-            bottom = s == State::EnfonceSurvol ? QColor(0xB4, 0xCA, 0xF0) : QColor(0xA6, 0xBE, 0xEA);
-            rim = QColor(0x3A, 0x5E, 0xA8);
-        } else if (s == State::Inactif) {
-            top = QColor(0x8A, 0x93, 0xA6);
-            bottom = QColor(0x6C, 0x75, 0x8A);
-            rim = QColor(0x4A, 0x54, 0x6C);
-        }
+        static const Shades shades{{0xEEF1F6, 0xA9B2C4, 0x5B6784}, {0xF8FAFF, 0xC0CADC, 0x9CC3FF},
+            {0xE2ECFF, 0xA6BEEA, 0x3A5EA8}, {0xE2ECFF, 0xB4CAF0, 0x3A5EA8}, {0x8A93A6, 0x6C758A, 0x4A546C}};
         const QPainterPath shape = chamfered(r, cut);
         if (s == State::Survol || pressed(s)) {
             p.setPen(QPen(alpha(QColor(0x9C, 0xC3, 0xFF), 90), 3));
             p.setBrush(Qt::NoBrush);
             p.drawPath(shape);
         }
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, top);
-        g.setColorAt(1, bottom);
-        p.setPen(QPen(rim, 1));
-        p.setBrush(g);
+        shadeWith(p, shades[s], r.topLeft(), r.bottomLeft(), 1);
         p.drawPath(shape);
         // The brush marks of the metal.
         p.save();
@@ -289,9 +273,7 @@ protected:
         p.fillRect(QRectF(0, 32, r.width(), 1), alpha(Silver, 160));
         for (qreal y : {36.0, 106.0})
             plate(p, QRectF(3.5, y - 3.5, 476, 67), 5, rgb(ink_.card));
-        p.setPen(QPen(Frame, 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5));
+        outline(p, r, Frame, 1);
     }
 };
 

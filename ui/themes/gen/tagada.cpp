@@ -123,25 +123,9 @@ protected:
 
     void jelly(QPainter& p, const QPainterPath& shape, const QRectF& r, State s, bool gloss = true) const
     {
-        QColor top(0xFF, 0xE0, 0xF4), bottom(0xFF, 0xA3, 0xDD), rim(0xC2, 0x00, 0x7F);
-        if (s == State::Survol) {
-            top = QColor(0xFF, 0xF4, 0xFB);
-            bottom = QColor(0xFF, 0xC2, 0xEA);
-            rim = QColor(0xE0, 0x00, 0x9A);
-        } else if (pressed(s)) {
-            top = s == State::EnfonceSurvol ? QColor(0xFF, 0x9E, 0xE0) : QColor(0xFF, 0x8E, 0xD9);
-            bottom = QColor(0xFF, 0x5A, 0xC9);
-            rim = QColor(0x9C, 0x00, 0x66);
-        } else if (s == State::Inactif) {
-            top = QColor(0xF6, 0xDD, 0xEC);
-            bottom = QColor(0xE8, 0xC4, 0xDA);
-            rim = QColor(0xC8, 0x90, 0xB2);
-        }
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, top);
-        g.setColorAt(1, bottom);
-        p.setPen(QPen(rim, 1.5));
-        p.setBrush(g);
+        static const Shades shades{{0xFFE0F4, 0xFFA3DD, 0xC2007F}, {0xFFF4FB, 0xFFC2EA, 0xE0009A},
+            {0xFF8ED9, 0xFF5AC9, 0x9C0066}, {0xFF9EE0, 0xFF5AC9, 0x9C0066}, {0xF6DDEC, 0xE8C4DA, 0xC890B2}};
+        shadeWith(p, shades[s], r.topLeft(), r.bottomLeft(), 1.5);
         p.drawPath(shape);
         if (pressed(s)) {
             // Pressed in: a shadow under the top edge instead of the gloss.
@@ -153,12 +137,7 @@ protected:
             p.drawPath(shape);
         } else if (gloss && s != State::Inactif) {
             const QRectF cap = r.adjusted(r.height() * 0.22, 2, -r.height() * 0.22, -r.height() * 0.52);
-            QLinearGradient shine(cap.topLeft(), cap.bottomLeft());
-            shine.setColorAt(0, QColor(255, 255, 255, 200));
-            shine.setColorAt(1, QColor(255, 255, 255, 40));
-            p.setPen(Qt::NoPen);
-            p.setBrush(shine);
-            p.drawRoundedRect(cap, cap.height() / 2, cap.height() / 2);
+            gen::gloss(p, cap, 200, 40);
         }
     }
 
