@@ -5,7 +5,7 @@
 // Runs with headless outputs (QT_QPA_PLATFORM=offscreen) so it measures the
 // engines, not a sound card.
 #include "base/errors.h"
-#include "mediaserver.h"
+#include "support/scriptedserver.h"
 #include "ui/player/cadplayer.h"
 
 #include <QApplication>
@@ -61,7 +61,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args.at(1) == QLatin1String("serve")) {
-        MediaServer server(args.at(2));
+        zv::test::FileServer server(args.at(2));
         if (!server.isListening())
             return 1;
         std::printf("%s\n", qPrintable(server.url(QString()).toString()));

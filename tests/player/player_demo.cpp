@@ -1,6 +1,6 @@
 // player_demo URL [seconds] [fullscreen|fullscreen-escape]: a window holding the player frame
 // playing URL, with its status line; prints the frame's state twice a second.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "ui/player/cadplayer.h"
 
 #include <QApplication>

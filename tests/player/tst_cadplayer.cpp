@@ -1,5 +1,5 @@
 // The frame's rules, against fake controls.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "support/fakeengine.h"
 #include "ui/player/cadplayer.h"
 

@@ -1,8 +1,8 @@
 // The three real engines play ffmpeg-made files from a loopback server, with
 // headless sound and picture; and each one's real start-up failure.
-#include "mediaserver.h"
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "statustexts.h"
+#include "support/scriptedserver.h"
 #include "ui/player/cadplayer.h"
 #include "ui/player/playererror.h"
 
@@ -96,7 +96,7 @@ private:
     }
 
     QTemporaryDir dir_;
-    std::unique_ptr<MediaServer> server_;
+    std::unique_ptr<zv::test::FileServer> server_;
     QStringList errors_;
 };
 
@@ -149,7 +149,7 @@ void TestPlayerEngines::initTestCase()
     text.write(QByteArray("Ceci n'est pas un fichier son.\n").repeated(2000));
     text.close();
 
-    server_ = std::make_unique<MediaServer>(dir_.path());
+    server_ = std::make_unique<zv::test::FileServer>(dir_.path());
     QVERIFY(server_->isListening());
 }
 

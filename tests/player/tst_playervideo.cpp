@@ -1,7 +1,7 @@
 // On a real X display: each engine's picture shows inside the frame, goes full
 // screen and comes back while playback goes on.
-#include "mediaserver.h"
-#include "portal/errors.h"
+#include "base/errors.h"
+#include "support/scriptedserver.h"
 #include "ui/player/cadplayer.h"
 
 #include <QApplication>
@@ -59,7 +59,7 @@ private:
     TfrmPlayer* play(QWidget& window, QSize size, const QString& url, bool showFirst = true);
 
     QTemporaryDir dir_;
-    std::unique_ptr<MediaServer> server_;
+    std::unique_ptr<zv::test::FileServer> server_;
 };
 
 void TestPlayerVideo::initTestCase()
@@ -80,7 +80,7 @@ void TestPlayerVideo::initTestCase()
         p.start(ffmpeg, QStringList{"-loglevel", "error", "-y"} + input + out);
         QVERIFY(p.waitForFinished(120000) && p.exitCode() == 0);
     }
-    server_ = std::make_unique<MediaServer>(dir_.path());
+    server_ = std::make_unique<zv::test::FileServer>(dir_.path());
     QVERIFY(server_->isListening());
 }
 

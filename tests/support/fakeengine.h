@@ -2,7 +2,7 @@
 // A player engine that plays nothing: it writes down what the frame asks of it
 // and answers the state, times and mute a test gives it. installFakeEngines
 // makes every frame's engines such fakes, all writing to one log.
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "ui/player/cadplayer.h"
 #include "ui/player/engine.h"
 

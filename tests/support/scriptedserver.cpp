@@ -1,7 +1,14 @@
 #include "support/scriptedserver.h"
 
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QMimeDatabase>
+#include <QRegularExpression>
+#include <QSemaphore>
 #include <QSslServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <arpa/inet.h>
@@ -105,6 +112,47 @@ Reply Reply::generated(qint64 size, bool withContentLength)
     return r;
 }
 
+Reply Reply::file(const QString& root, const Request& request)
+{
+    const auto bare = [](const QByteArray& status, const QByteArray& lines = {}) {
+        return raw("HTTP/1.1 " + status + "\r\n" + lines + "Content-Length: 0\r\nConnection: close\r\n\r\n");
+    };
+    if (request.method != "GET" && request.method != "HEAD")
+        return bare("405 Method Not Allowed");
+    const QString path = QUrl::fromPercentEncoding(request.path.split('?').value(0));
+    QFile file(QDir(root).filePath(path.mid(1)));
+    if (path.contains(QLatin1String("..")) || !file.open(QIODevice::ReadOnly))
+        return bare("404 Not Found");
+    const qint64 size = file.size();
+    qint64 from = 0;
+    qint64 to = size - 1;
+    static const QRegularExpression rangeSpec(QStringLiteral("^bytes=(\\d*)-(\\d*)"));
+    const QByteArray range = request.header("range");
+    const auto m = rangeSpec.match(QString::fromLatin1(range));
+    const bool partial = m.hasMatch();
+    if (partial) {
+        if (!m.captured(1).isEmpty())
+            from = m.captured(1).toLongLong();
+        if (!m.captured(2).isEmpty())
+            to = std::min(to, m.captured(2).toLongLong());
+        if (from >= size)
+            return bare(
+                "416 Range Not Satisfiable", "Content-Range: bytes */" + QByteArray::number(size) + "\r\n");
+    }
+    Reply r;
+    r.head = partial ? "HTTP/1.1 206 Partial Content\r\n" : "HTTP/1.1 200 OK\r\n";
+    r.head += "Content-Type: " + QMimeDatabase().mimeTypeForFile(file.fileName()).name().toLatin1() + "\r\n";
+    r.head += "Accept-Ranges: bytes\r\n";
+    if (partial) {
+        r.head += "Content-Range: bytes " + QByteArray::number(from) + '-' + QByteArray::number(to) + '/'
+            + QByteArray::number(size) + "\r\n";
+    }
+    r.head += "Content-Length: " + QByteArray::number(to - from + 1) + "\r\nConnection: close\r\n\r\n";
+    if (request.method == "GET" && file.seek(from))
+        r.body = file.read(to - from + 1);
+    return r;
+}
+
 Reply& Reply::delayed(int ms)
 {
     delayMs = ms;
@@ -121,6 +169,12 @@ Reply& Reply::inPieces(int size, int gapMs)
 Reply& Reply::closeAfter(qint64 bytes)
 {
     closeAfterBytes = bytes;
+    return *this;
+}
+
+Reply& Reply::stallAfter(qint64 bytes)
+{
+    stallAfterBytes = bytes;
     return *this;
 }
 
@@ -316,6 +370,8 @@ void ScriptedServer::readRequest(Conn* c)
     c->total = c->reply.head.size() + bodySize;
     if (c->reply.closeAfterBytes >= 0)
         c->total = std::min(c->total, c->reply.closeAfterBytes);
+    if (c->reply.stallAfterBytes >= 0)
+        c->total = std::min(c->total, c->reply.stallAfterBytes);
     emit requestReceived(req);
     if (c->reply.hold)
         return;
@@ -358,7 +414,8 @@ void ScriptedServer::pump(Conn* c)
             return;
         }
     }
-    if (c->sent >= c->total)
+    const bool stalled = c->reply.stallAfterBytes >= 0 && c->sent >= c->reply.stallAfterBytes;
+    if (c->sent >= c->total && !stalled)
         finish(c);
 }
 
@@ -372,6 +429,46 @@ void ScriptedServer::finish(Conn* c)
     } else {
         c->socket->disconnectFromHost();
     }
+}
+
+FileServer::FileServer(const QString& root)
+    : root_(root)
+{
+    QSemaphore ready;
+    thread_.reset(QThread::create([this, &ready] {
+        ScriptedServer server;
+        server.setResponder([this](const Request& request) { return answer(request); });
+        QEventLoop loop;
+        loop_ = &loop;
+        port_ = server.port();
+        ready.release();
+        loop.exec();
+    }));
+    thread_->start();
+    ready.acquire();
+}
+
+FileServer::~FileServer()
+{
+    QMetaObject::invokeMethod(loop_, &QEventLoop::quit, Qt::QueuedConnection);
+    thread_->wait();
+}
+
+std::optional<Reply> FileServer::answer(const Request& request) const
+{
+    Reply r = Reply::file(root_, request);
+    const qint64 close = closeAfter_;
+    const qint64 stall = stallAfter_;
+    if (close >= 0 && r.body.size() > close)
+        r.closeAfter(r.head.size() + close);
+    else if (stall >= 0 && r.body.size() > stall)
+        r.stallAfter(r.head.size() + stall);
+    return r;
+}
+
+QUrl FileServer::url(const QString& name) const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(port_).arg(name));
 }
 
 BlackHole::BlackHole()

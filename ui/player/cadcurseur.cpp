@@ -1,6 +1,6 @@
 #include "ui/player/cadcurseur.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "ui/controls/focusmark.h"
 
 #include <QAccessibleValueInterface>

@@ -1,6 +1,6 @@
 #include "ui/player/cadplayer.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "portal/freedmemory.h"
 
 #include <QDesktopServices>

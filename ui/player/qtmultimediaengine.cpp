@@ -1,6 +1,6 @@
 #include "ui/player/qtmultimediaengine.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "ui/player/framepicture.h"
 #include "ui/player/metafilereader.h"
 #include "ui/player/picturesurface.h"

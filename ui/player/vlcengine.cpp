@@ -1,6 +1,6 @@
 #include "ui/player/vlcengine.h"
 
-#include "portal/errors.h"
+#include "base/errors.h"
 #include "ui/player/picturesurface.h"
 #include "ui/player/playererror.h"
 
