@@ -11,10 +11,11 @@
 // object per entry as the list used to hold them, time and memory.
 // Usage: bench_bouquet [ENTRIES] [RUNS]
 #include "bench/procstatus.h"
+#include "bench/stats.h"
 #include "portal/freedmemory.h"
-#include "support/fakeportal.h"
 #include "portal/nmhttp.h"
 #include "support/fakeengine.h"
+#include "support/fakeportal.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
 #include "ui/themes/themes.h"
@@ -95,13 +96,6 @@ double peakGrowthMb(const std::function<void()>& work)
 struct Figures {
     std::vector<double> shown, maxLate, meanLate, transfer, peakRatio;
 };
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
-}
 
 void summary(const char* what, const std::vector<double>& v, const char* unit)
 {

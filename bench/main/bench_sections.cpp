@@ -7,6 +7,7 @@
 // work over the same moments with no switch.
 // The portal is zv_fake_portal in its own process, so its work is not counted.
 // Usage: bench_sections ZV_FAKE_PORTAL [ROUNDS] [CHANNELS]
+#include "bench/stats.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
 #include "ui/themes/themes.h"
@@ -37,13 +38,6 @@ void settle(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
 }
 
 void line(const char* what, const std::vector<double>& v)

@@ -9,6 +9,7 @@
 // Medians and spread over the runs, each run starting both programs.
 // Usage: bench_startup ZEVALO BARE_WEBVIEW [RUNS]
 #include "bench/procstatus.h"
+#include "bench/stats.h"
 #include "support/fakeportal.h"
 
 #include <QCoreApplication>
@@ -127,13 +128,6 @@ Result runOnce(ScriptedServer& server, const QString& program, const QStringList
     proc.kill();
     proc.waitForFinished(5000);
     return r;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
 }
 
 void summary(const char* what, const std::vector<double>& v, const char* unit)

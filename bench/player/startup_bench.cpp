@@ -5,6 +5,7 @@
 // Runs with headless outputs (QT_QPA_PLATFORM=offscreen) so it measures the
 // engines, not a sound card.
 #include "base/errors.h"
+#include "bench/stats.h"
 #include "support/scriptedserver.h"
 #include "ui/player/cadplayer.h"
 
@@ -46,12 +47,6 @@ Startup startup(const QString& url)
     }
     frame.Load(QString());
     return result;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace

@@ -16,14 +16,7 @@ set -euo pipefail
 build=${1:-build}
 rounds=${2:-3}
 size=$((${3:-256} * 1024 * 1024))
-client=$build/bench/portal/bench_download
-server=$build/bench/portal/bench_stream_server
-for f in "$client" "$server"; do
-  [ -x "$f" ] || { echo "missing $f (build the bench targets first)" >&2; exit 1; }
-done
-command -v curl >/dev/null || { echo "curl is needed" >&2; exit 1; }
-
-work=$(mktemp -d)
+source "$(dirname "$0")/bench-tools.sh"
 "$server" > "$work/port" 2>/dev/null &
 server_pid=$!
 # A certificate authority and a server certificate for 127.0.0.1, for this run only.

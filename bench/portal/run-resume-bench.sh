@@ -12,14 +12,7 @@ set -euo pipefail
 build=${1:-build}
 size=$((${2:-256} * 1024 * 1024))
 half=$((size / 2))
-client=$build/bench/portal/bench_download
-server=$build/bench/portal/bench_stream_server
-for f in "$client" "$server"; do
-  [ -x "$f" ] || { echo "missing $f (build the bench targets first)" >&2; exit 1; }
-done
-command -v curl >/dev/null || { echo "curl is needed" >&2; exit 1; }
-
-work=$(mktemp -d)
+source "$(dirname "$0")/bench-tools.sh"
 "$server" > "$work/port" 2> "$work/sent" &
 server_pid=$!
 trap 'kill "$server_pid" 2>/dev/null || true; rm -rf "$work"' EXIT

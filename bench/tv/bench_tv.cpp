@@ -11,6 +11,7 @@
 //    and Python's iterparse reading the same file in the same run, each ROUNDS
 //    times in turn (median wall and CPU time, peak memory). Then read by the
 //    worker while the main thread's 10 ms timer runs: how late it fires.
+#include "bench/stats.h"
 #include "portal/tv/guideloader.h"
 #include "portal/tv/ownlist.h"
 #include "portal/tv/rowfilter.h"
@@ -34,12 +35,6 @@
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 double msSince(const QElapsedTimer& t)
 {
