@@ -15,10 +15,10 @@
 #include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "support/fakeportal.h"
+#include "support/shotwindow.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/player/cadplayer.h"
-#include "ui/themes/themes.h"
 #include "ui/windows/fenconnexion.h"
 #include "ui/windows/fentelechargement.h"
 
@@ -45,11 +45,9 @@ namespace {
 int sections(int theme, int step, const QByteArray& host, ScriptedServer& server)
 {
     qputenv("ZEVALO_PORTAL_HOST", host.isEmpty() ? server.hostPort() : host);
-    auto w = CreateThemeWindow(theme);
-    if (!w || !w->FormCreate())
+    auto w = ShowThemeWindow(theme);
+    if (!w)
         return 1;
-    w->move(0, 0);
-    w->show();
     TfmPrinc* p = w.get();
     const QList<std::function<void()>> steps = {
         [p] { emit p->btnFctTele->clicked(); },
@@ -164,11 +162,9 @@ int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& 
     TfmTelechargement::setSaveDialog(
         [saveDir](TfmTelechargement*, const QString& name) { return QDir(saveDir).filePath(name); });
 
-    auto window = CreateThemeWindow(theme);
-    if (!window || !window->FormCreate())
+    auto window = ShowThemeWindow(theme);
+    if (!window)
         return 1;
-    window->move(0, 0);
-    window->show();
     static Walk walk;
     walk.w = window.get();
     walk.out = out;

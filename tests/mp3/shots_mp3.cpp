@@ -4,11 +4,11 @@
 //   zv_mp3_shots PORTAL_HOST [KEYWORDS]
 // The first download goes to $TMPDIR/zv-mp3-shots; its size is printed.
 #include "support/scriptedserver.h"
+#include "support/shotwindow.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
-#include "ui/themes/themes.h"
 #include "ui/windows/fentelechargement.h"
 
 #include <QApplication>
@@ -40,11 +40,9 @@ int main(int argc, char** argv)
     TfmTelechargement::setSaveDialog(
         [dir](TfmTelechargement*, const QString& name) { return QDir(dir).filePath(name); });
 
-    auto w = CreateThemeWindow(2);
-    if (!w || !w->FormCreate())
+    auto w = ShowThemeWindow(2);
+    if (!w)
         return 1;
-    w->move(0, 0);
-    w->show();
     TfmPrinc* p = w.get();
     emit p->btnFctMOD->clicked();
     p->pcMOD->setCurrentWidget(p->tsMODRecherche);

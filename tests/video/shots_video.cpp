@@ -5,10 +5,10 @@
 // At 1 s the videos section, 2 s the search, 3 s "Plus de résultats...", 4 s
 // the second row selected, 6 s the selected row played.
 #include "support/fakeportal.h"
+#include "support/shotwindow.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
-#include "ui/themes/themes.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -36,11 +36,9 @@ int main(int argc, char** argv)
         portal.set("/exe/rech_dm.php?num_page=1&recherche=", Reply::ok(lines.join("\r\n"), "text/plain"));
     }
     qputenv("ZEVALO_PORTAL_HOST", argc > 2 ? QByteArray(argv[2]) : server.hostPort());
-    auto w = CreateThemeWindow(theme);
-    if (!w || !w->FormCreate())
+    auto w = ShowThemeWindow(theme);
+    if (!w)
         return 1;
-    w->move(0, 0);
-    w->show();
     TfmPrinc* p = w.get();
     QTimer::singleShot(1000, p, [p] { emit p->btnFctVideo->clicked(); });
     QTimer::singleShot(2000, p, [p, keywords] {
