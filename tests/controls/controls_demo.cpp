@@ -1,6 +1,7 @@
 // The skinned controls in their states, to look at: buttons inactive, active,
 // hovered, pressed and pressed-hovered, the ticker, a volume and a position
 // slider.
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
 #include "ui/player/cadcurseur.h"
@@ -11,6 +12,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QTimer>
+
+using zv::test::hover;
 
 namespace {
 
@@ -48,12 +51,6 @@ TBtnGraph* button(QWidget* parent, const QString& caption, int x)
     b->setFont(f);
     b->move(x, 30);
     return b;
-}
-
-void hover(TBtnGraph* b)
-{
-    QEnterEvent e(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QApplication::sendEvent(b, &e);
 }
 
 QLabel* caption(QWidget* parent, const QString& text, int x, int y)
@@ -126,8 +123,8 @@ int main(int argc, char** argv)
     w.show();
     // Hover states need the window on screen first.
     QTimer::singleShot(0, [=] {
-        hover(hovered);
-        hover(both);
+        hover(hovered, true);
+        hover(both, true);
     });
     return app.exec();
 }

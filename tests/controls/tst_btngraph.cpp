@@ -1,3 +1,4 @@
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 
 #include <QBuffer>
@@ -7,6 +8,8 @@
 #include <QTest>
 
 using Pic = TBtnGraph::Picture;
+
+using zv::test::hover;
 
 namespace {
 
@@ -48,17 +51,6 @@ struct Fixture {
     QImage shot() { return btn->grab().toImage(); }
     QImage parentShot() { return parent.grab().toImage(); }
 };
-
-void hover(TBtnGraph* b, bool in)
-{
-    if (in) {
-        QEnterEvent e(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-        QApplication::sendEvent(b, &e);
-    } else {
-        QEvent e(QEvent::Leave);
-        QApplication::sendEvent(b, &e);
-    }
-}
 
 int pictureMask(std::initializer_list<Pic> pics)
 {

@@ -257,12 +257,10 @@ int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& 
         shoot(QStringLiteral("contact"), 3000, [p] { p->btnContactClick(); }),
         // The mouse over a section button (theme 1 shows its highlight).
         [p](Next next) {
-            QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-            QApplication::sendEvent(p->btnFctJeux, &enter);
+            hover(p->btnFctJeux, true, QPointF(5, 5));
             later(600, [p, next] {
                 walk.save(QStringLiteral("survol"));
-                QEvent leave(QEvent::Leave);
-                QApplication::sendEvent(p->btnFctJeux, &leave);
+                hover(p->btnFctJeux, false);
                 next();
             });
         },

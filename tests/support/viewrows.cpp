@@ -1,6 +1,8 @@
 #include "support/viewrows.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QEnterEvent>
 #include <QItemSelectionModel>
 #include <QTest>
 
@@ -105,6 +107,17 @@ void doubleClick(QAbstractItemView* view, const QModelIndex& index)
     const QPoint centre = view->visualRect(index).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
+}
+
+void hover(QWidget* widget, bool over, QPointF at)
+{
+    if (over) {
+        QEnterEvent enter(at, at, at);
+        QApplication::sendEvent(widget, &enter);
+    } else {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(widget, &leave);
+    }
 }
 
 } // namespace zv::test

@@ -8,13 +8,16 @@
 //   select(w->lvVideo, at(w->lvVideo, 2));          // current and only selected row
 //   activate(w->lvMODFavoris, at(w->lvMODFavoris, 1)); // selected, then double-clicked
 //   doubleClick(w->lvMODFichier, at(w->lvMODFichier, 0)); // with the mouse
+//   hover(w->btnFctJeux, true);                     // the pointer comes over a widget
 #include <QList>
 #include <QModelIndex>
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 #include <initializer_list>
 
 class QAbstractItemView;
+class QWidget;
 
 namespace zv::test {
 
@@ -39,5 +42,8 @@ void select(QAbstractItemView* view, const QModelIndex& index);
 void activate(QAbstractItemView* view, const QModelIndex& index);
 // Clicks then double-clicks the row with the mouse (the view must be shown).
 void doubleClick(QAbstractItemView* view, const QModelIndex& index);
+
+// The pointer comes over the widget, at that point of it, or leaves it.
+void hover(QWidget* widget, bool over, QPointF at = QPointF(1, 1));
 
 } // namespace zv::test

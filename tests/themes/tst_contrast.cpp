@@ -186,11 +186,9 @@ class TestContrast : public QObject {
         // The captions over the hovered and pressed pictures.
         w->btnFctClick(w->btnFctJeux);
         for (TBtnGraph* b : {w->btnFctTele, w->btnFctJeux}) {
-            QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
-            QApplication::sendEvent(b, &enter);
+            hover(b, true, QPointF(4, 4));
             read();
-            QEvent leave(QEvent::Leave);
-            QApplication::sendEvent(b, &leave);
+            hover(b, false);
         }
         return all;
     }

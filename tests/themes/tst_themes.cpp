@@ -4,6 +4,7 @@
 // every theme its own, each at 1x and at twice the size at 2x.
 #include "contrast.h"
 #include "support/mainwindowrig.h"
+#include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/entrymodel.h"
 #include "ui/themes/looks.h"
@@ -26,17 +27,6 @@
 using namespace zv::test;
 
 namespace {
-
-void hover(TBtnGraph* b, bool on)
-{
-    if (on) {
-        QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), QPointF(3, 3));
-        QApplication::sendEvent(b, &enter);
-    } else {
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(b, &leave);
-    }
-}
 
 // The option an item of tree is drawn with.
 QStyleOptionViewItem drawnWith(QAbstractItemView* tree, const QModelIndex& item)
