@@ -67,9 +67,8 @@ class TestDesktop : public QObject {
 private slots:
     void initTestCase()
     {
-        portal = std::make_unique<PortalProcess>();
+        portal = startPortalForClient();
         QVERIFY2(portal->started(), "zevalo-portal did not start");
-        qputenv("ZEVALO_PORTAL_HOST", portal->host());
         w = CreateThemeWindow(2);
         QVERIFY(w->FormCreate());
         w->show();

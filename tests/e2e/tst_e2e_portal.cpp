@@ -39,9 +39,8 @@ private slots:
         const QString key = certificates.filePath(QStringLiteral("portal.key"));
         QVERIFY(authority.issue({QStringLiteral("127.0.0.1")}).writeTo(cert, key));
         authority.trustInThisProcess();
-        portal = std::make_unique<PortalProcess>(QStringList{"--tls-cert", cert, "--tls-key", key});
+        portal = startPortalForClient(QStringList{"--tls-cert", cert, "--tls-key", key});
         QVERIFY2(portal->started(), "zevalo-portal did not start");
-        qputenv("ZEVALO_PORTAL_HOST", portal->host());
     }
     void cleanupTestCase() { portal.reset(); }
 

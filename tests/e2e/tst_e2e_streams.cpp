@@ -86,9 +86,8 @@ class TestE2EStreams : public QObject {
 private slots:
     void initTestCase()
     {
-        portal = std::make_unique<PortalProcess>();
+        portal = startPortalForClient();
         QVERIFY2(portal->started(), "zevalo-portal did not start");
-        qputenv("ZEVALO_PORTAL_HOST", portal->host());
         QFile::remove(TConfig().path());
         // One window for every list, as a user goes from section to section.
         w = CreateThemeWindow(2);

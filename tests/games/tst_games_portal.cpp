@@ -28,9 +28,8 @@ private slots:
     void initTestCase()
     {
         zv::setErrorReporter([this](const QString& m) { errors << m; });
-        portal = std::make_unique<PortalProcess>();
+        portal = startPortalForClient();
         QVERIFY2(portal->started(), "zevalo-portal did not start");
-        qputenv("ZEVALO_PORTAL_HOST", portal->host());
     }
     void cleanupTestCase() { portal.reset(); }
 

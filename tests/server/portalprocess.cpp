@@ -98,3 +98,11 @@ RawAnswer PortalProcess::get(const QByteArray& pathAndQuery, const QByteArray& h
           "\r\nAccept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
         + headers + "\r\n");
 }
+
+std::unique_ptr<PortalProcess> startPortalForClient(const QStringList& extraArgs)
+{
+    auto portal = std::make_unique<PortalProcess>(extraArgs);
+    if (portal->started())
+        qputenv("ZEVALO_PORTAL_HOST", portal->host());
+    return portal;
+}

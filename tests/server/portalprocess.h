@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <memory>
 
 struct RawAnswer {
     int status = 0;
@@ -40,3 +41,7 @@ private:
 };
 
 RawAnswer parseAnswer(const QByteArray& bytes);
+
+// A portal for the program under test: once it runs, ZEVALO_PORTAL_HOST names
+// it, so every window created after talks to it.
+std::unique_ptr<PortalProcess> startPortalForClient(const QStringList& extraArgs = {});

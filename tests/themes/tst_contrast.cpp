@@ -211,9 +211,8 @@ class TestContrast : public QObject {
 private slots:
     void initTestCase()
     {
-        portal = std::make_unique<PortalProcess>();
+        portal = startPortalForClient();
         QVERIFY2(portal->started(), "zevalo-portal did not start");
-        qputenv("ZEVALO_PORTAL_HOST", portal->host());
         slow.on("/lent.mp3", Reply::generated(1000000).inPieces(1000, 20));
         TfmTelechargement::setSaveDialog(
             [this](TfmTelechargement*, const QString& name) { return saved.filePath(name); });
