@@ -88,6 +88,25 @@ class TestPopups : public MainWindowTest {
     void setUp() override { rig->server.on("/p.htm", Reply::ok(page("pub"))); }
     void tearDown() override { QVERIFY(rig->errors.isEmpty()); }
 
+    // A test run of the agent closed by the operator once waiting says so.
+    // The wait is a nested loop: the operator acts from a timer inside it.
+    void closeInsideTheWait(const std::function<bool(TfmPrincPopup*)>& waiting)
+    {
+        QPointer<TfmPrincPopup> agent = new TfmPrincPopup(true);
+        QTimer closer;
+        bool closed = false;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (agent && !closed && waiting(agent)) {
+                closed = true;
+                agent->close();
+            }
+        });
+        closer.start(20);
+        QTimer::singleShot(0, agent, [agent] { agent->btnTest->click(); });
+        QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!agent, 10000); // freed, with its popup
+    }
+
 private slots:
     void agentForm()
     {
@@ -193,38 +212,13 @@ private slots:
     void closingTheAgentDuringTheWait()
     {
         rig->server.on(kSchedulePath, Reply::ok(entry("0", "OUI", 100) + "\r\n" + entry("0", "OUI", 101)));
-        QPointer<TfmPrincPopup> agent = new TfmPrincPopup(true);
-        // The wait is a nested loop: the operator acts from a timer inside it.
-        QTimer closer;
-        bool closed = false;
-        connect(&closer, &QTimer::timeout, [&] {
-            if (agent && !closed && agent->btnTestSuivant->isEnabled()) {
-                closed = true;
-                agent->close();
-            }
-        });
-        closer.start(20);
-        QTimer::singleShot(0, agent, [agent] { agent->btnTest->click(); });
-        QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(!agent, 10000); // freed, with its popup
+        closeInsideTheWait([](TfmPrincPopup* agent) { return agent->btnTestSuivant->isEnabled(); });
     }
 
     void closingTheAgentWhileTheScheduleWaits()
     {
         rig->server.on(kSchedulePath, Reply::never());
-        QPointer<TfmPrincPopup> agent = new TfmPrincPopup(true);
-        QTimer closer;
-        bool closed = false;
-        connect(&closer, &QTimer::timeout, [&] {
-            if (agent && !closed && agent->nmhPopup->Busy()) {
-                closed = true;
-                agent->close();
-            }
-        });
-        closer.start(20);
-        QTimer::singleShot(0, agent, [agent] { agent->btnTest->click(); });
-        QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(!agent, 10000);
+        closeInsideTheWait([](TfmPrincPopup* agent) { return agent->nmhPopup->Busy(); });
     }
 
     void popupForm()
@@ -326,7 +320,8 @@ private slots:
             = new TfmPopup(nullptr, 80, 200, QStringLiteral("http://") + rig->server.hostPort() + "/p.htm");
         QPointer<TfmPopup> alive(popup);
         QTRY_VERIFY_WITH_TIMEOUT(popup->isVisible(), 30000);
-        popup->wbPub->page()->runJavaScript(QStringLiteral("window.open('http://example.invalid/annonceur')"));
+        popup->wbPub->page()->runJavaScript(
+            QStringLiteral("window.open('http://example.invalid/annonceur')"));
         QTRY_VERIFY_WITH_TIMEOUT(!alive, 20000);
         QTRY_VERIFY_WITH_TIMEOUT(!rig->opened.isEmpty(), 10000);
         QCOMPARE(rig->opened.first().host(), QStringLiteral("example.invalid"));
