@@ -110,6 +110,16 @@ public:
         add(nameOf(w), text, w->font(), glyphs);
     }
 
+    // The same for a widget whose text a getter reads and a setter writes.
+    template <class W> void textRemoval(W* w, QString (W::*get)() const, void (W::*set)(const QString&))
+    {
+        removal(w, (w->*get)(), [w, get, set] {
+            const QString t = (w->*get)();
+            (w->*set)(QString());
+            return [w, set, t] { (w->*set)(t); };
+        });
+    }
+
     // Against the colour filling most of each pixel line of the area, from x0 on.
     void lines(QWidget* owner, const QRect& area, int x0, int x1, const QString& where, const QString& text,
         const QFont& font)
@@ -148,45 +158,25 @@ public:
     void control(QWidget* w)
     {
         if (auto* b = qobject_cast<TBtnGraph*>(w)) {
-            removal(w, b->Caption(), [b] {
-                const QString t = b->Caption();
-                b->setCaption(QString());
-                return [b, t] { b->setCaption(t); };
-            });
+            textRemoval<TBtnGraph>(b, &TBtnGraph::Caption, &TBtnGraph::setCaption);
         } else if (auto* s = qobject_cast<TScrollLabel*>(w)) {
-            removal(w, s->Caption(), [s] {
-                const QString t = s->Caption();
-                s->setCaption(QString());
-                return [s, t] { s->setCaption(t); };
-            });
+            textRemoval<TScrollLabel>(s, &TScrollLabel::Caption, &TScrollLabel::setCaption);
         } else if (auto* l = qobject_cast<QLabel*>(w)) {
             if (!l->pixmap().isNull())
                 return;
             const qsizetype before = readings.size();
-            removal(w, l->text(), [l] {
-                const QString t = l->text();
-                l->setText(QString());
-                return [l, t] { l->setText(t); };
-            });
+            textRemoval<QLabel>(l, &QLabel::text, &QLabel::setText);
             if (readings.size() > before)
                 readings.last().whole = fits(l);
         } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-            removal(w, b->text(), [b] {
-                const QString t = b->text();
-                b->setText(QString());
-                return [b, t] { b->setText(t); };
-            });
+            textRemoval<QAbstractButton>(b, &QAbstractButton::text, &QAbstractButton::setText);
         } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
             // An empty box is read with a sample text.
             const QSignalBlocker quiet(e);
             const QString kept = e->text();
             if (kept.isEmpty())
                 e->setText(QStringLiteral("Texte saisi"));
-            removal(w, e->text(), [e] {
-                const QString t = e->text();
-                e->setText(QString());
-                return [e, t] { e->setText(t); };
-            });
+            textRemoval<QLineEdit>(e, &QLineEdit::text, &QLineEdit::setText);
             e->setText(kept);
         } else if (auto* c = qobject_cast<QComboBox*>(w)) {
             removal(w, c->currentText(), [c] {
