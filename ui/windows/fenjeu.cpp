@@ -347,31 +347,6 @@ void TfmJeu::wbJeuDocumentComplete()
     wbJeu->SetBodyStyle(QStringLiteral("overflow"), QStringLiteral("hidden"));
 }
 
-TfmJeuTheme1::TfmJeuTheme1(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu(themeLook(1), owner, name, url, width, height)
-{
-}
-
-TfmJeuTheme2::TfmJeuTheme2(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu(themeLook(2), owner, name, url, width, height)
-{
-}
-
-TfmJeuTheme3::TfmJeuTheme3(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu(themeLook(3), owner, name, url, width, height)
-{
-}
-
-TfmJeuTheme4::TfmJeuTheme4(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu(themeLook(4), owner, name, url, width, height)
-{
-}
-
-TfmJeuTheme5::TfmJeuTheme5(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
-    : TfmJeu(themeLook(5), owner, name, url, width, height)
-{
-}
-
 std::unique_ptr<QDialog> CreateGameWindow(
     int theme, QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
 {

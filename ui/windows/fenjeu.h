@@ -68,30 +68,39 @@ private:
     Look look_;
 };
 
-class TfmJeuTheme1 : public TfmJeu {
-    Q_OBJECT
+// Theme N's game window: its title bar, border and buttons in the theme's look.
+template <int N> class TfmJeuThemeN : public TfmJeu {
 public:
-    TfmJeuTheme1(QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
+    TfmJeuThemeN(QWidget* owner, const QString& name, const QByteArray& url, int width, int height)
+        : TfmJeu(themeLook(N), owner, name, url, width, height)
+    {
+    }
 };
-class TfmJeuTheme2 : public TfmJeu {
+
+class TfmJeuTheme1 : public TfmJeuThemeN<1> {
     Q_OBJECT
 public:
-    TfmJeuTheme2(QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
+    using TfmJeuThemeN::TfmJeuThemeN;
 };
-class TfmJeuTheme3 : public TfmJeu {
+class TfmJeuTheme2 : public TfmJeuThemeN<2> {
     Q_OBJECT
 public:
-    TfmJeuTheme3(QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
+    using TfmJeuThemeN::TfmJeuThemeN;
 };
-class TfmJeuTheme4 : public TfmJeu {
+class TfmJeuTheme3 : public TfmJeuThemeN<3> {
     Q_OBJECT
 public:
-    TfmJeuTheme4(QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
+    using TfmJeuThemeN::TfmJeuThemeN;
 };
-class TfmJeuTheme5 : public TfmJeu {
+class TfmJeuTheme4 : public TfmJeuThemeN<4> {
     Q_OBJECT
 public:
-    TfmJeuTheme5(QWidget* owner, const QString& name, const QByteArray& url, int width, int height);
+    using TfmJeuThemeN::TfmJeuThemeN;
+};
+class TfmJeuTheme5 : public TfmJeuThemeN<5> {
+    Q_OBJECT
+public:
+    using TfmJeuThemeN::TfmJeuThemeN;
 };
 
 // The game window of theme 1..5; the base window for any other number.

@@ -266,33 +266,3 @@ void TfmSponsor::btnQuitterClick()
     nmhSponsor2->Abort();
     reject();
 }
-
-TfmSponsorTheme1::TfmSponsorTheme1(QWidget* owner)
-    : TfmSponsor(owner)
-{
-    applyTheme(1);
-}
-
-TfmSponsorTheme2::TfmSponsorTheme2(QWidget* owner)
-    : TfmSponsor(owner)
-{
-    applyTheme(2);
-}
-
-TfmSponsorTheme3::TfmSponsorTheme3(QWidget* owner)
-    : TfmSponsor(owner)
-{
-    applyTheme(3);
-}
-
-TfmSponsorTheme4::TfmSponsorTheme4(QWidget* owner)
-    : TfmSponsor(owner)
-{
-    applyTheme(4);
-}
-
-TfmSponsorTheme5::TfmSponsorTheme5(QWidget* owner)
-    : TfmSponsor(owner)
-{
-    applyTheme(5);
-}

@@ -62,28 +62,38 @@ private:
     QPixmap background_; // a theme's art; none: the plain colour and frames
 };
 
-class TfmSponsorTheme1 : public TfmSponsor {
-    Q_OBJECT
+// Theme N's sponsor window: the base form in the theme's pictures and colours.
+template <int N> class TfmSponsorThemeN : public TfmSponsor {
 public:
-    explicit TfmSponsorTheme1(QWidget* owner = nullptr);
+    explicit TfmSponsorThemeN(QWidget* owner = nullptr)
+        : TfmSponsor(owner)
+    {
+        applyTheme(N);
+    }
 };
-class TfmSponsorTheme2 : public TfmSponsor {
+
+class TfmSponsorTheme1 : public TfmSponsorThemeN<1> {
     Q_OBJECT
 public:
-    explicit TfmSponsorTheme2(QWidget* owner = nullptr);
+    using TfmSponsorThemeN::TfmSponsorThemeN;
 };
-class TfmSponsorTheme3 : public TfmSponsor {
+class TfmSponsorTheme2 : public TfmSponsorThemeN<2> {
     Q_OBJECT
 public:
-    explicit TfmSponsorTheme3(QWidget* owner = nullptr);
+    using TfmSponsorThemeN::TfmSponsorThemeN;
 };
-class TfmSponsorTheme4 : public TfmSponsor {
+class TfmSponsorTheme3 : public TfmSponsorThemeN<3> {
     Q_OBJECT
 public:
-    explicit TfmSponsorTheme4(QWidget* owner = nullptr);
+    using TfmSponsorThemeN::TfmSponsorThemeN;
 };
-class TfmSponsorTheme5 : public TfmSponsor {
+class TfmSponsorTheme4 : public TfmSponsorThemeN<4> {
     Q_OBJECT
 public:
-    explicit TfmSponsorTheme5(QWidget* owner = nullptr);
+    using TfmSponsorThemeN::TfmSponsorThemeN;
+};
+class TfmSponsorTheme5 : public TfmSponsorThemeN<5> {
+    Q_OBJECT
+public:
+    using TfmSponsorThemeN::TfmSponsorThemeN;
 };
