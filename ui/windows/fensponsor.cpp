@@ -253,16 +253,19 @@ void TfmSponsor::wbSponsorNewWindow2()
     // The browser opens the sponsor's page itself; the user may go on.
     if (closing_)
         return;
-    closing_ = true;
-    nmhSponsor1->Abort();
-    nmhSponsor2->Abort();
-    accept();
+    leave(Accepted);
 }
 
 void TfmSponsor::btnQuitterClick()
 {
+    leave(Rejected);
+}
+
+void TfmSponsor::leave(DialogCode result)
+{
+    // No banner request still on its way may land in a window that has gone.
     closing_ = true;
     nmhSponsor1->Abort();
     nmhSponsor2->Abort();
-    reject();
+    done(result);
 }

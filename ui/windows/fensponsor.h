@@ -54,6 +54,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Ends the window with that result once its requests are stopped.
+    void leave(DialogCode result);
 
 private:
     bool started_ = false;
