@@ -34,6 +34,7 @@ class TstWebBrowser : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void init();
     void urlFromText_data();
     void urlFromText();
     void documentCompleteStylesTheBody();
@@ -69,6 +70,12 @@ void TstWebBrowser::initTestCase()
         Reply::ok("<html><body><script>window.open('file:///etc/passwd');"
                   "window.open('javascript:alert(1)');</script></body></html>"));
     TWebBrowser::setUrlOpener([this](const QUrl& url) { opened_.append(url); });
+}
+
+// Each test sees only the pages its own browsers handed on.
+void TstWebBrowser::init()
+{
+    opened_.clear();
 }
 
 void TstWebBrowser::urlFromText_data()
@@ -168,7 +175,6 @@ void TstWebBrowser::downloadCompleteEveryLoad()
 
 void TstWebBrowser::newWindowFromLink()
 {
-    opened_.clear();
     TWebBrowser wb;
     wb.resize(400, 300);
     wb.show();
@@ -187,7 +193,6 @@ void TstWebBrowser::newWindowFromLink()
 
 void TstWebBrowser::newWindowFromScript()
 {
-    opened_.clear();
     TWebBrowser wb;
     QSignalSpy newWindow(&wb, &TWebBrowser::NewWindow2);
     wb.Navigate(server_.address("/popup.html"));
@@ -198,7 +203,6 @@ void TstWebBrowser::newWindowFromScript()
 
 void TstWebBrowser::floodOfWindows()
 {
-    opened_.clear();
     TWebBrowser wb;
     QSignalSpy newWindow(&wb, &TWebBrowser::NewWindow2);
     QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
@@ -214,7 +218,6 @@ void TstWebBrowser::floodOfWindows()
 
 void TstWebBrowser::onlyWebAddressesAreOpened()
 {
-    opened_.clear();
     TWebBrowser wb;
     QSignalSpy done(&wb, &TWebBrowser::DocumentComplete);
     wb.Navigate(server_.address("/schemes.html"));

@@ -28,6 +28,25 @@ using namespace zv::test;
 
 namespace {
 
+// Styles added to a tree's own font, which the theme's drawing must override
+// where it wants its own.
+struct Styles {
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+};
+void restyle(QWidget* tree, Styles added)
+{
+    QFont f = tree->font();
+    if (added.bold)
+        f.setBold(true);
+    if (added.italic)
+        f.setItalic(true);
+    if (added.underline)
+        f.setUnderline(true);
+    tree->setFont(f);
+}
+
 // The option an item of tree is drawn with.
 QStyleOptionViewItem drawnWith(QAbstractItemView* tree, const QModelIndex& item)
 {
@@ -141,10 +160,7 @@ private slots:
             {.kind = zv::EntryKind::GameCategory, .caption = QStringLiteral("Réflexion")});
         const QModelIndex game = w->tvListeJeuxModel->append(
             {.kind = zv::EntryKind::Game, .caption = QStringLiteral("Pong")}, category);
-        QFont boldItalic = w->tvListeJeux->font();
-        boldItalic.setBold(true);
-        boldItalic.setItalic(true);
-        w->tvListeJeux->setFont(boldItalic);
+        restyle(w->tvListeJeux, {.bold = true, .italic = true});
         const QStyleOptionViewItem cat = drawnWith(w->tvListeJeux, category);
         const QStyleOptionViewItem play = drawnWith(w->tvListeJeux, game);
         if (theme == 1) {
@@ -156,10 +172,7 @@ private slots:
         }
 
         const auto [group, sub, leaf] = podcastBranch(w.get());
-        QFont bold = w->tvMODPodcast->font();
-        bold.setBold(true);
-        bold.setUnderline(true);
-        w->tvMODPodcast->setFont(bold);
+        restyle(w->tvMODPodcast, {.bold = true, .underline = true});
         const QStyleOptionViewItem top = drawnWith(w->tvMODPodcast, group);
         const QStyleOptionViewItem middle = drawnWith(w->tvMODPodcast, sub);
         const QStyleOptionViewItem podcast = drawnWith(w->tvMODPodcast, leaf);
