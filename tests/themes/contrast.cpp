@@ -39,6 +39,22 @@ struct Glyph {
     QRgb ink, ground;
 };
 
+// The pixels that changed between two pictures of the same area: the ink
+// put there over what it covers.
+std::vector<Glyph> changed(const QImage& with, const QImage& without)
+{
+    std::vector<Glyph> glyphs;
+    for (int y = 0; y < with.height(); ++y) {
+        for (int x = 0; x < with.width(); ++x) {
+            const QRgb a = with.pixel(x, y);
+            const QRgb b = without.pixel(x, y);
+            if (distance(a, b) > GlyphDistance)
+                glyphs.push_back({ContrastRatio(QColor(a), QColor(b)), a, b});
+        }
+    }
+    return glyphs;
+}
+
 // The text's contrast: its ink is what its most covered glyph pixels show, its
 // ground what is under them; the blended edges of the letters do not count.
 void conclude(std::vector<Glyph>& glyphs, TextReading& reading)
@@ -96,17 +112,7 @@ public:
         const std::function<void()> restore = take();
         const QImage without = render(window_, area);
         restore();
-        std::vector<Glyph> glyphs;
-        const qreal ratio = with.devicePixelRatio();
-        for (int y = 0; y < with.height(); ++y) {
-            for (int x = 0; x < with.width(); ++x) {
-                const QRgb a = with.pixel(x, y);
-                const QRgb b = without.pixel(x, y);
-                if (distance(a, b) > GlyphDistance)
-                    glyphs.push_back({ContrastRatio(QColor(a), QColor(b)), a, b});
-            }
-        }
-        Q_UNUSED(ratio);
+        std::vector<Glyph> glyphs = changed(with, without);
         add(nameOf(w), text, w->font(), glyphs);
     }
 
@@ -352,15 +358,7 @@ QList<TextReading> ReadFocusMarks(QWidget* window)
             readings << r;
             continue;
         }
-        std::vector<Glyph> mark;
-        for (int y = 0; y < with.height(); ++y) {
-            for (int x = 0; x < with.width(); ++x) {
-                const QRgb a = with.pixel(x, y);
-                const QRgb b = without.pixel(x, y);
-                if (distance(a, b) > GlyphDistance)
-                    mark.push_back({ContrastRatio(QColor(a), QColor(b)), a, b});
-            }
-        }
+        std::vector<Glyph> mark = changed(with, without);
         // Half the outline, one logical pixel wide, in device pixels. A tab
         // bar's mark is on its current tab.
         QSize outline = area.size();
