@@ -346,14 +346,15 @@ void TestE2EStreams::playsAgainAfterItsEnd()
             QVERIFY2(normalStatus(m.at(1).toString()), qPrintable(m.at(1).toString()));
     }
 
-    // Playing, then "Arrêt": the status says so, and no buffering news follows,
-    // neither there nor in the sections entered afterwards.
+    // Some way in, then "Arrêt": the status says so, and no buffering news
+    // follows, neither there nor in the sections entered afterwards.
     emit w->lvListeCanaux->doubleClicked(selected(w->lvListeCanaux));
-    QTRY_VERIFY_WITH_TIMEOUT(w->btnLecture->Enfonce(), kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(w->btnLecture->Enfonce() && w->frmPlayer->GetPosition() > 0.2, kWait);
     emit w->btnLecture->clicked();
     QTRY_VERIFY_WITH_TIMEOUT(!w->btnLecture->Enfonce(), kWait);
     QTest::qWait(500);
     QCOMPARE(w->lblStatutPlayer->text(), QStringLiteral("Arrêté."));
+    QCOMPARE(w->frmPlayer->GetPosition(), 0.0); // back at the start
     for (TBtnGraph* section : {w->btnFctMOD, w->btnFctVideo}) {
         emit section->clicked();
         QTest::qWait(500);

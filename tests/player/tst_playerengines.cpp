@@ -270,6 +270,7 @@ void TestPlayerEngines::seeks()
     QTRY_VERIFY_WITH_TIMEOUT(frame.GetPosition() > 0.6, kStartTimeout);
     frame.Stop();
     QTRY_VERIFY_WITH_TIMEOUT(!frame.IsPlaying() && !frame.IsPaused(), kStartTimeout);
+    QCOMPARE(frame.GetPosition(), 0.0); // back at the start
     // Every engine says so, and no buffering news of the stopped stream follows.
     QTest::qWait(300);
     QCOMPARE(texts(messages).last(), QStringLiteral("Arrêté."));

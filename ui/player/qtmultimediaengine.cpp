@@ -270,7 +270,9 @@ void QtMultimediaEngine::setVolume(int volume)
 
 qint64 QtMultimediaEngine::position() const
 {
-    return player_->position();
+    // Qt keeps a stopped stream's place; a stop goes back to the start, as the
+    // control it stands for did (and the position slider with it).
+    return state() == State::Empty ? 0 : player_->position();
 }
 
 qint64 QtMultimediaEngine::length() const
