@@ -14,6 +14,7 @@
 #include "ui/player/playererror.h"
 #include "ui/themes/themes.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 
 using namespace zv::test;
 
@@ -106,6 +108,9 @@ private slots:
 
     void everyRowPlays_data();
     void everyRowPlays();
+    void playsAgainAfterItsEnd_data();
+    void playsAgainAfterItsEnd();
+    void firstWmvPictureAfterASectionChange();
 };
 
 int TestE2EStreams::open(List list)
@@ -265,6 +270,153 @@ void TestE2EStreams::everyRowPlays()
             failures << failure;
     }
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
+}
+
+namespace {
+
+// The channel row whose caption is `name`, selected; its address.
+QString selectChannel(TfmPrinc* w, const QString& name)
+{
+    const QModelIndex row = find(w->lvListeCanaux, name);
+    select(w->lvListeCanaux, row);
+    return row.data(zv::AddressRole).toString();
+}
+
+// How many requests for `path` the portal has logged.
+int requestsFor(const PortalProcess& portal, const QString& path)
+{
+    QFile log(portal.logFile());
+    if (!log.open(QIODevice::ReadOnly))
+        return -1;
+    return int(log.readAll().count(path.toUtf8()));
+}
+
+QWidget* fullScreenWindow()
+{
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->isFullScreen())
+            return top;
+    return nullptr;
+}
+
+bool buffering(const QString& status)
+{
+    return status.startsWith(QStringLiteral("Mise en mémoire tampon"));
+}
+
+} // namespace
+
+void TestE2EStreams::playsAgainAfterItsEnd_data()
+{
+    // A television channel per engine; its content id goes in the beacon.
+    QTest::addColumn<QString>("channel");
+    QTest::addColumn<int>("id");
+    QTest::newRow("Qt Multimedia, .wmv") << "Bruxelles Infos" << 103;
+    QTest::newRow("libmpv, .rm") << QStringLiteral("Léman Télévision") << 104;
+    QTest::newRow("libVLC, .flv") << QStringLiteral("Canal Découverte") << 102;
+}
+
+void TestE2EStreams::playsAgainAfterItsEnd()
+{
+    QFETCH(QString, channel);
+    QFETCH(int, id);
+    const QString beacon = QStringLiteral("/exe/vu.php?id=%1").arg(id);
+    open(List::Tele);
+    const QString url = selectChannel(w.get(), channel);
+    const QString file = QUrl(ChooseEngine(url).url).path();
+    const int beacons = requestsFor(*portal, beacon), fetched = requestsFor(*portal, file);
+    for (int round = 1; round <= 2; ++round) {
+        QSignalSpy messages(w->frmPlayer, &TfrmPlayer::Message);
+        emit w->lvListeCanaux->doubleClicked(selected(w->lvListeCanaux));
+        QTRY_VERIFY_WITH_TIMEOUT(w->btnLecture->Enfonce(), kWait);
+        QVERIFY(w->btnPleinEcran->Actif());
+        QVERIFY2(w->frmPlayer->GetPosition() < 0.5, "not from the start");
+        // Each play of the row tells the portal, and fetches the stream once.
+        QTRY_COMPARE_WITH_TIMEOUT(requestsFor(*portal, beacon), beacons + round, kWait);
+        // To its end: "Lecture" and full screen are released.
+        QTRY_VERIFY_WITH_TIMEOUT(!w->btnLecture->Enfonce(), kWait);
+        QVERIFY(!w->btnPleinEcran->Actif());
+        QTRY_COMPARE_WITH_TIMEOUT(requestsFor(*portal, file), fetched + round, kWait);
+        // Nothing to show: a click on the greyed button opens no black window.
+        emit w->btnPleinEcran->clicked();
+        QVERIFY(!fullScreenWindow());
+        QVERIFY(!w->frmPlayer->playerControl()->isFullScreen());
+        for (const QList<QVariant>& m : messages)
+            QVERIFY2(normalStatus(m.at(1).toString()), qPrintable(m.at(1).toString()));
+    }
+
+    // Some way in, then "Arrêt": the status says so, and no buffering news
+    // follows, neither there nor in the sections entered afterwards.
+    emit w->lvListeCanaux->doubleClicked(selected(w->lvListeCanaux));
+    QTRY_VERIFY_WITH_TIMEOUT(w->btnLecture->Enfonce() && w->frmPlayer->GetPosition() > 0.2, kWait);
+    emit w->btnLecture->clicked();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->btnLecture->Enfonce(), kWait);
+    QTest::qWait(500);
+    QCOMPARE(w->lblStatutPlayer->text(), QStringLiteral("Arrêté."));
+    QCOMPARE(w->frmPlayer->GetPosition(), 0.0); // back at the start
+    for (TBtnGraph* section : {w->btnFctMOD, w->btnFctVideo}) {
+        emit section->clicked();
+        QTest::qWait(500);
+        QVERIFY2(!buffering(w->lblStatutPlayer->text()), qPrintable(w->lblStatutPlayer->text()));
+    }
+}
+
+void TestE2EStreams::firstWmvPictureAfterASectionChange()
+{
+    emit w->btnFctRadio->clicked();
+    open(List::Tele);
+    const QString url = selectChannel(w.get(), QStringLiteral("Bruxelles Infos"));
+    const QString file = QUrl(url).path();
+    const int fetched = requestsFor(*portal, file);
+    QSignalSpy messages(w->frmPlayer, &TfrmPlayer::Message);
+    emit w->lvListeCanaux->doubleClicked(selected(w->lvListeCanaux));
+    QTRY_VERIFY_WITH_TIMEOUT(w->frmPlayer->IsPlaying(), kWait);
+    PlayerEngine* control = w->frmPlayer->playerControl();
+    // The picture comes with the sound: something other than black shows
+    // within the stream's first half (each channel lasts 6 s).
+    const auto pictureShows = [&] {
+        const QImage shot = control->grab().toImage();
+        for (int y = 0; y < shot.height(); y += 4)
+            for (int x = 0; x < shot.width(); x += 4)
+                if (qGray(shot.pixel(x, y)) > 40)
+                    return true;
+        return false;
+    };
+    qint64 shownAt = -1;
+    (void)QTest::qWaitFor(
+        [&] {
+            if (pictureShows())
+                shownAt = control->position();
+            return shownAt >= 0 || !w->frmPlayer->IsPlaying();
+        },
+        kWait);
+    QVERIFY2(shownAt >= 0 && shownAt < 3000, qPrintable(QString::number(shownAt)));
+
+    // A pause holds the time still, and says so.
+    emit w->btnPause->clicked();
+    QTRY_VERIFY_WITH_TIMEOUT(w->frmPlayer->IsPaused(), kWait);
+    QCOMPARE(w->lblStatutPlayer->text(), QStringLiteral("En pause"));
+    const qint64 held = control->position();
+    QTest::qWait(800);
+    QVERIFY2(qAbs(control->position() - held) < 100, qPrintable(QString::number(control->position() - held)));
+    emit w->btnPause->clicked();
+
+    // Never back to its start, and one download of the stream.
+    qint64 last = control->position();
+    bool wentBack = false;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            const qint64 now = control->position();
+            wentBack = wentBack || (w->frmPlayer->IsPlaying() && now + 500 < last);
+            last = now;
+            return !w->frmPlayer->IsPlaying() && !w->frmPlayer->IsPaused();
+        }(),
+        kWait);
+    QVERIFY(!wentBack);
+    QCOMPARE(requestsFor(*portal, file), fetched + 1);
+    for (const QList<QVariant>& m : messages)
+        QVERIFY2(m.at(1).toString() == QStringLiteral("En pause") || normalStatus(m.at(1).toString()),
+            qPrintable(m.at(1).toString()));
 }
 
 QTEST_MAIN(TestE2EStreams)

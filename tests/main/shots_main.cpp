@@ -11,6 +11,10 @@
 // windows of the theme one after the other against the demo portal, and saves
 // what the screen shows of each into OUTDIR (NN-name.png), at the screen's
 // density (run it with QT_SCALE_FACTOR=2 for the 2x pictures). Ends by itself.
+//
+//   zv_main_shots player THEME OUTDIR PORTAL_HOST
+// the same for the player alone: a .wmv channel from its first picture to its
+// end, then a stop and the sections entered afterwards.
 #include "app/startup.h"
 #include "base/errors.h"
 #include "portal/nmhttp.h"
@@ -153,7 +157,8 @@ void playGame(Walk& walk, const QString& game, const QString& name)
     p->btnJouerClick();
 }
 
-int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& slow)
+// player: only the player's own moments instead of the whole walk.
+int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& slow, bool player)
 {
     qputenv("ZEVALO_PORTAL_HOST", host);
     QDir().mkpath(out);
@@ -185,6 +190,28 @@ int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& 
             act();
             later(300, next);
         };
+    };
+
+    // The first .wmv after a section change, paused, at its end, full screen
+    // asked after it, a stop, and the sections entered with nothing playing.
+    const QList<Step> playerSteps = {
+        shoot(QStringLiteral("wmv-premiere-image"), 1500,
+            [p] {
+                p->btnFctClick(p->btnFctRadio);
+                p->btnFctClick(p->btnFctTele);
+                select(p->lvListeCanaux, find(p->lvListeCanaux, QStringLiteral("Bruxelles Infos")));
+                p->btnLectureClick(p->btnLecture);
+            }),
+        shoot(QStringLiteral("wmv-pause"), 1000, [p] { p->btnPauseClick(); }),
+        shoot(QStringLiteral("wmv-fin"), 7000, [p] { p->btnPauseClick(); }),
+        shoot(QStringLiteral("wmv-plein-ecran-apres-fin"), 1000, [p] { emit p->btnPleinEcran->clicked(); }),
+        shoot(QStringLiteral("wmv-arret"), 2500,
+            [p] {
+                p->btnLectureClick(p->btnLecture);
+                later(1500, [p] { p->btnLectureClick(p->btnLecture); });
+            }),
+        shoot(QStringLiteral("mod-apres-arret"), 1500, [p] { p->btnFctClick(p->btnFctMOD); }),
+        shoot(QStringLiteral("videos-apres-arret"), 1500, [p] { p->btnFctClick(p->btnFctVideo); }),
     };
 
     QList<Step> steps = {
@@ -334,6 +361,8 @@ int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& 
         },
     };
 
+    if (player)
+        steps = playerSteps;
     static std::function<void(int)> run;
     run = [steps](int i) {
         if (i >= steps.size()) {
@@ -356,10 +385,12 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     SetupApplication(app); // the program's title and French dialogs
     ScriptedServer server;
-    if (argc > 4 && QByteArray(argv[1]) == "walk") {
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    if (argc > 4 && (mode == "walk" || mode == "player")) {
         // A slow download keeps its window up long enough to be seen.
         server.on("/mp3/Morceau%20lent.mp3", Reply::generated(1000000).inPieces(1000, 20));
-        return walk(atoi(argv[2]), QString::fromLocal8Bit(argv[3]), QByteArray(argv[4]), server);
+        return walk(
+            atoi(argv[2]), QString::fromLocal8Bit(argv[3]), QByteArray(argv[4]), server, mode == "player");
     }
     FakePortal portal(server);
     return sections(argc > 1 ? atoi(argv[1]) : 2, argc > 2 ? atoi(argv[2]) : 3,

@@ -289,7 +289,7 @@ void TestCadPlayer::stateAnswers()
     TfrmPlayer frame;
     frame.Load(url);
     fake(frame)->setState(state);
-    fake(frame)->muted = muted;
+    fake(frame)->setMuted(muted);
     QCOMPARE(frame.IsPlaying(), playing);
     QCOMPARE(frame.IsPaused(), paused);
     QCOMPARE(frame.IsMuted(), muted);

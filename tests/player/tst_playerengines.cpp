@@ -69,8 +69,8 @@ private slots:
     void playsToTheEnd();
     void seeks_data();
     void seeks();
-    void vlcPauseFlag();
-    void vlcMuteFlag();
+    void vlcFlags_data();
+    void vlcFlags();
     void playsAgainAfterEndOrFailure_data();
     void playsAgainAfterEndOrFailure();
     void fullScreenAndBack_data();
@@ -231,6 +231,9 @@ void TestPlayerEngines::playsToTheEnd()
     QVERIFY(!frame.IsPaused());
     QTRY_COMPARE_WITH_TIMEOUT(frame.playerControl()->state(), State::Ended, 10000);
     QVERIFY(errors_.isEmpty());
+    // Nothing is left to show: full screen stays shut.
+    frame.FullScreen();
+    QVERIFY(!frame.playerControl()->isFullScreen());
 
     const QStringList said = texts(messages);
     if (frame.playerControl()->kind() == EngineKind::Vlc) {
@@ -267,6 +270,7 @@ void TestPlayerEngines::seeks()
     QTRY_VERIFY_WITH_TIMEOUT(frame.GetPosition() > 0.6, kStartTimeout);
     frame.Stop();
     QTRY_VERIFY_WITH_TIMEOUT(!frame.IsPlaying() && !frame.IsPaused(), kStartTimeout);
+    QCOMPARE(frame.GetPosition(), 0.0); // back at the start
     // Every engine says so, and no buffering news of the stopped stream follows.
     QTest::qWait(300);
     QCOMPARE(texts(messages).last(), QStringLiteral("Arrêté."));
@@ -275,42 +279,41 @@ void TestPlayerEngines::seeks()
     QTRY_VERIFY_WITH_TIMEOUT(frame.IsPlaying(), kStartTimeout);
 }
 
-void TestPlayerEngines::vlcPauseFlag()
+void TestPlayerEngines::vlcFlags_data()
 {
-    // The plugin does not report its pause: the engine answers from its own
-    // flag, set by Pause until the next Pause, Stop or Load.
-    TfrmPlayer frame;
-    frame.Load(mediaUrl("vlc:", "clip.mp4"));
-    frame.Play();
-    QVERIFY(!frame.IsPaused());
-    frame.Pause();
-    QVERIFY(frame.IsPaused());
-    frame.Pause();
-    QVERIFY(!frame.IsPaused());
-    frame.Pause();
-    frame.Stop();
-    QVERIFY(!frame.IsPaused());
-    frame.Pause();
-    QVERIFY(frame.IsPaused());
-    frame.Load(mediaUrl("vlc:", "clip.mp4"));
-    QVERIFY(!frame.IsPaused());
-    frame.Pause();
-    frame.Load(mediaUrl("wmp:", "song.mp3"));
-    QVERIFY(!frame.IsPaused()); // answered by the new engine
+    // The plugin reports neither its pause nor its mute: each is a flag of the
+    // engine's, set by its toggle until the next toggle; Stop clears the pause
+    // alone, a new control both.
+    QTest::addColumn<bool>("pause");
+    QTest::newRow("pause") << true;
+    QTest::newRow("mute") << false;
 }
 
-void TestPlayerEngines::vlcMuteFlag()
+void TestPlayerEngines::vlcFlags()
 {
+    QFETCH(bool, pause);
     TfrmPlayer frame;
+    const auto toggle = [&] { pause ? frame.Pause() : frame.ToggleMute(); };
+    const auto flag = [&] { return pause ? frame.IsPaused() : frame.IsMuted(); };
     frame.Load(mediaUrl("vlc:", "clip.mp4"));
-    QVERIFY(!frame.IsMuted());
-    frame.ToggleMute();
-    QVERIFY(frame.IsMuted());
-    frame.ToggleMute();
-    QVERIFY(!frame.IsMuted());
-    frame.ToggleMute();
+    frame.Play();
+    QVERIFY(!flag());
+    toggle();
+    QVERIFY(flag());
+    toggle();
+    QVERIFY(!flag());
+    toggle();
+    frame.Stop();
+    QCOMPARE(flag(), !pause);
+    if (pause) {
+        toggle();
+        QVERIFY(flag());
+    }
     frame.Load(mediaUrl("vlc:", "clip.mp4"));
-    QVERIFY(!frame.IsMuted()); // cleared for the new control
+    QVERIFY(!flag()); // cleared for the new control
+    toggle();
+    frame.Load(mediaUrl("wmp:", "song.mp3"));
+    QVERIFY(!flag()); // answered by the new engine
 }
 
 void TestPlayerEngines::playsAgainAfterEndOrFailure_data()

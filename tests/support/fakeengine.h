@@ -37,8 +37,7 @@ struct FakeEngineLog {
 class FakeEngine : public PlayerEngine {
 public:
     FakeEngine(EngineKind kind, QWidget* parent, FakeEngineLog* log)
-        : PlayerEngine(parent)
-        , kind_(kind)
+        : PlayerEngine(kind, parent)
         , log_(log)
     {
         ++log_->created;
@@ -51,9 +50,8 @@ public:
             log_->current = nullptr;
     }
 
-    EngineKind kind() const override { return kind_; }
     // As the VLC plugin's, a fake VLC control plays one stream only.
-    bool reusable() const override { return kind_ != EngineKind::Vlc; }
+    bool reusable() const override { return kind() != EngineKind::Vlc; }
     void setSource(const QString& url) override
     {
         log_->calls << QStringLiteral("source ") + url;
@@ -78,11 +76,9 @@ public:
             throw std::runtime_error("stop failed");
         setState(State::Empty);
     }
-    bool isMuted() const override { return muted; }
-    void setMuted(bool on) override
+    void applyMute(bool on) override
     {
         log_->calls << (on ? QStringLiteral("mute on") : QStringLiteral("mute off"));
-        muted = on;
     }
     void setVolume(int value) override { log_->calls << QStringLiteral("volume %1").arg(value); }
     qint64 position() const override { return pos; }
@@ -100,13 +96,11 @@ public:
     using PlayerEngine::setState;
 
     QString source;
-    bool muted = false;
     qint64 pos = 0;
     qint64 len = 0;
     bool failStop = false;
 
 private:
-    EngineKind kind_;
     FakeEngineLog* log_;
 };
 

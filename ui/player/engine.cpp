@@ -8,13 +8,22 @@
 #include <QGuiApplication>
 #include <algorithm>
 
-PlayerEngine::PlayerEngine(QWidget* parent)
+PlayerEngine::PlayerEngine(EngineKind kind, QWidget* parent)
     : QWidget(parent)
+    , kind_(kind)
     , surface_(new PictureSurface(this))
 {
 }
 
 PlayerEngine::~PlayerEngine() = default;
+
+void PlayerEngine::setMuted(bool muted)
+{
+    if (muted == muted_)
+        return;
+    applyMute(muted);
+    muted_ = muted;
+}
 
 void PlayerEngine::setFullScreen(bool on)
 {

@@ -20,10 +20,10 @@ public:
     enum class State { Empty, Opening, Playing, Paused, Ended, Failed };
     Q_ENUM(State)
 
-    explicit PlayerEngine(QWidget* parent = nullptr);
+    PlayerEngine(EngineKind kind, QWidget* parent);
     ~PlayerEngine() override;
 
-    virtual EngineKind kind() const = 0;
+    EngineKind kind() const { return kind_; }
     // False for a control that plays one stream only: the next stream, even of
     // the same engine, gets a control of its own.
     virtual bool reusable() const { return true; }
@@ -39,8 +39,10 @@ public:
     virtual void pause() = 0;
     virtual void stop() = 0;
 
-    virtual bool isMuted() const = 0;
-    virtual void setMuted(bool muted) = 0;
+    // The mute flag lives here for every engine: the VLC plugin does not
+    // report its own, and the others answer what they were told.
+    bool isMuted() const { return muted_; }
+    void setMuted(bool muted);
     // 0..100
     virtual void setVolume(int volume) = 0;
 
@@ -63,6 +65,9 @@ signals:
     void errorOccurred(const QString& text);
 
 protected:
+    // Hands a change of the mute flag to the library.
+    virtual void applyMute(bool muted) = 0;
+
     // The black area the picture is drawn in; it fills the control.
     PictureSurface* surface() const { return surface_; }
 
@@ -79,6 +84,8 @@ protected:
     const QString& lastText() const { return lastText_; }
 
 private:
+    EngineKind kind_;
+    bool muted_ = false;
     PictureSurface* surface_ = nullptr;
     State state_ = State::Empty;
     QString lastText_;

@@ -54,7 +54,7 @@ bool outputMessage(const QByteArray& prefix)
 } // namespace
 
 MpvEngine::MpvEngine(QWidget* parent)
-    : PlayerEngine(parent)
+    : PlayerEngine(EngineKind::RealPlayer, parent)
 {
     mpv_ = mpv_create();
     if (!mpv_)
@@ -231,12 +231,7 @@ void MpvEngine::stop()
         sendStopped();
 }
 
-bool MpvEngine::isMuted() const
-{
-    return flag("mute");
-}
-
-void MpvEngine::setMuted(bool muted)
+void MpvEngine::applyMute(bool muted)
 {
     int value = muted ? 1 : 0;
     mpv_set_property(mpv_, "mute", MPV_FORMAT_FLAG, &value);

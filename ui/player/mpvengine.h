@@ -25,13 +25,10 @@ public:
     explicit MpvEngine(QWidget* parent);
     ~MpvEngine() override;
 
-    EngineKind kind() const override { return EngineKind::RealPlayer; }
     void setSource(const QString& url) override;
     void play() override;
     void pause() override;
     void stop() override;
-    bool isMuted() const override;
-    void setMuted(bool muted) override;
     // RealPlayer's set-volume takes a 16-bit integer.
     void setVolume(int volume) override;
     qint64 position() const override;
@@ -40,6 +37,7 @@ public:
 
 private:
     struct Wakeup;
+    void applyMute(bool muted) override;
     void loadFile(const QString& address);
     void drainEvents();
     void handleEvent(const struct mpv_event& event);

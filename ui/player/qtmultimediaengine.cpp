@@ -130,7 +130,7 @@ private:
 };
 
 QtMultimediaEngine::QtMultimediaEngine(QWidget* parent)
-    : PlayerEngine(parent)
+    : PlayerEngine(EngineKind::WindowsMedia, parent)
 {
     // The FFmpeg backend of Qt 6.4 stalls on streams; GStreamer plays them.
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
@@ -258,12 +258,7 @@ void QtMultimediaEngine::stop()
         sendStopped();
 }
 
-bool QtMultimediaEngine::isMuted() const
-{
-    return audio_->isMuted();
-}
-
-void QtMultimediaEngine::setMuted(bool muted)
+void QtMultimediaEngine::applyMute(bool muted)
 {
     audio_->setMuted(muted);
 }
@@ -275,7 +270,9 @@ void QtMultimediaEngine::setVolume(int volume)
 
 qint64 QtMultimediaEngine::position() const
 {
-    return player_->position();
+    // Qt keeps a stopped stream's place; a stop goes back to the start, as the
+    // control it stands for did (and the position slider with it).
+    return state() == State::Empty ? 0 : player_->position();
 }
 
 qint64 QtMultimediaEngine::length() const

@@ -20,19 +20,17 @@ public:
     explicit QtMultimediaEngine(QWidget* parent);
     ~QtMultimediaEngine() override;
 
-    EngineKind kind() const override { return EngineKind::WindowsMedia; }
     void setSource(const QString& url) override;
     void play() override;
     void pause() override;
     void stop() override;
-    bool isMuted() const override;
-    void setMuted(bool muted) override;
     void setVolume(int volume) override;
     qint64 position() const override;
     qint64 length() const override;
     void seek(qint64 position) override;
 
 private:
+    void applyMute(bool muted) override;
     void renewPlayer();
     void startPlayer();
     bool spent() const;

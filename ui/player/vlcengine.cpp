@@ -57,7 +57,7 @@ void VlcEngine::PlayerRelease::operator()(libvlc_media_player_t* player) const
 }
 
 VlcEngine::VlcEngine(QWidget* parent)
-    : PlayerEngine(parent)
+    : PlayerEngine(EngineKind::Vlc, parent)
 {
     QByteArrayList args{"--quiet", "--no-video-title-show", "--no-osd", "--no-snapshot-preview", "--no-stats",
         "--no-media-library", "--ignore-config"};
@@ -315,17 +315,9 @@ void VlcEngine::stop()
     sendStopped();
 }
 
-bool VlcEngine::isMuted() const
+void VlcEngine::applyMute(bool)
 {
-    return muted_;
-}
-
-void VlcEngine::setMuted(bool muted)
-{
-    if (muted == muted_)
-        return;
     libvlc_audio_toggle_mute(player_.get());
-    muted_ = muted;
 }
 
 void VlcEngine::setVolume(int volume)

@@ -2,10 +2,10 @@
 // The VLC plugin, played by libVLC. libVLC gives the position as a 0..1
 // fraction of the length and its state through events on its own threads; the
 // engine turns them into milliseconds and its state. The plugin reports
-// neither pause nor mute: the engine keeps both itself, as the plugin's host
-// did, and says "Lecture en cours..." on each play and "Arrêté." on each stop.
-// Each stream gets a control of its own.
-// Extra libVLC arguments may be given as ZV_VLC_OPTIONS="--a --b=c".
+// neither pause nor mute: the engine keeps its pause flag itself (the mute
+// flag, as every engine's, is PlayerEngine's), as the plugin's host did, and says "Lecture en cours..." on
+// each play and "Arrêté." on each stop. Each stream gets a control of its own. Extra libVLC arguments may be
+// given as ZV_VLC_OPTIONS="--a --b=c".
 #include "ui/player/engine.h"
 
 #include <QStringList>
@@ -28,15 +28,12 @@ public:
     explicit VlcEngine(QWidget* parent);
     ~VlcEngine() override;
 
-    EngineKind kind() const override { return EngineKind::Vlc; }
     bool reusable() const override { return false; }
     void setSource(const QString& url) override;
     // After setSource, the add-target call: the playlist replaced, and go.
     void play() override;
     void pause() override;
     void stop() override;
-    bool isMuted() const override;
-    void setMuted(bool muted) override;
     void setVolume(int volume) override;
     qint64 position() const override;
     qint64 length() const override;
@@ -49,6 +46,8 @@ private:
     struct PlayerRelease {
         void operator()(libvlc_media_player_t* player) const;
     };
+    // The plugin's toggle-mute call: the flag it inverts is the engine's.
+    void applyMute(bool muted) override;
     static void onVlcEvent(const libvlc_event_t* event, void* data);
     static void onVlcLog(void* data, int level, const vlc_log_t* context, const char* format, va_list args);
     void onEvent(int type);
@@ -63,7 +62,6 @@ private:
     QString url_;
     bool fresh_ = false; // setSource came since the last start
     bool paused_ = false;
-    bool muted_ = false;
     // Counts the starts and stops: an event queued before the latest one is
     // about a stream that is no more.
     std::atomic<int> generation_{0};
