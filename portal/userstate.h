@@ -114,6 +114,11 @@ public:
     std::optional<PodcastVisit> lastVisit(qint64 podcast) const;
     void markVisited(qint64 podcast, const std::vector<QByteArray>& episodeKeys,
         const QDateTime& when = QDateTime::currentDateTimeUtc());
+    // The same for a podcast known by its feed address: one of the user's own
+    // (then the two above), or any other, such as the portal's.
+    std::optional<PodcastVisit> feedVisit(const QString& feedUrl) const;
+    void markFeedVisited(const QString& feedUrl, const std::vector<QByteArray>& episodeKeys,
+        const QDateTime& when = QDateTime::currentDateTimeUtc());
 
 private:
     class Db;
