@@ -120,8 +120,8 @@ public:
 
     // The episodes seen at the last visit of `podcast` (a value of `column`
     // in `table`) become episodeKeys; inside a transaction.
-    bool replaceSeen(
-        const char* table, const char* column, const QVariant& podcast, const std::vector<QByteArray>& episodeKeys)
+    bool replaceSeen(const char* table, const char* column, const QVariant& podcast,
+        const std::vector<QByteArray>& episodeKeys)
     {
         const QString t = QLatin1String(table), c = QLatin1String(column);
         if (!run(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(t, c).toLatin1(), {podcast}))
@@ -180,10 +180,21 @@ private:
     bool open_ = false;
 };
 
+namespace {
+UserState* standIn = nullptr;
+}
+
 UserState& UserState::instance()
 {
+    if (standIn)
+        return *standIn;
     static UserState state(defaultPath());
     return state;
+}
+
+void UserState::setInstance(UserState* state)
+{
+    standIn = state;
 }
 
 QString UserState::defaultPath()
@@ -207,7 +218,8 @@ bool UserState::isOpen() const
 
 std::optional<UserState::PartialDownload> UserState::partialDownload(const QString& partPath) const
 {
-    auto q = db_->read("SELECT url, etag, last_modified, total FROM partial_download WHERE part_path = ?", partPath);
+    auto q = db_->read(
+        "SELECT url, etag, last_modified, total FROM partial_download WHERE part_path = ?", partPath);
     if (!q)
         return std::nullopt;
     PartialDownload p;

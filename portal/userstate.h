@@ -28,6 +28,8 @@ class UserState {
 public:
     // The user's database, opened on first use.
     static UserState& instance();
+    // Tests give the program a database of their own; nullptr: the user's again.
+    static void setInstance(UserState* state);
     // The file it lives in: $XDG_DATA_HOME/zevalo-multimedia/state.sqlite.
     static QString defaultPath();
 

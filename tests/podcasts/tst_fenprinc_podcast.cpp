@@ -31,6 +31,8 @@ using namespace zv::test;
 
 namespace {
 
+const QString OwnRoot = QStringLiteral("Mes podcasts");
+
 // "caption|address" of each row.
 QStringList rows(const QAbstractItemView* list)
 {
@@ -76,7 +78,8 @@ private slots:
         rig->portal.set("/exe/podcast.php", Reply::ok(catalogue, "text/plain"));
         auto w = rig->start();
         emit w->btnFctMOD->clicked();
-        QCOMPARE(dump(w->tvMODPodcast), tree);
+        // The user's own podcasts close the tree.
+        QCOMPARE(dump(w->tvMODPodcast), tree.isEmpty() ? OwnRoot : tree + u';' + OwnRoot);
         QCOMPARE(int(rig->errors.size()), errorCount);
         if (errorCount)
             QVERIFY2(

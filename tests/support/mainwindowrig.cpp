@@ -15,6 +15,7 @@ namespace zv::test {
 MainWindowRig::MainWindowRig()
 {
     qputenv("ZEVALO_PORTAL_HOST", server.hostPort());
+    zv::UserState::setInstance(&state);
     installFakeEngines(&engines);
     zv::setErrorReporter([this](const QString& text) { errors << text; });
     TWebBrowser::setUrlOpener([this](const QUrl& url) { opened << url; });
@@ -28,6 +29,8 @@ MainWindowRig::~MainWindowRig()
     TWebBrowser::setUrlOpener({});
     TfmPrinc::setOutsidePageOpener({});
     TfmPrinc::setFichierDialog({});
+    TfmPrinc::setAbonnementsDialog({});
+    zv::UserState::setInstance(nullptr);
     TfmTelechargement::setSaveDialog({});
     TfrmPlayer::setEngineFactory({});
     QFile::remove(TConfig().path());

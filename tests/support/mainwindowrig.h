@@ -11,15 +11,19 @@
 //
 // The rig also stands in for the desktop: pages a browser hands to the
 // user's browser land in `opened`, outside pages the window opens in
-// `outside`. Its end removes config.ini and every stand-in it set or a test
-// may have set (file and save dialogs included).
+// `outside`. What the program remembers for the user (own podcasts, visits,
+// positions) is the rig's own, in `state`, empty at its start. Its end removes
+// config.ini and every stand-in it set or a test may have set (file and save
+// dialogs included).
 #include "support/fakeengine.h"
+#include "portal/userstate.h"
 #include "support/fakeportal.h"
 #include "ui/main/fenprinc.h"
 
 #include <QList>
 #include <QObject>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <functional>
 #include <memory>
@@ -56,6 +60,8 @@ public:
     QByteArray url(const QByteArray& path) const { return "http://" + server.hostPort() + path; }
     FakeEngine* engine() const { return engines.current; }
 
+    QTemporaryDir stateDir;
+    zv::UserState state{stateDir.filePath(QStringLiteral("state.sqlite"))};
     ScriptedServer server;
     FakePortal portal{server};
     FakeEngineLog engines;

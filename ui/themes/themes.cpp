@@ -4,6 +4,7 @@
 #include "portal/canaux.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
+#include "ui/main/entrymodel.h"
 #include "ui/player/cadcurseur.h"
 #include "ui/themes/focusmarks.h"
 #include "ui/themes/looks.h"
@@ -439,7 +440,10 @@ template <int N>
 void TfmPrincThemeN<N>::tvMODPodcastCustomDrawItem(
     const QModelIndex& node, QStyleOptionViewItem& option) const
 {
-    if (levelOf(node) < 2)
+    // The podcasts, the portal's (the third level) and the user's own (any depth
+    // under "Mes podcasts"), as leaves; groups and folders as headings.
+    const int kind = node.data(zv::KindRole).toInt();
+    if (kind != int(zv::EntryKind::Podcast) && kind != int(zv::EntryKind::OwnPodcast))
         return;
     if constexpr (N == 1)
         setFontColour(option, QColor(0xFF, 0xFF, 0xFF));
