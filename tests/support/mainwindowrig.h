@@ -15,8 +15,8 @@
 // positions) is the rig's own, in `state`, empty at its start. Its end removes
 // config.ini and every stand-in it set or a test may have set (file and save
 // dialogs included).
-#include "support/fakeengine.h"
 #include "portal/userstate.h"
+#include "support/fakeengine.h"
 #include "support/fakeportal.h"
 #include "ui/main/fenprinc.h"
 
@@ -41,6 +41,8 @@ public:
     // A theme window through FormCreate (a warning when it says the program
     // must end).
     std::unique_ptr<TfmPrinc> start(int theme = 2);
+    // The same, shown, on its podcast tab with the catalogue read.
+    std::unique_ptr<TfmPrinc> startPodcasts(int theme = 2);
 
     // Runs action from the event loop (not inside the server's own handler)
     // once the portal has received a request for path; a path ending in "*"

@@ -380,8 +380,9 @@ public:
     void nmhMODPodcastPersoSuccess(int cmd); // an own podcast's feed, on nmhMODPodcastDetail
     // Marks rows (one per key, the episodes' own keys) from what the user
     // state remembers: heard, where playing stopped, new since the last visit
-    // of feed; then takes this visit as the next one's reference.
-    void MarkEpisodes(std::vector<zv::Entry>& rows, const QString& feed, const std::vector<QByteArray>& keys);
+    // of feed; then, when visited, takes this visit as the next one's reference.
+    void MarkEpisodes(std::vector<zv::Entry>& rows, const QString& feed, const std::vector<QByteArray>& keys,
+        bool visited = true);
     // Stands in for the subscription list dialogs: the file chosen to read
     // (save false) or to write, empty when cancelled. Empty: the real dialogs.
     // For tests.

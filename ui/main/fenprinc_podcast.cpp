@@ -393,8 +393,7 @@ void TfmPrinc::nmhMODPodcastPersoSuccess(int)
     }
     // A feed that could not be read whole is not taken as a visit: what it
     // left out would come back as new.
-    if (feed.error.isEmpty())
-        MarkEpisodes(rows, podcastFeed_, keys);
+    MarkEpisodes(rows, podcastFeed_, keys, feed.error.isEmpty());
     lvMODPodcastModel->append(std::move(rows));
 
     // A podcast added by its address alone takes the title its feed gives.
@@ -409,7 +408,7 @@ void TfmPrinc::nmhMODPodcastPersoSuccess(int)
 }
 
 void TfmPrinc::MarkEpisodes(
-    std::vector<zv::Entry>& rows, const QString& feed, const std::vector<QByteArray>& keys)
+    std::vector<zv::Entry>& rows, const QString& feed, const std::vector<QByteArray>& keys, bool visited)
 {
     zv::UserState& state = zv::UserState::instance();
     const std::optional<zv::UserState::PodcastVisit> visit = state.feedVisit(feed);
@@ -425,7 +424,8 @@ void TfmPrinc::MarkEpisodes(
         if (row.mark != zv::EntryMark::Heard && visit && !visit->episodes.contains(keys[i]))
             row.mark = zv::EntryMark::New;
     }
-    state.markFeedVisited(feed, keys);
+    if (visited)
+        state.markFeedVisited(feed, keys);
 }
 
 void TfmPrinc::FillOwnPodcasts(qint64 select)
