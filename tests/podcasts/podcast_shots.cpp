@@ -1,5 +1,6 @@
 // zv_podcast_shots: the main window on its podcast tab, the first podcast
-// opened and its first episode selected, for screenshots under Xvfb:
+// (or the one ZV_SHOT_PODCAST names) opened and its first episode selected,
+// for screenshots under Xvfb:
 //   zv_podcast_shots PORTAL_HOST [THEME [AUTHORITY.pem]]
 // AUTHORITY.pem: a certificate authority this run trusts besides the system's,
 // for a portal started with --tls-cert.
@@ -42,10 +43,12 @@ int main(int argc, char** argv)
         emit p->btnFctMOD->clicked();
         p->pcMOD->setCurrentWidget(p->tsMODPodcast);
         using namespace zv::test;
-        const QModelIndex podcast = at(p->tvMODPodcast, {0, 0, 0});
+        const QString named = qEnvironmentVariable("ZV_SHOT_PODCAST");
+        const QModelIndex podcast
+            = named.isEmpty() ? at(p->tvMODPodcast, {0, 0, 0}) : find(p->tvMODPodcast, named);
         if (!podcast.isValid())
             return;
-        p->tvMODPodcast->setExpanded(podcast.parent(), true);
+        p->tvMODPodcast->expandAll();
         activate(p->tvMODPodcast, podcast);
         select(p->lvMODPodcast, at(p->lvMODPodcast, 0));
     });

@@ -335,6 +335,8 @@ public:
     void wbDocumentComplete(TWebBrowser* browser);
     void wbSexoDocumentComplete();
     void ShowPodcastImage(); // the podcast picture pane with no podcast
+    // A podcast's picture (its address as the request carries it), on the list's colour.
+    void ShowPodcastPicture(const QByteArray& address);
 
     // ---- version check (fenprinc.cpp) ----------------------------------------
     void nmhTestVersionSuccess(int cmd);

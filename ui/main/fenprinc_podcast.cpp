@@ -352,11 +352,8 @@ void TfmPrinc::nmhMODPodcastDetailSuccess(int)
     wbMODPodcast->Navigate(QStringLiteral("about:blank"));
 
     const zv::PodcastFeed feed = zv::ParsePodcastFeed(nmhMODPodcastDetail->Body);
-    if (!feed.picture.isEmpty()) {
-        const QColor colour = lvMODPodcast->palette().color(QPalette::Base);
-        wbMODPodcast->Navigate(zv::fromCp1252(
-            PortalRequest("/exe/podcast_image.php?couleur=" + ColorToHtml(colour) + "&url=" + feed.picture)));
-    }
+    if (!feed.picture.isEmpty())
+        ShowPodcastPicture(feed.picture);
     std::vector<zv::Entry> rows;
     std::vector<QByteArray> keys;
     rows.reserve(feed.episodes.size());
@@ -379,6 +376,10 @@ void TfmPrinc::nmhMODPodcastPersoSuccess(int)
     lvMODPodcast->setColumnWidth(0, qMax(0, lvMODPodcast->width() - 20));
     wbMODPodcast->Navigate(QStringLiteral("about:blank"));
     const zv::FeedReading feed = zv::ReadFeed(nmhMODPodcastDetail->Body, podcastFeed_);
+    // The portal's page shows it as it shows its own podcasts' pictures, given
+    // the address as the web writes it, as theirs are.
+    if (!feed.picture.isEmpty())
+        ShowPodcastPicture(QUrl(feed.picture).toEncoded());
     std::vector<zv::Entry> rows;
     std::vector<QByteArray> keys;
     rows.reserve(feed.episodes.size());
@@ -652,6 +653,13 @@ void TfmPrinc::mnuMODPodcastExporterClick()
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         zv::reportError(
             QStringLiteral("Le fichier « %1 » n'a pas pu être écrit.").arg(QFileInfo(path).fileName()));
+}
+
+void TfmPrinc::ShowPodcastPicture(const QByteArray& address)
+{
+    const QColor colour = lvMODPodcast->palette().color(QPalette::Base);
+    wbMODPodcast->Navigate(zv::fromCp1252(
+        PortalRequest("/exe/podcast_image.php?couleur=" + ColorToHtml(colour) + "&url=" + address)));
 }
 
 void TfmPrinc::lvMODPodcastDblClick()
