@@ -380,9 +380,9 @@ public:
     void mnuMODPodcastImporterClick();
     void mnuMODPodcastExporterClick();
     void nmhMODPodcastPersoSuccess(int cmd); // an own podcast's feed, on nmhMODPodcastDetail
-    // Marks rows (one per key, the episodes' own keys) from what the user
-    // state remembers: heard, where playing stopped, new since the last visit
-    // of feed; then, when visited, takes this visit as the next one's reference.
+    // Marks new the rows (one per key, the episodes' own keys) that the last
+    // visit of feed did not offer and that were not heard; then, when
+    // visited, takes this visit as the next one's reference.
     void MarkEpisodes(std::vector<zv::Entry>& rows, const QString& feed, const std::vector<QByteArray>& keys,
         bool visited = true);
     // Stands in for the subscription list dialogs: the file chosen to read

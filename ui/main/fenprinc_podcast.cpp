@@ -6,13 +6,13 @@
 #include "portal/podcast.h"
 #include "portal/podcasts/feed.h"
 #include "portal/podcasts/subscriptions.h"
-#include "portal/resumepoint.h"
 #include "portal/textutil.h"
 #include "portal/userstate.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/main/entrydelegate.h"
 #include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
+#include "ui/main/playbackmemory.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -413,16 +413,15 @@ void TfmPrinc::MarkEpisodes(
 {
     zv::UserState& state = zv::UserState::instance();
     const std::optional<zv::UserState::PodcastVisit> visit = state.feedVisit(feed);
+    // The playback memory shows where each stopped and what was heard once
+    // the rows are in; an episode heard already is never new.
     for (size_t i = 0; i < rows.size() && i < keys.size(); ++i) {
         zv::Entry& row = rows[i];
-        if (const auto kept = state.playback(row.address.toUtf8())) {
-            if (kept->heard)
-                row.mark = zv::EntryMark::Heard;
-            else if (zv::ResumeFrom(kept) > 0)
-                row.positionMs = kept->positionMs;
-        }
         // The first visit has nothing to compare with: nothing is new yet.
-        if (row.mark != zv::EntryMark::Heard && visit && !visit->episodes.contains(keys[i]))
+        if (!visit || visit->episodes.contains(keys[i]))
+            continue;
+        const auto kept = state.playback(TPlaybackMemory::keyOf(row.address));
+        if (!kept || !kept->heard)
             row.mark = zv::EntryMark::New;
     }
     if (visited)
