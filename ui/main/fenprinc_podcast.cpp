@@ -171,6 +171,13 @@ bool isOwn(const QModelIndex& node)
     return kind == int(zv::EntryKind::OwnFolder) || kind == int(zv::EntryKind::OwnPodcast);
 }
 
+// The id of the user's folder or podcast a node stands for; 0 for anything
+// else ("Mes podcasts" included).
+qint64 ownIdOf(const QModelIndex& node)
+{
+    return isOwn(node) ? node.data(zv::ContentIdRole).toLongLong() : 0;
+}
+
 // The tree's context menu, by the mouse on the node under it, by the keyboard
 // on the current node.
 class ContextMenuFilter : public QObject {
@@ -498,8 +505,7 @@ void TfmPrinc::FillOwnPodcasts(qint64 select)
 
 void TfmPrinc::mnuMODPodcastPersoPopup()
 {
-    const QModelIndex node = selectedOrCurrent(tvMODPodcast);
-    const bool own = isOwn(node) && node.data(zv::ContentIdRole).toLongLong() != 0;
+    const bool own = ownIdOf(selectedOrCurrent(tvMODPodcast)) != 0;
     mnuMODPodcastRenommer->setEnabled(own);
     mnuMODPodcastSupprimer->setEnabled(own);
     // "Mes podcasts" is always the last top node.
@@ -554,7 +560,7 @@ void TfmPrinc::mnuMODPodcastDossierClick()
 void TfmPrinc::mnuMODPodcastRenommerClick()
 {
     const QModelIndex node = selectedOrCurrent(tvMODPodcast);
-    const qint64 id = isOwn(node) ? node.data(zv::ContentIdRole).toLongLong() : 0;
+    const qint64 id = ownIdOf(node);
     if (!id)
         return;
     const std::optional<QString> name
@@ -568,7 +574,7 @@ void TfmPrinc::mnuMODPodcastRenommerClick()
 void TfmPrinc::mnuMODPodcastSupprimerClick()
 {
     const QModelIndex node = selectedOrCurrent(tvMODPodcast);
-    const qint64 id = isOwn(node) ? node.data(zv::ContentIdRole).toLongLong() : 0;
+    const qint64 id = ownIdOf(node);
     if (!id)
         return;
     const bool folder = node.data(zv::KindRole).toInt() == int(zv::EntryKind::OwnFolder);
