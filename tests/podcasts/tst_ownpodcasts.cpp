@@ -153,6 +153,22 @@ private slots:
         QCOMPARE(messages(), QStringList{QStringLiteral("Ce podcast est déjà dans Mes podcasts.")});
     }
 
+    void treeRebuiltWhileFeedWaits()
+    {
+        rig->server.on("/flux/lent.xml", Reply::status(404).delayed(300));
+        rig->state.addOwnPodcast(0, QStringLiteral("Lent"), QString::fromLatin1(rig->url("/flux/lent.xml")));
+        auto w = rig->startPodcasts();
+        rig->whenAsked("/flux/lent.xml", [&] {
+            w->FillOwnPodcasts();
+            w->nmhMODPodcastSuccess(0);
+        });
+        activate(w->tvMODPodcast, find(w->tvMODPodcast, QStringLiteral("Lent")));
+        QCOMPARE(messages(),
+            QStringList{
+                QStringLiteral("Le podcast « Lent » n'a pas pu être lu : le serveur a répondu 404.")});
+        QCOMPARE(dump(w->tvMODPodcast), QStringLiteral("Mes podcasts{Lent}"));
+    }
+
     // New since the last visit, heard, stopped part way: for the user's
     // podcasts and the portal's alike.
     void marks_data()

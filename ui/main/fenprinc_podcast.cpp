@@ -340,13 +340,15 @@ void TfmPrinc::tvMODPodcastDblClick()
     podcastOwnId_ = kind == int(zv::EntryKind::OwnPodcast) ? node.data(zv::ContentIdRole).toLongLong() : 0;
     podcastFeed_ = podcastOwnId_ ? node.data(zv::AddressRole).toString() : zv::fromCp1252(address);
     podcastOwnRead_ = false;
+    // The tree may be rebuilt while the feed is on its way.
+    const QString title = node.data().toString();
     GetFor(nmhMODPodcastDetail, address, stillWanted);
     // A feed of the user's that the server refused says so; the portal's
     // podcasts keep their silence.
     if (podcastOwnId_ && stillWanted() && !podcastOwnRead_) {
         const int status = nmhMODPodcastDetail->StatusCode();
         zv::reportError(QStringLiteral("Le podcast « %1 » n'a pas pu être lu : %2")
-                            .arg(node.data().toString(),
+                            .arg(title,
                                 status > 0 ? QStringLiteral("le serveur a répondu %1.").arg(status)
                                            : QStringLiteral("le serveur n'a pas donné de réponse HTTP.")));
     }
