@@ -281,6 +281,12 @@ private slots:
                 QTest::qWait(50);
                 readings = ReadTexts(w->mnuConfig);
                 w->mnuConfig->hide();
+                // The podcast tab's menu too.
+                w->mnuMODPodcastPerso->popup(w->mapToGlobal(QPoint(440, 380)));
+                QTRY_VERIFY(w->mnuMODPodcastPerso->isVisible());
+                QTest::qWait(50);
+                readings += ReadTexts(w->mnuMODPodcastPerso);
+                w->mnuMODPodcastPerso->hide();
             } else if (what == QLatin1String("message")) {
                 // A launch answer without dimensions.
                 w->btnFctClick(w->btnFctJeux);

@@ -372,7 +372,7 @@ public:
     void bindPodcast(); // called at the end of bindMOD
     // The user's own podcasts, under "Mes podcasts" after the portal's.
     void FillOwnPodcasts(qint64 select = 0);
-    void mnuMODPodcastPersoPopup(); // enables what the chosen node allows
+    void mnuMODPodcastPersoPopup(); // offers what the chosen node allows
     void mnuMODPodcastAjouterClick();
     void mnuMODPodcastDossierClick();
     void mnuMODPodcastRenommerClick();

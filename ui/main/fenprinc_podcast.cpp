@@ -503,15 +503,18 @@ void TfmPrinc::FillOwnPodcasts(qint64 select)
             tvMODPodcast->setExpanded(zv::viewIndex(tvMODPodcast, p), true);
         tvMODPodcast->setCurrentIndex(zv::viewIndex(tvMODPodcast, chosen));
     }
+    mnuMODPodcastPersoPopup();
 }
 
 void TfmPrinc::mnuMODPodcastPersoPopup()
 {
+    // Only what the chosen node allows is offered (the themes draw a disabled
+    // item as a heading).
     const bool own = ownIdOf(selectedOrCurrent(tvMODPodcast)) != 0;
-    mnuMODPodcastRenommer->setEnabled(own);
-    mnuMODPodcastSupprimer->setEnabled(own);
+    mnuMODPodcastRenommer->setVisible(own);
+    mnuMODPodcastSupprimer->setVisible(own);
     // "Mes podcasts" is always the last top node.
-    mnuMODPodcastExporter->setEnabled(
+    mnuMODPodcastExporter->setVisible(
         tvMODPodcastModel->rowCount(tvMODPodcastModel->index(tvMODPodcastModel->rowCount() - 1, 0)) > 0);
 }
 
@@ -731,7 +734,6 @@ void TfmPrinc::bindPodcast()
     connect(tvMODPodcast->selectionModel(), &QItemSelectionModel::currentChanged, this,
         guard([this] { mnuMODPodcastPersoPopup(); }));
     FillOwnPodcasts();
-    mnuMODPodcastPersoPopup();
 }
 
 void TfmPrinc::setAbonnementsDialog(TAbonnementsDialog dialog)

@@ -395,6 +395,7 @@ void ApplyThemeLook(TfmPrinc* w, int theme)
     zv::themes::ApplyFocusMark(w, zv::themes::FocusMarkOf(theme));
     ApplyOwnStyleSheet(w, styleSheet(look));
     w->mnuConfig->setStyleSheet(menuSheet(look));
+    w->mnuMODPodcastPerso->setStyleSheet(menuSheet(look));
     w->SetListColours(QColor::fromRgb(look.listBackground), QColor::fromRgb(look.listText));
     QPalette podcast = w->tvMODPodcast->palette();
     podcast.setColor(QPalette::Text, QColor::fromRgb(look.podcastText));
