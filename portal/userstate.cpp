@@ -32,6 +32,10 @@ const char* const Schema[] = {
     // The episodes each podcast offered at its last visit.
     "CREATE TABLE podcast_seen ("
     " podcast INTEGER NOT NULL, episode BLOB NOT NULL, PRIMARY KEY (podcast, episode)) WITHOUT ROWID",
+    // The same for podcasts known only by their feed address (the portal's).
+    "CREATE TABLE feed_visit (feed_url TEXT PRIMARY KEY, last_visit INTEGER NOT NULL)",
+    "CREATE TABLE feed_seen ("
+    " feed_url TEXT NOT NULL, episode BLOB NOT NULL, PRIMARY KEY (feed_url, episode)) WITHOUT ROWID",
 };
 
 } // namespace
@@ -114,6 +118,25 @@ public:
         return transaction([&] { return run(sql, values).has_value(); });
     }
 
+    // The episodes seen at the last visit of `podcast` (a value of `column`
+    // in `table`) become episodeKeys; inside a transaction.
+    bool replaceSeen(const char* table, const char* column, const QVariant& podcast,
+        const std::vector<QByteArray>& episodeKeys)
+    {
+        const QString t = QLatin1String(table), c = QLatin1String(column);
+        if (!run(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(t, c).toLatin1(), {podcast}))
+            return false;
+        QSqlQuery add(database());
+        add.prepare(QStringLiteral("INSERT OR IGNORE INTO %1 (%2, episode) VALUES (?, ?)").arg(t, c));
+        for (const QByteArray& key : episodeKeys) {
+            add.addBindValue(podcast);
+            add.addBindValue(key);
+            if (!add.exec())
+                return false;
+        }
+        return true;
+    }
+
     // The first row of an answer.
     std::optional<QSqlQuery> read(const char* sql, const QVariant& key) const
     {
@@ -157,10 +180,21 @@ private:
     bool open_ = false;
 };
 
+namespace {
+UserState* standIn = nullptr;
+}
+
 UserState& UserState::instance()
 {
+    if (standIn)
+        return *standIn;
     static UserState state(defaultPath());
     return state;
+}
+
+void UserState::setInstance(UserState* state)
+{
+    standIn = state;
 }
 
 QString UserState::defaultPath()
@@ -184,7 +218,8 @@ bool UserState::isOpen() const
 
 std::optional<UserState::PartialDownload> UserState::partialDownload(const QString& partPath) const
 {
-    auto q = db_->read("SELECT url, etag, last_modified, total FROM partial_download WHERE part_path = ?", partPath);
+    auto q = db_->read(
+        "SELECT url, etag, last_modified, total FROM partial_download WHERE part_path = ?", partPath);
     if (!q)
         return std::nullopt;
     PartialDownload p;
@@ -519,18 +554,42 @@ void UserState::markVisited(qint64 podcast, const std::vector<QByteArray>& episo
     db_->transaction([&] {
         auto visited = db_->run(
             "UPDATE own_podcast SET last_visit = ? WHERE id = ?", {when.toMSecsSinceEpoch(), podcast});
-        if (!visited || visited->numRowsAffected() != 1
-            || !db_->run("DELETE FROM podcast_seen WHERE podcast = ?", {podcast}))
-            return false;
-        QSqlQuery add(db_->database());
-        add.prepare(QStringLiteral("INSERT OR IGNORE INTO podcast_seen (podcast, episode) VALUES (?, ?)"));
-        for (const QByteArray& key : episodeKeys) {
-            add.addBindValue(podcast);
-            add.addBindValue(key);
-            if (!add.exec())
-                return false;
-        }
-        return true;
+        return visited && visited->numRowsAffected() == 1
+            && db_->replaceSeen("podcast_seen", "podcast", podcast, episodeKeys);
+    });
+}
+
+std::optional<UserState::PodcastVisit> UserState::feedVisit(const QString& feedUrl) const
+{
+    if (feedUrl.isEmpty())
+        return std::nullopt;
+    if (const qint64 own = findOwnPodcast(feedUrl))
+        return lastVisit(own);
+    auto when = db_->read("SELECT last_visit FROM feed_visit WHERE feed_url = ?", feedUrl);
+    if (!when)
+        return std::nullopt;
+    PodcastVisit visit;
+    visit.when = QDateTime::fromMSecsSinceEpoch(when->value(0).toLongLong(), Qt::UTC);
+    if (auto q = db_->run("SELECT episode FROM feed_seen WHERE feed_url = ?", {feedUrl})) {
+        while (q->next())
+            visit.episodes.insert(q->value(0).toByteArray());
+    }
+    return visit;
+}
+
+void UserState::markFeedVisited(
+    const QString& feedUrl, const std::vector<QByteArray>& episodeKeys, const QDateTime& when)
+{
+    if (feedUrl.isEmpty())
+        return;
+    if (const qint64 own = findOwnPodcast(feedUrl)) {
+        markVisited(own, episodeKeys, when);
+        return;
+    }
+    db_->transaction([&] {
+        return db_->run("INSERT OR REPLACE INTO feed_visit (feed_url, last_visit) VALUES (?, ?)",
+                   {feedUrl, when.toMSecsSinceEpoch()})
+            && db_->replaceSeen("feed_seen", "feed_url", feedUrl, episodeKeys);
     });
 }
 

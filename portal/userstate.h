@@ -28,6 +28,8 @@ class UserState {
 public:
     // The user's database, opened on first use.
     static UserState& instance();
+    // Tests give the program a database of their own; nullptr: the user's again.
+    static void setInstance(UserState* state);
     // The file it lives in: $XDG_DATA_HOME/zevalo-multimedia/state.sqlite.
     static QString defaultPath();
 
@@ -113,6 +115,11 @@ public:
     };
     std::optional<PodcastVisit> lastVisit(qint64 podcast) const;
     void markVisited(qint64 podcast, const std::vector<QByteArray>& episodeKeys,
+        const QDateTime& when = QDateTime::currentDateTimeUtc());
+    // The same for a podcast known by its feed address: one of the user's own
+    // (then the two above), or any other, such as the portal's.
+    std::optional<PodcastVisit> feedVisit(const QString& feedUrl) const;
+    void markFeedVisited(const QString& feedUrl, const std::vector<QByteArray>& episodeKeys,
         const QDateTime& when = QDateTime::currentDateTimeUtc());
 
 private:

@@ -177,9 +177,10 @@ private slots:
             << "btnFctAccueil"
             << "btnFctAccueil" << QString() << QByteArray() << false;
         // A stream the user starts while the section loads is newer than the switch.
+        // (The portal's two groups, then "Mes podcasts".)
         QTest::newRow("media on demand, late; a file played")
             << "btnFctMOD" << QByteArray("/exe/podcast.php") << QByteArray("late") << "file"
-            << "btnFctMOD" << QStringLiteral("Podcasts: 2") << QByteArray() << true;
+            << "btnFctMOD" << QStringLiteral("Podcasts: 3") << QByteArray() << true;
         // While the channel list loads a click is ignored.
         QTest::newRow("radios, late; television ignored")
             << "btnFctRadio" << QByteArray("/exe/medias.php?t=4&colid") << QByteArray("late") << "btnFctTele"

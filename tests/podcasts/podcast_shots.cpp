@@ -1,5 +1,7 @@
 // zv_podcast_shots: the main window on its podcast tab, the first podcast
-// opened and its first episode selected, for screenshots under Xvfb:
+// (or the one ZV_SHOT_PODCAST names) opened and its first episode selected,
+// the menu of the user's podcasts open with ZV_SHOT_MENU, for screenshots
+// under Xvfb:
 //   zv_podcast_shots PORTAL_HOST [THEME [AUTHORITY.pem]]
 // AUTHORITY.pem: a certificate authority this run trusts besides the system's,
 // for a portal started with --tls-cert.
@@ -11,8 +13,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPushButton>
 #include <QSslConfiguration>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 
@@ -42,12 +46,19 @@ int main(int argc, char** argv)
         emit p->btnFctMOD->clicked();
         p->pcMOD->setCurrentWidget(p->tsMODPodcast);
         using namespace zv::test;
-        const QModelIndex podcast = at(p->tvMODPodcast, {0, 0, 0});
+        const QString named = qEnvironmentVariable("ZV_SHOT_PODCAST");
+        const QModelIndex podcast
+            = named.isEmpty() ? at(p->tvMODPodcast, {0, 0, 0}) : find(p->tvMODPodcast, named);
         if (!podcast.isValid())
             return;
-        p->tvMODPodcast->setExpanded(podcast.parent(), true);
+        p->tvMODPodcast->expandAll();
         activate(p->tvMODPodcast, podcast);
         select(p->lvMODPodcast, at(p->lvMODPodcast, 0));
+        // ZV_SHOT_MENU: with the menu of the user's podcasts open, from the keyboard.
+        if (qEnvironmentVariableIsSet("ZV_SHOT_MENU")) {
+            p->btnMODPodcastPerso->setFocus();
+            QTest::keyClick(p->btnMODPodcastPerso, Qt::Key_Space);
+        }
     });
     return app.exec();
 }

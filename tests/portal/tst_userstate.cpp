@@ -359,6 +359,31 @@ private slots:
         QVERIFY(again > 0 && !state.lastVisit(again));
     }
 
+    // Visits by feed address: a podcast of the user's is the same podcast
+    // whichever way it is reached; any other address keeps visits of its own.
+    void feedVisits()
+    {
+        QTemporaryDir dir;
+        zv::UserState state(dir.filePath(QStringLiteral("state.sqlite")));
+        state.importOwnPodcasts(0, startingTree());
+        const QDateTime first = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
+        const QString portal = QStringLiteral("http://portail.example/podcasts/12.xml");
+        QVERIFY(!state.feedVisit(portal) && !state.feedVisit({}));
+        state.markFeedVisited(portal, {"a", "b"}, first);
+        state.markFeedVisited({}, {"x"}, first);
+        state.markFeedVisited(portal, {"b", "c", "c"}, first.addDays(1));
+        QCOMPARE(state.feedVisit(portal)->episodes, QSet<QByteArray>({"b", "c"}));
+        QCOMPARE(state.feedVisit(portal)->when, first.addDays(1));
+        QVERIFY(!state.feedVisit({}));
+
+        const QString jazz = QStringLiteral("https://a.example/jazz");
+        state.markFeedVisited(jazz, {"j"}, first);
+        QCOMPARE(state.lastVisit(idOf(state, "Jazz Club"))->episodes, QSet<QByteArray>({"j"}));
+        state.markVisited(idOf(state, "Jazz Club"), {"k"}, first.addDays(2));
+        QCOMPARE(state.feedVisit(jazz)->episodes, QSet<QByteArray>({"k"}));
+        QCOMPARE(state.feedVisit(jazz)->when, first.addDays(2));
+    }
+
     // A database of the program before own podcasts: kept, and given their tables.
     void olderDatabaseGainsTheNewSteps()
     {
@@ -371,13 +396,16 @@ private slots:
             QVERIFY(db.open());
             QSqlQuery q(db);
             for (const char* sql :
-                {"DROP TABLE own_podcast", "DROP TABLE podcast_seen", "PRAGMA user_version=3"})
+                {"DROP TABLE own_podcast", "DROP TABLE podcast_seen", "DROP TABLE feed_visit",
+                    "DROP TABLE feed_seen", "PRAGMA user_version=3"})
                 QVERIFY(q.exec(QString::fromLatin1(sql)));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("old"));
         zv::UserState state(path);
         QCOMPARE(state.value("k"), QByteArray("v"));
         QVERIFY(state.addOwnPodcast(0, "P", "https://a.example/p") > 0);
+        state.markFeedVisited(QStringLiteral("https://b.example/q"), {"e"});
+        QVERIFY(state.feedVisit(QStringLiteral("https://b.example/q")));
     }
 
     void unusableFileCostsNothing_data()

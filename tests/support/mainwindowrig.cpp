@@ -3,6 +3,7 @@
 #include "app/config.h"
 #include "base/errors.h"
 #include "ui/browser/webbrowser.h"
+#include "ui/controls/btngraph.h"
 #include "ui/player/cadplayer.h"
 #include "ui/themes/themes.h"
 #include "ui/windows/fentelechargement.h"
@@ -15,6 +16,7 @@ namespace zv::test {
 MainWindowRig::MainWindowRig()
 {
     qputenv("ZEVALO_PORTAL_HOST", server.hostPort());
+    zv::UserState::setInstance(&state);
     installFakeEngines(&engines);
     zv::setErrorReporter([this](const QString& text) { errors << text; });
     TWebBrowser::setUrlOpener([this](const QUrl& url) { opened << url; });
@@ -28,6 +30,8 @@ MainWindowRig::~MainWindowRig()
     TWebBrowser::setUrlOpener({});
     TfmPrinc::setOutsidePageOpener({});
     TfmPrinc::setFichierDialog({});
+    TfmPrinc::setAbonnementsDialog({});
+    zv::UserState::setInstance(nullptr);
     TfmTelechargement::setSaveDialog({});
     TfrmPlayer::setEngineFactory({});
     QFile::remove(TConfig().path());
@@ -38,6 +42,15 @@ std::unique_ptr<TfmPrinc> MainWindowRig::start(int theme)
     auto w = CreateThemeWindow(theme);
     if (!w->FormCreate())
         qWarning("FormCreate failed");
+    return w;
+}
+
+std::unique_ptr<TfmPrinc> MainWindowRig::startPodcasts(int theme)
+{
+    auto w = start(theme);
+    w->show();
+    emit w->btnFctMOD->clicked();
+    w->pcMOD->setCurrentWidget(w->tsMODPodcast);
     return w;
 }
 

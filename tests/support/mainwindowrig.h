@@ -11,8 +11,11 @@
 //
 // The rig also stands in for the desktop: pages a browser hands to the
 // user's browser land in `opened`, outside pages the window opens in
-// `outside`. Its end removes config.ini and every stand-in it set or a test
-// may have set (file and save dialogs included).
+// `outside`. What the program remembers for the user (own podcasts, visits,
+// positions) is the rig's own, in `state`, empty at its start. Its end removes
+// config.ini and every stand-in it set or a test may have set (file and save
+// dialogs included).
+#include "portal/userstate.h"
 #include "support/fakeengine.h"
 #include "support/fakeportal.h"
 #include "ui/main/fenprinc.h"
@@ -20,6 +23,7 @@
 #include <QList>
 #include <QObject>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <functional>
 #include <memory>
@@ -37,6 +41,8 @@ public:
     // A theme window through FormCreate (a warning when it says the program
     // must end).
     std::unique_ptr<TfmPrinc> start(int theme = 2);
+    // The same, shown, on its podcast tab with the catalogue read.
+    std::unique_ptr<TfmPrinc> startPodcasts(int theme = 2);
 
     // Runs action from the event loop (not inside the server's own handler)
     // once the portal has received a request for path; a path ending in "*"
@@ -56,6 +62,8 @@ public:
     QByteArray url(const QByteArray& path) const { return "http://" + server.hostPort() + path; }
     FakeEngine* engine() const { return engines.current; }
 
+    QTemporaryDir stateDir;
+    zv::UserState state{stateDir.filePath(QStringLiteral("state.sqlite"))};
     ScriptedServer server;
     FakePortal portal{server};
     FakeEngineLog engines;

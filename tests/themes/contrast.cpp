@@ -2,6 +2,7 @@
 
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
+#include "ui/main/entrydelegate.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -252,12 +253,36 @@ public:
                     f = v.value<QFont>();
                 lines(view->viewport(), r, x0, r.width(), nameOf(view) + QStringLiteral(" row"),
                     cell.data(Qt::DisplayRole).toString(), f);
+                marks(view, cell, f);
             }
             ++seen;
             index = tree ? tree->indexBelow(index) : model->index(index.row() + 1, 0, index.parent());
             if (index.isValid() && !view->visualRect(index).intersects(port))
                 break;
         }
+    }
+
+    // What a media list's row says of itself beside its caption (new, heard,
+    // where it stopped, an episode's date), each read on its own.
+    void marks(QAbstractItemView* view, const QModelIndex& cell, const QFont& font)
+    {
+        const auto* delegate = qobject_cast<const TEntryDelegate*>(view->itemDelegateForIndex(cell));
+        if (!delegate)
+            return;
+        QStyleOptionViewItem option;
+        option.initFrom(view->viewport());
+        option.widget = view;
+        option.font = font;
+        option.fontMetrics = QFontMetrics(font);
+        option.rect = view->visualRect(cell);
+        const TEntryDelegate::Side side = delegate->side(option, cell);
+        QFont bold = font;
+        bold.setBold(true);
+        const QString where = nameOf(view) + QStringLiteral(" row mark");
+        if (!side.mark.isEmpty())
+            lines(view->viewport(), side.markRect, 0, side.markRect.width(), where, side.mark, bold);
+        if (!side.detail.isEmpty())
+            lines(view->viewport(), side.detailRect, 0, side.detailRect.width(), where, side.detail, font);
     }
 
     void menu(QMenu* m)

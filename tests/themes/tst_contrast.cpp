@@ -156,6 +156,14 @@ class TestContrast : public QObject {
         w->tvMODPodcast->expandAll();
         select(w->tvMODPodcast, at(w->tvMODPodcast, {0, 0, 0}));
         w->tvMODPodcastDblClick();
+        // Each mark an episode may carry, on a chosen row and on others.
+        for (int row = 0; row < 3; ++row) {
+            const QModelIndex episode = at(w->lvMODPodcast, row);
+            w->lvMODPodcast->model()->setData(
+                episode, int(row == 1 ? zv::EntryMark::Heard : zv::EntryMark::New), zv::MarkRole);
+            w->lvMODPodcast->model()->setData(
+                episode, row == 2 ? QVariant(qint64(754000)) : QVariant(), zv::PositionRole);
+        }
         select(w->lvMODPodcast, at(w->lvMODPodcast, 0));
         read();
         w->pcMOD->setCurrentWidget(w->tsMODRecherche);
@@ -259,12 +267,23 @@ private slots:
             QVERIFY(w);
             if (what == QLatin1String("sections")) {
                 readings = sections(w);
+                // The episodes' marks were among what was read.
+                QCOMPARE(
+                    std::count_if(readings.cbegin(), readings.cend(),
+                        [](const TextReading& r) { return r.where.endsWith(QLatin1String("row mark")); }),
+                    3);
             } else if (what == QLatin1String("menu")) {
                 w->btnConfigClick();
                 QTRY_VERIFY(w->mnuConfig->isVisible());
                 QTest::qWait(50);
                 readings = ReadTexts(w->mnuConfig);
                 w->mnuConfig->hide();
+                // The podcast tab's menu too.
+                w->mnuMODPodcastPerso->popup(w->mapToGlobal(QPoint(440, 380)));
+                QTRY_VERIFY(w->mnuMODPodcastPerso->isVisible());
+                QTest::qWait(50);
+                readings += ReadTexts(w->mnuMODPodcastPerso);
+                w->mnuMODPodcastPerso->hide();
             } else if (what == QLatin1String("message")) {
                 // A launch answer without dimensions.
                 w->btnFctClick(w->btnFctJeux);

@@ -1,5 +1,6 @@
 #include "ui/main/entrymodel.h"
 
+#include <QLocale>
 #include <algorithm>
 
 struct TEntryModel::Node {
@@ -82,6 +83,11 @@ QVariant TEntryModel::data(const QModelIndex& index, int role) const
     case zv::ThumbnailRole: return e->thumbnail;
     case zv::PositionRole: return e->positionMs < 0 ? QVariant() : QVariant(e->positionMs);
     case zv::MarkRole: return int(e->mark);
+    case zv::PublishedRole: return e->published;
+    case Qt::AccessibleDescriptionRole: {
+        const QString mark = zv::MarkText(*e), detail = zv::DetailText(*e);
+        return mark.isEmpty() || detail.isEmpty() ? mark + detail : mark + QStringLiteral(", ") + detail;
+    }
     default: return {};
     }
 }
@@ -192,3 +198,40 @@ int TEntryModel::level(const QModelIndex& index)
         ++depth;
     return depth;
 }
+
+namespace zv {
+
+QString ClockText(qint64 ms)
+{
+    const qint64 s = std::max<qint64>(ms, 0) / 1000;
+    const QString minSec = QStringLiteral("%1:%2").arg(s / 60 % 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+    if (s < 3600)
+        return minSec;
+    return QStringLiteral("%1:%2").arg(s / 3600).arg(minSec.rightJustified(5, QLatin1Char('0')));
+}
+
+QString MarkText(const Entry& entry)
+{
+    if (entry.mark == EntryMark::Heard)
+        return entry.kind == EntryKind::Video ? QStringLiteral("Vu") : QStringLiteral("Écouté");
+    if (entry.positionMs > 0)
+        return QStringLiteral("Arrêté à %1").arg(ClockText(entry.positionMs));
+    if (entry.mark == EntryMark::New)
+        return QStringLiteral("Nouveau");
+    return {};
+}
+
+QString DetailText(const Entry& entry)
+{
+    if (entry.kind != EntryKind::Episode)
+        return {};
+    QStringList parts;
+    if (entry.published.isValid())
+        parts << QLocale(QLocale::French, QLocale::France)
+                     .toString(entry.published.toLocalTime().date(), QStringLiteral("d MMM yyyy"));
+    if (!entry.duration.isEmpty())
+        parts << entry.duration;
+    return parts.join(QStringLiteral(" · "));
+}
+
+} // namespace zv

@@ -6,6 +6,7 @@
 // The channel list keeps a model of its own (channelmodel.h); the files,
 // podcasts, MP3 search, favourites, videos and games live in TEntryModel.
 #include <QAbstractItemModel>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -27,6 +28,8 @@ enum class EntryKind {
     PodcastGroup,
     PodcastSubgroup,
     Podcast,
+    OwnFolder, // "Mes podcasts" (id 0) and the user's folders; contentId: its id in the user state
+    OwnPodcast, // a podcast the user added; contentId: its id, address: its feed
 };
 
 // What the user has made of a row so far.
@@ -41,6 +44,7 @@ enum EntryRole {
     ThumbnailRole, // QString: a video's picture address
     PositionRole, // qint64: where playing stopped, in ms; no value: from the start
     MarkRole, // int: an EntryMark
+    PublishedRole, // QDateTime: when an episode came out; invalid when the feed does not say
 };
 
 struct Entry {
@@ -50,12 +54,23 @@ struct Entry {
     int contentId = 0;
     QString folder;
     QString duration;
+    QDateTime published;
     QString thumbnail;
     qint64 positionMs = -1; // -1: none remembered
     EntryMark mark = EntryMark::None;
 
     bool operator==(const Entry&) const = default;
 };
+
+// What a row says of itself beside its caption, as the lists show it and a
+// screen reader reads it: "Nouveau", "Écouté" ("Vu" for a video), "Arrêté à
+// 12:34"; empty for none.
+QString MarkText(const Entry& entry);
+// An episode's date and length: "9 mars 2024 · 1:02:30"; empty when the feed
+// gives neither.
+QString DetailText(const Entry& entry);
+// "12:34", "1:02:30".
+QString ClockText(qint64 ms);
 
 } // namespace zv
 

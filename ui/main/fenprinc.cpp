@@ -426,7 +426,14 @@ void TfmPrinc::createMOD()
     lvMODPodcast = reportList(tsMODPodcast, "lvMODPodcast", lvMODPodcastModel, false);
     pd->addWidget(wbMODPodcast, 0, Qt::AlignTop);
     pd->addWidget(lvMODPodcast, 1);
+    // The user's own podcasts are managed from a menu by the tree.
+    auto* pb = new QHBoxLayout;
+    btnMODPodcastPerso
+        = flatButton(tsMODPodcast, "btnMODPodcastPerso", QStringLiteral("Gérer mes podcasts"), false);
+    pb->addWidget(btnMODPodcastPerso);
+    pb->addStretch(1);
     pl->addWidget(tvMODPodcast, 1);
+    pl->addLayout(pb);
     pl->addLayout(pd, 1);
 
     // MP3 search.
@@ -644,8 +651,10 @@ TSponsorWindowClass TfmPrinc::SponsorWindowClass() const
 
 TGameWindowClass TfmPrinc::GameWindowClass() const
 {
-    return [](TfmPrinc* owner, const QString& name, const QByteArray& url, int width, int height)
-               -> std::unique_ptr<QDialog> { return std::make_unique<TfmJeu>(owner, name, url, width, height); };
+    return [](TfmPrinc* owner, const QString& name, const QByteArray& url, int width,
+               int height) -> std::unique_ptr<QDialog> {
+        return std::make_unique<TfmJeu>(owner, name, url, width, height);
+    };
 }
 
 QList<TBtnGraph*> TfmPrinc::sectionButtons() const

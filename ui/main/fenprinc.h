@@ -46,6 +46,9 @@ class TfmPrinc;
 class TPlaybackMemory;
 class TfrmCurseur;
 class TfrmPlayer;
+namespace zv {
+struct Entry;
+}
 
 // The window classes a theme supplies: they create the window, not yet shown.
 using TSponsorWindowClass = std::function<std::unique_ptr<QDialog>(TfmPrinc* owner)>;
@@ -161,6 +164,15 @@ public:
     TWebBrowser* wbMODPodcast;
     QTreeView* lvMODPodcast;
     TEntryModel* lvMODPodcastModel; // the episodes
+    // The user's own podcasts: the menu by the tree (also the tree's context menu).
+    QPushButton* btnMODPodcastPerso;
+    QMenu* mnuMODPodcastPerso;
+    QAction* mnuMODPodcastAjouter;
+    QAction* mnuMODPodcastDossier;
+    QAction* mnuMODPodcastRenommer;
+    QAction* mnuMODPodcastSupprimer;
+    QAction* mnuMODPodcastImporter;
+    QAction* mnuMODPodcastExporter;
     QWidget* tsMODRecherche;
     QLabel* lblMODRecherche;
     QLineEdit* edtMODRecherche;
@@ -323,6 +335,8 @@ public:
     void wbDocumentComplete(TWebBrowser* browser);
     void wbSexoDocumentComplete();
     void ShowPodcastImage(); // the podcast picture pane with no podcast
+    // A podcast's picture (its address as the request carries it), on the list's colour.
+    void ShowPodcastPicture(const QByteArray& address);
 
     // ---- version check (fenprinc.cpp) ----------------------------------------
     void nmhTestVersionSuccess(int cmd);
@@ -356,6 +370,26 @@ public:
     void nmhMODPodcastDetailSuccess(int cmd);
     void lvMODPodcastDblClick();
     void bindPodcast(); // called at the end of bindMOD
+    // The user's own podcasts, under "Mes podcasts" after the portal's.
+    void FillOwnPodcasts(qint64 select = 0);
+    void mnuMODPodcastPersoPopup(); // offers what the chosen node allows
+    void mnuMODPodcastAjouterClick();
+    void mnuMODPodcastDossierClick();
+    void mnuMODPodcastRenommerClick();
+    void mnuMODPodcastSupprimerClick();
+    void mnuMODPodcastImporterClick();
+    void mnuMODPodcastExporterClick();
+    void nmhMODPodcastPersoSuccess(int cmd); // an own podcast's feed, on nmhMODPodcastDetail
+    // Marks new the rows (one per key, the episodes' own keys) that the last
+    // visit of feed did not offer and that were not heard; then, when
+    // visited, takes this visit as the next one's reference.
+    void MarkEpisodes(std::vector<zv::Entry>& rows, const QString& feed, const std::vector<QByteArray>& keys,
+        bool visited = true);
+    // Stands in for the subscription list dialogs: the file chosen to read
+    // (save false) or to write, empty when cancelled. Empty: the real dialogs.
+    // For tests.
+    using TAbonnementsDialog = std::function<QString(QWidget* parent, bool save)>;
+    static void setAbonnementsDialog(TAbonnementsDialog dialog);
     // Stands in for odMODFichier: returns the chosen files, none when cancelled.
     // Empty: the real dialog. For tests.
     using TFichierDialog = std::function<QStringList(QWidget* parent)>;
@@ -440,6 +474,11 @@ private:
     int playStarts_ = 0; // moves on with everything the user starts playing
     int bouquetChoice_ = 0; // moves on with every bouquet chosen
     int podcastChoice_ = 0; // moves on with every podcast chosen
+    // The podcast whose episodes are asked for or shown: its feed address and,
+    // for one of the user's own, its id (0 for the portal's).
+    QString podcastFeed_;
+    qint64 podcastOwnId_ = 0;
+    bool podcastOwnRead_ = false; // the own podcast's answer was read
     // The choice each component's request under way was made for (GetFor).
     QHash<const TNMHTTP*, const std::function<bool()>*> wanted_;
     QPersistentModelIndex jeuxDemande_; // the category whose games are asked for

@@ -4,6 +4,7 @@
 #include "portal/canaux.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
+#include "ui/main/entrymodel.h"
 #include "ui/player/cadcurseur.h"
 #include "ui/themes/focusmarks.h"
 #include "ui/themes/looks.h"
@@ -394,6 +395,7 @@ void ApplyThemeLook(TfmPrinc* w, int theme)
     zv::themes::ApplyFocusMark(w, zv::themes::FocusMarkOf(theme));
     ApplyOwnStyleSheet(w, styleSheet(look));
     w->mnuConfig->setStyleSheet(menuSheet(look));
+    w->mnuMODPodcastPerso->setStyleSheet(menuSheet(look));
     w->SetListColours(QColor::fromRgb(look.listBackground), QColor::fromRgb(look.listText));
     QPalette podcast = w->tvMODPodcast->palette();
     podcast.setColor(QPalette::Text, QColor::fromRgb(look.podcastText));
@@ -439,7 +441,10 @@ template <int N>
 void TfmPrincThemeN<N>::tvMODPodcastCustomDrawItem(
     const QModelIndex& node, QStyleOptionViewItem& option) const
 {
-    if (levelOf(node) < 2)
+    // The podcasts, the portal's (the third level) and the user's own (any depth
+    // under "Mes podcasts"), as leaves; groups and folders as headings.
+    const int kind = node.data(zv::KindRole).toInt();
+    if (kind != int(zv::EntryKind::Podcast) && kind != int(zv::EntryKind::OwnPodcast))
         return;
     if constexpr (N == 1)
         setFontColour(option, QColor(0xFF, 0xFF, 0xFF));
