@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QVariant>
+#include <algorithm>
 #include <atomic>
 #include <initializer_list>
 #include <iterator>
@@ -36,6 +37,9 @@ const char* const Schema[] = {
     "CREATE TABLE feed_visit (feed_url TEXT PRIMARY KEY, last_visit INTEGER NOT NULL)",
     "CREATE TABLE feed_seen ("
     " feed_url TEXT NOT NULL, episode BLOB NOT NULL, PRIMARY KEY (feed_url, episode)) WITHOUT ROWID",
+    // The user's own channel lists; AUTOINCREMENT so an id is never given twice.
+    "CREATE TABLE own_list (id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL, source TEXT NOT NULL,"
+    " guide TEXT NOT NULL DEFAULT '', place INTEGER NOT NULL)",
 };
 
 } // namespace
@@ -590,6 +594,68 @@ void UserState::markFeedVisited(
         return db_->run("INSERT OR REPLACE INTO feed_visit (feed_url, last_visit) VALUES (?, ?)",
                    {feedUrl, when.toMSecsSinceEpoch()})
             && db_->replaceSeen("feed_seen", "feed_url", feedUrl, episodeKeys);
+    });
+}
+
+// ---- own channel lists ---------------------------------------------------------
+
+std::vector<UserState::OwnListDefinition> UserState::ownLists() const
+{
+    std::vector<OwnListDefinition> lists;
+    auto q = db_->run("SELECT id, name, source, guide FROM own_list ORDER BY place, id", {});
+    if (!q)
+        return lists;
+    while (q->next())
+        lists.push_back(
+            {q->value(0).toLongLong(), q->value(1).toString(), q->value(2).toString(), q->value(3).toString()});
+    return lists;
+}
+
+qint64 UserState::addOwnList(const OwnListDefinition& list)
+{
+    qint64 id = 0;
+    db_->transaction([&] {
+        auto q = db_->run("INSERT INTO own_list (name, source, guide, place)"
+                          " VALUES (?, ?, ?, (SELECT COALESCE(MAX(place), -1) + 1 FROM own_list))",
+            {titleValue(list.name), titleValue(list.source), titleValue(list.guide)});
+        id = q ? q->lastInsertId().toLongLong() : 0;
+        return id > 0;
+    });
+    return id;
+}
+
+bool UserState::updateOwnList(const OwnListDefinition& list)
+{
+    return db_->transaction([&] {
+        auto q = db_->run("UPDATE own_list SET name = ?, source = ?, guide = ? WHERE id = ?",
+            {titleValue(list.name), titleValue(list.source), titleValue(list.guide), list.id});
+        return q && q->numRowsAffected() == 1;
+    });
+}
+
+bool UserState::removeOwnList(qint64 id)
+{
+    return db_->transaction([&] {
+        auto q = db_->run("DELETE FROM own_list WHERE id = ?", {id});
+        return q && q->numRowsAffected() == 1;
+    });
+}
+
+bool UserState::moveOwnList(qint64 id, int place)
+{
+    const std::vector<OwnListDefinition> lists = ownLists();
+    std::vector<qint64> order;
+    for (const OwnListDefinition& list : lists)
+        if (list.id != id)
+            order.push_back(list.id);
+    if (order.size() == lists.size())
+        return false; // no such list
+    order.insert(order.begin() + std::clamp<qsizetype>(place, 0, qsizetype(order.size())), id);
+    return db_->transaction([&] {
+        for (std::size_t i = 0; i < order.size(); ++i)
+            if (!db_->run("UPDATE own_list SET place = ? WHERE id = ?", {qint64(i), order[i]}))
+                return false;
+        return true;
     });
 }
 

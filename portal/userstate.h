@@ -2,7 +2,7 @@
 // What the program remembers for the user beyond config.ini: how far each
 // partial download got and what it was checked against, where each episode
 // stopped and whether it was heard, the user's own podcasts and what each
-// offered at the last visit. One SQLite database in the user's data
+// offered at the last visit, the user's own channel lists. One SQLite database in the user's data
 // folder ($XDG_DATA_HOME/zevalo-multimedia/state.sqlite), every change in a
 // transaction of its own, written ahead and synced, so that a kill or a power
 // cut leaves either the old state or the new one, never a broken file.
@@ -121,6 +121,24 @@ public:
     std::optional<PodcastVisit> feedVisit(const QString& feedUrl) const;
     void markFeedVisited(const QString& feedUrl, const std::vector<QByteArray>& episodeKeys,
         const QDateTime& when = QDateTime::currentDateTimeUtc());
+
+    // The user's own channel lists, in the order the bouquet chooser shows
+    // them. An id is never given twice, so what is cached under it stays its own.
+    struct OwnListDefinition {
+        qint64 id = 0;
+        QString name;
+        QString source; // an http or https address, or a file
+        QString guide; // a guide address the user gave; empty: the ones the list names
+        bool operator==(const OwnListDefinition&) const = default;
+    };
+    std::vector<OwnListDefinition> ownLists() const;
+    // Put after the others; its id, 0 when it could not be written.
+    qint64 addOwnList(const OwnListDefinition& list);
+    // Name, source and guide of the list with that id.
+    bool updateOwnList(const OwnListDefinition& list);
+    bool removeOwnList(qint64 id);
+    // Moves the list to a place (0: first), the others keeping their order.
+    bool moveOwnList(qint64 id, int place);
 
 private:
     class Db;

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -384,7 +385,8 @@ private slots:
         QCOMPARE(state.feedVisit(jazz)->when, first.addDays(2));
     }
 
-    // A database of the program before own podcasts: kept, and given their tables.
+    // A database of the program before own podcasts and own lists: kept, and
+    // given their tables.
     void olderDatabaseGainsTheNewSteps()
     {
         QTemporaryDir dir;
@@ -397,7 +399,7 @@ private slots:
             QSqlQuery q(db);
             for (const char* sql :
                 {"DROP TABLE own_podcast", "DROP TABLE podcast_seen", "DROP TABLE feed_visit",
-                    "DROP TABLE feed_seen", "PRAGMA user_version=3"})
+                    "DROP TABLE feed_seen", "DROP TABLE own_list", "PRAGMA user_version=3"})
                 QVERIFY(q.exec(QString::fromLatin1(sql)));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("old"));
@@ -406,6 +408,7 @@ private slots:
         QVERIFY(state.addOwnPodcast(0, "P", "https://a.example/p") > 0);
         state.markFeedVisited(QStringLiteral("https://b.example/q"), {"e"});
         QVERIFY(state.feedVisit(QStringLiteral("https://b.example/q")));
+        QVERIFY(state.addOwnList({0, "L", "https://a.example/l.m3u", {}}) > 0);
     }
 
     void unusableFileCostsNothing_data()
@@ -447,6 +450,72 @@ private slots:
             QFile f(path);
             QVERIFY(f.open(QIODevice::ReadOnly));
             QCOMPARE(f.readAll(), QByteArray(8192, '\x5a')); // the user's file is left as it was
+        }
+    }
+
+    // Own lists: kept in their order across openings, moved, renamed and
+    // removed; an id is never given twice; a database from before them gains
+    // their table and keeps what it held.
+    void ownListsKeepTheirOrder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("state.sqlite"));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE named_value (key BLOB PRIMARY KEY, value BLOB)")));
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO named_value VALUES (x'6b', x'76')")));
+            QVERIFY(q.exec(QStringLiteral("PRAGMA user_version=3")));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("old"));
+        using Def = zv::UserState::OwnListDefinition;
+        const auto names = [](const zv::UserState& state) {
+            QStringList out;
+            for (const Def& list : state.ownLists())
+                out << list.name;
+            return out.join(u',');
+        };
+        qint64 a = 0, b = 0, c = 0;
+        {
+            zv::UserState state(path);
+            QVERIFY(state.isOpen());
+            QCOMPARE(state.value("k"), QByteArray("v"));
+            a = state.addOwnList(
+                {0, QStringLiteral("Ma box"), QStringLiteral("https://fai.example/l.m3u"), {}});
+            b = state.addOwnList({0, QStringLiteral("Fichier"), QStringLiteral("/home/u/liste.m3u"), {}});
+            c = state.addOwnList({0, QStringLiteral("Sport"), QStringLiteral("http://s.example/s.m3u8"),
+                QStringLiteral("http://s.example/epg.xml.gz")});
+            QVERIFY(a > 0 && b > a && c > b);
+        }
+        zv::UserState state(path);
+        QCOMPARE(names(state), QStringLiteral("Ma box,Fichier,Sport"));
+        QCOMPARE(state.ownLists().back().guide, QStringLiteral("http://s.example/epg.xml.gz"));
+        const struct {
+            std::function<bool()> change;
+            const char* after;
+        } steps[] = {
+            {[&] { return state.moveOwnList(c, 0); }, "Sport,Ma box,Fichier"},
+            {[&] { return state.moveOwnList(a, 99); }, "Sport,Fichier,Ma box"},
+            {[&] {
+                 return state.updateOwnList({b, QStringLiteral("Télé"), QStringLiteral("/l.m3u"), {}});
+             },
+                "Sport,Télé,Ma box"},
+            {[&] { return state.removeOwnList(c); }, "Télé,Ma box"},
+            {[&] { return !state.removeOwnList(c) && !state.moveOwnList(c, 0); }, "Télé,Ma box"},
+            {[&] {
+                 return !state.updateOwnList({c, QStringLiteral("x"), QStringLiteral("y"), {}});
+             },
+                "Télé,Ma box"},
+            {[&] {
+                 return state.addOwnList({0, QStringLiteral("Nouvelle"), QStringLiteral("/n.m3u"), {}}) > c;
+             },
+                "Télé,Ma box,Nouvelle"},
+        };
+        for (const auto& step : steps) {
+            QVERIFY(step.change());
+            QCOMPARE(names(state), QString::fromUtf8(step.after));
         }
     }
 
