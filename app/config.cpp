@@ -2,17 +2,20 @@
 
 #include "app/atomicfile.h"
 #include "base/errors.h"
+#include "portal/cp1252.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 // Bytes in, bytes out: config.ini is Windows-1252, never converted.
 #define SI_NO_CONVERSION
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 #include <algorithm>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -21,6 +24,7 @@ namespace {
 
 const char general[] = "GENERAL";
 const char favoris[] = "FAVORIS";
+const char chaines[] = "CHAINES";
 const char utf8Bom[] = "\xEF\xBB\xBF";
 
 // A config.ini larger than this is not a settings file: reads give the defaults
@@ -267,31 +271,41 @@ void TConfig::SetFavoriteUrl(int n, const QByteArray& url)
     writeValue(path_, favoris, urlKey(n), url);
 }
 
+namespace {
+
+// How many numbered entries a section's Nombre announces. A Nombre far beyond
+// the entries present (a damaged file) must not make up millions of empty
+// ones; nor may one key with a huge number ("Titre2000000000").
+int entryCount(const Ini& ini, const char* section, std::initializer_list<QByteArrayView> numbered)
+{
+    const int count = toInt(ini.data.GetValue(section, "Nombre", ""), 0);
+    int highest = 0;
+    int present = 0;
+    CSimpleIniA::TNamesDepend keys;
+    ini.data.GetAllKeys(section, keys);
+    for (const auto& key : keys) {
+        const QByteArray name(key.pItem);
+        const QByteArray lower = name.toLower();
+        for (const QByteArrayView prefix : numbered) {
+            if (lower.startsWith(prefix)) {
+                highest = std::max(highest, toInt(name.mid(prefix.size()), 0));
+                ++present;
+                break;
+            }
+        }
+    }
+    return std::min({count, std::max(highest, maxMadeUpFavorites), present + maxMadeUpFavorites});
+}
+
+} // namespace
+
 std::vector<Favorite> TConfig::ReadFavorites() const
 {
     std::vector<Favorite> favorites;
     Ini ini;
     if (!load(path_, ini))
         return favorites;
-    const int count = toInt(ini.data.GetValue(favoris, "Nombre", ""), 0);
-    // A Nombre far beyond the entries present (a damaged file) must not make up
-    // millions of empty ones.
-    // Nor may one key with a huge number ("Titre2000000000").
-    int highest = 0;
-    int present = 0;
-    CSimpleIniA::TNamesDepend keys;
-    ini.data.GetAllKeys(favoris, keys);
-    for (const auto& key : keys) {
-        const QByteArray name(key.pItem);
-        const QByteArray lower = name.toLower();
-        const qsizetype digits = lower.startsWith("titre") ? 5 : lower.startsWith("url") ? 3 : -1;
-        if (digits > 0) {
-            highest = std::max(highest, toInt(name.mid(digits), 0));
-            ++present;
-        }
-    }
-    const int entries
-        = std::min({count, std::max(highest, maxMadeUpFavorites), present + maxMadeUpFavorites});
+    const int entries = entryCount(ini, favoris, {"titre", "url"});
     for (int n = 1; n <= entries; ++n)
         favorites.push_back({QByteArray(ini.data.GetValue(favoris, titleKey(n).constData(), "")),
             QByteArray(ini.data.GetValue(favoris, urlKey(n).constData(), ""))});
@@ -308,6 +322,62 @@ void TConfig::WriteFavorites(const std::vector<Favorite>& favorites)
         ++n;
         ini->data.SetValue(favoris, titleKey(n).constData(), storable(favorite.title).c_str());
         ini->data.SetValue(favoris, urlKey(n).constData(), storable(favorite.url).c_str());
+    }
+    save(path_, *ini);
+}
+
+namespace {
+
+const char* const channelKeys[] = {"Titre", "URL", "Id", "Logo", "Liste"};
+
+QByteArray channelKey(int field, int n)
+{
+    return channelKeys[field] + QByteArray::number(n);
+}
+
+// Our own section is written in UTF-8; a hand-edited value may be Windows-1252.
+QString channelText(const Ini& ini, const QByteArray& key)
+{
+    const QByteArray bytes(ini.data.GetValue(chaines, key.constData(), ""));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? zv::fromCp1252(bytes) : text;
+}
+
+} // namespace
+
+std::vector<FavoriteChannel> TConfig::ReadFavoriteChannels() const
+{
+    std::vector<FavoriteChannel> channels;
+    Ini ini;
+    if (!load(path_, ini))
+        return channels;
+    const int entries = entryCount(ini, chaines, {"titre", "url", "id", "logo", "liste"});
+    for (int n = 1; n <= entries; ++n) {
+        FavoriteChannel channel{channelText(ini, channelKey(0, n)), channelText(ini, channelKey(1, n)),
+            channelText(ini, channelKey(2, n)), channelText(ini, channelKey(3, n)),
+            channelText(ini, channelKey(4, n))};
+        // A channel without an address plays nothing.
+        if (!channel.url.isEmpty())
+            channels.push_back(std::move(channel));
+    }
+    return channels;
+}
+
+void TConfig::WriteFavoriteChannels(const std::vector<FavoriteChannel>& channels)
+{
+    auto ini = loadForWrite(path_);
+    ini->data.Delete(chaines, nullptr);
+    ini->data.SetValue(chaines, "Nombre", QByteArray::number(qsizetype(channels.size())).constData());
+    int n = 0;
+    for (const FavoriteChannel& channel : channels) {
+        ++n;
+        const QString* fields[]
+            = {&channel.title, &channel.url, &channel.tvgId, &channel.logo, &channel.origin};
+        for (int field = 0; field < int(std::size(fields)); ++field)
+            if (field < 2 || !fields[field]->isEmpty())
+                ini->data.SetValue(
+                    chaines, channelKey(field, n).constData(), storable(fields[field]->toUtf8()).c_str());
     }
     save(path_, *ini);
 }
@@ -334,4 +404,16 @@ void SaveFavorites(const std::vector<Favorite>& favorites)
 {
     TConfig config;
     SaveFavorites(config, favorites);
+}
+
+std::vector<FavoriteChannel> LoadFavoriteChannels(TConfig& config)
+{
+    std::vector<FavoriteChannel> channels;
+    zv::swallowed([&] { channels = config.ReadFavoriteChannels(); });
+    return channels;
+}
+
+void SaveFavoriteChannels(TConfig& config, const std::vector<FavoriteChannel>& channels)
+{
+    zv::swallowed([&] { config.WriteFavoriteChannels(channels); });
 }

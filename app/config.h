@@ -12,6 +12,18 @@ struct Favorite {
     bool operator==(const Favorite&) const = default;
 };
 
+// A channel of "Mes chaînes": what plays it as it played in its list, and
+// what finds it there again when the provider renames or reorders its
+// channels (address, then tvg-id, then name).
+struct FavoriteChannel {
+    QString title;
+    QString url; // whole, engine prefix included
+    QString tvgId;
+    QString logo;
+    QString origin; // the list it was added from, as the window names it
+    bool operator==(const FavoriteChannel&) const = default;
+};
+
 // Where config.ini lives: beside the program when that folder takes it (a build
 // tree, a portable copy); otherwise, and always for an installed program (one
 // whose prefix holds share/zevalo), $XDG_CONFIG_HOME/zevalo-multimedia/config.ini,
@@ -53,6 +65,11 @@ public:
     // The favourites section replaced in one write: a crash never leaves half a list.
     void WriteFavorites(const std::vector<Favorite>& favorites);
 
+    // "Mes chaînes", in their section of their own (CHAINES), written as
+    // UTF-8; a value that is not UTF-8 is read as Windows-1252.
+    std::vector<FavoriteChannel> ReadFavoriteChannels() const;
+    void WriteFavoriteChannels(const std::vector<FavoriteChannel>& channels);
+
 private:
     QString path_;
 };
@@ -63,3 +80,7 @@ std::vector<Favorite> LoadFavorites(TConfig& config);
 std::vector<Favorite> LoadFavorites();
 void SaveFavorites(TConfig& config, const std::vector<Favorite>& favorites);
 void SaveFavorites(const std::vector<Favorite>& favorites);
+
+// "Mes chaînes", errors swallowed as for the favourites.
+std::vector<FavoriteChannel> LoadFavoriteChannels(TConfig& config);
+void SaveFavoriteChannels(TConfig& config, const std::vector<FavoriteChannel>& channels);

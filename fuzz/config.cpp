@@ -83,9 +83,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(config.GetFavoriteCount() == int(saved.size()));
     check(config.GetTheme() == theme && config.GetSexoflux() == adult);
 
+    // "Mes chaînes" sit beside the favourites and never touch them.
+    const std::vector<FavoriteChannel> channels = config.ReadFavoriteChannels();
+    check(channels.size() <= size_t(parts[0].count('\n') + parts[0].count('\r') + 1 + 10000));
+    std::vector<FavoriteChannel> newChannels;
+    for (const Favorite& f : saved)
+        if (!asStored(f.url).isEmpty())
+            newChannels.push_back(
+                {QString::fromUtf8(asStored(f.title)), QString::fromUtf8(asStored(f.url)), {}, {}, {}});
+    config.WriteFavoriteChannels(newChannels);
+    const std::vector<FavoriteChannel> channelsRead = config.ReadFavoriteChannels();
+    check(channelsRead.size() == newChannels.size());
+    check(config.ReadFavorites() == expected);
+
     const int newTheme = size > 0 ? data[size - 1] % 7 - 1 : 0;
     config.SetTheme(newTheme);
     check(config.GetTheme() == newTheme && config.GetSexoflux() == adult);
     check(config.ReadFavorites() == expected);
+    check(config.ReadFavoriteChannels() == channelsRead);
     return 0;
 }

@@ -363,6 +363,53 @@ private slots:
         }
     }
 
+    // "Mes chaînes" in a section of their own: a file from before them reads
+    // as it did and keeps every entry of GENERAL and FAVORIS once they are
+    // written; what is written reads back whole (a 3,000-character address,
+    // any script); a hand-edited Windows-1252 value reads as such.
+    void favoriteChannels_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("titles"); // read from the file, in order
+        const QByteArray old = "[GENERAL]\r\nTheme=4\r\nSexoflux=1\r\n[FAVORIS]\r\nNombre=2\r\n"
+                               "Titre1=Chanson \xe9t\xe9\r\nURL1=http://h/c.mp3\r\nTitre2=b\r\nURL2=u\r\n"_ba;
+        QTest::newRow("written before them") << old << QStringList();
+        QTest::newRow("hand-edited") << old
+                + "[CHAINES]\r\nNombre=3\r\nTitre1=T\xe9l\xe9\r\nURL1=u1\r\n"
+                  "Titre2=sans adresse\r\nTitre3=M\xc3\xa9t\xc3\xa9o\r\nurl3=u3\r\n"_ba
+                                     << QStringList{u"Télé"_s, u"Météo"_s};
+        QTest::newRow("count far beyond")
+            << "[CHAINES]\nNombre=2000000000\nTitre2=b\nURL2=u\n"_ba << QStringList{u"b"_s};
+    }
+    void favoriteChannels()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, titles);
+        testini::write(path_, file);
+        TConfig config(path_);
+        QStringList read;
+        for (const FavoriteChannel& channel : LoadFavoriteChannels(config))
+            read << channel.title;
+        QCOMPARE(read, titles);
+        const Entries general = testini::section(path_, "GENERAL");
+        const Entries favorites = testini::section(path_, "FAVORIS");
+        const std::vector<FavoriteChannel> channels = {
+            {u"Zevalo Météo, \"la\" chaîne"_s, u"vlc:http://h/"_s + QString(3000, u'x'), u"meteo.fr"_s,
+                u"http://h/logo.png"_s, u"liste:3"_s},
+            {u"Россия 1"_s, u"http://h/r1.m3u8"_s, {}, {}, u"tele:1"_s},
+            {u"deux\r\nlignes"_s, u"http://h/2"_s, {}, {}, {}},
+        };
+        SaveFavoriteChannels(config, channels);
+        std::vector<FavoriteChannel> expected = channels;
+        expected[2].title = u"deux  lignes"_s;
+        QCOMPARE(LoadFavoriteChannels(config), expected);
+        QCOMPARE(testini::section(path_, "GENERAL"), general);
+        QCOMPARE(testini::section(path_, "FAVORIS"), favorites);
+        QCOMPARE(LoadFavorites(config).size(), size_t(file.contains("FAVORIS") ? 2 : 0));
+        SaveFavorites(config, LoadFavorites(config));
+        QCOMPARE(LoadFavoriteChannels(config), expected);
+    }
+
     // Whatever config.ini holds, reading it neither crashes nor changes it.
     void damagedFilesAreOnlyRead()
     {
