@@ -11,7 +11,7 @@
 //    and Python's iterparse reading the same file in the same run, each ROUNDS
 //    times in turn (median wall and CPU time, peak memory). Then read by the
 //    worker while the main thread's 10 ms timer runs: how late it fires.
-#include "bench/stats.h"
+#include "benchtiming.h"
 #include "portal/tv/guideloader.h"
 #include "portal/tv/ownlist.h"
 #include "portal/tv/rowfilter.h"
@@ -27,7 +27,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -36,27 +35,7 @@
 
 namespace {
 
-double msSince(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-// This thread's CPU time: on a shared machine, what a keystroke costs
-// whatever else runs.
-double cpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
-qint64 rssKb()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    return f.readAll().split(' ').value(1).toLongLong() * (sysconf(_SC_PAGESIZE) / 1024);
-}
+using namespace bench;
 
 void benchList(int entries, int rounds)
 {
@@ -219,16 +198,7 @@ void benchGuide(const QByteArray& self, int channels, int days, int rounds)
 
     // The worker reads while the window's 10 ms timer runs.
     zv::GuideLoader loader;
-    QTimer timer;
-    QElapsedTimer since;
-    double latest = 0;
-    std::vector<double> lateness;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        const double late = msSince(since) - 10;
-        lateness.push_back(late);
-        latest = std::max(latest, late);
-        since.restart();
-    });
+    Lateness timer(10);
     bool done = false;
     std::shared_ptr<const zv::GuideIndex> index;
     QElapsedTimer total;
@@ -237,19 +207,17 @@ void benchGuide(const QByteArray& self, int channels, int days, int rounds)
             index = std::move(i);
             done = true;
         });
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.start(10);
-    since.start();
+    timer.start();
     total.start();
     loader.start(path);
     while (!done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    std::sort(lateness.begin(), lateness.end());
+    timer.stop();
     std::printf(
         "   on the worker: %.0f ms, %zu programmes, index %.1f MB; the 10 ms timer fired %zu times, late by "
         "%.1f ms at most (99th percentile %.1f ms)\n",
-        msSince(total), index->totalProgrammes(), double(index->memoryUse()) / 1e6, lateness.size(), latest,
-        lateness.empty() ? 0 : lateness[lateness.size() * 99 / 100]);
+        msSince(total), index->totalProgrammes(), double(index->memoryUse()) / 1e6, timer.ticks(),
+        timer.most(), timer.percentile(99));
 }
 
 } // namespace

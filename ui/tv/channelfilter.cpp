@@ -77,6 +77,7 @@ void TChannelFilter::setSource(QAbstractItemModel* source, IndexMaker maker)
     all_ = true;
     shown_.clear();
     endResetModel();
+    needIndex();
     restart();
 }
 
@@ -183,6 +184,8 @@ void TChannelFilter::sourceReset()
     all_ = identity();
     shown_.clear();
     endResetModel();
+    // Folded now, off the thread, so that the first letter typed finds them.
+    needIndex();
     if (!all_)
         restart();
 }
@@ -200,6 +203,7 @@ void TChannelFilter::sourceRowsInserted(const QModelIndex&, int, int)
     if (identityInsert_) {
         identityInsert_ = false;
         endInsertRows();
+        needIndex();
         return;
     }
     rememberCurrent();
@@ -232,13 +236,13 @@ void TChannelFilter::dropIndex()
     filter_.reset();
 }
 
-// Starts folding the source's texts when a search needs them; true when they
-// are there.
+// Starts folding the source's texts unless they are folded or being folded;
+// true when they are there.
 bool TChannelFilter::needIndex()
 {
     if (filter_)
         return true;
-    if (folding_.isRunning() || !source_)
+    if (folding_.isRunning() || !source_ || source_->rowCount() == 0)
         return false;
     IndexJob job = maker_ ? maker_() : IndexJob();
     if (!job) {
@@ -270,7 +274,8 @@ bool TChannelFilter::needIndex()
     folding_.start<std::shared_ptr<const zv::SearchIndex>>([job](const std::atomic<bool>&) { return job(); },
         [this, take](std::shared_ptr<const zv::SearchIndex> index) {
             take(std::move(index));
-            restart();
+            if (!folded_.isEmpty())
+                restart(); // a search waited for them
         });
     return false;
 }
@@ -299,6 +304,15 @@ void TChannelFilter::restart()
     taken_ = 0;
     scanned_ = 0;
     if (!folded_.isEmpty()) {
+        if (source_->rowCount() == 0) {
+            busy_ = false;
+            beginResetModel();
+            all_ = false;
+            shown_.clear();
+            endResetModel();
+            emit searchFinished();
+            return;
+        }
         if (!needIndex()) {
             // Nothing shown until the texts are folded: never rows that do
             // not match what the user typed.
