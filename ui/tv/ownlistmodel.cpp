@@ -27,6 +27,13 @@ TChannelRowsModel::TChannelRowsModel(QObject* parent)
     // What is on moves on: rows with a guide are redrawn each minute.
     minute_.setInterval(60 * 1000);
     connect(&minute_, &QTimer::timeout, this, &TChannelRowsModel::minutePassed);
+    // Logos arriving together redraw the rows once.
+    logosArrived_.setSingleShot(true);
+    logosArrived_.setInterval(50);
+    connect(&logosArrived_, &QTimer::timeout, this, [this] {
+        if (count() > 0)
+            emit dataChanged(index(0), index(count() - 1), {Qt::DecorationRole});
+    });
 }
 
 int TChannelRowsModel::rowCount(const QModelIndex& parent) const
@@ -42,7 +49,6 @@ void TChannelRowsModel::beginRows()
 void TChannelRowsModel::endRows()
 {
     matches_.clear();
-    waitingLogos_.clear();
     endResetModel();
 }
 
@@ -51,9 +57,8 @@ void TChannelRowsModel::setLogos(TLogoCache* logos)
     if (logos_)
         disconnect(logos_, nullptr, this, nullptr);
     logos_ = logos;
-    waitingLogos_.clear();
     if (logos_)
-        connect(logos_, &TLogoCache::logoReady, this, &TChannelRowsModel::logoReady);
+        connect(logos_, &TLogoCache::logoReady, &logosArrived_, qOverload<>(&QTimer::start));
     if (count() > 0)
         emit dataChanged(index(0), index(count() - 1), {Qt::DecorationRole});
 }
@@ -135,13 +140,8 @@ QVariant TChannelRowsModel::data(const QModelIndex& index, int role) const
     case Qt::DecorationRole: {
         if (!logos_)
             return {};
-        const QString address = logo(row);
-        const QPixmap pixmap = logos_->logo(address);
-        if (pixmap.isNull() && !address.isEmpty() && !logos_->failed(address)) {
-            QList<int>& rows = waitingLogos_[address];
-            if (!rows.contains(row) && rows.size() < 64)
-                rows << row;
-        }
+        // Asked only by the rows drawn: those on screen.
+        const QPixmap pixmap = logos_->logo(logo(row));
         return pixmap.isNull() ? QVariant() : QVariant(pixmap);
     }
     case zv::UrlRole: return url(row);
@@ -172,14 +172,6 @@ QVariant TChannelRowsModel::data(const QModelIndex& index, int role) const
     }
     default: return {};
     }
-}
-
-void TChannelRowsModel::logoReady(const QString& address)
-{
-    const QList<int> rows = waitingLogos_.take(address);
-    for (const int row : rows)
-        if (row < count())
-            emit dataChanged(index(row), index(row), {Qt::DecorationRole});
 }
 
 void TChannelRowsModel::minutePassed()

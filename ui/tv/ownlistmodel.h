@@ -11,7 +11,6 @@
 
 #include <QAbstractListModel>
 #include <QDateTime>
-#include <QHash>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
@@ -69,7 +68,6 @@ protected:
     void endRows();
 
 private:
-    void logoReady(const QString& address);
     void minutePassed();
 
     QPointer<TLogoCache> logos_;
@@ -77,10 +75,9 @@ private:
     // Per row: 0 not looked up yet, NoChannel, or the guide (high byte, + 1)
     // and its channel. Made on first use; only rows on screen are looked up.
     mutable std::vector<std::uint32_t> matches_;
-    // The rows on screen waiting for each logo.
-    mutable QHash<QString, QList<int>> waitingLogos_;
     std::function<QDateTime()> clock_;
     QTimer minute_;
+    QTimer logosArrived_;
 };
 
 class TOwnListModel : public TChannelRowsModel {
