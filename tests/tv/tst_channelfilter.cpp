@@ -114,8 +114,8 @@ private slots:
         for (TChannelFilter* f : {&byCaption, &byGroup}) {
             for (int row = 0; row < f->rowCount(); ++row) {
                 const int source = f->sourceRow(row);
-                QCOMPARE(
-                    f->index(row, 0).data(zv::UrlRole).toString(), QStringLiteral("http://h/%1").arg(source));
+                QCOMPARE(f->index(row, 0).data(zv::AddressRole).toString(),
+                    QStringLiteral("http://h/%1").arg(source));
                 QCOMPARE(f->rowOf(source), row);
                 QCOMPARE(f->mapFromSource(f->mapToSource(f->index(row, 0))).row(), row);
             }
@@ -187,7 +187,7 @@ private slots:
         waitFinished(filter);
         QCOMPARE(shown(filter), (QStringList{"Quatre", "Cinq", "Quinze"}));
         QCOMPARE(filter.sourceRow(2), 5);
-        QCOMPARE(filter.index(2, 0).data(zv::UrlRole).toString(), QStringLiteral("http://h/1"));
+        QCOMPARE(filter.index(2, 0).data(zv::AddressRole).toString(), QStringLiteral("http://h/1"));
         bouquet.setRows(zv::ReadChannelRecords(records({"Quoi", "Rien"}), zv::ChannelIcons::None));
         waitFinished(filter);
         QCOMPARE(shown(filter), QStringList{"Quoi"});

@@ -82,8 +82,9 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::newRow("title") << 0 << int(Qt::DisplayRole) << QVariant(u"Zevalo Météo HD"_qs);
         QTest::newRow("address whole, prefix kept")
-            << 0 << int(zv::UrlRole) << QVariant(QString::fromLatin1("vlc:" + LongAddress));
-        QTest::newRow("no content id") << 0 << int(zv::DataRole) << QVariant(0);
+            << 0 << int(zv::AddressRole) << QVariant(QString::fromLatin1("vlc:" + LongAddress));
+        QTest::newRow("no content id") << 0 << int(zv::ContentIdRole) << QVariant(0);
+        QTest::newRow("a channel") << 1 << int(zv::KindRole) << QVariant(int(zv::EntryKind::Channel));
         QTest::newRow("group") << 1 << int(zv::GroupRole) << QVariant(u"Info"_qs);
         QTest::newRow("tvg-id") << 0 << int(zv::TvgIdRole) << QVariant(u"meteo.fr"_qs);
         QTest::newRow("tvg-name") << 0 << int(zv::TvgNameRole) << QVariant(u"Météo"_qs);
@@ -152,7 +153,7 @@ private slots:
         QVERIFY(model.add({u"Arte"_qs, u"vlc:http://a/2"_qs, {}, {}, u"tele:2"_qs})); // another bouquet's
         QCOMPARE(model.rowCount(), 3);
         QCOMPARE(model.find(u"liste:4"_qs, u"http://a/1"_qs), 1);
-        QCOMPARE(model.index(0).data(zv::UrlRole).toString(), u"vlc:http://a/2"_qs);
+        QCOMPARE(model.index(0).data(zv::AddressRole).toString(), u"vlc:http://a/2"_qs);
         QCOMPARE(model.index(1).data(zv::LogoUrlRole).toString(), u"http://l/tf1.png"_qs);
         QVERIFY(model.remove(0) && !model.remove(5));
         QCOMPARE(model.index(0).data().toString(), u"TF1"_qs);

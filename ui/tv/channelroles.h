@@ -1,14 +1,13 @@
 #pragma once
-// What a row of the channel list tells beyond its caption. The first two are
-// those of TChannelListModel, so the play path reads every list the same way.
-#include <Qt>
+// What a channel row tells beyond the roles every section's list answers
+// (the address, the portal's id, the kind: ui/main/entrymodel.h, whose roles
+// and kinds are plain values this library shares without its models).
+#include "ui/main/entrymodel.h"
 
 namespace zv {
 
 enum ChannelRole {
-    UrlRole = Qt::UserRole + 1, // QString: the address, whole, engine prefix included
-    DataRole, // int: the portal's content id, 0 elsewhere
-    GroupRole, // QString, empty when the row has none
+    GroupRole = MarkRole + 1, // QString, empty when the row has none
     TvgIdRole,
     TvgNameRole,
     LogoUrlRole,

@@ -144,8 +144,9 @@ QVariant TChannelRowsModel::data(const QModelIndex& index, int role) const
         const QPixmap pixmap = logos_->logo(logo(row));
         return pixmap.isNull() ? QVariant() : QVariant(pixmap);
     }
-    case zv::UrlRole: return url(row);
-    case zv::DataRole: return 0;
+    case zv::AddressRole: return url(row);
+    case zv::ContentIdRole: return 0;
+    case zv::KindRole: return int(zv::EntryKind::Channel);
     case zv::GroupRole: return group(row);
     case zv::TvgIdRole: return tvgId(row);
     case zv::TvgNameRole: return tvgName(row);
