@@ -146,7 +146,8 @@ private slots:
             int expected = 0;
             const QByteArray folded = zv::FoldForSearch(query);
             for (int i = 0; i < rows; ++i)
-                expected += zv::FoldForSearch(list.title(i) + u'\x1f' + list.group(i)).contains(folded);
+                expected += zv::FoldForSearch(list.list()->title(i) + u'\x1f' + list.list()->groupOf(i))
+                                .contains(folded);
             QCOMPARE(filter.rowCount(), expected);
             for (int row = 0; row < filter.rowCount(); row += 997)
                 QVERIFY(zv::FoldForSearch(filter.index(row, 0).data().toString() + u'\x1f'

@@ -96,9 +96,9 @@ TChannelRowsModel::GuideChannel TChannelRowsModel::guideChannel(int row) const
     std::uint32_t& match = matches_[std::size_t(row)];
     if (match == NotLookedUp) {
         match = NoChannel;
-        const QString id = tvgId(row), name = tvgName(row), caption = title(row);
+        const zv::OwnListRow c = channel(row);
         for (std::size_t g = 0; g < guides_.size(); ++g) {
-            const int channel = guides_[g]->matchRow(id, name, caption);
+            const int channel = guides_[g]->matchRow(c.tvgId, c.tvgName, c.title);
             if (channel >= 0 && channel < 0xFFFFFF) {
                 match = std::uint32_t(g + 1) << 24 | std::uint32_t(channel);
                 break;
@@ -123,12 +123,27 @@ QVariant TChannelRowsModel::data(const QModelIndex& index, int role) const
     const int row = index.row();
     if (!index.isValid() || row >= count() || index.column() != 0)
         return {};
+    if (role == Qt::DisplayRole || (role >= zv::AddressRole && role <= zv::OptionsRole)) {
+        const zv::OwnListRow c = channel(row);
+        switch (role) {
+        case Qt::DisplayRole: return c.title;
+        case zv::AddressRole: return c.url;
+        case zv::ContentIdRole: return 0;
+        case zv::KindRole: return int(zv::EntryKind::Channel);
+        case zv::GroupRole: return c.group;
+        case zv::TvgIdRole: return c.tvgId;
+        case zv::TvgNameRole: return c.tvgName;
+        case zv::LogoUrlRole: return c.logo;
+        case zv::OptionsRole: return c.options;
+        default: return {};
+        }
+    }
     switch (role) {
-    case Qt::DisplayRole: return title(row);
     case Qt::ToolTipRole: {
-        QStringList lines{title(row)};
-        if (const QString g = group(row); !g.isEmpty())
-            lines << g;
+        const zv::OwnListRow c = channel(row);
+        QStringList lines{c.title};
+        if (!c.group.isEmpty())
+            lines << c.group;
         const zv::NowNext nn = nowNext(row);
         if (nn.now)
             lines << QStringLiteral("En ce moment : %1 (%2 – %3)")
@@ -141,17 +156,9 @@ QVariant TChannelRowsModel::data(const QModelIndex& index, int role) const
         if (!logos_)
             return {};
         // Asked only by the rows drawn: those on screen.
-        const QPixmap pixmap = logos_->logo(logo(row));
+        const QPixmap pixmap = logos_->logo(channel(row).logo);
         return pixmap.isNull() ? QVariant() : QVariant(pixmap);
     }
-    case zv::AddressRole: return url(row);
-    case zv::ContentIdRole: return 0;
-    case zv::KindRole: return int(zv::EntryKind::Channel);
-    case zv::GroupRole: return group(row);
-    case zv::TvgIdRole: return tvgId(row);
-    case zv::TvgNameRole: return tvgName(row);
-    case zv::LogoUrlRole: return logo(row);
-    case zv::OptionsRole: return options(row);
     case zv::NowRole: {
         const zv::NowNext nn = nowNext(row);
         return nn.now ? nn.now->title : QString();
@@ -194,41 +201,6 @@ void TOwnListModel::setList(std::shared_ptr<const zv::OwnList> list)
 int TOwnListModel::count() const
 {
     return list_ ? int(std::min<std::size_t>(list_->size(), INT_MAX)) : 0;
-}
-
-QString TOwnListModel::title(int row) const
-{
-    return has(row) ? list_->title(std::size_t(row)) : QString();
-}
-
-QString TOwnListModel::url(int row) const
-{
-    return has(row) ? list_->url(std::size_t(row)) : QString();
-}
-
-QString TOwnListModel::group(int row) const
-{
-    return has(row) ? list_->groupOf(std::size_t(row)) : QString();
-}
-
-QString TOwnListModel::tvgId(int row) const
-{
-    return has(row) ? list_->tvgId(std::size_t(row)) : QString();
-}
-
-QString TOwnListModel::tvgName(int row) const
-{
-    return has(row) ? list_->tvgName(std::size_t(row)) : QString();
-}
-
-QString TOwnListModel::logo(int row) const
-{
-    return has(row) ? list_->logo(std::size_t(row)) : QString();
-}
-
-QStringList TOwnListModel::options(int row) const
-{
-    return has(row) ? list_->options(std::size_t(row)) : QStringList();
 }
 
 TChannelFilter::IndexMaker TOwnListModel::indexMaker() const
@@ -279,7 +251,7 @@ bool TFavoriteChannelModel::add(const FavoriteChannel& channel)
 
 bool TFavoriteChannelModel::remove(int row)
 {
-    if (!at(row))
+    if (row < 0 || row >= count())
         return false;
     beginRemoveRows({}, row, row);
     channels_.erase(channels_.begin() + row);
@@ -287,48 +259,15 @@ bool TFavoriteChannelModel::remove(int row)
     return true;
 }
 
-const FavoriteChannel* TFavoriteChannelModel::at(int row) const
-{
-    return row >= 0 && std::size_t(row) < channels_.size() ? &channels_[std::size_t(row)] : nullptr;
-}
-
 int TFavoriteChannelModel::count() const
 {
     return int(channels_.size());
 }
 
-QString TFavoriteChannelModel::title(int row) const
+zv::OwnListRow TFavoriteChannelModel::channel(int row) const
 {
-    const FavoriteChannel* c = at(row);
-    return c ? c->title : QString();
-}
-
-QString TFavoriteChannelModel::url(int row) const
-{
-    const FavoriteChannel* c = at(row);
-    return c ? c->url : QString();
-}
-
-QString TFavoriteChannelModel::group(int) const
-{
-    return {};
-}
-
-QString TFavoriteChannelModel::tvgId(int row) const
-{
-    const FavoriteChannel* c = at(row);
-    return c ? c->tvgId : QString();
-}
-
-QString TFavoriteChannelModel::tvgName(int row) const
-{
-    return title(row);
-}
-
-QString TFavoriteChannelModel::logo(int row) const
-{
-    const FavoriteChannel* c = at(row);
-    return c ? c->logo : QString();
+    const FavoriteChannel& c = channels_[std::size_t(row)];
+    return {c.title, c.url, {}, c.tvgId, c.title, c.logo, {}};
 }
 
 // Relocating favourites.

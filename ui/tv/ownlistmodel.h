@@ -47,14 +47,9 @@ public:
     void setClock(std::function<QDateTime()> clock);
     QDateTime now() const { return clock_ ? clock_() : QDateTime::currentDateTime(); }
 
-    // A row's fields.
-    virtual QString title(int row) const = 0;
-    virtual QString url(int row) const = 0;
-    virtual QString group(int row) const = 0;
-    virtual QString tvgId(int row) const = 0;
-    virtual QString tvgName(int row) const = 0;
-    virtual QString logo(int row) const = 0;
-    virtual QStringList options(int row) const { return {}; }
+    // A row's fields; row is one of the rows.
+    virtual zv::OwnListRow channel(int row) const = 0;
+    // What folds the rows for the search field; none: their captions.
     virtual TChannelFilter::IndexMaker indexMaker() const { return {}; }
 
 signals:
@@ -92,20 +87,13 @@ public:
     // The rows of a group (the group chooser's scope), empty for every row.
     TChannelFilter::Scope groupScope(int group) const;
 
-    QString title(int row) const override;
-    QString url(int row) const override;
-    QString group(int row) const override;
-    QString tvgId(int row) const override;
-    QString tvgName(int row) const override;
-    QString logo(int row) const override;
-    QStringList options(int row) const override;
+    zv::OwnListRow channel(int row) const override { return (*list_)[std::size_t(row)]; }
     TChannelFilter::IndexMaker indexMaker() const override;
 
 protected:
     int count() const override;
 
 private:
-    bool has(int row) const { return list_ && row >= 0 && std::size_t(row) < list_->size(); }
     std::shared_ptr<const zv::OwnList> list_;
 };
 
@@ -123,18 +111,12 @@ public:
     bool add(const FavoriteChannel& channel);
     bool remove(int row);
 
-    QString title(int row) const override;
-    QString url(int row) const override;
-    QString group(int row) const override;
-    QString tvgId(int row) const override;
-    QString tvgName(int row) const override;
-    QString logo(int row) const override;
+    zv::OwnListRow channel(int row) const override;
 
 protected:
     int count() const override;
 
 private:
-    const FavoriteChannel* at(int row) const;
     std::vector<FavoriteChannel> channels_;
 };
 
