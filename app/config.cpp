@@ -339,7 +339,9 @@ QByteArray channelKey(int field, int n)
 QString channelText(const Ini& ini, const QByteArray& key)
 {
     const QByteArray bytes(ini.data.GetValue(chaines, key.constData(), ""));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A leading U+FEFF is part of the value, not a byte order mark.
+    QStringDecoder utf8(
+        QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? zv::fromCp1252(bytes) : text;
 }

@@ -88,9 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(channels.size() <= size_t(parts[0].count('\n') + parts[0].count('\r') + 1 + 10000));
     std::vector<FavoriteChannel> newChannels;
     for (const Favorite& f : saved)
-        if (!asStored(f.url).isEmpty())
-            newChannels.push_back(
-                {QString::fromUtf8(asStored(f.title)), QString::fromUtf8(asStored(f.url)), {}, {}, {}});
+        if (const QString url = QString::fromUtf8(asStored(f.url)); !url.isEmpty())
+            newChannels.push_back({QString::fromUtf8(asStored(f.title)), url, {}, {}, {}});
     config.WriteFavoriteChannels(newChannels);
     const std::vector<FavoriteChannel> channelsRead = config.ReadFavoriteChannels();
     check(channelsRead.size() == newChannels.size());

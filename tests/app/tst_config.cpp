@@ -396,7 +396,7 @@ private slots:
         const std::vector<FavoriteChannel> channels = {
             {u"Zevalo Météo, \"la\" chaîne"_s, u"vlc:http://h/"_s + QString(3000, u'x'), u"meteo.fr"_s,
                 u"http://h/logo.png"_s, u"liste:3"_s},
-            {u"Россия 1"_s, u"http://h/r1.m3u8"_s, {}, {}, u"tele:1"_s},
+            {u"Россия 1"_s, u"http://h/r1.m3u8"_s, u"\uFEFFrossia1.ru"_s, {}, u"tele:1"_s},
             {u"deux\r\nlignes"_s, u"http://h/2"_s, {}, {}, {}},
         };
         SaveFavoriteChannels(config, channels);
