@@ -29,7 +29,7 @@ QString CacheName(const QString& address)
 
 bool IsWebAddress(const QString& text)
 {
-    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QUrl url(text.trimmed(), QUrl::TolerantMode);
     const QString scheme = url.scheme().toLower();
     return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
 }

@@ -63,6 +63,25 @@ class TestTvSources : public QObject {
     QTemporaryDir dir_;
 
 private slots:
+    void webAddress_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("web");
+        QTest::newRow("http") << "http://fai.example/liste.m3u" << true;
+        QTest::newRow("https, blanks around, capitals") << "  HTTPS://Fai.Example/l?u=a&p=b " << true;
+        QTest::newRow("what providers leave unescaped") << "http://f.example/get.php?u=a b|c{d}" << true;
+        QTest::newRow("a file") << "/home/moi/liste.m3u" << false;
+        QTest::newRow("a file address") << "file:///home/moi/liste.m3u" << false;
+        QTest::newRow("another scheme") << "ftp://f.example/l.m3u" << false;
+        QTest::newRow("no host") << "http://" << false;
+    }
+    void webAddress()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, web);
+        QCOMPARE(zv::IsWebAddress(text), web);
+    }
+
     void fetch_data()
     {
         QTest::addColumn<Reply>("reply");
