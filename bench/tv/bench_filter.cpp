@@ -11,7 +11,9 @@
 //    waiting for each search to finish: per keystroke, the window's CPU time
 //    for the keystroke itself (folding the query, the first slice, the view
 //    reset and painted) and for the whole search (every slice and repaint);
-//    meanwhile a 10 ms timer, as the window's, and how late it fires.
+//    meanwhile a 10 ms timer, as the window's: how late it fires, and how
+//    much of that lateness was this program's own work (its CPU time between
+//    two ticks) rather than the machine's other load.
 // 3. The same typed fast (a key each 30 ms, searches overlapping).
 // 4. A group chosen, then a query within it.
 // 5. The same typing on a portal bouquet of N rows (TChannelListModel).
@@ -114,10 +116,10 @@ void print(const char* what, const Keystrokes& k, const Lateness& timer, int row
 {
     std::printf(
         "   %s: keystroke median %.1f ms CPU (worst %.1f), whole search median %.1f ms CPU (worst "
-        "%.1f), %.1f ms wall (worst %.1f); 10 ms timer late by %.1f ms at most (99th percentile %.1f) "
-        "over %zu ticks; %d rows shown at the end\n",
+        "%.1f), %.1f ms wall (worst %.1f); 10 ms timer late by %.1f ms at most (99th percentile %.1f; this "
+        "thread's CPU between two ticks %.1f ms at most) over %zu ticks; %d rows shown at the end\n",
         what, median(k.own), worst(k.own), median(k.whole), worst(k.whole), median(k.wall), worst(k.wall),
-        timer.most(), timer.percentile(99), timer.ticks(), rows);
+        timer.most(), timer.percentile(99), timer.mostBusy(), timer.ticks(), rows);
 }
 
 // Keys every 30 ms whatever the search is doing.
@@ -140,8 +142,9 @@ void typeFast(Window& w, const QString& typed, Lateness& timer)
     timer.stop();
     std::printf(
         "   typed fast (a key each 30 ms): keystroke median %.1f ms CPU (worst %.1f); all found %.0f ms "
-        "after the first key; 10 ms timer late by %.1f ms at most (99th percentile %.1f)\n",
-        median(own), worst(own), msSince(wall), timer.most(), timer.percentile(99));
+        "after the first key; 10 ms timer late by %.1f ms at most (99th percentile %.1f; this thread's CPU "
+        "between two ticks %.1f ms at most)\n",
+        median(own), worst(own), msSince(wall), timer.most(), timer.percentile(99), timer.mostBusy());
     w.field->clear();
     w.settle();
 }

@@ -41,7 +41,8 @@ inline qint64 rssKb()
     return f.readAll().split(' ').value(1).toLongLong() * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// A window's timer of `period` ms: how late each of its ticks came.
+// A window's timer of `period` ms: how late each of its ticks came, and how
+// much of that this thread was working.
 class Lateness {
 public:
     explicit Lateness(int period)
@@ -50,18 +51,26 @@ public:
         timer_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             late_.push_back(msSince(since_) - period_);
+            const double cpu = cpuMs();
+            busy_.push_back(cpu - cpuAt_);
+            cpuAt_ = cpu;
             since_.restart();
         });
     }
     void start()
     {
         late_.clear();
+        busy_.clear();
         timer_.start(period_);
         since_.start();
+        cpuAt_ = cpuMs();
     }
     void stop() { timer_.stop(); }
     std::size_t ticks() const { return late_.size(); }
     double most() const { return worst(late_); }
+    // The most CPU this thread spent between two ticks: what the program
+    // itself kept the timer waiting, whatever else the machine runs.
+    double mostBusy() const { return worst(busy_); }
     double percentile(int p) const
     {
         std::vector<double> v = late_;
@@ -74,6 +83,8 @@ private:
     QTimer timer_;
     QElapsedTimer since_;
     std::vector<double> late_;
+    std::vector<double> busy_;
+    double cpuAt_ = 0;
 };
 
 } // namespace bench
