@@ -9,6 +9,8 @@ class TestEngineChoice : public QObject {
 private slots:
     void choose_data();
     void choose();
+    void wholeAddresses_data();
+    void wholeAddresses();
 };
 
 void TestEngineChoice::choose_data()
@@ -57,6 +59,30 @@ void TestEngineChoice::choose()
     QFETCH(EngineKind, engine);
     QFETCH(QString, rest);
     const EngineChoice choice = ChooseEngine(url);
+    QCOMPARE(choice.engine, engine);
+    QCOMPARE(choice.url, rest);
+}
+
+// Own lists' addresses (signed tokens of thousands of characters) are kept
+// whole after a prefix; the engine is chosen as for the portal's.
+void TestEngineChoice::wholeAddresses_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<EngineKind>("engine");
+    QTest::addColumn<QString>("rest");
+    const QString token = QStringLiteral("http://h/live.m3u8?t=") + QString(2500, QLatin1Char('k'));
+    QTest::newRow("vlc prefix") << "vlc:" + token << EngineKind::Vlc << token;
+    QTest::newRow("ra then wmp") << "ra:wmp:" + token << EngineKind::WindowsMedia << token;
+    QTest::newRow("no prefix") << token << EngineKind::WindowsMedia << token;
+    QTest::newRow("extension still chooses") << token + ".mp4" << EngineKind::Vlc << token + ".mp4";
+}
+
+void TestEngineChoice::wholeAddresses()
+{
+    QFETCH(QString, url);
+    QFETCH(EngineKind, engine);
+    QFETCH(QString, rest);
+    const EngineChoice choice = ChooseEngine(url, AddressLength::Whole);
     QCOMPARE(choice.engine, engine);
     QCOMPARE(choice.url, rest);
 }

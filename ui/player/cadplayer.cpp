@@ -172,13 +172,13 @@ void TfrmPlayer::setEngineFactory(EngineFactory factory)
     factorySlot() = std::move(factory);
 }
 
-void TfrmPlayer::Load(const QString& url)
+void TfrmPlayer::Load(const QString& url, AddressLength length)
 {
     for (QFrame* panel : {panErreurWMP, panErreurRA, panErreurVLC})
         panel->hide();
     setEnabled(true);
 
-    const EngineChoice choice = ChooseEngine(url);
+    const EngineChoice choice = ChooseEngine(url, length);
     const QString& u = choice.url;
 
     if (PlayerControl && (u.isEmpty() || !PlayerControl->takes(choice.engine))) {

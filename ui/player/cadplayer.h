@@ -18,7 +18,7 @@ public:
     // Chooses the engine from the URL, keeps or replaces the control. An empty
     // URL releases the control. When the engine cannot be started: message box,
     // error panel, then throws zv::Abort (the caller's guarded() ends silently).
-    void Load(const QString& url);
+    void Load(const QString& url, AddressLength length = AddressLength::PortalCut);
     void Play();
     void Pause(); // toggles
     void Stop();

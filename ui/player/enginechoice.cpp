@@ -11,17 +11,17 @@ constexpr std::array kVlcExtensions{".flv", ".mp4"};
 // What follows a prefix is kept to at most this many characters.
 constexpr int kMaxPrefixedLength = 1000;
 
-bool stripPrefix(QString& url, QLatin1StringView prefix)
+bool stripPrefix(QString& url, QLatin1StringView prefix, AddressLength length)
 {
     if (!url.startsWith(prefix, Qt::CaseSensitive))
         return false;
-    url = url.mid(prefix.size(), kMaxPrefixedLength);
+    url = url.mid(prefix.size(), length == AddressLength::Whole ? -1 : kMaxPrefixedLength);
     return true;
 }
 
 } // namespace
 
-EngineChoice ChooseEngine(const QString& url)
+EngineChoice ChooseEngine(const QString& url, AddressLength length)
 {
     EngineChoice choice{EngineKind::WindowsMedia, url};
     for (const char* ext : kVlcExtensions)
@@ -32,11 +32,11 @@ EngineChoice ChooseEngine(const QString& url)
             choice.engine = EngineKind::RealPlayer;
 
     // In sequence, each on what the previous one left.
-    if (stripPrefix(choice.url, QLatin1StringView("vlc:")))
+    if (stripPrefix(choice.url, QLatin1StringView("vlc:"), length))
         choice.engine = EngineKind::Vlc;
-    if (stripPrefix(choice.url, QLatin1StringView("ra:")))
+    if (stripPrefix(choice.url, QLatin1StringView("ra:"), length))
         choice.engine = EngineKind::RealPlayer;
-    if (stripPrefix(choice.url, QLatin1StringView("wmp:")))
+    if (stripPrefix(choice.url, QLatin1StringView("wmp:"), length))
         choice.engine = EngineKind::WindowsMedia;
     return choice;
 }
