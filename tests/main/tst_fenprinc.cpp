@@ -82,7 +82,9 @@ private slots:
         QVERIFY(w->btnMODFavorisLectureContinue->isChecked());
         QCOMPARE(w->pcMOD->currentWidget(), w->tsMODFichier);
         QCOMPARE(w->cmbBouquet->currentIndex(), 0);
-        QCOMPARE(w->cmbBouquet->count(), 5);
+        // The five bouquets, then "Mes chaînes" and the entry adding a list.
+        QCOMPARE(w->cmbBouquet->count(), 5 + 2);
+        QCOMPARE(w->cmbBouquet->itemText(5), QStringLiteral("Mes chaînes"));
         // The ad band loads once at start-up, not reloaded by the home section.
         QTRY_COMPARE(rig->count("/exe/cont.php?c=pub"), 1);
     }

@@ -6,6 +6,7 @@
 #include "ui/controls/btngraph.h"
 #include "ui/player/cadplayer.h"
 #include "ui/themes/themes.h"
+#include "ui/windows/fenajoutliste.h"
 #include "ui/windows/fentelechargement.h"
 
 #include <QFile>
@@ -34,6 +35,7 @@ MainWindowRig::~MainWindowRig()
     zv::UserState::setInstance(nullptr);
     TfmTelechargement::setSaveDialog({});
     TfrmPlayer::setEngineFactory({});
+    TfmAjoutListe::setFileDialog({});
     QFile::remove(TConfig().path());
 }
 

@@ -1,5 +1,4 @@
 #include "ui/main/fenprinc.h"
-#include "ui/main/playbackmemory.h"
 
 #include "app/versioninfo.h"
 #include "base/errors.h"
@@ -12,6 +11,7 @@
 #include "ui/controls/scrolllabel.h"
 #include "ui/main/channelmodel.h"
 #include "ui/main/entrymodel.h"
+#include "ui/main/playbackmemory.h"
 #include "ui/player/cadcurseur.h"
 #include "ui/player/cadplayer.h"
 #include "ui/windows/fenconnexion.h"
@@ -137,6 +137,7 @@ TfmPrinc::TfmPrinc(QWidget* parent)
     createGames();
     createMOD();
     createVideo();
+    createTele(); // after the player: it adds to its panel
     createRequests();
     bindHandlers();
 }
@@ -514,7 +515,8 @@ void TfmPrinc::createVideo()
     lvVideoModel = new TEntryModel({QStringLiteral("Titre")}, this);
     lvVideo = reportList(panVideo, "lvVideo", lvVideoModel, false);
     playbackMemory_ = new TPlaybackMemory(this);
-    for (TEntryModel* model : {lvMODFichierModel, lvMODPodcastModel, lvMODRechercheModel, lvMODFavorisModel, lvVideoModel})
+    for (TEntryModel* model :
+        {lvMODFichierModel, lvMODPodcastModel, lvMODRechercheModel, lvMODFavorisModel, lvVideoModel})
         playbackMemory_->watch(model);
     auto* details = new QHBoxLayout;
     wbVideoImage = new TWebBrowser(panVideo);
@@ -625,6 +627,7 @@ void TfmPrinc::bindHandlers()
     bindGames();
     bindMOD();
     bindVideo();
+    bindTele();
 
     // An answer is read only while the choice it was asked for is still the
     // one on screen (see GetFor).
@@ -780,6 +783,7 @@ bool TfmPrinc::FormCreate()
     // 19. The favourites are read even when a step above failed: the shutdown
     // writes the list back, and an unread list would erase them.
     LoadFavorites();
+    LoadMesChaines();
     return !quitRequested;
 }
 

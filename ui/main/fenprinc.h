@@ -6,14 +6,17 @@
 // fenprinc_mod.cpp (favourites), fenprinc_web.cpp (web panels, ticker, ads,
 // sponsors), fenprinc_config.cpp (settings menu), fenprinc_jeux.cpp (games),
 // fenprinc_video.cpp (video search), fenprinc_mp3.cpp (MP3 search),
-// fenprinc_podcast.cpp (files and podcasts). Each list's rows live in a model
+// fenprinc_podcast.cpp (files and podcasts), fenprinc_tele.cpp (the channel
+// list's search field, "Mes chaînes", own lists, guides). Each list's rows live in a model
 // of its own (entrymodel.h, channelmodel.h), never in the view.
 #include "portal/canaux.h"
+#include "portal/userstate.h"
 #include "ui/main/playqueue.h"
 
 #include <QColor>
 #include <QHash>
 #include <QPixmap>
+#include <QPointer>
 #include <QVector>
 #include <QWidget>
 #include <functional>
@@ -37,7 +40,20 @@ class QTreeView;
 class TAppVersionInfo;
 class TBtnGraph;
 class TChannelListModel;
+class TChannelFilter;
+class TChannelRowsModel;
 class TChatRadioModel;
+class TFavoriteChannelModel;
+class TLogoCache;
+class TNowNextDelegate;
+class TOwnListModel;
+class QToolButton;
+namespace zv {
+class GuideIndex;
+class OwnList;
+class ListGuides;
+class OwnListLoader;
+} // namespace zv
 class TEntryModel;
 class TNMHTTP;
 class TScrollLabel;
@@ -132,6 +148,18 @@ public:
     TChatRadioModel* cmbChatRadioModel;
     QVector<QPixmap> ilTele; // the flags, in FlagCodes order
     QVector<QPixmap> ilVideo; // the "new" badge first
+
+    // ---- the channel list as TV players show it (fenprinc_tele.cpp) ----------
+    QLineEdit* edtRechercheCanaux; // narrows the rows shown as the user types
+    QComboBox* cmbGroupe; // an own list's groups, "Toutes les chaînes" first
+    QToolButton* btnListes; // the own lists' menu
+    QMenu* mnuListes;
+    QLabel* lblProgramme; // what the playing channel shows now
+    TChannelFilter* lvListeCanauxFiltre; // between lvListeCanaux and its rows
+    TFavoriteChannelModel* lvMesChainesModel;
+    TOwnListModel* lvListePersoModel;
+    TLogoCache* LogoCache;
+    TNowNextDelegate* lvListeCanauxDelegate;
 
     // ---- player and playback row ---------------------------------------------
     TfrmPlayer* frmPlayer;
@@ -266,6 +294,53 @@ public:
     // The selected row of lvListeCanaux in its model, or -1.
     int ListeCanauxSelectedRow() const;
     void SelectListeCanauxRow(int row);
+
+    // ---- search, "Mes chaînes", own lists (fenprinc_tele.cpp) ----------------
+    // cmbBouquet: the portal's five bouquets, "Mes chaînes", the own lists,
+    // then "Ajouter une liste…".
+    static constexpr int BouquetCount = 5;
+    static constexpr int MesChainesIndex = BouquetCount;
+    void createTele(); // run once by createChannelList
+    void bindTele();
+    void edtRechercheCanauxChange();
+    void cmbGroupeChange();
+    // The model lvListeCanaux shows through its filter: the portal's rows,
+    // "Mes chaînes" or an own list; the search field and groups start afresh.
+    void ShowChannelRows(QAbstractItemModel* rows);
+    // The rows with logos and guides when one of those is shown, else nullptr.
+    TChannelRowsModel* ChannelRows() const;
+    // cmbBouquet's entries after the five bouquets, from the lists kept.
+    void FillOwnLists();
+    // The own list chosen in cmbBouquet, id 0 when none is.
+    zv::UserState::OwnListDefinition ChosenOwnList() const;
+    // A choice of cmbBouquet past the five bouquets (handled by cmbBouquetChange).
+    void ShowMoreBouquet(int index);
+    void OwnListLoaded(qint64 id, std::shared_ptr<const zv::OwnList> list);
+    void OwnListGuidesChanged();
+    // The lists' menu: add, rename, refresh, guide, remove.
+    void FillListsMenu(QMenu* menu);
+    // "Mes chaînes" from the portal's list shown found again in its rows.
+    void RelocateMesChaines();
+    // "Mes chaînes": where the channel of a source row would be kept; whether
+    // it is there; added or removed.
+    QString ChannelOrigin() const;
+    bool IsMesChaine(const QModelIndex& source) const;
+    void ToggleMesChaine(const QModelIndex& source);
+    void AddMesChaine(const QModelIndex& source);
+    void RemoveMesChaine(const QModelIndex& source);
+    void LoadMesChaines();
+    void SaveMesChaines();
+    void lvListeCanauxContextMenu(const QPoint& at);
+    void ShowGuide(const QModelIndex& source);
+    void AddOwnList();
+    void RenameOwnList();
+    void RefreshOwnList();
+    void SetOwnListGuide();
+    void RemoveOwnList();
+    // Whether a channel row's address comes from an own list (kept whole).
+    bool OwnAddress(const QModelIndex& source) const;
+    // The status area's line for the channel playing: what is on now.
+    void UpdateProgramme();
 
     // ---- playback (fenprinc_lecture.cpp) -------------------------------------
     void btnLectureClick(QObject* sender);
@@ -487,4 +562,12 @@ private:
     bool destroyed_ = false;
     bool closing_ = false;
     bool favoritesLoaded_ = false;
+    bool mesChainesLoaded_ = false;
+    int bouquetShown_ = 0; // the cmbBouquet entry whose rows are shown
+    std::vector<zv::UserState::OwnListDefinition> ownLists_; // in cmbBouquet's order
+    zv::OwnListLoader* ownListLoader_ = nullptr;
+    zv::ListGuides* ownListGuides_ = nullptr; // the shown own list's guides
+    qint64 guidesFor_ = 0; // the own list those guides are read for
+    std::vector<std::shared_ptr<const zv::GuideIndex>> guidesSeen_; // for "Mes chaînes"
+    QPointer<QWidget> guideWindow_;
 };

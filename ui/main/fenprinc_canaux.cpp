@@ -4,6 +4,7 @@
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
 #include "ui/main/fenprinc.h"
+#include "ui/tv/channelfilter.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -32,6 +33,8 @@ void TfmPrinc::SetListeCanauxIcons(zv::ChannelIcons icons)
 void TfmPrinc::ClearListeCanaux()
 {
     lvListeCanauxModel->clear();
+    // The portal's rows again, every one of them.
+    ShowChannelRows(lvListeCanauxModel);
 }
 
 int TfmPrinc::ListeCanauxSelectedRow() const
@@ -42,11 +45,19 @@ int TfmPrinc::ListeCanauxSelectedRow() const
 
 void TfmPrinc::SelectListeCanauxRow(int row)
 {
-    zv::selectSource(lvListeCanaux, lvListeCanauxModel->index(row, 0));
+    if (QAbstractItemModel* rows = lvListeCanauxFiltre->sourceModel())
+        zv::selectSource(lvListeCanaux, rows->index(row, 0));
 }
 
 void TfmPrinc::cmbBouquetChange()
 {
+    // The last entry adds a list; the rows shown stay until it is added.
+    if (cmbBouquet->currentIndex() == cmbBouquet->count() - 1 && cmbBouquet->count() > MesChainesIndex + 1) {
+        cmbBouquet->setCurrentIndex(bouquetShown_);
+        AddOwnList();
+        return;
+    }
+    bouquetShown_ = cmbBouquet->currentIndex();
     // The newest bouquet chosen wins: the one still loading is dropped.
     const int choice = ++bouquetChoice_;
     const int visit = sectionVisit_;
@@ -57,7 +68,11 @@ void TfmPrinc::cmbBouquetChange()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     const int index = cmbBouquet->currentIndex();
-    if (index < 0 || index >= int(std::size(kBouquets)))
+    if (index >= int(std::size(kBouquets))) {
+        ShowMoreBouquet(index);
+        return;
+    }
+    if (index < 0)
         return;
     listeCanauxM3u_ = btnFctTele->Enfonce() && index > 0;
     try {
@@ -74,6 +89,7 @@ void TfmPrinc::nmhListeCanauxSuccess(int)
     if (listeCanauxM3u_) {
         SetListeCanauxIcons(zv::ChannelIcons::None);
         lvListeCanauxModel->setRows(zv::ReadM3uBouquet(nmhListeCanaux->Body));
+        RelocateMesChaines();
         return;
     }
     zv::ChannelTable rows = zv::ReadChannelRecords(nmhListeCanaux->Body, listeCanauxIcons_);
@@ -81,6 +97,7 @@ void TfmPrinc::nmhListeCanauxSuccess(int)
     // The answer is appended to what the list holds (the section switch and the
     // bouquet change empty it before they ask).
     lvListeCanauxModel->appendRows(std::move(rows));
+    RelocateMesChaines();
     // The chat radio box mirrors the captions.
     cmbChatRadioModel->setCount(cmbChatRadioModel->rowCount() + added);
     if (cmbChatRadioModel->rowCount() > 0) {

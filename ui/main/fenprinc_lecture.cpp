@@ -64,6 +64,7 @@ TPlayEntry TfmPrinc::EntryOf(QAbstractItemView* list, const QModelIndex& source)
     // nor the radio the chat plays.
     if (list != lvListeCanaux || cmbBouquet->currentIndex() != 0 || btnFctChat->Enfonce())
         entry.contentId = 0;
+    entry.wholeAddress = list == lvListeCanaux && OwnAddress(source);
     return entry;
 }
 
@@ -104,10 +105,11 @@ void TfmPrinc::Play(const TPlayEntry& entry)
     ++playStarts_;
     nowPlaying_ = TPlayEntry();
     playbackMemory_->keep();
-    frmPlayer->Load(entry.address);
+    frmPlayer->Load(entry.address, entry.wholeAddress ? AddressLength::Whole : AddressLength::PortalCut);
     frmPlayer->Play();
     frmPlayer->SetVolume(volumeOf(frmCurseurSon));
     nowPlaying_ = entry;
+    UpdateProgramme();
     playbackMemory_->started(entry, frmPlayer->playerControl());
     emit PlaybackStarted();
     if (entry.contentId != 0)
@@ -233,6 +235,7 @@ void TfmPrinc::timLectureTimer()
     }
     btnPause->setEnfonce(frmPlayer->IsPaused());
     btnMuet->setEnfonce(frmPlayer->IsMuted());
+    UpdateProgramme();
     if (frmCurseurVideo->IsIdle())
         frmCurseurVideo->SetFraction(frmPlayer->GetPosition());
 }

@@ -16,6 +16,7 @@ struct TPlayEntry {
     QString address; // empty: nothing to play
     int contentId = 0; // reported to the portal as viewed when not 0
     int favourite = -1; // its row in "Mes MP3" when played there (continuous play)
+    bool wholeAddress = false; // an own list's: never cut after its engine prefix
 
     // The same row of the same list.
     bool sameRow(const TPlayEntry& other) const

@@ -1,0 +1,116 @@
+// The channel list as TV players show it, through the window and the demo
+// portal's own list: the list added by its address, narrowed by typing, a
+// row kept in "Mes chaînes" and played from there, now/next in the rows and
+// in the status area; the list and "Mes chaînes" outlive the window.
+#include "app/config.h"
+#include "support/demotelevision.h"
+#include "support/mainwindowrig.h"
+#include "support/modalanswerer.h"
+#include "support/viewrows.h"
+#include "ui/controls/btngraph.h"
+#include "ui/tv/channelfilter.h"
+#include "ui/tv/channelroles.h"
+#include "ui/windows/fenajoutliste.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
+
+using namespace zv::test;
+
+class TestTelevision : public MainWindowTest {
+    Q_OBJECT
+
+    // Adds the demo list through "Ajouter une liste…" and waits for its rows.
+    void addDemoList(TfmPrinc* w, const QString& address)
+    {
+        ModalAnswerer modals;
+        modals.on<TfmAjoutListe>([&](TfmAjoutListe* d) {
+            d->edtAdresse->setText(address);
+            d->edtNom->setText(QStringLiteral("Démo"));
+            d->accept();
+        });
+        const int add = w->cmbBouquet->count() - 1;
+        w->cmbBouquet->setCurrentIndex(add);
+        emit w->cmbBouquet->activated(add);
+        QCOMPARE(w->cmbBouquet->currentText(), QStringLiteral("Démo"));
+        QTRY_COMPARE_WITH_TIMEOUT(rowCount(w->lvListeCanaux), int(demoOwnList().channels.size()), 20000);
+    }
+
+private slots:
+    void demoListFilteredKeptPlayed_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("shown"); // in the list's order; the first is kept and played
+        QTest::newRow("accents and case aside")
+            << "mete" << QStringList{QStringLiteral("Zevalo Météo, la chaîne du temps")};
+        QTest::newRow("on the group too")
+            << "INFORMATION"
+            << QStringList{QStringLiteral("Bruxelles Infos"), QStringLiteral("Québec Matin"),
+                   QStringLiteral("Zevalo Météo, la chaîne du temps")};
+        QTest::newRow("typed with accents")
+            << "léman télé" << QStringList{QStringLiteral("Léman Télévision")};
+    }
+    void demoListFilteredKeptPlayed()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, shown);
+        const QString address = serveDemoTelevision(rig->portal);
+        {
+            auto w = rig->start();
+            w->show();
+            QVERIFY(QTest::qWaitForWindowActive(w.get()));
+            emit w->btnFctTele->clicked();
+            addDemoList(w.get(), address);
+            QCOMPARE(w->cmbGroupe->itemText(0), QStringLiteral("Toutes les chaînes"));
+            QVERIFY(!w->cmbGroupe->isHidden());
+
+            w->activateWindow(); // no window manager gives it back after the dialog
+            QVERIFY(QTest::qWaitForWindowActive(w.get()));
+            w->edtRechercheCanaux->setFocus();
+            for (const QChar c : typed) {
+                // QTest types ASCII only; an accented letter arrives as from an input method.
+                if (c.unicode() < 128)
+                    QTest::keyClick(w->edtRechercheCanaux, c.toLatin1());
+                else
+                    w->edtRechercheCanaux->insert(c);
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(texts(w->lvListeCanaux), shown, 10000);
+            QTest::keyClick(w->edtRechercheCanaux, Qt::Key_Down);
+            QCOMPARE(selected(w->lvListeCanaux).data().toString(), shown.first());
+            const QString url = selected(w->lvListeCanaux).data(zv::AddressRole).toString();
+            // What is on now and next, once the guide the list names is read.
+            QTRY_VERIFY_WITH_TIMEOUT(
+                !selected(w->lvListeCanaux).data(zv::NowRole).toString().isEmpty(), 20000);
+            QVERIFY(!selected(w->lvListeCanaux).data(zv::NextRole).toString().isEmpty());
+            QTest::keyClick(w->lvListeCanaux, Qt::Key_D, Qt::ControlModifier);
+
+            // Escape shows every row again, the kept one still chosen.
+            QTest::keyClick(w->lvListeCanaux, Qt::Key_Escape);
+            QTRY_COMPARE(rowCount(w->lvListeCanaux), int(demoOwnList().channels.size()));
+            QCOMPARE(selected(w->lvListeCanaux).data().toString(), shown.first());
+            QCOMPARE(w->edtRechercheCanaux->text(), QString());
+
+            // "Mes chaînes" plays it as its list did, and tells what is on.
+            w->cmbBouquet->setCurrentIndex(TfmPrinc::MesChainesIndex);
+            emit w->cmbBouquet->activated(TfmPrinc::MesChainesIndex);
+            QCOMPARE(texts(w->lvListeCanaux), QStringList{shown.first()});
+            activate(w->lvListeCanaux, at(w->lvListeCanaux, 0));
+            QCOMPARE(rig->engines.sources().value(0), url);
+            QVERIFY(w->lblProgramme->text().startsWith(QStringLiteral("En ce moment : ")));
+            QVERIFY(!w->lblProgramme->isHidden());
+        }
+        // The next window has the list and "Mes chaînes".
+        TConfig config;
+        QCOMPARE(LoadFavoriteChannels(config).size(), std::size_t(1));
+        auto w = rig->start();
+        QCOMPARE(w->cmbBouquet->itemText(TfmPrinc::MesChainesIndex + 1), QStringLiteral("Démo"));
+        QCOMPARE(w->cmbBouquet->itemData(TfmPrinc::MesChainesIndex + 1, Qt::ToolTipRole).toString(),
+            QStringLiteral("Démo"));
+    }
+};
+
+QTEST_MAIN(TestTelevision)
+#include "tst_television.moc"
