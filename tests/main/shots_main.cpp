@@ -18,11 +18,14 @@
 #include "app/startup.h"
 #include "base/errors.h"
 #include "portal/nmhttp.h"
+#include "portal/userstate.h"
 #include "support/fakeportal.h"
 #include "support/shotwindow.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
+#include "ui/main/playqueue.h"
 #include "ui/player/cadplayer.h"
+#include "ui/tv/ownlistmodel.h"
 #include "ui/windows/fenconnexion.h"
 #include "ui/windows/fentelechargement.h"
 
@@ -157,6 +160,9 @@ void playGame(Walk& walk, const QString& game, const QString& name)
     p->btnJouerClick();
 }
 
+// The name the walk's own list goes by.
+constexpr const char* ShotListName = "Démo (capture)";
+
 // player: only the player's own moments instead of the whole walk.
 int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& slow, bool player)
 {
@@ -222,6 +228,63 @@ int walk(int theme, const QString& out, const QByteArray& host, ScriptedServer& 
                 p->SelectListeCanauxRow(0);
             }),
         shoot(QStringLiteral("television-lecture"), 3500, [p] { p->btnLectureClick(p->btnLecture); }),
+        // The demo portal's own list, added as a user would: its rows with
+        // logos and now/next, narrowed by typing, kept in "Mes chaînes", its
+        // guide; then removed, so the walk leaves nothing behind.
+        modal(QStringLiteral("dialogue-liste"),
+            [p] {
+                p->cmbBouquet->setCurrentIndex(p->cmbBouquet->count() - 1);
+                p->cmbBouquetChange();
+            }),
+        shoot(QStringLiteral("liste-perso"), 5000,
+            [p, host] {
+                for (const auto& list : zv::UserState::instance().ownLists())
+                    if (list.name == QString::fromUtf8(ShotListName))
+                        zv::UserState::instance().removeOwnList(list.id);
+                zv::UserState::instance().addOwnList({0, QString::fromUtf8(ShotListName),
+                    QStringLiteral("http://%1/listes/zevalo.m3u").arg(QString::fromLatin1(host)), {}});
+                p->FillOwnLists();
+                p->cmbBouquet->setCurrentIndex(p->cmbBouquet->count() - 2);
+                p->cmbBouquetChange();
+            }),
+        shoot(QStringLiteral("liste-perso-recherche"), 1500,
+            [p] {
+                p->edtRechercheCanaux->setText(QStringLiteral("info"));
+                p->edtRechercheCanaux->setFocus();
+            }),
+        shoot(QStringLiteral("mes-chaines"), 2500,
+            [p] {
+                for (int i = 0; i < rowCount(p->lvListeCanaux); ++i)
+                    p->AddMesChaine(zv::sourceIndex(at(p->lvListeCanaux, i)));
+                p->cmbBouquet->setCurrentIndex(TfmPrinc::MesChainesIndex);
+                p->cmbBouquetChange();
+                p->SelectListeCanauxRow(0);
+                p->btnLectureClick(p->btnLecture);
+            }),
+        [p](Next next) {
+            p->SelectListeCanauxRow(0);
+            p->ShowGuide(zv::selectedSource(p->lvListeCanaux));
+            later(1500, [p, next] {
+                QWidget* guide = nullptr;
+                for (QWidget* top : QApplication::topLevelWidgets())
+                    if (top->objectName() == QLatin1String("fmGuide") && top->isVisible())
+                        guide = top;
+                if (guide)
+                    guide->move(p->frameGeometry().topRight() - QPoint(guide->width() / 2, -40));
+                later(500, [p, guide, next] {
+                    walk.save(QStringLiteral("guide"), {guide});
+                    if (guide)
+                        guide->close();
+                    for (const auto& list : zv::UserState::instance().ownLists())
+                        if (list.name == QString::fromUtf8(ShotListName))
+                            zv::UserState::instance().removeOwnList(list.id);
+                    while (p->lvMesChainesModel->rowCount() > 0)
+                        p->RemoveMesChaine(p->lvMesChainesModel->index(0));
+                    p->FillOwnLists();
+                    next();
+                });
+            });
+        },
         // A clip playing, with the link under the player (once the status
         // loop has seen the television stop).
         shoot(QStringLiteral("clips"), 4500,

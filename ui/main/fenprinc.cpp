@@ -14,6 +14,7 @@
 #include "ui/main/playbackmemory.h"
 #include "ui/player/cadcurseur.h"
 #include "ui/player/cadplayer.h"
+#include "ui/tv/elidedcombo.h"
 #include "ui/windows/fenconnexion.h"
 #include "ui/windows/fenjeu.h"
 #include "ui/windows/fensponsor.h"
@@ -239,7 +240,7 @@ void TfmPrinc::createChannelList()
     bl->setContentsMargins(2, 2, 2, 2);
     lblBouquet = new QLabel(QStringLiteral("Bouquet TV : "), panBouquet);
     lblBouquet->setObjectName(QStringLiteral("lblBouquet"));
-    cmbBouquet = new QComboBox(panBouquet);
+    cmbBouquet = new TElidedComboBox(panBouquet);
     cmbBouquet->setObjectName(QStringLiteral("cmbBouquet"));
     cmbBouquet->addItems({QStringLiteral("Zevalo (depuis n'importe où dans le monde)"),
         QStringLiteral("Freebox TV (uniquement depuis FreeBox 3 ou +)"),

@@ -47,7 +47,6 @@ class TFavoriteChannelModel;
 class TLogoCache;
 class TNowNextDelegate;
 class TOwnListModel;
-class QToolButton;
 namespace zv {
 class GuideIndex;
 class OwnList;
@@ -152,7 +151,7 @@ public:
     // ---- the channel list as TV players show it (fenprinc_tele.cpp) ----------
     QLineEdit* edtRechercheCanaux; // narrows the rows shown as the user types
     QComboBox* cmbGroupe; // an own list's groups, "Toutes les chaînes" first
-    QToolButton* btnListes; // the own lists' menu
+    QPushButton* btnListes; // the own lists' menu
     QMenu* mnuListes;
     QLabel* lblProgramme; // what the playing channel shows now
     TChannelFilter* lvListeCanauxFiltre; // between lvListeCanaux and its rows

@@ -25,8 +25,8 @@
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QShortcut>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -53,12 +53,10 @@ void TfmPrinc::createTele()
 
     mnuListes = new QMenu(this);
     mnuListes->setObjectName(QStringLiteral("mnuListes"));
-    btnListes = new QToolButton(panBouquet);
+    btnListes = new QPushButton(QStringLiteral("…"), panBouquet);
     btnListes->setObjectName(QStringLiteral("btnListes"));
-    btnListes->setText(QStringLiteral("…"));
     btnListes->setToolTip(QStringLiteral("Mes listes de chaînes : ajouter, renommer, actualiser, supprimer"));
     btnListes->setAccessibleName(QStringLiteral("Mes listes de chaînes"));
-    btnListes->setPopupMode(QToolButton::InstantPopup);
     btnListes->setMenu(mnuListes);
     btnListes->setCursor(Qt::PointingHandCursor);
     panBouquet->layout()->addWidget(btnListes);
@@ -124,8 +122,6 @@ void TfmPrinc::bindTele()
     connect(cmbGroupe, &QComboBox::activated, this, guard([this] { cmbGroupeChange(); }));
     connect(lvListeCanaux, &QWidget::customContextMenuRequested, this,
         [this](const QPoint& at) { runHandler([&] { lvListeCanauxContextMenu(at); }); });
-    connect(cmbBouquet, &QComboBox::currentIndexChanged, this,
-        [this] { cmbBouquet->setToolTip(cmbBouquet->currentText()); });
     cmbBouquet->setToolTip(cmbBouquet->currentText());
 
     // The keyboard: Ctrl+F to search, Escape to see every row again, down to
@@ -137,10 +133,12 @@ void TfmPrinc::bindTele()
     });
     connect(shortcut(edtRechercheCanaux, Qt::Key_Escape), &QShortcut::activated, edtRechercheCanaux,
         &QLineEdit::clear);
-    connect(shortcut(lvListeCanaux, Qt::Key_Escape), &QShortcut::activated, this, [this] {
-        if (!edtRechercheCanaux->text().isEmpty())
-            edtRechercheCanaux->clear();
-    });
+    // On the rows only while they are narrowed: otherwise Escape leaves full screen.
+    QShortcut* showAll = shortcut(lvListeCanaux, Qt::Key_Escape);
+    showAll->setEnabled(false);
+    connect(showAll, &QShortcut::activated, edtRechercheCanaux, &QLineEdit::clear);
+    connect(edtRechercheCanaux, &QLineEdit::textChanged, showAll,
+        [showAll](const QString& text) { showAll->setEnabled(!text.isEmpty()); });
     const auto toList = [this] {
         lvListeCanaux->setFocus(Qt::ShortcutFocusReason);
         if (!zv::selectedSource(lvListeCanaux).isValid() && lvListeCanauxFiltre->rowCount() > 0)
@@ -233,6 +231,7 @@ void TfmPrinc::FillOwnLists()
         cmbBouquet->setItemData(cmbBouquet->count() - 1, text, Qt::ToolTipRole);
     }
     cmbBouquet->setCurrentIndex(std::min(chosen, cmbBouquet->count() - 2));
+    cmbBouquet->setToolTip(cmbBouquet->currentText());
     cmbBouquet->view()->setMinimumWidth(cmbBouquet->view()->sizeHintForColumn(0) + 24);
 }
 
