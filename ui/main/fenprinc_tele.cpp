@@ -192,10 +192,8 @@ void TfmPrinc::cmbGroupeChange()
 
 void TfmPrinc::ShowChannelRows(QAbstractItemModel* rows)
 {
-    {
-        const QSignalBlocker quiet(edtRechercheCanaux);
-        edtRechercheCanaux->clear();
-    }
+    // Not silently: the field's clear button and Escape on the rows follow its text.
+    edtRechercheCanaux->clear();
     cmbGroupe->clear();
     cmbGroupe->hide();
     lvListeCanauxFiltre->setScope({});

@@ -69,7 +69,10 @@ TfmAjoutListe::TfmAjoutListe(QWidget* owner)
     address->addWidget(edtAdresse, 1);
     address->addWidget(btnParcourir);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Adresse ou fichier :"), address);
+    // A row holding a layout gives its label no buddy: this one names the field.
+    auto* addressLabel = new QLabel(QStringLiteral("&Adresse ou fichier :"), this);
+    addressLabel->setBuddy(edtAdresse);
+    form->addRow(addressLabel, address);
     form->addRow(QStringLiteral("&Nom :"), edtNom);
     form->addRow(QStringLiteral("&Guide des programmes :"), edtGuide);
     auto* l = new QVBoxLayout(this);
