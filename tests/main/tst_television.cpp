@@ -3,16 +3,21 @@
 // row kept in "Mes chaînes" and played from there, now/next in the rows and
 // in the status area; the list and "Mes chaînes" outlive the window.
 #include "app/config.h"
+#include "portal/userstate.h"
 #include "support/demotelevision.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
+#include "ui/main/playqueue.h"
 #include "ui/tv/channelfilter.h"
 #include "ui/tv/channelroles.h"
+#include "ui/tv/ownlistmodel.h"
 #include "ui/windows/fenajoutliste.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -109,6 +114,59 @@ private slots:
         QCOMPARE(w->cmbBouquet->itemText(TfmPrinc::MesChainesIndex + 1), QStringLiteral("Démo"));
         QCOMPARE(w->cmbBouquet->itemData(TfmPrinc::MesChainesIndex + 1, Qt::ToolTipRole).toString(),
             QStringLiteral("Démo"));
+    }
+
+    // Renamed, then removed: the chooser and the user state follow, and the
+    // channels kept from it stay in "Mes chaînes".
+    void ownListRenamedRemoved()
+    {
+        const QString address = serveDemoTelevision(rig->portal);
+        auto w = rig->start();
+        emit w->btnFctTele->clicked();
+        addDemoList(w.get(), address);
+        w->AddMesChaine(zv::sourceIndex(at(w->lvListeCanaux, 0)));
+        {
+            ModalAnswerer modals;
+            modals.on<QInputDialog>([](QInputDialog* d) {
+                d->setTextValue(QStringLiteral("  Ma   télé "));
+                d->accept();
+            });
+            w->RenameOwnList();
+        }
+        QCOMPARE(w->cmbBouquet->currentText(), QStringLiteral("Ma télé"));
+        QCOMPARE(w->lblListeCanaux->text(), QStringLiteral("Ma télé"));
+        QCOMPARE(zv::UserState::instance().ownLists().at(0).name, QStringLiteral("Ma télé"));
+        {
+            ModalAnswerer modals;
+            modals.boxes(QMessageBox::Yes);
+            w->RemoveOwnList();
+        }
+        QVERIFY(zv::UserState::instance().ownLists().empty());
+        QCOMPARE(w->cmbBouquet->count(), TfmPrinc::MesChainesIndex + 2);
+        QCOMPARE(w->cmbBouquet->currentIndex(), 0);
+        QCOMPARE(w->lvMesChainesModel->rowCount(), 1);
+    }
+
+    void sourcesTaken_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("problem"); // the start of the message, empty when taken
+        QTest::newRow("web address") << "https://iptv.example/get.php?u=a&p=b&type=m3u_plus"
+                                     << "";
+        QTest::newRow("nothing") << ""
+                                 << "Indiquez";
+        QTest::newRow("other scheme") << "ftp://iptv.example/l.m3u"
+                                      << "Seules";
+        QTest::newRow("missing file") << "/nulle/part/liste.m3u"
+                                      << "Le fichier";
+        QTest::newRow("a folder") << QDir::tempPath() << "Le fichier";
+    }
+    void sourcesTaken()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, problem);
+        const QString said = TfmAjoutListe::sourceProblem(source);
+        QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.startsWith(problem), qPrintable(said));
     }
 };
 

@@ -491,21 +491,35 @@ void TfmPrinc::AddOwnList()
     cmbBouquetChange();
 }
 
+namespace {
+
+// One field of the own list shown, as the user retypes it (trimmed); false
+// when the user cancelled or changed nothing. The list is kept with it.
+bool askOwnList(QWidget* parent, zv::UserState::OwnListDefinition& list,
+    QString zv::UserState::OwnListDefinition::*field, const QString& title, const QString& label)
+{
+    if (list.id == 0)
+        return false;
+    bool ok = false;
+    const QString text
+        = QInputDialog::getText(parent, title, label, QLineEdit::Normal, list.*field, &ok).simplified();
+    if (!ok || text == list.*field || (field == &zv::UserState::OwnListDefinition::name && text.isEmpty()))
+        return false;
+    list.*field = text;
+    zv::UserState::instance().updateOwnList(list);
+    return true;
+}
+
+} // namespace
+
 void TfmPrinc::RenameOwnList()
 {
     zv::UserState::OwnListDefinition list = ChosenOwnList();
-    if (list.id == 0)
+    if (!askOwnList(this, list, &zv::UserState::OwnListDefinition::name, QStringLiteral("Renommer la liste"),
+            QStringLiteral("Nouveau nom :")))
         return;
-    bool ok = false;
-    const QString name = QInputDialog::getText(this, QStringLiteral("Renommer la liste"),
-        QStringLiteral("Nouveau nom :"), QLineEdit::Normal, list.name, &ok)
-                             .simplified();
-    if (!ok || name.isEmpty() || name == list.name)
-        return;
-    list.name = name;
-    zv::UserState::instance().updateOwnList(list);
     FillOwnLists();
-    lblListeCanaux->setText(name);
+    lblListeCanaux->setText(list.name);
 }
 
 void TfmPrinc::RefreshOwnList()
@@ -521,17 +535,10 @@ void TfmPrinc::RefreshOwnList()
 void TfmPrinc::SetOwnListGuide()
 {
     zv::UserState::OwnListDefinition list = ChosenOwnList();
-    if (list.id == 0)
+    if (!askOwnList(this, list, &zv::UserState::OwnListDefinition::guide,
+            QStringLiteral("Guide des programmes"),
+            QStringLiteral("Adresse du guide (vide : celui que la liste indique) :")))
         return;
-    bool ok = false;
-    const QString guide = QInputDialog::getText(this, QStringLiteral("Guide des programmes"),
-        QStringLiteral("Adresse du guide (vide : celui que la liste indique) :"), QLineEdit::Normal,
-        list.guide, &ok)
-                              .trimmed();
-    if (!ok || guide == list.guide)
-        return;
-    list.guide = guide;
-    zv::UserState::instance().updateOwnList(list);
     FillOwnLists();
     guidesFor_ = 0; // read again from the new address
     ownListLoader_->load(list);
