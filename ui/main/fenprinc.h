@@ -567,6 +567,7 @@ private:
     zv::OwnListLoader* ownListLoader_ = nullptr;
     zv::ListGuides* ownListGuides_ = nullptr; // the shown own list's guides
     qint64 guidesFor_ = 0; // the own list those guides are read for
-    std::vector<std::shared_ptr<const zv::GuideIndex>> guidesSeen_; // for "Mes chaînes"
+    // Each own list's guides as last read, for "Mes chaînes".
+    QHash<qint64, std::vector<std::shared_ptr<const zv::GuideIndex>>> guidesSeen_;
     QPointer<QWidget> guideWindow_;
 };

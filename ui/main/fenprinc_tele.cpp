@@ -246,7 +246,10 @@ void TfmPrinc::ShowMoreBouquet(int index)
     SetListeCanauxIcons(zv::ChannelIcons::None);
     if (index == MesChainesIndex) {
         lblListeCanaux->setText(QStringLiteral("Mes chaînes"));
-        lvMesChainesModel->setGuides(guidesSeen_);
+        std::vector<std::shared_ptr<const zv::GuideIndex>> guides;
+        for (const auto& seen : std::as_const(guidesSeen_))
+            guides.insert(guides.end(), seen.begin(), seen.end());
+        lvMesChainesModel->setGuides(std::move(guides));
         ShowChannelRows(lvMesChainesModel);
         SelectListeCanauxRow(0);
         return;
@@ -304,10 +307,8 @@ void TfmPrinc::OwnListGuidesChanged()
         return;
     const auto guides = ownListGuides_->guides();
     lvListePersoModel->setGuides(guides);
-    // "Mes chaînes" look their channels up in every guide read so far.
-    for (const auto& guide : guides)
-        if (std::find(guidesSeen_.begin(), guidesSeen_.end(), guide) == guidesSeen_.end())
-            guidesSeen_.push_back(guide);
+    // "Mes chaînes" look their channels up in every list's guides read so far.
+    guidesSeen_.insert(guidesFor_, guides);
     UpdateProgramme();
 }
 
@@ -557,6 +558,7 @@ void TfmPrinc::RemoveOwnList()
         return;
     ownListLoader_->cancel();
     zv::UserState::instance().removeOwnList(list.id);
+    guidesSeen_.remove(list.id);
     zv::OwnListLoader::forget(list.id);
     FillOwnLists();
     cmbBouquet->setCurrentIndex(0);
