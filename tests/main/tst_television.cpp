@@ -15,6 +15,7 @@
 #include "ui/tv/ownlistmodel.h"
 #include "ui/windows/fenajoutliste.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QInputDialog>
@@ -74,7 +75,9 @@ private slots:
 
             w->activateWindow(); // no window manager gives it back after the dialog
             QVERIFY(QTest::qWaitForWindowActive(w.get()));
-            w->edtRechercheCanaux->setFocus();
+            w->lvListeCanaux->setFocus();
+            QTest::keyClick(w->lvListeCanaux, Qt::Key_F, Qt::ControlModifier);
+            QCOMPARE(QApplication::focusWidget(), w->edtRechercheCanaux);
             for (const QChar c : typed) {
                 // QTest types ASCII only; an accented letter arrives as from an input method.
                 if (c.unicode() < 128)
