@@ -17,12 +17,15 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 using namespace zv::test;
 
@@ -131,6 +134,21 @@ private slots:
         emit w->btnFctTele->clicked();
         addDemoList(w.get(), address);
         w->AddMesChaine(zv::sourceIndex(at(w->lvListeCanaux, 0)));
+        // The menu key's menu is for the row chosen, wherever the rows stand.
+        select(w->lvListeCanaux, at(w->lvListeCanaux, 0));
+        QStringList offered;
+        QTimer::singleShot(300, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* menu = qobject_cast<QMenu*>(top); menu && menu->isVisible()) {
+                    for (const QAction* a : menu->actions())
+                        offered << a->text();
+                    menu->close();
+                }
+        });
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, w->lvListeCanaux->rect().bottomLeft());
+        QApplication::sendEvent(w->lvListeCanaux, &key);
+        QVERIFY2(offered.contains(QStringLiteral("Retirer de Mes chaînes")), qPrintable(offered.join(u'|')));
+        QCOMPARE(selected(w->lvListeCanaux), at(w->lvListeCanaux, 0));
         {
             ModalAnswerer modals;
             modals.on<QInputDialog>([](QInputDialog* d) {

@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFrame>
@@ -820,6 +821,15 @@ bool TfmPrinc::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == imgFond && event->type() == QEvent::MouseButtonPress) {
         runHandler([this] { imgFondMouseDown(); });
+        return true;
+    }
+    if (event->type() == QEvent::ContextMenu
+        && (watched == lvListeCanaux || watched == lvListeCanaux->viewport())) {
+        const auto* menu = static_cast<QContextMenuEvent*>(event);
+        const QPoint at = watched == lvListeCanaux
+            ? lvListeCanaux->viewport()->mapFrom(lvListeCanaux, menu->pos())
+            : menu->pos();
+        runHandler([&] { lvListeCanauxContextMenu(at, menu->reason() == QContextMenuEvent::Mouse); });
         return true;
     }
     return QWidget::eventFilter(watched, event);

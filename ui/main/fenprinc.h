@@ -329,7 +329,8 @@ public:
     void RemoveMesChaine(const QModelIndex& source);
     void LoadMesChaines();
     void SaveMesChaines();
-    void lvListeCanauxContextMenu(const QPoint& at);
+    // at: in the rows' viewport; mouse: asked with the mouse, else with the keyboard.
+    void lvListeCanauxContextMenu(const QPoint& at, bool mouse);
     void ShowGuide(const QModelIndex& source);
     void AddOwnList();
     void RenameOwnList();

@@ -81,7 +81,9 @@ void TfmPrinc::createTele()
     lvListeCanauxFiltre->followSelection(lvListeCanaux->selectionModel());
     lvListeCanauxDelegate = new TNowNextDelegate(lvListeCanaux);
     lvListeCanaux->setItemDelegate(lvListeCanauxDelegate);
-    lvListeCanaux->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The mouse's menu is for the row under it, the keyboard's for the row chosen.
+    lvListeCanaux->installEventFilter(this);
+    lvListeCanaux->viewport()->installEventFilter(this);
     LogoCache = new TLogoCache(this);
     lvMesChainesModel = new TFavoriteChannelModel(this);
     lvListePersoModel = new TOwnListModel(this);
@@ -120,8 +122,6 @@ void TfmPrinc::bindTele()
 {
     connect(edtRechercheCanaux, &QLineEdit::textChanged, this, guard([this] { edtRechercheCanauxChange(); }));
     connect(cmbGroupe, &QComboBox::activated, this, guard([this] { cmbGroupeChange(); }));
-    connect(lvListeCanaux, &QWidget::customContextMenuRequested, this,
-        [this](const QPoint& at) { runHandler([&] { lvListeCanauxContextMenu(at); }); });
     cmbBouquet->setToolTip(cmbBouquet->currentText());
 
     // The keyboard: Ctrl+F to search, Escape to see every row again, down to
@@ -410,9 +410,9 @@ void TfmPrinc::SaveMesChaines()
     SaveFavoriteChannels(config, lvMesChainesModel->channels());
 }
 
-void TfmPrinc::lvListeCanauxContextMenu(const QPoint& at)
+void TfmPrinc::lvListeCanauxContextMenu(const QPoint& at, bool mouse)
 {
-    const QModelIndex shown = lvListeCanaux->indexAt(at);
+    const QModelIndex shown = mouse ? lvListeCanaux->indexAt(at) : QModelIndex();
     if (shown.isValid())
         lvListeCanaux->setCurrentIndex(shown);
     const QModelIndex row = zv::selectedSource(lvListeCanaux);
@@ -448,9 +448,7 @@ void TfmPrinc::lvListeCanauxContextMenu(const QPoint& at)
     if (menu.isEmpty())
         return;
     const QRect current = lvListeCanaux->visualRect(lvListeCanaux->currentIndex());
-    const QPoint where = lvListeCanaux->viewport()->rect().contains(at) && shown.isValid()
-        ? at
-        : (current.isValid() ? current.bottomLeft() : QPoint());
+    const QPoint where = mouse ? at : (current.isValid() ? current.bottomLeft() : QPoint());
     menu.exec(lvListeCanaux->viewport()->mapToGlobal(where));
 }
 
