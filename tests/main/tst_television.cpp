@@ -123,6 +123,12 @@ private slots:
         QCOMPARE(w->cmbBouquet->itemText(TfmPrinc::MesChainesIndex + 1), QStringLiteral("Démo"));
         QCOMPARE(w->cmbBouquet->itemData(TfmPrinc::MesChainesIndex + 1, Qt::ToolTipRole).toString(),
             QStringLiteral("Démo"));
+        // "Mes chaînes" know what is on before their list is opened again.
+        emit w->btnFctTele->clicked();
+        w->cmbBouquet->setCurrentIndex(TfmPrinc::MesChainesIndex);
+        emit w->cmbBouquet->activated(TfmPrinc::MesChainesIndex);
+        QCOMPARE(texts(w->lvListeCanaux), QStringList{shown.last()});
+        QTRY_VERIFY_WITH_TIMEOUT(!at(w->lvListeCanaux, 0).data(zv::NowRole).toString().isEmpty(), 20000);
     }
 
     // Renamed, then removed: the chooser and the user state follow, and the

@@ -316,6 +316,8 @@ public:
     void ShowMoreBouquet(int index);
     void OwnListLoaded(qint64 id, std::shared_ptr<const zv::OwnList> list);
     void OwnListGuidesChanged();
+    // "Mes chaînes" given the guides of every list they came from.
+    void ReadMesChainesGuides();
     // The lists' menu: add, rename, refresh, guide, remove.
     void FillListsMenu(QMenu* menu);
     // "Mes chaînes" from the portal's list shown found again in its rows.
@@ -570,5 +572,6 @@ private:
     qint64 guidesFor_ = 0; // the own list those guides are read for
     // Each own list's guides as last read, for "Mes chaînes".
     QHash<qint64, std::vector<std::shared_ptr<const zv::GuideIndex>>> guidesSeen_;
+    QHash<qint64, zv::ListGuides*> mesChainesGuides_; // lists not shown, for "Mes chaînes"
     QPointer<QWidget> guideWindow_;
 };

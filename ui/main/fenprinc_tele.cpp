@@ -33,6 +33,12 @@ namespace {
 
 const QString OwnOriginPrefix = QStringLiteral("liste:");
 
+// Where the guide addresses an own list named are remembered.
+QByteArray GuidesKey(qint64 list)
+{
+    return "guides-liste:" + QByteArray::number(list);
+}
+
 QString hhmm(qint64 utcSeconds)
 {
     return QDateTime::fromSecsSinceEpoch(utcSeconds).toLocalTime().toString(QStringLiteral("HH:mm"));
@@ -246,10 +252,7 @@ void TfmPrinc::ShowMoreBouquet(int index)
     SetListeCanauxIcons(zv::ChannelIcons::None);
     if (index == MesChainesIndex) {
         lblListeCanaux->setText(QStringLiteral("Mes chaînes"));
-        std::vector<std::shared_ptr<const zv::GuideIndex>> guides;
-        for (const auto& seen : std::as_const(guidesSeen_))
-            guides.insert(guides.end(), seen.begin(), seen.end());
-        lvMesChainesModel->setGuides(std::move(guides));
+        ReadMesChainesGuides();
         ShowChannelRows(lvMesChainesModel);
         SelectListeCanauxRow(0);
         return;
@@ -297,6 +300,8 @@ void TfmPrinc::OwnListLoaded(qint64 id, std::shared_ptr<const zv::OwnList> list)
     if (guidesFor_ != id || ownListGuides_->sources() != sources) {
         guidesFor_ = id;
         ownListGuides_->setSources(sources);
+        // "Mes chaînes" read them from there after a restart.
+        zv::UserState::instance().setValue(GuidesKey(id), sources.join(u'\n').toUtf8());
     }
     OwnListGuidesChanged();
 }
@@ -309,6 +314,37 @@ void TfmPrinc::OwnListGuidesChanged()
     lvListePersoModel->setGuides(guides);
     // "Mes chaînes" look their channels up in every list's guides read so far.
     guidesSeen_.insert(guidesFor_, guides);
+    UpdateProgramme();
+}
+
+void TfmPrinc::ReadMesChainesGuides()
+{
+    // The guides of the lists "Mes chaînes" came from, for the lists not
+    // opened since the start: from their kept indexes, named when the list
+    // was last read.
+    for (const FavoriteChannel& channel : lvMesChainesModel->channels()) {
+        if (!channel.origin.startsWith(OwnOriginPrefix))
+            continue;
+        const qint64 id = channel.origin.mid(OwnOriginPrefix.size()).toLongLong();
+        if (id == 0 || guidesSeen_.contains(id) || mesChainesGuides_.contains(id))
+            continue;
+        const QStringList sources = QString::fromUtf8(zv::UserState::instance().value(GuidesKey(id)))
+                                        .split(u'\n', Qt::SkipEmptyParts);
+        if (sources.isEmpty())
+            continue;
+        auto* guides = new zv::ListGuides(this);
+        mesChainesGuides_.insert(id, guides);
+        connect(guides, &zv::ListGuides::changed, this, guard([this, id, guides] {
+            guidesSeen_.insert(id, guides->guides());
+            if (ChannelRows() == lvMesChainesModel)
+                ReadMesChainesGuides();
+        }));
+        guides->setSources(sources);
+    }
+    std::vector<std::shared_ptr<const zv::GuideIndex>> all;
+    for (const auto& seen : std::as_const(guidesSeen_))
+        all.insert(all.end(), seen.begin(), seen.end());
+    lvMesChainesModel->setGuides(std::move(all));
     UpdateProgramme();
 }
 
@@ -557,6 +593,8 @@ void TfmPrinc::RemoveOwnList()
     ownListLoader_->cancel();
     zv::UserState::instance().removeOwnList(list.id);
     guidesSeen_.remove(list.id);
+    delete mesChainesGuides_.take(list.id);
+    zv::UserState::instance().setValue(GuidesKey(list.id), {});
     zv::OwnListLoader::forget(list.id);
     FillOwnLists();
     cmbBouquet->setCurrentIndex(0);
