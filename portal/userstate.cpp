@@ -606,8 +606,8 @@ std::vector<UserState::OwnListDefinition> UserState::ownLists() const
     if (!q)
         return lists;
     while (q->next())
-        lists.push_back(
-            {q->value(0).toLongLong(), q->value(1).toString(), q->value(2).toString(), q->value(3).toString()});
+        lists.push_back({q->value(0).toLongLong(), q->value(1).toString(), q->value(2).toString(),
+            q->value(3).toString()});
     return lists;
 }
 
