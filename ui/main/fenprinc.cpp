@@ -139,6 +139,7 @@ TfmPrinc::TfmPrinc(QWidget* parent)
     createVideo();
     createRequests();
     bindHandlers();
+    setupAccessibility();
 }
 
 TfmPrinc::~TfmPrinc()
