@@ -49,6 +49,11 @@ TfmTelechargement::TfmTelechargement(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Téléchargement"));
     setFixedSize(273, 77);
+    // The desktop's style marks a focused button only faintly: a darker
+    // highlight draws its line.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Highlight, QColor(0x1F, 0x5F, 0xAE));
+    setPalette(pal);
 
     lblFichier = new QLabel(QStringLiteral("Fichier : "), this);
     lblFichier->setObjectName(QStringLiteral("lblFichier"));
@@ -63,6 +68,9 @@ TfmTelechargement::TfmTelechargement(QWidget* owner)
     pbAvancement->setRange(0, 100);
     pbAvancement->setValue(0);
     pbAvancement->setTextVisible(false);
+    // Not shown, but read out with the bar: "Avancement, 42 %".
+    pbAvancement->setFormat(QStringLiteral("%p %"));
+    pbAvancement->setAccessibleName(QStringLiteral("Avancement"));
     pbAvancement->setGeometry(8, 28, 257, 16);
 
     btnAnnule = new QPushButton(QStringLiteral("Annuler"), this);
