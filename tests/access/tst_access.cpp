@@ -10,6 +10,7 @@
 #include "ui/windows/fenjeu.h"
 #include "ui/windows/fenpopup.h"
 #include "ui/windows/fenprincpopup.h"
+#include "ui/windows/fenraccourcis.h"
 #include "ui/windows/fensponsor.h"
 
 #include <QAccessible>
@@ -75,6 +76,11 @@ class TestAccess : public QObject {
             QDialog* raw = d.get();
             w.owned = std::move(d);
             w.closed = [raw] { return !raw->isVisible() && raw->result() == QDialog::Rejected; };
+        } else if (kind == QLatin1String("raccourcis")) {
+            auto d = std::make_unique<TfmRaccourcis>();
+            QDialog* raw = d.get();
+            w.owned = std::move(d);
+            w.closed = [raw] { return !raw->isVisible(); };
         } else if (kind == QLatin1String("popup")) {
             // Freed on close: followed, not owned.
             w.widget = new TfmPopup(nullptr, 120, 200, QStringLiteral("about:blank"));
@@ -328,6 +334,9 @@ private slots:
         }
         QTest::newRow("connexion") << "connexion" << 0 << QStringList{"Annuler"} << "Annuler"
                                    << "btnAnnuler" << true << "";
+        QTest::newRow("raccourcis") << "raccourcis" << 0 << QStringList{"Raccourcis clavier", "Fermer"}
+                                    << "Fermer"
+                                    << "tvRaccourcis" << true << "";
         QTest::newRow("popup") << "popup" << 0 << QStringList{"Fermer"} << "Fermer"
                                << "btnFermer" << true << "";
         QTest::newRow("agent") << "agent" << 0

@@ -9,6 +9,7 @@
 #include "ui/themes/themes.h"
 
 #include <QAbstractItemModel>
+#include <QLabel>
 #include <QListView>
 
 using zv::test::AtSpiSession;
@@ -86,7 +87,7 @@ private slots:
     }
 
     // "Télévision" shows the channels, "Lecture" plays the first one; the
-    // reader then finds both down.
+    // reader then finds both down, and the status line saying so.
     void pressTelevisionThenPlay()
     {
         QVERIFY(atspi.act(QStringLiteral("Télévision"), QStringLiteral("Press")));
@@ -102,6 +103,15 @@ private slots:
                 = AtSpiSession::states(AtSpiSession::findNode(tree, QString::fromUtf8(name)));
             QVERIFY2(states.contains(QLatin1String("checked")), qPrintable(states.join(u',')));
         }
+        // The status line is read as one, with what it shows (which may
+        // change while the tree is read).
+        const auto statusRead = [this] {
+            const QString shown = w->lblStatutPlayer->text();
+            const QJsonObject node = AtSpiSession::findNode(atspi.tree(), shown);
+            return !shown.isEmpty()
+                && node.value(QLatin1String("role")).toString() == QLatin1String("status bar");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(statusRead(), 20000);
         w->StopPlaying();
     }
 };

@@ -354,7 +354,7 @@ private slots:
     }
 
     // From start, the keyboard alone: Tab to "Télévision", Enter, an arrow to
-    // a channel, Enter, and it plays.
+    // a channel, Enter, and it plays; the status line, read as one, says so.
     void keyboardWalk()
     {
         auto w = shown();
@@ -372,6 +372,10 @@ private slots:
         const QString channel = w->lvListeCanauxModel->index(1).data(zv::AddressRole).toString();
         QCOMPARE(rig->engines.sources(), QStringList{channel});
         QVERIFY(w->frmPlayer->IsPlaying());
+        emit rig->engine()->statusChanged(QStringLiteral("Lecture en cours..."));
+        QAccessibleInterface* status = accessible(w->lblStatutPlayer);
+        QCOMPARE(status->role(), QAccessible::StatusBar);
+        QCOMPARE(status->text(QAccessible::Name), QStringLiteral("Lecture en cours..."));
     }
 
     // The keys of the window act on the playback row unless the focused
@@ -402,6 +406,8 @@ private slots:
         QTest::newRow("M in the menu") << "menu" << int(Qt::Key_M) << false << 0 << 0;
         QTest::newRow("Down in the menu") << "menu" << int(Qt::Key_Down) << false << 0 << 0;
         QTest::newRow("Space in the download window") << "download" << int(Qt::Key_Space) << false << 0 << 0;
+        QTest::newRow("Escape in the download window")
+            << "download" << int(Qt::Key_Escape) << false << 0 << 0;
     }
 
     void controlsKeepTheirKeys()
