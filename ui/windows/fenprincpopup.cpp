@@ -37,10 +37,10 @@ TfmPrincPopup::TfmPrincPopup(bool testMode, QWidget* parent)
     // The desktop's style marks a focused button only faintly, and a read-only
     // text box not at all: a darker highlight, and a line round the box.
     QPalette pal = palette();
-    pal.setColor(QPalette::Highlight, QColor(0x1F, 0x5F, 0xAE));
+    pal.setColor(QPalette::Highlight, QColor(0x0E, 0x3A, 0x75));
     setPalette(pal);
     memTest->setStyleSheet(QStringLiteral("QPlainTextEdit { border: 2px solid #c4c4c4; }"
-                                          "QPlainTextEdit:focus { border-color: #1f5fae; }"));
+                                          "QPlainTextEdit:focus { border-color: #0e3a75; }"));
 
     btnTest = new QPushButton(QStringLiteral("TESTER"), this);
     btnTest->setObjectName(QStringLiteral("btnTest"));

@@ -70,12 +70,12 @@ TfmRaccourcis::TfmRaccourcis(QWidget* owner)
     // The desktop's highlight is too light under white text, and its style
     // marks a focused list only faintly: darker, with a line of its own.
     QPalette pal = palette();
-    pal.setColor(QPalette::Highlight, QColor(0x1F, 0x5F, 0xAE));
+    pal.setColor(QPalette::Highlight, QColor(0x0E, 0x3A, 0x75));
     setPalette(pal);
     tvRaccourcis->setStyleSheet(
-        QStringLiteral("#tvRaccourcis { border: 2px solid palette(mid); selection-background-color: #1f5fae;"
+        QStringLiteral("#tvRaccourcis { border: 2px solid palette(mid); selection-background-color: #0e3a75;"
                        " selection-color: white; }"
-                       "#tvRaccourcis:focus { border-color: #1f5fae; }"));
+                       "#tvRaccourcis:focus { border-color: #0e3a75; }"));
     tvRaccourcis->setHeaderLabels({QStringLiteral("Touches"), QStringLiteral("Action")});
     tvRaccourcis->setWordWrap(true);
     tvRaccourcis->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -52,7 +52,7 @@ TfmTelechargement::TfmTelechargement(QWidget* owner)
     // The desktop's style marks a focused button only faintly: a darker
     // highlight draws its line.
     QPalette pal = palette();
-    pal.setColor(QPalette::Highlight, QColor(0x1F, 0x5F, 0xAE));
+    pal.setColor(QPalette::Highlight, QColor(0x0E, 0x3A, 0x75));
     setPalette(pal);
 
     lblFichier = new QLabel(QStringLiteral("Fichier : "), this);
