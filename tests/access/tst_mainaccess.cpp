@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -127,6 +128,14 @@ class TestMainAccess : public MainWindowTest {
     }
 
     static TBtnGraph* button(TfmPrinc* w, const QString& name) { return w->findChild<TBtnGraph*>(name); }
+
+    // A file that takes its time to arrive, saved in `saved`.
+    void slowDownload(const QTemporaryDir& saved)
+    {
+        rig->portal.set("/lent.mp3", Reply::generated(1000000).inPieces(1000, 50));
+        TfmTelechargement::setSaveDialog(
+            [&saved](TfmTelechargement*, const QString& name) { return saved.filePath(name); });
+    }
 
     // Presses what assistive technology presses, and sees it done as a click.
     void pressed(TfmPrinc* w, QAccessibleInterface* i, QWidget* widget)
@@ -417,10 +426,8 @@ private slots:
         QFETCH(bool, plays);
         QFETCH(int, volume);
         QFETCH(int, row);
-        rig->portal.set("/lent.mp3", Reply::generated(1000000).inPieces(1000, 50));
         QTemporaryDir saved;
-        TfmTelechargement::setSaveDialog(
-            [&saved](TfmTelechargement*, const QString& name) { return saved.filePath(name); });
+        slowDownload(saved);
         auto w = shown();
         new TDesktopControls(w.get());
         w->btnFctTele->click();
@@ -454,6 +461,35 @@ private slots:
             qPrintable(w->frmCurseurSon->valueText()));
         QCOMPARE(w->ListeCanauxSelectedRow(), row);
         QVERIFY(!w->frmPlayer->IsMuted());
+    }
+
+    // The download window read while the file arrives: its one button and
+    // its progress, named; "Annuler" pressed through assistive technology
+    // closes it.
+    void downloadWindow()
+    {
+        QTemporaryDir saved;
+        slowDownload(saved);
+        auto w = shown();
+        auto* download = new TfmTelechargement(w.get());
+        QPointer<TfmTelechargement> alive(download);
+        QStringList names;
+        QAccessibleInterface* bar = nullptr;
+        QTimer::singleShot(200, download, [&names, &bar, download] {
+            QList<QAccessibleInterface*> elements;
+            collect(accessible(download), elements);
+            for (QAccessibleInterface* i : elements)
+                names << i->text(QAccessible::Name);
+            bar = accessible(download->pbAvancement);
+            QCOMPARE(bar->role(), QAccessible::ProgressBar);
+            QCOMPARE(bar->text(QAccessible::Name), QStringLiteral("Avancement"));
+            QVERIFY(bar->valueInterface());
+            act(accessible(download->btnAnnule), kPress);
+        });
+        download->Start(QString::fromLatin1(rig->url("/lent.mp3")));
+        QTRY_VERIFY(!alive);
+        QVERIFY(bar);
+        QCOMPARE(names, QStringList{QStringLiteral("Annuler")});
     }
 
     // Each dialog the window opens from the keyboard closes with Escape, and
