@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 #include <cmath>
 
 namespace zv {
@@ -53,6 +54,18 @@ QColor FocusMark::lineOn(const QColor& fill) const
     if (!halo.isValid() || ContrastRatio(ring, fill) >= ContrastRatio(halo, fill))
         return ring;
     return halo;
+}
+
+QColor DesktopFocusLine()
+{
+    return QColor(0x0E, 0x3A, 0x75);
+}
+
+void UseDesktopFocusLine(QWidget* window)
+{
+    QPalette pal = window->palette();
+    pal.setColor(QPalette::Highlight, DesktopFocusLine());
+    window->setPalette(pal);
 }
 
 bool ShowsFocusMark(const QWidget* widget)

@@ -1,9 +1,10 @@
 #include "ui/windows/fenraccourcis.h"
 
+#include "ui/controls/focusmark.h"
+
 #include <QHBoxLayout>
 #include <QHash>
 #include <QHeaderView>
-#include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -69,13 +70,12 @@ TfmRaccourcis::TfmRaccourcis(QWidget* owner)
     tvRaccourcis->setAccessibleName(QStringLiteral("Raccourcis clavier"));
     // The desktop's highlight is too light under white text, and its style
     // marks a focused list only faintly: darker, with a line of its own.
-    QPalette pal = palette();
-    pal.setColor(QPalette::Highlight, QColor(0x0E, 0x3A, 0x75));
-    setPalette(pal);
+    zv::UseDesktopFocusLine(this);
     tvRaccourcis->setStyleSheet(
-        QStringLiteral("#tvRaccourcis { border: 2px solid palette(mid); selection-background-color: #0e3a75;"
+        QStringLiteral("#tvRaccourcis { border: 2px solid palette(mid); selection-background-color: %1;"
                        " selection-color: white; }"
-                       "#tvRaccourcis:focus { border-color: #0e3a75; }"));
+                       "#tvRaccourcis:focus { border-color: %1; }")
+            .arg(zv::DesktopFocusLine().name()));
     tvRaccourcis->setHeaderLabels({QStringLiteral("Touches"), QStringLiteral("Action")});
     tvRaccourcis->setWordWrap(true);
     tvRaccourcis->setSelectionBehavior(QAbstractItemView::SelectRows);

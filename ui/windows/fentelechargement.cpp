@@ -5,6 +5,7 @@
 #include "portal/download.h"
 #include "portal/nmhttp.h"
 #include "portal/userstate.h"
+#include "ui/controls/focusmark.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -49,11 +50,7 @@ TfmTelechargement::TfmTelechargement(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Téléchargement"));
     setFixedSize(273, 77);
-    // The desktop's style marks a focused button only faintly: a darker
-    // highlight draws its line.
-    QPalette pal = palette();
-    pal.setColor(QPalette::Highlight, QColor(0x0E, 0x3A, 0x75));
-    setPalette(pal);
+    zv::UseDesktopFocusLine(this);
 
     lblFichier = new QLabel(QStringLiteral("Fichier : "), this);
     lblFichier->setObjectName(QStringLiteral("lblFichier"));
