@@ -81,14 +81,16 @@ public:
         return client({QStringLiteral("do"), name, action}) == "ok\n";
     }
 
-    // The first element of that name, depth first; empty if none.
-    static QJsonObject findNode(const QJsonObject& node, const QString& name)
+    // The first element of that name (and role, if given), depth first;
+    // empty if none.
+    static QJsonObject findNode(const QJsonObject& node, const QString& name, const QString& role = {})
     {
-        if (node.value(QLatin1String("name")).toString() == name
-            && node.value(QLatin1String("role")).toString() != QLatin1String("application"))
+        const QString its = node.value(QLatin1String("role")).toString();
+        if (node.value(QLatin1String("name")).toString() == name && its != QLatin1String("application")
+            && (role.isEmpty() || its == role))
             return node;
         for (const QJsonValue& child : node.value(QLatin1String("children")).toArray()) {
-            const QJsonObject found = findNode(child.toObject(), name);
+            const QJsonObject found = findNode(child.toObject(), name, role);
             if (!found.isEmpty())
                 return found;
         }
