@@ -23,8 +23,9 @@ echo "== tests with sanitizers"
 # test that needs no display. Without a display the web engine draws without
 # the GL driver, whose memory the leak check could not name once it is
 # unloaded. Third-party findings are named in tests/sanitizers/.
-# The package test packs the build tree: not this one.
-asan_skip='^tst_package$'
+# The package test packs the build tree: not this one. The contrast test's
+# runs at other scales go through the same code as its first run.
+asan_skip='^tst_package$|^tst_contrast_.*x$'
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON -DZV_BUILD_BENCH=OFF >/dev/null
 # Only what those tests run is built: their own programs (with what they depend on).
 mapfile -t asan_targets < <(comm -12 \

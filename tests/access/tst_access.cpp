@@ -2,6 +2,7 @@
 // the auxiliary windows, in every theme, read through Qt's accessibility
 // interfaces: each element a person acts on has a French name, its role and
 // state, and its default action does what a click does.
+#include "accesstree.h"
 #include "controlswindow.h"
 #include "support/scriptedserver.h"
 #include "ui/browser/webbrowser.h"
@@ -9,6 +10,7 @@
 #include "ui/windows/fenjeu.h"
 #include "ui/windows/fenpopup.h"
 #include "ui/windows/fenprincpopup.h"
+#include "ui/windows/fenraccourcis.h"
 #include "ui/windows/fensponsor.h"
 
 #include <QAccessible>
@@ -21,46 +23,9 @@
 #include <functional>
 #include <memory>
 
-using zv::test::ControlsWindow;
-using zv::test::Reply;
-using zv::test::ScriptedServer;
+using namespace zv::test;
 
 namespace {
-
-QAccessibleInterface* accessible(QObject* o)
-{
-    return QAccessible::queryAccessibleInterface(o);
-}
-
-// What a person can act on: the elements of these roles, shown.
-bool actionable(QAccessibleInterface* i)
-{
-    static const QList<QAccessible::Role> roles = {QAccessible::Button, QAccessible::CheckBox,
-        QAccessible::RadioButton, QAccessible::Slider, QAccessible::ComboBox, QAccessible::EditableText,
-        QAccessible::List, QAccessible::Tree, QAccessible::PageTab, QAccessible::Link};
-    return roles.contains(i->role()) && !i->state().invisible;
-}
-
-void collect(QAccessibleInterface* i, QList<QAccessibleInterface*>& out, int depth = 0)
-{
-    if (!i || depth > 30)
-        return;
-    if (actionable(i))
-        out << i;
-    // A web page's elements are the page's own (and its engine's interfaces
-    // carry no type information for the sanitizer).
-    if (i->object() && i->object()->inherits("QWebEngineView"))
-        return;
-    for (int c = 0; c < i->childCount(); ++c)
-        collect(i->child(c), out, depth + 1);
-}
-
-void act(QAccessibleInterface* i, const QString& action)
-{
-    QVERIFY2(i->actionInterface(), qPrintable(i->text(QAccessible::Name)));
-    QVERIFY(i->actionInterface()->actionNames().contains(action));
-    i->actionInterface()->doAction(action);
-}
 
 double percent(TfrmCurseur* s)
 {
@@ -111,6 +76,11 @@ class TestAccess : public QObject {
             QDialog* raw = d.get();
             w.owned = std::move(d);
             w.closed = [raw] { return !raw->isVisible() && raw->result() == QDialog::Rejected; };
+        } else if (kind == QLatin1String("raccourcis")) {
+            auto d = std::make_unique<TfmRaccourcis>();
+            QDialog* raw = d.get();
+            w.owned = std::move(d);
+            w.closed = [raw] { return !raw->isVisible(); };
         } else if (kind == QLatin1String("popup")) {
             // Freed on close: followed, not owned.
             w.widget = new TfmPopup(nullptr, 120, 200, QStringLiteral("about:blank"));
@@ -364,6 +334,9 @@ private slots:
         }
         QTest::newRow("connexion") << "connexion" << 0 << QStringList{"Annuler"} << "Annuler"
                                    << "btnAnnuler" << true << "";
+        QTest::newRow("raccourcis") << "raccourcis" << 0 << QStringList{"Raccourcis clavier", "Fermer"}
+                                    << "Fermer"
+                                    << "tvRaccourcis" << true << "";
         QTest::newRow("popup") << "popup" << 0 << QStringList{"Fermer"} << "Fermer"
                                << "btnFermer" << true << "";
         QTest::newRow("agent") << "agent" << 0

@@ -1,91 +1,31 @@
 // The skinned controls as a screen reader sees them: over the real AT-SPI bus,
 // which the test starts itself, read and driven by a client process written
 // with pyatspi (what Orca is built on).
+#include "atspisession.h"
 #include "controlswindow.h"
 
-#include <QAccessible>
 #include <QApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QSignalSpy>
-#include <QTest>
-#include <functional>
+#include <QTimer>
 
+using zv::test::AtSpiSession;
 using zv::test::ControlsWindow;
-
-namespace {
-
-const QString kApp = QStringLiteral("zevalo-acces");
-
-QJsonObject findNode(const QJsonObject& node, const QString& name)
-{
-    if (node.value(QLatin1String("name")).toString() == name
-        && node.value(QLatin1String("role")).toString() != QLatin1String("application"))
-        return node;
-    for (const QJsonValue& child : node.value(QLatin1String("children")).toArray()) {
-        const QJsonObject found = findNode(child.toObject(), name);
-        if (!found.isEmpty())
-            return found;
-    }
-    return {};
-}
-
-QStringList strings(const QJsonValue& v)
-{
-    QStringList out;
-    for (const QJsonValue& s : v.toArray())
-        out << s.toString();
-    return out;
-}
-
-} // namespace
 
 class TestAtSpi : public QObject {
     Q_OBJECT
-    QProcess bus;
+    AtSpiSession atspi{QStringLiteral("zevalo-acces")};
     ControlsWindow* window = nullptr;
 
-    // Runs the client with this program's event loop running, as the client
-    // calls into it; `meanwhile` runs on each line the client prints.
-    QByteArray client(const QStringList& args, const std::function<void(const QByteArray&)>& meanwhile = {})
+    QJsonObject tree() { return atspi.tree(); }
+    static QJsonObject findNode(const QJsonObject& node, const QString& name)
     {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::SeparateChannels);
-        QByteArray out;
-        connect(&p, &QProcess::readyReadStandardOutput, this, [&] {
-            while (p.canReadLine()) {
-                const QByteArray line = p.readLine();
-                out += line;
-                if (meanwhile)
-                    meanwhile(line.trimmed());
-            }
-        });
-        QSignalSpy finished(&p, &QProcess::finished);
-        p.start(QStringLiteral("/usr/bin/python3"),
-            QStringList{QStringLiteral(ZV_ATSPI_CLIENT)} + QStringList{args.first(), kApp} + args.mid(1));
-        if (!finished.wait(60000)) {
-            p.kill();
-            p.waitForFinished();
-        }
-        out += p.readAllStandardOutput();
-        if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-            qWarning("client %s: %s", qPrintable(args.join(u' ')), p.readAllStandardError().constData());
-        return p.exitCode() == 0 && p.exitStatus() == QProcess::NormalExit ? out : QByteArray();
+        return AtSpiSession::findNode(node, name);
     }
-
-    QJsonObject tree() { return QJsonDocument::fromJson(client({QStringLiteral("tree")})).object(); }
 
 private slots:
     void initTestCase()
     {
-        QCoreApplication::setApplicationName(kApp);
         // The accessibility bus of this session, started here; Qt joins it.
-        bus.start(
-            QStringLiteral("/usr/libexec/at-spi-bus-launcher"), {QStringLiteral("--launch-immediately")});
-        QVERIFY2(bus.waitForStarted(), "at-spi-bus-launcher (Debian package at-spi2-core) did not start");
-        QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 30000);
+        QVERIFY(atspi.start());
         window = new ControlsWindow;
         // Pressing the section button marks it, as the main window does.
         connect(window->btnFctTele, &TBtnGraph::clicked, window,
@@ -94,12 +34,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window));
     }
 
-    void cleanupTestCase()
-    {
-        delete window;
-        bus.terminate();
-        bus.waitForFinished();
-    }
+    void cleanupTestCase() { delete window; }
 
     void elements_data()
     {
@@ -138,13 +73,13 @@ private slots:
         const QJsonObject node = findNode(tree(), name);
         QVERIFY2(!node.isEmpty(), qPrintable(name));
         QCOMPARE(node.value(QLatin1String("role")).toString(), role);
-        const QStringList has = strings(node.value(QLatin1String("states")));
+        const QStringList has = AtSpiSession::states(node);
         for (const QString& s : states)
             QVERIFY2(has.contains(s), qPrintable(s + QStringLiteral(" in ") + has.join(u',')));
         for (const QString& s : notStates)
             QVERIFY2(!has.contains(s), qPrintable(s + QStringLiteral(" in ") + has.join(u',')));
         if (!action.isEmpty())
-            QVERIFY(strings(node.value(QLatin1String("actions"))).contains(action));
+            QVERIFY(AtSpiSession::strings(node.value(QLatin1String("actions"))).contains(action));
         QCOMPARE(node.value(QLatin1String("children")).toArray().size(), 0);
     }
 
@@ -153,7 +88,8 @@ private slots:
         QCOMPARE(findNode(tree(), QStringLiteral("Volume")).value(QLatin1String("value")).toDouble(), 50.0);
         const QJsonObject volume = findNode(tree(), QStringLiteral("Volume"));
         QCOMPARE(volume.value(QLatin1String("description")).toString(), QStringLiteral("Volume 50 %"));
-        QCOMPARE(client({QStringLiteral("set"), QStringLiteral("Volume"), QStringLiteral("70")}), "ok\n");
+        QCOMPARE(
+            atspi.client({QStringLiteral("set"), QStringLiteral("Volume"), QStringLiteral("70")}), "ok\n");
         QCOMPARE(window->volumeCalls, 2);
         QCOMPARE(window->frmCurseurSon->valueText(), QStringLiteral("Volume 70 %"));
         QCOMPARE(findNode(tree(), QStringLiteral("Volume")).value(QLatin1String("value")).toDouble(), 70.0);
@@ -162,11 +98,11 @@ private slots:
     void pressThroughTheBus()
     {
         const int before = window->clicks;
-        QCOMPARE(
-            client({QStringLiteral("do"), QStringLiteral("Télévision"), QStringLiteral("Press")}), "ok\n");
+        QCOMPARE(atspi.client({QStringLiteral("do"), QStringLiteral("Télévision"), QStringLiteral("Press")}),
+            "ok\n");
         QTRY_COMPARE(window->clicks, before + 1);
         QVERIFY(window->btnFctTele->Enfonce());
-        QVERIFY(strings(findNode(tree(), QStringLiteral("Télévision")).value(QLatin1String("states")))
+        QVERIFY(AtSpiSession::states(findNode(tree(), QStringLiteral("Télévision")))
                     .contains(QLatin1String("checked")));
     }
 
@@ -181,7 +117,7 @@ private slots:
             window->lblStatutPlayer->setText(
                 flip ? QStringLiteral("Lecture en cours...") : QStringLiteral("Connexion..."));
         });
-        const QByteArray out = client(
+        const QByteArray out = atspi.client(
             {QStringLiteral("listen"), QStringLiteral("Lecture en cours...")}, [&](const QByteArray& line) {
                 if (line == "ready")
                     change.start(300);

@@ -76,20 +76,24 @@ private slots:
     {
         auto w = CreateThemeWindow(2);
         const QList<QAction*> a = w->mnuConfig->actions();
-        const QStringList captions
-            = {"Lancement &automatique", "Rubrique &Sexoflux", "-------- Thèmes --------",
-                "&0 - Basic (défaut)", "&1 - Tagada", "&2 - Chlorophylle", "&3 - Moon", "&4 - Mac fashion"};
+        const QStringList captions = {"Lancement &automatique", "Rubrique &Sexoflux",
+            "-------- Thèmes --------", "&0 - Basic (défaut)", "&1 - Tagada", "&2 - Chlorophylle",
+            "&3 - Moon", "&4 - Mac fashion", "", "&Déplacer la fenêtre", "&Raccourcis clavier"};
         QCOMPARE(a.size(), captions.size());
         const QList<int> tags = {2, 1, 4, 5, 3};
         for (int i = 0; i < a.size(); ++i) {
             QCOMPARE(a[i]->text(), captions[i]);
-            if (i >= 3) {
+            if (i >= 3 && i < 8) {
                 QCOMPARE(a[i]->data().toInt(), tags[i - 3]);
                 QCOMPARE(a[i]->objectName(), QStringLiteral("mnuConfigTheme%1").arg(tags[i - 3]));
                 QCOMPARE(a[i]->actionGroup(), w->mnuConfigThemes);
             }
         }
         QVERIFY(!w->Thmes1->isEnabled());
+        // After the themes, the keyboard's own items, with their keys.
+        QVERIFY(a[8]->isSeparator());
+        QCOMPARE(w->mnuConfigDeplacer->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F7));
+        QCOMPARE(w->mnuConfigRaccourcis->shortcut(), QKeySequence(Qt::Key_F1));
         QVERIFY(w->mnuConfigThemes->isExclusive());
     }
 

@@ -40,10 +40,11 @@ using namespace zv::test;
 namespace {
 
 // Runs a call that waits in its own loop while a window shows (a modal
-// window, or the one found): reads that window once it is up, then closes it
-// the way the user would (its escape or default button, "Annuler").
-QList<TextReading> readWhileWaiting(
-    const std::function<void()>& call, QString* seen = nullptr, ModalAnswerer::Finder find = {})
+// window, or the one found): reads that window once it is up (its focus marks
+// too, if asked), then closes it the way the user would (its escape or
+// default button, "Annuler").
+QList<TextReading> readWhileWaiting(const std::function<void()>& call, QString* seen = nullptr,
+    ModalAnswerer::Finder find = {}, bool marks = false)
 {
     QList<TextReading> readings;
     bool done = false;
@@ -54,6 +55,10 @@ QList<TextReading> readWhileWaiting(
         done = true;
         QTest::qWait(50);
         readings = ReadTexts(window);
+        if (marks) {
+            QApplication::setActiveWindow(window);
+            readings += ReadFocusMarks(window);
+        }
         if (seen)
             *seen = QString::fromLatin1(window->metaObject()->className());
         if (auto* box = qobject_cast<QMessageBox*>(window)) {
@@ -222,6 +227,7 @@ private slots:
         portal = startPortalForClient();
         QVERIFY2(portal->started(), "zevalo-portal did not start");
         slow.on("/lent.mp3", Reply::generated(1000000).inPieces(1000, 20));
+        slow.on("/refuse.mp3", Reply::status(404));
         TfmTelechargement::setSaveDialog(
             [this](TfmTelechargement*, const QString& name) { return saved.filePath(name); });
     }
@@ -236,8 +242,9 @@ private slots:
     {
         QTest::addColumn<int>("theme");
         QTest::addColumn<QString>("what");
-        const char* looks[] = {"sections", "menu", "message", "update offer", "address", "files",
-            "game flash", "game page", "sponsor", "download", "connection", "theme notice"};
+        const char* looks[]
+            = {"sections", "menu", "message", "update offer", "address", "files", "game flash", "game page",
+                "sponsor", "download", "download failure", "shortcuts", "connection", "theme notice"};
         for (int theme = 1; theme <= 5; ++theme) {
             for (const char* what : looks)
                 QTest::addRow("theme %d, %s", theme, what) << theme << QString::fromLatin1(what);
@@ -321,9 +328,20 @@ private slots:
                 const QPointer<TfmTelechargement> alive(download);
                 readings = readWhileWaiting(
                     [&] { download->Start(QString::fromLatin1("http://" + slow.hostPort() + "/lent.mp3")); },
-                    &seen, [&] { return alive.data(); });
+                    &seen, [&] { return alive.data(); }, true);
                 QCOMPARE(seen, QStringLiteral("TfmTelechargement"));
                 QTRY_VERIFY(!alive);
+            } else if (what == QLatin1String("download failure")) {
+                // "Erreur", with "Reprendre" beside "Annuler".
+                TfmTelechargement download(w);
+                download.setAttribute(Qt::WA_DeleteOnClose, false);
+                download.Start(QString::fromLatin1("http://" + slow.hostPort() + "/refuse.mp3"));
+                QVERIFY(download.btnReprendre->isVisible());
+                readings = shown(&download);
+                download.close();
+            } else if (what == QLatin1String("shortcuts")) {
+                readings = readWhileWaiting([w] { w->mnuConfigRaccourcisClick(); }, &seen, {}, true);
+                QCOMPARE(seen, QStringLiteral("TfmRaccourcis"));
             } else if (what == QLatin1String("connection")) {
                 TfmConnexion connexion(w);
                 connexion.timConnexion->stop();

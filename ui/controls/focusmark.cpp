@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 #include <cmath>
 
 namespace zv {
@@ -55,6 +56,18 @@ QColor FocusMark::lineOn(const QColor& fill) const
     return halo;
 }
 
+QColor DesktopFocusLine()
+{
+    return QColor(0x0E, 0x3A, 0x75);
+}
+
+void UseDesktopFocusLine(QWidget* window)
+{
+    QPalette pal = window->palette();
+    pal.setColor(QPalette::Highlight, DesktopFocusLine());
+    window->setPalette(pal);
+}
+
 bool ShowsFocusMark(const QWidget* widget)
 {
     return widget->hasFocus() && widget->window()->testAttribute(Qt::WA_KeyboardFocusChange);
@@ -67,15 +80,20 @@ void PaintFocusMark(QPainter& painter, const QRectF& area, const FocusMark& mark
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, mark.radius > 0);
     painter.setBrush(Qt::NoBrush);
-    // Each line is stroked on its own centre line, inside the area.
-    const qreal w = qMax<qreal>(1, mark.width);
+    // Each line is stroked on its own centre line, inside the area, and as
+    // wide as whole screen pixels: at 1.25x a line of one point would be
+    // smeared over two pixels, too faint to read.
+    const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1;
+    const auto whole = [dpr](qreal points) { return std::ceil(points * dpr - 0.01) / dpr; };
+    const qreal w = whole(qMax<qreal>(1, mark.width));
     QRectF ring = area.adjusted(w / 2, w / 2, -w / 2, -w / 2);
     painter.setPen(QPen(mark.ring, w, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.drawPath(outline(ring, mark, mark.radius - w / 2));
     if (mark.halo.isValid()) {
-        const QRectF inner = area.adjusted(w + 0.5, w + 0.5, -w - 0.5, -w - 0.5);
-        painter.setPen(QPen(mark.halo, 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-        painter.drawPath(outline(inner, mark, mark.radius - w - 0.5));
+        const qreal h = whole(1);
+        const QRectF inner = area.adjusted(w + h / 2, w + h / 2, -w - h / 2, -w - h / 2);
+        painter.setPen(QPen(mark.halo, h, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.drawPath(outline(inner, mark, mark.radius - w - h / 2));
     }
     painter.restore();
 }

@@ -29,6 +29,13 @@ struct FocusMark {
 // The contrast of two colours as WCAG measures it, from 1 to 21.
 double ContrastRatio(const QColor& a, const QColor& b);
 
+// The desktop's style draws the focus of a button as a line in the highlight
+// colour, one point wide, which its own light blue makes too faint. Windows
+// in the desktop's style take this darker one (for their lists' and fields'
+// lines too): it reads on their light grounds at any scale.
+QColor DesktopFocusLine();
+void UseDesktopFocusLine(QWidget* window);
+
 // True while the widget has the focus and the keyboard has been moving it in
 // its window: the mark shows for keyboard users, not after a start-up or a click.
 bool ShowsFocusMark(const QWidget* widget);

@@ -9,6 +9,8 @@
 #include "ui/player/cadplayer.h"
 
 #include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -43,10 +45,48 @@ bool browsingIn(const QWidget* widget)
     return false;
 }
 
+// What assistive technology can press, Space presses too.
+bool pressable(const QWidget* widget)
+{
+    QAccessibleInterface* i = QAccessible::queryAccessibleInterface(const_cast<QWidget*>(widget));
+    const QAccessibleActionInterface* a = i ? i->actionInterface() : nullptr;
+    if (!a)
+        return false;
+    const QStringList actions = a->actionNames();
+    return actions.contains(QAccessibleActionInterface::pressAction())
+        || actions.contains(QAccessibleActionInterface::toggleAction());
+}
+
+// A slider moves with the arrows.
+bool hasValue(const QWidget* widget)
+{
+    QAccessibleInterface* i = QAccessible::queryAccessibleInterface(const_cast<QWidget*>(widget));
+    return i && i->valueInterface();
+}
+
+// A focused control keeps the keys it uses: a text field every key, what can
+// be pressed Space, a list or a slider its arrows.
+bool keepsKey(const QWidget* focused, int key)
+{
+    if (!focused)
+        return false;
+    if (typingIn(focused))
+        return true;
+    if (key == Qt::Key_Space)
+        return pressable(focused);
+    if (key == Qt::Key_Up || key == Qt::Key_Down)
+        return browsingIn(focused) || hasValue(focused);
+    return false;
+}
+
 // The window itself or anything in it, its full-screen picture included (a
-// window of its own whose parent stays in the frame).
+// window of its own whose parent stays in the frame); not the dialogs, menus
+// and tool windows it opens, which keep their keys.
 bool inside(const QWidget* widget, const QWidget* window)
 {
+    const QWidget* top = widget->window();
+    if (top != window && top->windowType() != Qt::Window)
+        return false;
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
         if (w == window)
             return true;
@@ -236,9 +276,8 @@ bool TDesktopControls::eventFilter(QObject* watched, QEvent* event)
     // A key a field or a list leaves unused climbs to its parents: the widget
     // with the focus decides.
     const QWidget* focused[] = {widget, widget->window()->focusWidget(), QApplication::focusWidget()};
-    const bool arrow = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down;
     for (const QWidget* f : focused)
-        if (typingIn(f) || (arrow && browsingIn(f)))
+        if (keepsKey(f, key->key()))
             return false;
     return handleKey(key->key());
 }

@@ -15,9 +15,11 @@ class TfmPrinc;
 void BringToFront(QWidget* window);
 
 // The playback row seen from the desktop, acting on the window's play queue.
-// Keys, when no text field has the focus: Space play/pause, M mute, F full
-// screen, Escape leaves it, Up/Down volume. Next and Previous move along the
-// list whose row plays, or along the favourites in continuous play.
+// Keys of the window (not of the dialogs it opens): Space play/pause, M mute,
+// F full screen, Escape leaves it, Up/Down volume; a focused control keeps
+// those it uses (a text field all, a button Space, a list or a slider the
+// arrows). Next and Previous move along the list whose row plays, or along
+// the favourites in continuous play.
 class TDesktopControls : public QObject, public MediaControls {
     Q_OBJECT
 public:

@@ -142,6 +142,7 @@ TfmPrinc::TfmPrinc(QWidget* parent)
     createTele(); // after the player: it adds to its panel
     createRequests();
     bindHandlers();
+    setupAccessibility();
 }
 
 TfmPrinc::~TfmPrinc()

@@ -7,8 +7,9 @@
 // sponsors), fenprinc_config.cpp (settings menu), fenprinc_jeux.cpp (games),
 // fenprinc_video.cpp (video search), fenprinc_mp3.cpp (MP3 search),
 // fenprinc_podcast.cpp (files and podcasts), fenprinc_tele.cpp (the channel
-// list's search field, "Mes chaînes", own lists, guides). Each list's rows live in a model
-// of its own (entrymodel.h, channelmodel.h), never in the view.
+// list's search field, "Mes chaînes", own lists, guides), fenprinc_acces.cpp
+// (keyboard and assistive technology). Each list's rows live in a model of
+// its own (entrymodel.h, channelmodel.h), never in the view.
 #include "portal/canaux.h"
 #include "portal/userstate.h"
 #include "ui/main/playqueue.h"
@@ -239,6 +240,22 @@ public:
     QAction* mnuConfigTheme4;
     QAction* mnuConfigTheme5;
     QActionGroup* mnuConfigThemes; // the theme items, one checked at most
+
+    // ---- keyboard and assistive technology (fenprinc_acces.cpp) --------------
+    QAction* mnuConfigDeplacer; // "Déplacer la fenêtre", Alt+F7
+    QAction* mnuConfigRaccourcis; // "Raccourcis clavier", F1
+    // The controls Tab reaches now, in the order they are seen: the window's
+    // parts top to bottom and left to right, the controls of a panel together
+    // in the same order.
+    QList<QWidget*> FocusOrder() const;
+    // Tab and Shift+Tab follow FocusOrder; a web page hands the focus back
+    // this way when its last link is left.
+    bool focusNextPrevChild(bool next) override;
+    // Moves the window with the arrow keys until Enter (or a click) leaves it
+    // there and Escape puts it back.
+    void mnuConfigDeplacerClick();
+    bool KeyboardMoving() const;
+    void mnuConfigRaccourcisClick();
 
     // ---- portal requests -----------------------------------------------------
     TNMHTTP* nmhMessage;
@@ -544,6 +561,7 @@ private:
     void createVideo();
     void createRequests();
     void bindHandlers();
+    void setupAccessibility(); // names, keys and focus; last, over every control
 
     zv::ChannelIcons listeCanauxIcons_ = zv::ChannelIcons::None;
     bool listeCanauxM3u_ = false; // the grammar of the list requested last

@@ -6,18 +6,17 @@
 #include "portal/textutil.h"
 #include "portal/videosearch.h"
 #include "ui/browser/webbrowser.h"
+#include "ui/controls/accessibility.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/entrymodel.h"
 #include "ui/main/fenprinc.h"
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeView>
 #include <QUrl>
@@ -42,34 +41,6 @@ public:
         pos = std::min<int>(pos, int(input.size()));
         return Acceptable;
     }
-};
-
-// A click on a label: a left press and release over it.
-class ClickFilter : public QObject {
-public:
-    ClickFilter(QWidget* target, std::function<void()> onClick)
-        : QObject(target)
-        , onClick_(std::move(onClick))
-    {
-        target->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            auto* w = static_cast<QWidget*>(watched);
-            const auto* m = static_cast<QMouseEvent*>(event);
-            if (m->button() == Qt::LeftButton && w->rect().contains(m->position().toPoint())) {
-                onClick_();
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> onClick_;
 };
 
 QByteArray pictureRequest(const QWidget* list)
@@ -183,5 +154,5 @@ void TfmPrinc::bindVideo()
     connect(lvVideo, &QAbstractItemView::doubleClicked, this, guard([this] { lvVideoDblClick(); }));
     // Runs inside Get, whose caller swallows its errors.
     nmhVideoRecherche->OnSuccess = [this](int cmd) { nmhVideoRechercheSuccess(cmd); };
-    new ClickFilter(lblTelechargerMusique, guard([this] { lblTelechargerMusiqueClick(); }));
+    zv::MakeClickable(lblTelechargerMusique, guard([this] { lblTelechargerMusiqueClick(); }));
 }

@@ -2,11 +2,10 @@
 
 #include "base/errors.h"
 #include "portal/freedmemory.h"
+#include "ui/controls/accessibility.h"
 
 #include <QDesktopServices>
-#include <QEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -26,30 +25,6 @@ std::unique_ptr<PlayerEngine> createEngine(const EngineChoice& choice, QWidget* 
     const EngineFactory& factory = factorySlot();
     return factory ? factory(choice.engine, parent) : CreateRealEngine(choice.engine, parent);
 }
-
-// The click of a link label (QLabel has no clicked signal of its own).
-class ClickFilter : public QObject {
-public:
-    ClickFilter(QObject* parent, std::function<void()> onClick)
-        : QObject(parent)
-        , onClick_(std::move(onClick))
-    {
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::MouseButtonRelease
-            && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            zv::guarded(onClick_);
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> onClick_;
-};
 
 struct ErrorPanel {
     QFrame* panel;
@@ -93,15 +68,15 @@ ErrorPanel makeErrorPanel(QWidget* parent, const QString& name, const QString& i
     linkLabel->setPalette(linkPal);
     linkLabel->setAlignment(Qt::AlignCenter);
     linkLabel->setFixedHeight(20);
-    linkLabel->setCursor(Qt::PointingHandCursor);
-    linkLabel->installEventFilter(new ClickFilter(linkLabel, std::move(onLinkClick)));
+    zv::MakeClickable(linkLabel, std::move(onLinkClick));
     layout->addWidget(linkLabel);
 
     // The window's theme styles every label; the panel keeps its own colours.
     panel->setStyleSheet(QStringLiteral("#panErreur%1 { background: white; border: none; }"
                                         "#lblErrInfo%1 { color: black; background: transparent; }"
                                         "#lblErrLien%1 { color: blue; background: transparent; "
-                                        "text-decoration: underline; }")
+                                        "text-decoration: underline; border: 2px solid transparent; }"
+                                        "#lblErrLien%1:focus { border-color: blue; }")
                              .arg(name));
     panel->hide();
     return {panel, infoLabel, linkLabel};
@@ -270,6 +245,13 @@ double TfrmPlayer::GetPosition() const
         return 0;
     const qint64 length = PlayerControl->length();
     return length > 0 ? double(PlayerControl->position()) / double(length) : 0;
+}
+
+double TfrmPlayer::LengthSeconds() const
+{
+    if (!PlayerControl)
+        return 0;
+    return double(std::max<qint64>(0, PlayerControl->length())) / 1000;
 }
 
 void TfrmPlayer::SetPosition(double fraction)

@@ -26,6 +26,7 @@ public:
     void FullScreen();
     void SetVolume(int volume); // 0..100
     double GetPosition() const; // fraction of the length, 0 when unknown
+    double LengthSeconds() const; // of the stream, 0 when unknown
     void SetPosition(double fraction);
     bool IsPlaying() const;
     bool IsPaused() const;

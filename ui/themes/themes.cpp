@@ -75,7 +75,8 @@ QLabel { color: @cardText; background: transparent; font: 11px "@family"; }
 #lblStatutPlayer { color: @dim; font: 10px "@family"; }
 #lblBouquet { color: @cardText; font: bold 11px "@family"; }
 #lblChatRadio { color: @barText; font: bold 11px "@family"; }
-#lblTelechargerMusique { color: @barText; font: bold 11px "@family"; text-decoration: underline; }
+#lblTelechargerMusique { color: @barText; font: bold 11px "@family"; text-decoration: underline;
+    border: 2px solid transparent; }
 #lblVideoDureeTitre { font: bold 11px "@family"; }
 #frmPlayer { background: #000000 url(:/themes/theme@number/filigrane.png) no-repeat center; border: none; }
 #panBouquet { background: transparent; }
@@ -119,6 +120,7 @@ QLineEdit:focus, #edtMODRecherche:focus, #edtVideoRecherche:focus { border: 2px 
 QPushButton:focus { border: 2px solid @ringButton; padding: 2px 4px; outline: none; }
 QTabBar:focus { outline: 0; }
 QTabBar::tab:selected:focus { border: 2px solid @onAccent; padding: 2px 4px; }
+#lblTelechargerMusique:focus { border-color: @ringBar; }
 )");
     // The podcast groups in bold, the podcasts plain: themes 2 to 5 draw the
     // leaves without bold.
@@ -192,7 +194,8 @@ QTabBar::tab:selected:focus { border: 2px solid @onAccent; padding: 2px 4px; }
         {QStringLiteral("@number"), QString::number(look.number)},
         {QStringLiteral("@ringField"), mark.lineOn(QColor::fromRgb(k.field)).name()},
         {QStringLiteral("@ringButton"), mark.lineOn(QColor::fromRgb(k.button)).name()},
-        {QStringLiteral("@ringList"), mark.lineOn(QColor::fromRgb(look.listBackground)).name()}};
+        {QStringLiteral("@ringList"), mark.lineOn(QColor::fromRgb(look.listBackground)).name()},
+        {QStringLiteral("@ringBar"), mark.lineOn(QColor::fromRgb(k.bar)).name()}};
     for (const auto& [name, value] : values)
         sheet.replace(name, value);
     return sheet;

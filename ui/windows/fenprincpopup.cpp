@@ -5,6 +5,7 @@
 #include "portal/nmhttp.h"
 #include "portal/popupschedule.h"
 #include "portal/portalhost.h"
+#include "ui/controls/focusmark.h"
 #include "ui/windows/fenpopup.h"
 
 #include <QCloseEvent>
@@ -36,11 +37,10 @@ TfmPrincPopup::TfmPrincPopup(bool testMode, QWidget* parent)
     memTest->setAccessibleName(QStringLiteral("Programme des informations"));
     // The desktop's style marks a focused button only faintly, and a read-only
     // text box not at all: a darker highlight, and a line round the box.
-    QPalette pal = palette();
-    pal.setColor(QPalette::Highlight, QColor(0x1F, 0x5F, 0xAE));
-    setPalette(pal);
+    zv::UseDesktopFocusLine(this);
     memTest->setStyleSheet(QStringLiteral("QPlainTextEdit { border: 2px solid #c4c4c4; }"
-                                          "QPlainTextEdit:focus { border-color: #1f5fae; }"));
+                                          "QPlainTextEdit:focus { border-color: %1; }")
+                               .arg(zv::DesktopFocusLine().name()));
 
     btnTest = new QPushButton(QStringLiteral("TESTER"), this);
     btnTest->setObjectName(QStringLiteral("btnTest"));

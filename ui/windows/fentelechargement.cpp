@@ -5,6 +5,7 @@
 #include "portal/download.h"
 #include "portal/nmhttp.h"
 #include "portal/userstate.h"
+#include "ui/controls/focusmark.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -49,6 +50,7 @@ TfmTelechargement::TfmTelechargement(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Téléchargement"));
     setFixedSize(273, 77);
+    zv::UseDesktopFocusLine(this);
 
     lblFichier = new QLabel(QStringLiteral("Fichier : "), this);
     lblFichier->setObjectName(QStringLiteral("lblFichier"));
@@ -63,6 +65,9 @@ TfmTelechargement::TfmTelechargement(QWidget* owner)
     pbAvancement->setRange(0, 100);
     pbAvancement->setValue(0);
     pbAvancement->setTextVisible(false);
+    // Not shown, but read out with the bar: "Avancement, 42 %".
+    pbAvancement->setFormat(QStringLiteral("%p %"));
+    pbAvancement->setAccessibleName(QStringLiteral("Avancement"));
     pbAvancement->setGeometry(8, 28, 257, 16);
 
     btnAnnule = new QPushButton(QStringLiteral("Annuler"), this);
