@@ -16,6 +16,8 @@ const QList<TRaccourci>& Raccourcis()
 {
     static const QString main = QStringLiteral("Fenêtre principale");
     static const QString lists = QStringLiteral("Listes");
+    static const QString channels = QStringLiteral("Liste des chaînes");
+    static const QString podcasts = QStringLiteral("Mes podcasts");
     static const QString sliders = QStringLiteral("Curseurs du volume et de la position");
     static const QString menu = QStringLiteral("Menu Config.");
     static const QString game = QStringLiteral("Fenêtre de jeu");
@@ -42,6 +44,19 @@ const QList<TRaccourci>& Raccourcis()
         {lists, QStringLiteral("Droite, Gauche"), QStringLiteral("Ouvrir, fermer une branche")},
         {lists, QStringLiteral("Entrée"),
             QStringLiteral("Lire ou ouvrir la ligne choisie, comme un double clic")},
+        {channels, QStringLiteral("Ctrl+F"),
+            QStringLiteral("Chercher une chaîne en tapant son nom ou son groupe")},
+        {channels, QStringLiteral("Échap"),
+            QStringLiteral("Dans la recherche ou la liste filtrée : montrer toutes les chaînes")},
+        {channels, QStringLiteral("Ctrl+D"),
+            QStringLiteral("Ajouter la chaîne choisie à « Mes chaînes », ou l'en retirer")},
+        {channels, QStringLiteral("Inser, Suppr"),
+            QStringLiteral("Ajouter la chaîne choisie à « Mes chaînes », l'en retirer")},
+        {channels, QStringLiteral("Ctrl+G"), QStringLiteral("Programme du jour de la chaîne choisie")},
+        {channels, QStringLiteral("F5"), QStringLiteral("Actualiser la liste de chaînes montrée")},
+        {podcasts, QStringLiteral("Inser"), QStringLiteral("Ajouter un podcast")},
+        {podcasts, QStringLiteral("F2"), QStringLiteral("Renommer le podcast ou le dossier choisi")},
+        {podcasts, QStringLiteral("Suppr"), QStringLiteral("Supprimer le podcast ou le dossier choisi")},
         {sliders, QStringLiteral("Flèches"), QStringLiteral("Avancer, reculer d'un pas")},
         {sliders, QStringLiteral("Pg suiv., Pg préc."), QStringLiteral("Avancer, reculer d'un dixième")},
         {sliders, QStringLiteral("Début, Fin"), QStringLiteral("Aller au début, à la fin")},
