@@ -3,6 +3,7 @@
 // row kept in "Mes chaînes" and played from there, now/next in the rows and
 // in the status area; the list and "Mes chaînes" outlive the window.
 #include "app/config.h"
+#include "portal/tv/ownlistloader.h"
 #include "portal/userstate.h"
 #include "support/demotelevision.h"
 #include "support/mainwindowrig.h"
@@ -19,6 +20,8 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +38,14 @@ class TestTelevision : public MainWindowTest {
     // Adds the demo list through "Ajouter une liste…" and waits for its rows.
     void addDemoList(TfmPrinc* w, const QString& address)
     {
+        // Copies an earlier database left in the cache under the ids the new
+        // list may get: another list's, never shown as this one.
+        for (qint64 id = 1; id <= 3; ++id) {
+            QDir().mkpath(QFileInfo(zv::OwnListLoader::cacheFile(id)).path());
+            QFile stale(zv::OwnListLoader::cacheFile(id));
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+            stale.write("#EXTM3U\n#EXTINF:-1,Ancienne\nhttp://127.0.0.1:9/ancienne.wmv\n");
+        }
         ModalAnswerer modals;
         modals.on<TfmAjoutListe>([&](TfmAjoutListe* d) {
             d->edtAdresse->setText(address);

@@ -519,6 +519,9 @@ void TfmPrinc::AddOwnList()
     const qint64 id = zv::UserState::instance().addOwnList(dialog.list());
     if (id == 0)
         throw zv::Error(QStringLiteral("La liste n'a pas pu être enregistrée."));
+    // A copy under this id left in the cache by an earlier database (the data
+    // folder removed, the cache kept) is another list: never show it as this one.
+    zv::OwnListLoader::forget(id);
     FillOwnLists();
     for (std::size_t i = 0; i < ownLists_.size(); ++i)
         if (ownLists_[i].id == id)
