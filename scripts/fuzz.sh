@@ -38,42 +38,65 @@ show_reproducer() {
   base64 -w 100 "$input" | sed 's/^/     /'
 }
 
-findings=()
-summary=()
-for t in "${targets[@]}"; do
-  name=${t#fuzz_}
-  exe=$build/fuzz/fuzz_$name
-  corpus=$build/corpus/$name
-  artifacts=$build/artifacts/$name/
-  log=$build/fuzz_$name.log
+# Runs one target; what it found goes to its report file, its line of the
+# summary to its summary file, so that targets can run side by side.
+run_target() {
+  local name=$1
+  local exe=$build/fuzz/fuzz_$name corpus=$build/corpus/$name artifacts=$build/artifacts/$name/
+  local log=$build/fuzz_$name.log report=$build/fuzz_$name.report line
   mkdir -p "$corpus" "$artifacts"
   [ -d "fuzz/seeds/$name" ] && cp -n fuzz/seeds/"$name"/* "$corpus"/ 2>/dev/null
   rm -f "$artifacts"*
-  echo "-- $name for ${seconds}s"
   "$exe" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts" "$corpus" >"$log" 2>&1
-  status=$?
+  local status=$?
+  local runs reports slow
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-  summary+=("$(printf '%-14s %12s executions' "$name" "${runs:-?}")")
+  line=$(printf '%-14s %12s executions' "$name" "${runs:-?}")
   reports=$(grep -cE 'ERROR: (AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer|libFuzzer)|runtime error:' "$log")
   # Slow units are only noted: a busy machine makes any unit slow.
   slow=$(find "$artifacts" -name 'slow-unit-*' | wc -l)
-  [ "$slow" -gt 0 ] && summary[-1]+="  ($slow slow units noted)"
-  inputs=()
+  [ "$slow" -gt 0 ] && line+="  ($slow slow units noted)"
+  local inputs=() input
   for input in "$artifacts"{crash,leak,timeout,oom}-*; do
     [ -f "$input" ] && inputs+=("$input")
   done
-  if [ "$status" -ne 0 ] || [ "$reports" -gt 0 ] || [ ${#inputs[@]} -gt 0 ]; then
-    findings+=("$name")
-    summary[-1]+="  FINDING (exit $status)"
-    echo "!! $name: finding; the report (log $log):"
-    grep -E -m 5 -A 25 'ERROR: |runtime error:|==ERROR|deadly signal|Test unit written' "$log" | head -n 80 | sed 's/^/   /'
-    for input in "${inputs[@]}"; do
-      show_reproducer "$input" "$exe"
-    done
-  else
-    grep -E '^#[0-9]+' "$log" | tail -n 1 | sed 's/^/   /'
-  fi
+  {
+    echo "-- $name for ${seconds}s"
+    if [ "$status" -ne 0 ] || [ "$reports" -gt 0 ] || [ ${#inputs[@]} -gt 0 ]; then
+      line+="  FINDING (exit $status)"
+      echo "!! $name: finding; the report (log $log):"
+      grep -E -m 5 -A 25 'ERROR: |runtime error:|==ERROR|deadly signal|Test unit written' "$log" | head -n 80 | sed 's/^/   /'
+      for input in "${inputs[@]}"; do
+        show_reproducer "$input" "$exe"
+      done
+    else
+      grep -E '^#[0-9]+' "$log" | tail -n 1 | sed 's/^/   /'
+    fi
+  } >"$report"
+  echo "$line" >"$build/fuzz_$name.summary"
+}
+
+# Each target runs on one core: as many at once as there are jobs.
+names=()
+for t in "${targets[@]}"; do
+  name=${t#fuzz_}
+  names+=("$name")
+  rm -f "$build/fuzz_$name.report" "$build/fuzz_$name.summary"
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do
+    wait -n
+  done
+  run_target "$name" &
+done
+wait
+
+findings=()
+summary=()
+for name in "${names[@]}"; do
+  cat "$build/fuzz_$name.report" 2>/dev/null || echo "!! $name: did not report"
+  line=$(cat "$build/fuzz_$name.summary" 2>/dev/null || echo "$name  FINDING (no summary)")
+  summary+=("$line")
+  case $line in *FINDING*) findings+=("$name") ;; esac
 done
 
 echo "== fuzz summary (${seconds}s per target)"
