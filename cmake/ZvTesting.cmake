@@ -1,10 +1,12 @@
 # zv_add_test(NAME SOURCES a.cpp ... LIBS lib ... [DISPLAY] [TIMEOUT s] [LABELS l ...]
-#             [LAUNCHER command ...])
+#             [LAUNCHER command ...] [COST seconds])
 # A QtTest executable registered with CTest. Widget tests run offscreen; DISPLAY
 # tests need a real X server (the test script runs the suite under xvfb-run).
-# LAUNCHER runs the test through a command (dbus-run-session --).
+# LAUNCHER runs the test through a command (dbus-run-session --). COST, about
+# how long the test takes: the long ones start first, so that the tests run
+# side by side end together even where CTest has not timed them yet.
 function(zv_add_test name)
-  cmake_parse_arguments(T "DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS;LAUNCHER" ${ARGN})
+  cmake_parse_arguments(T "DISPLAY" "TIMEOUT;COST" "SOURCES;LIBS;LABELS;LAUNCHER" ${ARGN})
   # A test whose sources are not written yet is left out rather than breaking the build.
   foreach(src ${T_SOURCES})
     if(NOT IS_ABSOLUTE ${src})
@@ -42,4 +44,7 @@ function(zv_add_test name)
     list(APPEND T_LABELS display)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}" LABELS "${T_LABELS}")
+  if(T_COST)
+    set_tests_properties(${name} PROPERTIES COST ${T_COST})
+  endif()
 endfunction()

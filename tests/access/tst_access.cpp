@@ -5,6 +5,7 @@
 #include "accesstree.h"
 #include "controlswindow.h"
 #include "support/scriptedserver.h"
+#include "support/table.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/windows/fenconnexion.h"
 #include "ui/windows/fenjeu.h"
@@ -110,44 +111,30 @@ private slots:
 
     void controls_data()
     {
-        QTest::addColumn<QString>("object");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("role");
-        QTest::addColumn<QString>("description"); // null: not looked at
-        QTest::addColumn<int>("checked"); // -1: not checkable
-        QTest::addColumn<bool>("disabled");
-        QTest::addColumn<QString>("action"); // empty: none
-        QTest::addColumn<int>("clicks"); // after the action
-        QTest::addColumn<double>("volume");
+        // description: null: not looked at
+        // checked: -1: not checkable
+        // action: empty: none
+        // clicks: after the action
+        zv::test::columns<QString, QString, int, QString, int, bool, QString, int, double>(
+            "object", "name", "role", "description", "checked", "disabled", "action", "clicks", "volume");
 
         const QString press = QAccessibleActionInterface::pressAction();
-        QTest::newRow("section button, by its caption")
-            << "btnFctTele"
-            << "Télévision" << int(QAccessible::CheckBox) << "" << 0 << false << press << 1 << 50.0;
-        QTest::newRow("toggle, by its owner, hint told")
-            << "btnLecture"
-            << "Lecture" << int(QAccessible::CheckBox) << "Lecture / Stop" << 0 << false << press << 1
-            << 50.0;
-        QTest::newRow("down and inactive, still pressed")
-            << "btnMuet"
-            << "Muet" << int(QAccessible::CheckBox) << "" << 1 << true << press << 1 << 50.0;
-        QTest::newRow("push button, by its hint")
-            << "btnFerme"
-            << "Fermer" << int(QAccessible::Button) << "" << -1 << false << press << 1 << 50.0;
-        QTest::newRow("slider, increased")
-            << "frmCurseurSon"
-            << "Volume" << int(QAccessible::Slider) << "Volume 50 %" << -1 << false
-            << QAccessibleActionInterface::increaseAction() << 0 << 55.0;
-        QTest::newRow("slider, decreased") << "frmCurseurSon"
-                                           << "Volume" << int(QAccessible::Slider) << QString() << -1 << false
-                                           << QAccessibleActionInterface::decreaseAction() << 0 << 45.0;
-        QTest::newRow("ticker, its whole text")
-            << "slMessage"
-            << "Bienvenue sur Zevalo Multimédia" << int(QAccessible::StaticText) << QString() << -1 << false
-            << "" << 0 << 50.0;
-        QTest::newRow("status line") << "lblStatutPlayer"
-                                     << "Prêt" << int(QAccessible::StatusBar) << QString() << -1 << false
-                                     << "" << 0 << 50.0;
+        zv::test::row("section button, by its caption", "btnFctTele", "Télévision",
+            int(QAccessible::CheckBox), "", 0, false, press, 1, 50.0);
+        zv::test::row("toggle, by its owner, hint told", "btnLecture", "Lecture", int(QAccessible::CheckBox),
+            "Lecture / Stop", 0, false, press, 1, 50.0);
+        zv::test::row("down and inactive, still pressed", "btnMuet", "Muet", int(QAccessible::CheckBox), "",
+            1, true, press, 1, 50.0);
+        zv::test::row("push button, by its hint", "btnFerme", "Fermer", int(QAccessible::Button), "", -1,
+            false, press, 1, 50.0);
+        zv::test::row("slider, increased", "frmCurseurSon", "Volume", int(QAccessible::Slider), "Volume 50 %",
+            -1, false, QAccessibleActionInterface::increaseAction(), 0, 55.0);
+        zv::test::row("slider, decreased", "frmCurseurSon", "Volume", int(QAccessible::Slider), QString(), -1,
+            false, QAccessibleActionInterface::decreaseAction(), 0, 45.0);
+        zv::test::row("ticker, its whole text", "slMessage", "Bienvenue sur Zevalo Multimédia",
+            int(QAccessible::StaticText), QString(), -1, false, "", 0, 50.0);
+        zv::test::row("status line", "lblStatutPlayer", "Prêt", int(QAccessible::StatusBar), QString(), -1,
+            false, "", 0, 50.0);
     }
 
     void controls()
@@ -189,15 +176,12 @@ private slots:
     // percent, a French text, its parts hidden, each move a drag and its release.
     void sliderValue_data()
     {
-        QTest::addColumn<double>("set");
-        QTest::addColumn<bool>("actif");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("calls");
-        QTest::newRow("to 60") << 60.0 << true << "Volume 60 %" << 2;
-        QTest::newRow("beyond the end") << 140.0 << true << "Volume 100 %" << 2;
-        QTest::newRow("below the start") << -3.0 << true << "Volume 0 %" << 2;
-        QTest::newRow("where it is") << 50.0 << true << "Volume 50 %" << 0;
-        QTest::newRow("inactive") << 80.0 << false << "Volume 50 %" << 0;
+        zv::test::columns<double, bool, QString, int>("set", "actif", "text", "calls");
+        zv::test::row("to 60", 60.0, true, "Volume 60 %", 2);
+        zv::test::row("beyond the end", 140.0, true, "Volume 100 %", 2);
+        zv::test::row("below the start", -3.0, true, "Volume 0 %", 2);
+        zv::test::row("where it is", 50.0, true, "Volume 50 %", 0);
+        zv::test::row("inactive", 80.0, false, "Volume 50 %", 0);
     }
 
     void sliderValue()
@@ -224,33 +208,27 @@ private slots:
     // The keys a person presses on a focused control.
     void keys_data()
     {
-        QTest::addColumn<QString>("object");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("clicks");
-        QTest::addColumn<double>("volume");
-        QTest::addColumn<int>("volumeCalls");
+        zv::test::columns<QString, int, int, int, double, int>(
+            "object", "key", "modifiers", "clicks", "volume", "volumeCalls");
 
-        QTest::newRow("Space presses") << "btnLecture" << int(Qt::Key_Space) << 0 << 1 << 50.0 << 0;
-        QTest::newRow("Enter presses") << "btnFerme" << int(Qt::Key_Return) << 0 << 1 << 50.0 << 0;
-        QTest::newRow("keypad Enter presses")
-            << "btnFctTele" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << 1 << 50.0 << 0;
-        QTest::newRow("an inactive button still presses")
-            << "btnMuet" << int(Qt::Key_Space) << 0 << 1 << 50.0 << 0;
-        QTest::newRow("Ctrl+Space does not")
-            << "btnLecture" << int(Qt::Key_Space) << int(Qt::ControlModifier) << 0 << 50.0 << 0;
-        QTest::newRow("a letter does not") << "btnLecture" << int(Qt::Key_L) << 0 << 0 << 50.0 << 0;
-        QTest::newRow("Right") << "frmCurseurSon" << int(Qt::Key_Right) << 0 << 0 << 55.0 << 2;
-        QTest::newRow("Up") << "frmCurseurSon" << int(Qt::Key_Up) << 0 << 0 << 55.0 << 2;
-        QTest::newRow("Left") << "frmCurseurSon" << int(Qt::Key_Left) << 0 << 0 << 45.0 << 2;
-        QTest::newRow("Down") << "frmCurseurSon" << int(Qt::Key_Down) << 0 << 0 << 45.0 << 2;
-        QTest::newRow("Page Up, a tenth") << "frmCurseurSon" << int(Qt::Key_PageUp) << 0 << 0 << 60.0 << 2;
-        QTest::newRow("Page Down, a tenth")
-            << "frmCurseurSon" << int(Qt::Key_PageDown) << 0 << 0 << 40.0 << 2;
-        QTest::newRow("Home") << "frmCurseurSon" << int(Qt::Key_Home) << 0 << 0 << 0.0 << 2;
-        QTest::newRow("End") << "frmCurseurSon" << int(Qt::Key_End) << 0 << 0 << 100.0 << 2;
-        QTest::newRow("Shift+Right does not")
-            << "frmCurseurSon" << int(Qt::Key_Right) << int(Qt::ShiftModifier) << 0 << 50.0 << 0;
+        zv::test::row("Space presses", "btnLecture", int(Qt::Key_Space), 0, 1, 50.0, 0);
+        zv::test::row("Enter presses", "btnFerme", int(Qt::Key_Return), 0, 1, 50.0, 0);
+        zv::test::row(
+            "keypad Enter presses", "btnFctTele", int(Qt::Key_Enter), int(Qt::KeypadModifier), 1, 50.0, 0);
+        zv::test::row("an inactive button still presses", "btnMuet", int(Qt::Key_Space), 0, 1, 50.0, 0);
+        zv::test::row(
+            "Ctrl+Space does not", "btnLecture", int(Qt::Key_Space), int(Qt::ControlModifier), 0, 50.0, 0);
+        zv::test::row("a letter does not", "btnLecture", int(Qt::Key_L), 0, 0, 50.0, 0);
+        zv::test::row("Right", "frmCurseurSon", int(Qt::Key_Right), 0, 0, 55.0, 2);
+        zv::test::row("Up", "frmCurseurSon", int(Qt::Key_Up), 0, 0, 55.0, 2);
+        zv::test::row("Left", "frmCurseurSon", int(Qt::Key_Left), 0, 0, 45.0, 2);
+        zv::test::row("Down", "frmCurseurSon", int(Qt::Key_Down), 0, 0, 45.0, 2);
+        zv::test::row("Page Up, a tenth", "frmCurseurSon", int(Qt::Key_PageUp), 0, 0, 60.0, 2);
+        zv::test::row("Page Down, a tenth", "frmCurseurSon", int(Qt::Key_PageDown), 0, 0, 40.0, 2);
+        zv::test::row("Home", "frmCurseurSon", int(Qt::Key_Home), 0, 0, 0.0, 2);
+        zv::test::row("End", "frmCurseurSon", int(Qt::Key_End), 0, 0, 100.0, 2);
+        zv::test::row(
+            "Shift+Right does not", "frmCurseurSon", int(Qt::Key_Right), int(Qt::ShiftModifier), 0, 50.0, 0);
     }
 
     void keys()
@@ -316,13 +294,12 @@ private slots:
 
     void windows_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("theme");
-        QTest::addColumn<QStringList>("names"); // of every element a person acts on
-        QTest::addColumn<QString>("closer"); // pressed through its default action
-        QTest::addColumn<QString>("focused"); // where the focus lands on opening
-        QTest::addColumn<bool>("escapeCloses");
-        QTest::addColumn<QString>("closeKey"); // where Escape does not close, if any
+        // names: of every element a person acts on
+        // closer: pressed through its default action
+        // focused: where the focus lands on opening
+        // closeKey: where Escape does not close, if any
+        zv::test::columns<QString, int, QStringList, QString, QString, bool, QString>(
+            "kind", "theme", "names", "closer", "focused", "escapeCloses", "closeKey");
         for (int theme = 0; theme <= 5; ++theme) {
             // Escape and Tab may belong to the game.
             QTest::addRow("jeu %d", theme) << "jeu" << theme << QStringList{"Agrandir", "Fermer"} << "Fermer"
@@ -332,16 +309,13 @@ private slots:
                 << "sponsor" << theme << QStringList{"Quitter le logiciel"} << "Quitter le logiciel"
                 << "wbSponsor1" << false << "";
         }
-        QTest::newRow("connexion") << "connexion" << 0 << QStringList{"Annuler"} << "Annuler"
-                                   << "btnAnnuler" << true << "";
-        QTest::newRow("raccourcis") << "raccourcis" << 0 << QStringList{"Raccourcis clavier", "Fermer"}
-                                    << "Fermer"
-                                    << "tvRaccourcis" << true << "";
-        QTest::newRow("popup") << "popup" << 0 << QStringList{"Fermer"} << "Fermer"
-                               << "btnFermer" << true << "";
-        QTest::newRow("agent") << "agent" << 0
-                               << QStringList{"Programme des informations", "TESTER", "Info suivante..."}
-                               << QString() << "memTest" << false << "";
+        zv::test::row("connexion", "connexion", 0, QStringList{"Annuler"}, "Annuler", "btnAnnuler", true, "");
+        zv::test::row("raccourcis", "raccourcis", 0, QStringList{"Raccourcis clavier", "Fermer"}, "Fermer",
+            "tvRaccourcis", true, "");
+        zv::test::row("popup", "popup", 0, QStringList{"Fermer"}, "Fermer", "btnFermer", true, "");
+        zv::test::row("agent", "agent", 0,
+            QStringList{"Programme des informations", "TESTER", "Info suivante..."}, QString(), "memTest",
+            false, "");
     }
 
     void windows()

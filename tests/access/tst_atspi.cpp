@@ -3,6 +3,7 @@
 // with pyatspi (what Orca is built on).
 #include "atspisession.h"
 #include "controlswindow.h"
+#include "support/table.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -38,29 +39,20 @@ private slots:
 
     void elements_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("role");
-        QTest::addColumn<QStringList>("states");
-        QTest::addColumn<QStringList>("notStates");
-        QTest::addColumn<QString>("action");
-        QTest::newRow("section button")
-            << "Télévision"
-            << "check box" << QStringList{"focusable", "enabled"} << QStringList{"checked"} << "Press";
-        QTest::newRow("toggle named by its owner")
-            << "Lecture"
-            << "check box" << QStringList{"focusable"} << QStringList{"checked"} << "Press";
-        QTest::newRow("down, inactive")
-            << "Muet"
-            << "check box" << QStringList{"checked"} << QStringList{"enabled"} << "Press";
-        QTest::newRow("push button") << "Fermer"
-                                     << "push button" << QStringList{"focusable", "enabled"}
-                                     << QStringList{"checkable"} << "Press";
-        QTest::newRow("slider") << "Volume"
-                                << "slider" << QStringList{"focusable"} << QStringList{} << "Increase";
-        QTest::newRow("ticker") << "Bienvenue sur Zevalo Multimédia"
-                                << "label" << QStringList{} << QStringList{"focusable"} << "";
-        QTest::newRow("status line") << "Prêt"
-                                     << "status bar" << QStringList{} << QStringList{"focusable"} << "";
+        zv::test::columns<QString, QString, QStringList, QStringList, QString>(
+            "name", "role", "states", "notStates", "action");
+        zv::test::row("section button", "Télévision", "check box", QStringList{"focusable", "enabled"},
+            QStringList{"checked"}, "Press");
+        zv::test::row("toggle named by its owner", "Lecture", "check box", QStringList{"focusable"},
+            QStringList{"checked"}, "Press");
+        zv::test::row(
+            "down, inactive", "Muet", "check box", QStringList{"checked"}, QStringList{"enabled"}, "Press");
+        zv::test::row("push button", "Fermer", "push button", QStringList{"focusable", "enabled"},
+            QStringList{"checkable"}, "Press");
+        zv::test::row("slider", "Volume", "slider", QStringList{"focusable"}, QStringList{}, "Increase");
+        zv::test::row("ticker", "Bienvenue sur Zevalo Multimédia", "label", QStringList{},
+            QStringList{"focusable"}, "");
+        zv::test::row("status line", "Prêt", "status bar", QStringList{}, QStringList{"focusable"}, "");
     }
 
     void elements()

@@ -3,6 +3,7 @@
 // its buttons pressed through it.
 #include "atspisession.h"
 #include "portalprocess.h"
+#include "support/table.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
 #include "ui/player/cadplayer.h"
@@ -41,34 +42,15 @@ private slots:
     // What the reader finds in the window at start.
     void tree_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("role");
-        QTest::addColumn<QString>("state"); // one it has
-        QTest::addColumn<QString>("action"); // one it offers
-        QTest::newRow("section button") << "Télévision"
-                                        << "check box"
-                                        << "focusable"
-                                        << "Press";
-        QTest::newRow("play") << "Lecture"
-                              << "check box"
-                              << "focusable"
-                              << "Press";
-        QTest::newRow("settings, a menu") << "Configuration"
-                                          << "push button"
-                                          << "focusable"
-                                          << "Press";
-        QTest::newRow("close") << "Fermer"
-                               << "push button"
-                               << "enabled"
-                               << "Press";
-        QTest::newRow("volume") << "Volume"
-                                << "slider"
-                                << "focusable"
-                                << "Increase";
-        QTest::newRow("position") << "Position"
-                                  << "slider"
-                                  << "focusable"
-                                  << "Increase";
+        // state: one it has
+        // action: one it offers
+        zv::test::columns<QString, QString, QString, QString>("name", "role", "state", "action");
+        zv::test::row("section button", "Télévision", "check box", "focusable", "Press");
+        zv::test::row("play", "Lecture", "check box", "focusable", "Press");
+        zv::test::row("settings, a menu", "Configuration", "push button", "focusable", "Press");
+        zv::test::row("close", "Fermer", "push button", "enabled", "Press");
+        zv::test::row("volume", "Volume", "slider", "focusable", "Increase");
+        zv::test::row("position", "Position", "slider", "focusable", "Increase");
     }
 
     void tree()

@@ -7,6 +7,7 @@
 #include "portal/nmhttp.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
@@ -199,9 +200,8 @@ private slots:
     // Every element a person acts on in each section of each theme.
     void elements_data()
     {
-        QTest::addColumn<int>("theme");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<int>("tab"); // of M. O. D; -1 for none
+        // tab: of M. O. D; -1 for none
+        zv::test::columns<int, QString, int>("theme", "section", "tab");
         const char* sections[] = {"btnFctAccueil", "btnFctTele", "btnFctClipVideo", "btnFctRadio",
             "btnFctJeux", "btnFctChat", "btnFctVideo", "btnContact"};
         for (int theme = 1; theme <= 5; ++theme) {
@@ -211,7 +211,7 @@ private slots:
                 QTest::addRow("theme %d, M. O. D tab %d", theme, tab) << theme << "btnFctMOD" << tab;
         }
         // The download link shows while a clip plays.
-        QTest::newRow("clip playing") << 2 << "btnFctClipVideo" << -2;
+        zv::test::row("clip playing", 2, "btnFctClipVideo", -2);
     }
 
     void elements()
@@ -277,8 +277,7 @@ private slots:
     // The title bar's buttons through assistive technology.
     void titleButtons_data()
     {
-        QTest::addColumn<int>("theme");
-        QTest::addColumn<QString>("name");
+        zv::test::columns<int, QString>("theme", "name");
         for (int theme = 1; theme <= 5; ++theme) {
             QTest::addRow("theme %d, Réduire", theme) << theme << "Réduire";
             QTest::addRow("theme %d, Fermer", theme) << theme << "Fermer";
@@ -304,8 +303,7 @@ private slots:
     // section's panels, the playback row left to right.
     void tabOrder_data()
     {
-        QTest::addColumn<int>("theme");
-        QTest::addColumn<QString>("section");
+        zv::test::columns<int, QString>("theme", "section");
         for (int theme = 1; theme <= 5; ++theme) {
             for (const char* s : {"btnFctTele", "btnFctMOD", "btnFctVideo"})
                 QTest::addRow("theme %d, %s", theme, s) << theme << QString::fromLatin1(s);
@@ -393,30 +391,25 @@ private slots:
     // window opens all their keys.
     void controlsKeepTheirKeys_data()
     {
-        QTest::addColumn<QString>("focus"); // an object, "menu" or "download"
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("plays"); // a channel plays afterwards
-        QTest::addColumn<int>("volume"); // the volume's change, in steps
-        QTest::addColumn<int>("row"); // the channel chosen afterwards
-        QTest::newRow("Space on a list plays") << "lvListeCanaux" << int(Qt::Key_Space) << true << 0 << 0;
-        QTest::newRow("Space presses Lecture") << "btnLecture" << int(Qt::Key_Space) << true << 0 << 0;
-        QTest::newRow("Space presses Muet, which plays nothing")
-            << "btnMuet" << int(Qt::Key_Space) << false << 0 << 0;
-        QTest::newRow("Space on a section button shows it")
-            << "btnFctTele" << int(Qt::Key_Space) << false << 0 << 0;
-        QTest::newRow("a list keeps its arrows") << "lvListeCanaux" << int(Qt::Key_Down) << false << 0 << 1;
-        QTest::newRow("Down on a button is the volume")
-            << "btnLecture" << int(Qt::Key_Down) << false << -1 << 0;
-        QTest::newRow("Up on the volume slider moves it")
-            << "frmCurseurSon" << int(Qt::Key_Up) << false << 1 << 0;
-        QTest::newRow("the position slider keeps its arrows")
-            << "frmCurseurVideo" << int(Qt::Key_Up) << false << 0 << 0;
-        QTest::newRow("a combo box keeps its arrows") << "cmbBouquet" << int(Qt::Key_Up) << false << 0 << 0;
-        QTest::newRow("M in the menu") << "menu" << int(Qt::Key_M) << false << 0 << 0;
-        QTest::newRow("Down in the menu") << "menu" << int(Qt::Key_Down) << false << 0 << 0;
-        QTest::newRow("Space in the download window") << "download" << int(Qt::Key_Space) << false << 0 << 0;
-        QTest::newRow("Escape in the download window")
-            << "download" << int(Qt::Key_Escape) << false << 0 << 0;
+        // focus: an object, "menu" or "download"
+        // plays: a channel plays afterwards
+        // volume: the volume's change, in steps
+        // row: the channel chosen afterwards
+        zv::test::columns<QString, int, bool, int, int>("focus", "key", "plays", "volume", "row");
+        zv::test::row("Space on a list plays", "lvListeCanaux", int(Qt::Key_Space), true, 0, 0);
+        zv::test::row("Space presses Lecture", "btnLecture", int(Qt::Key_Space), true, 0, 0);
+        zv::test::row("Space presses Muet, which plays nothing", "btnMuet", int(Qt::Key_Space), false, 0, 0);
+        zv::test::row("Space on a section button shows it", "btnFctTele", int(Qt::Key_Space), false, 0, 0);
+        zv::test::row("a list keeps its arrows", "lvListeCanaux", int(Qt::Key_Down), false, 0, 1);
+        zv::test::row("Down on a button is the volume", "btnLecture", int(Qt::Key_Down), false, -1, 0);
+        zv::test::row("Up on the volume slider moves it", "frmCurseurSon", int(Qt::Key_Up), false, 1, 0);
+        zv::test::row(
+            "the position slider keeps its arrows", "frmCurseurVideo", int(Qt::Key_Up), false, 0, 0);
+        zv::test::row("a combo box keeps its arrows", "cmbBouquet", int(Qt::Key_Up), false, 0, 0);
+        zv::test::row("M in the menu", "menu", int(Qt::Key_M), false, 0, 0);
+        zv::test::row("Down in the menu", "menu", int(Qt::Key_Down), false, 0, 0);
+        zv::test::row("Space in the download window", "download", int(Qt::Key_Space), false, 0, 0);
+        zv::test::row("Escape in the download window", "download", int(Qt::Key_Escape), false, 0, 0);
     }
 
     void controlsKeepTheirKeys()
@@ -496,20 +489,15 @@ private slots:
     // the window stays.
     void escapeCloses_data()
     {
-        QTest::addColumn<QString>("open"); // how it is opened, from the keyboard
-        QTest::addColumn<QString>("window"); // its class
-        QTest::newRow("shortcuts by F1") << "F1"
-                                         << "TfmRaccourcis";
-        QTest::newRow("shortcuts from the menu") << "menu R"
-                                                 << "TfmRaccourcis";
-        QTest::newRow("settings menu") << "menu"
-                                       << "QMenu";
-        QTest::newRow("address") << "btnMODFichierOuvrirURL"
-                                 << "QInputDialog";
-        QTest::newRow("files") << "btnMODFichierOuvrir"
-                               << "QFileDialog";
-        QTest::newRow("update offer") << "version"
-                                      << "QMessageBox";
+        // open: how it is opened, from the keyboard
+        // window: its class
+        zv::test::columns<QString, QString>("open", "window");
+        zv::test::row("shortcuts by F1", "F1", "TfmRaccourcis");
+        zv::test::row("shortcuts from the menu", "menu R", "TfmRaccourcis");
+        zv::test::row("settings menu", "menu", "QMenu");
+        zv::test::row("address", "btnMODFichierOuvrirURL", "QInputDialog");
+        zv::test::row("files", "btnMODFichierOuvrir", "QFileDialog");
+        zv::test::row("update offer", "version", "QMessageBox");
     }
 
     void escapeCloses()
@@ -565,14 +553,13 @@ private slots:
     // puts it back, a click ends it.
     void moveWithTheKeys_data()
     {
-        QTest::addColumn<QString>("keys"); // one letter a key: ← → ↑ ↓, c (Ctrl+→), E Enter, X Escape
-        QTest::addColumn<QPoint>("moved");
-        QTest::addColumn<bool>("stillMoving");
-        QTest::newRow("right, Enter") << "→E" << QPoint(10, 0) << false;
-        QTest::newRow("down twice, left") << "↓↓←" << QPoint(-10, 20) << true;
-        QTest::newRow("a point with Ctrl") << "cE" << QPoint(1, 0) << false;
-        QTest::newRow("Escape puts it back") << "→↓X" << QPoint(0, 0) << false;
-        QTest::newRow("keys after the end are the window's") << "E→" << QPoint(0, 0) << false;
+        // keys: one letter a key: ← → ↑ ↓, c (Ctrl+→), E Enter, X Escape
+        zv::test::columns<QString, QPoint, bool>("keys", "moved", "stillMoving");
+        zv::test::row("right, Enter", "→E", QPoint(10, 0), false);
+        zv::test::row("down twice, left", "↓↓←", QPoint(-10, 20), true);
+        zv::test::row("a point with Ctrl", "cE", QPoint(1, 0), false);
+        zv::test::row("Escape puts it back", "→↓X", QPoint(0, 0), false);
+        zv::test::row("keys after the end are the window's", "E→", QPoint(0, 0), false);
     }
 
     void moveWithTheKeys()
@@ -605,15 +592,14 @@ private slots:
     // The position slider says where the stream is, in minutes and seconds.
     void positionText_data()
     {
-        QTest::addColumn<QString>("address"); // its extension chooses the engine
-        QTest::addColumn<double>("length"); // milliseconds, as every engine counts
-        QTest::addColumn<double>("fraction");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("VLC, minutes") << "film.flv" << 240000.0 << 1.0 / 3 << "Position 1 min 20 s sur 4 min";
-        QTest::newRow("Windows Media, over an hour")
-            << "film.wmv" << 3725000.0 << 0.0 << "Position 0 s sur 1 h 2 min 5 s";
-        QTest::newRow("at the end") << "film.flv" << 59000.0 << 1.0 << "Position 59 s sur 59 s";
-        QTest::newRow("no length") << "direct.flv" << 0.0 << 0.5 << "Position 50 %";
+        // address: its extension chooses the engine
+        // length: milliseconds, as every engine counts
+        zv::test::columns<QString, double, double, QString>("address", "length", "fraction", "text");
+        zv::test::row("VLC, minutes", "film.flv", 240000.0, 1.0 / 3, "Position 1 min 20 s sur 4 min");
+        zv::test::row(
+            "Windows Media, over an hour", "film.wmv", 3725000.0, 0.0, "Position 0 s sur 1 h 2 min 5 s");
+        zv::test::row("at the end", "film.flv", 59000.0, 1.0, "Position 59 s sur 59 s");
+        zv::test::row("no length", "direct.flv", 0.0, 0.5, "Position 50 %");
     }
 
     void positionText()

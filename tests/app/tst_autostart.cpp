@@ -1,4 +1,5 @@
 #include "app/autostart.h"
+#include "support/table.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -99,13 +100,12 @@ private slots:
 
     void execQuoting_data()
     {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QByteArray>("exec");
-        QTest::newRow("plain") << u"/usr/bin/zevalo"_s << "Exec=\"/usr/bin/zevalo\"\n"_ba;
-        QTest::newRow("space") << u"/opt/Zevalo Multimédia/zevalo"_s
-                               << "Exec=\"/opt/Zevalo Multim\xC3\xA9"
-                                  "dia/zevalo\"\n"_ba;
-        QTest::newRow("specials") << u"/a\"b`c$d\\e%f"_s << "Exec=\"/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e%%f\"\n"_ba;
+        zv::test::columns<QString, QByteArray>("program", "exec");
+        zv::test::row("plain", u"/usr/bin/zevalo"_s, "Exec=\"/usr/bin/zevalo\"\n"_ba);
+        zv::test::row("space", u"/opt/Zevalo Multimédia/zevalo"_s,
+            "Exec=\"/opt/Zevalo Multim\xC3\xA9"
+            "dia/zevalo\"\n"_ba);
+        zv::test::row("specials", u"/a\"b`c$d\\e%f"_s, "Exec=\"/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e%%f\"\n"_ba);
     }
     void execQuoting()
     {

@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "inifile.h"
 #include "support/folderlock.h"
+#include "support/table.h"
 
 #include <QDir>
 #include <QProcess>
@@ -52,20 +53,18 @@ private slots:
 
     void integers_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("theme");
-        QTest::addColumn<bool>("sexoflux");
-        QTest::newRow("plain") << "[GENERAL]\r\nTheme=4\r\nSexoflux=1\r\n"_ba << 4 << true;
-        QTest::newRow("case of keys and section") << "[general]\nTHEME=3\nsexoFLUX=0\n"_ba << 3 << false;
-        QTest::newRow("spaces around") << "[GENERAL]\nTheme = 5 \nSexoflux=  7\n"_ba << 5 << true;
-        QTest::newRow("not numbers") << "[GENERAL]\nTheme=abc\nSexoflux=oui\n"_ba << 2 << false;
-        QTest::newRow("trailing letters") << "[GENERAL]\nTheme=3abc\nSexoflux=1x\n"_ba << 2 << false;
-        QTest::newRow("hex") << "[GENERAL]\nTheme=0x3\nSexoflux=$1\n"_ba << 2 << false;
-        QTest::newRow("empty values") << "[GENERAL]\nTheme=\nSexoflux=\n"_ba << 2 << false;
-        QTest::newRow("negative") << "[GENERAL]\nTheme=-1\nSexoflux=-1\n"_ba << -1 << true;
-        QTest::newRow("too large") << "[GENERAL]\nTheme=99999999999\n"_ba << 2 << false;
-        QTest::newRow("wrong section") << "[AUTRE]\nTheme=4\nSexoflux=1\n"_ba << 2 << false;
-        QTest::newRow("zero") << "[GENERAL]\nTheme=0\nSexoflux=0\n"_ba << 0 << false;
+        zv::test::columns<QByteArray, int, bool>("file", "theme", "sexoflux");
+        zv::test::row("plain", "[GENERAL]\r\nTheme=4\r\nSexoflux=1\r\n"_ba, 4, true);
+        zv::test::row("case of keys and section", "[general]\nTHEME=3\nsexoFLUX=0\n"_ba, 3, false);
+        zv::test::row("spaces around", "[GENERAL]\nTheme = 5 \nSexoflux=  7\n"_ba, 5, true);
+        zv::test::row("not numbers", "[GENERAL]\nTheme=abc\nSexoflux=oui\n"_ba, 2, false);
+        zv::test::row("trailing letters", "[GENERAL]\nTheme=3abc\nSexoflux=1x\n"_ba, 2, false);
+        zv::test::row("hex", "[GENERAL]\nTheme=0x3\nSexoflux=$1\n"_ba, 2, false);
+        zv::test::row("empty values", "[GENERAL]\nTheme=\nSexoflux=\n"_ba, 2, false);
+        zv::test::row("negative", "[GENERAL]\nTheme=-1\nSexoflux=-1\n"_ba, -1, true);
+        zv::test::row("too large", "[GENERAL]\nTheme=99999999999\n"_ba, 2, false);
+        zv::test::row("wrong section", "[AUTRE]\nTheme=4\nSexoflux=1\n"_ba, 2, false);
+        zv::test::row("zero", "[GENERAL]\nTheme=0\nSexoflux=0\n"_ba, 0, false);
     }
     void integers()
     {
@@ -103,10 +102,10 @@ private slots:
     void textsKeptAsGiven_data()
     {
         QTest::addColumn<QByteArray>("title");
-        QTest::newRow("equals signs") << "a=b=c"_ba;
-        QTest::newRow("windows-1252") << "\xE9t\xE9 \x80 \x9C\xFF"_ba;
-        QTest::newRow("semicolon and brackets") << ";[FAVORIS] x"_ba;
-        QTest::newRow("empty") << QByteArray();
+        zv::test::row("equals signs", "a=b=c"_ba);
+        zv::test::row("windows-1252", "\xE9t\xE9 \x80 \x9C\xFF"_ba);
+        zv::test::row("semicolon and brackets", ";[FAVORIS] x"_ba);
+        zv::test::row("empty", QByteArray());
     }
     void textsKeptAsGiven()
     {
@@ -161,9 +160,9 @@ private slots:
     void savingKeepsTheRest_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::newRow("byte order mark") << "\xEF\xBB\xBF[GENERAL]\nTheme=4\nSexoflux=1\n"_ba;
-        QTest::newRow("byte order mark bytes starting a key before any section")
-            << "\n\xEF\xBB\xBF[GENERAL]=1\nSexoflux=1\nTheme=5\n[GENERAL]\nTheme=3\n"_ba;
+        zv::test::row("byte order mark", "\xEF\xBB\xBF[GENERAL]\nTheme=4\nSexoflux=1\n"_ba);
+        zv::test::row("byte order mark bytes starting a key before any section",
+            "\n\xEF\xBB\xBF[GENERAL]=1\nSexoflux=1\nTheme=5\n[GENERAL]\nTheme=3\n"_ba);
     }
     void savingKeepsTheRest()
     {
@@ -191,25 +190,20 @@ private slots:
 
     void loadFavorites_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QByteArray>("secondTitle");
-        QTest::addColumn<QByteArray>("secondUrl");
-        QTest::newRow("second title missing")
-            << "[FAVORIS]\nNombre=2\nTitre1=a\nURL1=u1\nURL2=u2\n"_ba << 2 << QByteArray() << "u2"_ba;
-        QTest::newRow("count short of the keys")
-            << "[FAVORIS]\nNombre=1\nTitre1=a\nTitre2=b\n"_ba << 1 << QByteArray() << QByteArray();
-        QTest::newRow("keys in any case") << "[favoris]\nnombre=2\ntitre2=b\nurl2=u\n"_ba << 2 << "b"_ba
-                                          << "u"_ba;
-        QTest::newRow("count not a number")
-            << "[FAVORIS]\nNombre=deux\nTitre1=a\n"_ba << 0 << QByteArray() << QByteArray();
-        QTest::newRow("negative count")
-            << "[FAVORIS]\nNombre=-4\nTitre1=a\n"_ba << 0 << QByteArray() << QByteArray();
-        QTest::newRow("absurd count")
-            << "[FAVORIS]\nNombre=2000000000\nTitre2=b\n"_ba << 10000 << "b"_ba << QByteArray();
-        QTest::newRow("absurd count and key number")
-            << "[FAVORIS]\nNombre=2147483647\nTitre2=b\nTitre2147483647=x\n"_ba << 10002 << "b"_ba
-            << QByteArray();
+        zv::test::columns<QByteArray, int, QByteArray, QByteArray>(
+            "file", "count", "secondTitle", "secondUrl");
+        zv::test::row("second title missing", "[FAVORIS]\nNombre=2\nTitre1=a\nURL1=u1\nURL2=u2\n"_ba, 2,
+            QByteArray(), "u2"_ba);
+        zv::test::row("count short of the keys", "[FAVORIS]\nNombre=1\nTitre1=a\nTitre2=b\n"_ba, 1,
+            QByteArray(), QByteArray());
+        zv::test::row("keys in any case", "[favoris]\nnombre=2\ntitre2=b\nurl2=u\n"_ba, 2, "b"_ba, "u"_ba);
+        zv::test::row(
+            "count not a number", "[FAVORIS]\nNombre=deux\nTitre1=a\n"_ba, 0, QByteArray(), QByteArray());
+        zv::test::row("negative count", "[FAVORIS]\nNombre=-4\nTitre1=a\n"_ba, 0, QByteArray(), QByteArray());
+        zv::test::row(
+            "absurd count", "[FAVORIS]\nNombre=2000000000\nTitre2=b\n"_ba, 10000, "b"_ba, QByteArray());
+        zv::test::row("absurd count and key number",
+            "[FAVORIS]\nNombre=2147483647\nTitre2=b\nTitre2147483647=x\n"_ba, 10002, "b"_ba, QByteArray());
     }
     void loadFavorites()
     {
@@ -261,16 +255,15 @@ private slots:
     // Where the file goes, from what stands in the program's folder.
     void location_data()
     {
-        QTest::addColumn<QString>("setup");
-        QTest::addColumn<bool>("beside");
-        QTest::newRow("writable folder") << u""_s << true;
-        QTest::newRow("file there") << u"file"_s << true;
-        QTest::newRow("unwritable folder") << u"locked"_s << false;
-        QTest::newRow("config.ini is a folder") << u"folder"_s << false;
-        QTest::newRow("link to a file") << u"link-file"_s << true;
-        QTest::newRow("link to a folder") << u"link-folder"_s << false;
-        QTest::newRow("link into a missing folder") << u"link-nowhere"_s << false;
-        QTest::newRow("installed prefix") << u"installed"_s << false;
+        zv::test::columns<QString, bool>("setup", "beside");
+        zv::test::row("writable folder", u""_s, true);
+        zv::test::row("file there", u"file"_s, true);
+        zv::test::row("unwritable folder", u"locked"_s, false);
+        zv::test::row("config.ini is a folder", u"folder"_s, false);
+        zv::test::row("link to a file", u"link-file"_s, true);
+        zv::test::row("link to a folder", u"link-folder"_s, false);
+        zv::test::row("link into a missing folder", u"link-nowhere"_s, false);
+        zv::test::row("installed prefix", u"installed"_s, false);
     }
     void location()
     {
@@ -321,15 +314,16 @@ private slots:
     // user's folder: taken over once, whole, and never changed itself.
     void takeOver_data()
     {
-        QTest::addColumn<QByteArray>("old"); // empty: no file beside the program
-        QTest::addColumn<QByteArray>("user"); // empty: none in the user's folder yet
-        QTest::addColumn<QByteArray>("expected"); // the user's file after; empty: none
+        // old: empty: no file beside the program
+        // user: empty: none in the user's folder yet
+        // expected: the user's file after; empty: none
+        zv::test::columns<QByteArray, QByteArray, QByteArray>("old", "user", "expected");
         const QByteArray settings = portableSettings();
-        QTest::newRow("taken over") << settings << QByteArray() << settings;
-        QTest::newRow("user's own file wins") << settings << "[GENERAL]\r\nTheme=3\r\n"_ba
-                                              << "[GENERAL]\r\nTheme=3\r\n"_ba;
-        QTest::newRow("nothing to take") << QByteArray() << QByteArray() << QByteArray();
-        QTest::newRow("not a settings file") << QByteArray(70 * 1024 * 1024, 'x') << QByteArray() << QByteArray();
+        zv::test::row("taken over", settings, QByteArray(), settings);
+        zv::test::row(
+            "user's own file wins", settings, "[GENERAL]\r\nTheme=3\r\n"_ba, "[GENERAL]\r\nTheme=3\r\n"_ba);
+        zv::test::row("nothing to take", QByteArray(), QByteArray(), QByteArray());
+        zv::test::row("not a settings file", QByteArray(70 * 1024 * 1024, 'x'), QByteArray(), QByteArray());
     }
     void takeOver()
     {
@@ -369,17 +363,18 @@ private slots:
     // any script); a hand-edited Windows-1252 value reads as such.
     void favoriteChannels_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QStringList>("titles"); // read from the file, in order
+        // titles: read from the file, in order
+        zv::test::columns<QByteArray, QStringList>("file", "titles");
         const QByteArray old = "[GENERAL]\r\nTheme=4\r\nSexoflux=1\r\n[FAVORIS]\r\nNombre=2\r\n"
                                "Titre1=Chanson \xe9t\xe9\r\nURL1=http://h/c.mp3\r\nTitre2=b\r\nURL2=u\r\n"_ba;
-        QTest::newRow("written before them") << old << QStringList();
-        QTest::newRow("hand-edited") << old
+        zv::test::row("written before them", old, QStringList());
+        zv::test::row("hand-edited",
+            old
                 + "[CHAINES]\r\nNombre=3\r\nTitre1=T\xe9l\xe9\r\nURL1=u1\r\n"
-                  "Titre2=sans adresse\r\nTitre3=M\xc3\xa9t\xc3\xa9o\r\nurl3=u3\r\n"_ba
-                                     << QStringList{u"Télé"_s, u"Météo"_s};
-        QTest::newRow("count far beyond")
-            << "[CHAINES]\nNombre=2000000000\nTitre2=b\nURL2=u\n"_ba << QStringList{u"b"_s};
+                  "Titre2=sans adresse\r\nTitre3=M\xc3\xa9t\xc3\xa9o\r\nurl3=u3\r\n"_ba,
+            QStringList{u"Télé"_s, u"Météo"_s});
+        zv::test::row(
+            "count far beyond", "[CHAINES]\nNombre=2000000000\nTitre2=b\nURL2=u\n"_ba, QStringList{u"b"_s});
     }
     void favoriteChannels()
     {

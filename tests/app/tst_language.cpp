@@ -2,6 +2,7 @@
 // and dates in the file dialogs, their columns wide enough for them, and the
 // C library's numbers in the form the media libraries need.
 #include "app/language.h"
+#include "support/table.h"
 
 #include <QAbstractProxyModel>
 #include <QApplication>
@@ -25,13 +26,12 @@ private slots:
 
     void fileDialogInFrench_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("column");
-        QTest::addColumn<QString>("pattern");
-        QTest::newRow("folder kind") << QStringLiteral("sous-dossier") << 2 << QStringLiteral("^Dossier$");
-        QTest::newRow("file kind") << QStringLiteral("chanson.mp3") << 2 << QStringLiteral("^audio MP3$");
-        QTest::newRow("size") << QStringLiteral("chanson.mp3") << 1 << QStringLiteral("^4,88 Kio$");
-        QTest::newRow("date") << QStringLiteral("chanson.mp3") << 3 << QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d$");
+        zv::test::columns<QString, int, QString>("name", "column", "pattern");
+        zv::test::row("folder kind", QStringLiteral("sous-dossier"), 2, QStringLiteral("^Dossier$"));
+        zv::test::row("file kind", QStringLiteral("chanson.mp3"), 2, QStringLiteral("^audio MP3$"));
+        zv::test::row("size", QStringLiteral("chanson.mp3"), 1, QStringLiteral("^4,88 Kio$"));
+        zv::test::row(
+            "date", QStringLiteral("chanson.mp3"), 3, QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d$"));
     }
     void fileDialogInFrench()
     {

@@ -1,6 +1,7 @@
 #include "app/config.h"
 #include "app/runmode.h"
 #include "inifile.h"
+#include "support/table.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,23 +13,22 @@ class TestRunMode : public QObject {
 private slots:
     void switches_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("agent");
-        QTest::newRow("none") << QStringList() << false;
-        QTest::newRow("slash") << QStringList{u"/info"_s} << true;
-        QTest::newRow("capitals") << QStringList{u"/INFO"_s} << true;
-        QTest::newRow("mixed case") << QStringList{u"/InFo"_s} << true;
-        QTest::newRow("second place") << QStringList{u"x"_s, u"/info"_s} << true;
-        QTest::newRow("with test") << QStringList{u"/test"_s, u"/info"_s} << true;
-        QTest::newRow("hyphen") << QStringList{u"-info"_s} << false;
-        QTest::newRow("double hyphen") << QStringList{u"--info"_s} << false;
-        QTest::newRow("no prefix") << QStringList{u"info"_s} << false;
-        QTest::newRow("longer word") << QStringList{u"/infos"_s} << false;
-        QTest::newRow("shorter word") << QStringList{u"/inf"_s} << false;
-        QTest::newRow("two slashes") << QStringList{u"//info"_s} << false;
-        QTest::newRow("trailing space") << QStringList{u"/info "_s} << false;
-        QTest::newRow("slash alone") << QStringList{u"/"_s} << false;
-        QTest::newRow("dotless i") << QStringList{u"/\u0130nfo"_s} << false;
+        zv::test::columns<QStringList, bool>("arguments", "agent");
+        zv::test::row("none", QStringList(), false);
+        zv::test::row("slash", QStringList{u"/info"_s}, true);
+        zv::test::row("capitals", QStringList{u"/INFO"_s}, true);
+        zv::test::row("mixed case", QStringList{u"/InFo"_s}, true);
+        zv::test::row("second place", QStringList{u"x"_s, u"/info"_s}, true);
+        zv::test::row("with test", QStringList{u"/test"_s, u"/info"_s}, true);
+        zv::test::row("hyphen", QStringList{u"-info"_s}, false);
+        zv::test::row("double hyphen", QStringList{u"--info"_s}, false);
+        zv::test::row("no prefix", QStringList{u"info"_s}, false);
+        zv::test::row("longer word", QStringList{u"/infos"_s}, false);
+        zv::test::row("shorter word", QStringList{u"/inf"_s}, false);
+        zv::test::row("two slashes", QStringList{u"//info"_s}, false);
+        zv::test::row("trailing space", QStringList{u"/info "_s}, false);
+        zv::test::row("slash alone", QStringList{u"/"_s}, false);
+        zv::test::row("dotless i", QStringList{u"/\u0130nfo"_s}, false);
     }
     void switches()
     {
@@ -47,16 +47,15 @@ private slots:
 
     void theme_data()
     {
-        QTest::addColumn<QByteArray>("file"); // empty: no file
-        QTest::addColumn<int>("opened");
-        QTest::addColumn<QByteArray>("storedAfter");
-        QTest::newRow("no file") << QByteArray() << 2 << QByteArray();
-        QTest::newRow("theme 1") << "[GENERAL]\nTheme=1\n"_ba << 1 << "1"_ba;
-        QTest::newRow("theme 5") << "[GENERAL]\nTheme=5\n"_ba << 5 << "5"_ba;
-        QTest::newRow("theme 0") << "[GENERAL]\nTheme=0\nSexoflux=1\n"_ba << 0 << "2"_ba;
-        QTest::newRow("theme 6") << "[GENERAL]\nTheme=6\n"_ba << 0 << "2"_ba;
-        QTest::newRow("negative") << "[GENERAL]\nTheme=-2\n"_ba << 0 << "2"_ba;
-        QTest::newRow("not a number") << "[GENERAL]\nTheme=bleu\n"_ba << 2 << "bleu"_ba;
+        // file: empty: no file
+        zv::test::columns<QByteArray, int, QByteArray>("file", "opened", "storedAfter");
+        zv::test::row("no file", QByteArray(), 2, QByteArray());
+        zv::test::row("theme 1", "[GENERAL]\nTheme=1\n"_ba, 1, "1"_ba);
+        zv::test::row("theme 5", "[GENERAL]\nTheme=5\n"_ba, 5, "5"_ba);
+        zv::test::row("theme 0", "[GENERAL]\nTheme=0\nSexoflux=1\n"_ba, 0, "2"_ba);
+        zv::test::row("theme 6", "[GENERAL]\nTheme=6\n"_ba, 0, "2"_ba);
+        zv::test::row("negative", "[GENERAL]\nTheme=-2\n"_ba, 0, "2"_ba);
+        zv::test::row("not a number", "[GENERAL]\nTheme=bleu\n"_ba, 2, "bleu"_ba);
     }
     void theme()
     {

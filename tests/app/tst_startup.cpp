@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "inifile.h"
 #include "support/modalanswerer.h"
+#include "support/table.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/main/fenprinc.h"
 #include "ui/windows/fenprincpopup.h"
@@ -97,13 +98,12 @@ private slots:
 
     void openTheme_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("theme");
-        QTest::newRow("no file") << QByteArray() << 2;
-        QTest::newRow("theme 1") << "[GENERAL]\nTheme=1\n"_ba << 1;
-        QTest::newRow("theme 4") << "[GENERAL]\nTheme=4\n"_ba << 4;
-        QTest::newRow("theme 5") << "[GENERAL]\nTheme=5\n"_ba << 5;
-        QTest::newRow("not a number") << "[GENERAL]\nTheme=x\n"_ba << 2;
+        zv::test::columns<QByteArray, int>("file", "theme");
+        zv::test::row("no file", QByteArray(), 2);
+        zv::test::row("theme 1", "[GENERAL]\nTheme=1\n"_ba, 1);
+        zv::test::row("theme 4", "[GENERAL]\nTheme=4\n"_ba, 4);
+        zv::test::row("theme 5", "[GENERAL]\nTheme=5\n"_ba, 5);
+        zv::test::row("not a number", "[GENERAL]\nTheme=x\n"_ba, 2);
     }
     void openTheme()
     {
@@ -157,9 +157,9 @@ private slots:
     void themeRepaired_data()
     {
         QTest::addColumn<QByteArray>("theme");
-        QTest::newRow("0") << "0"_ba;
-        QTest::newRow("6") << "6"_ba;
-        QTest::newRow("-1") << "-1"_ba;
+        zv::test::row("0", "0"_ba);
+        zv::test::row("6", "6"_ba);
+        zv::test::row("-1", "-1"_ba);
     }
     void themeRepaired()
     {
@@ -183,11 +183,10 @@ private slots:
 
     void agentTouchesNoSettings_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("visible");
-        QTest::newRow("lower case") << QStringList{u"/info"_s} << false;
-        QTest::newRow("capitals, second place") << QStringList{u"x"_s, u"/INFO"_s} << false;
-        QTest::newRow("test mode") << QStringList{u"/info"_s, u"/Test"_s} << true;
+        zv::test::columns<QStringList, bool>("arguments", "visible");
+        zv::test::row("lower case", QStringList{u"/info"_s}, false);
+        zv::test::row("capitals, second place", QStringList{u"x"_s, u"/INFO"_s}, false);
+        zv::test::row("test mode", QStringList{u"/info"_s, u"/Test"_s}, true);
     }
     void agentTouchesNoSettings()
     {

@@ -4,6 +4,7 @@
 #include "portalprocess.h"
 #include "sessionmanager.h"
 #include "support/folderlock.h"
+#include "support/table.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -69,13 +70,10 @@ private slots:
     // A later start of a running mode hands over and ends; another mode runs.
     void oneCopyPerMode_data()
     {
-        QTest::addColumn<QStringList>("first");
-        QTest::addColumn<QStringList>("second");
-        QTest::addColumn<bool>("handedOver");
-        QTest::newRow("portal twice, with arguments") << QStringList{} << QStringList{u"/autre"_s} << true;
-        QTest::newRow("agent twice") << QStringList{u"/info"_s} << QStringList{u"/INFO"_s, u"/test"_s}
-                                     << true;
-        QTest::newRow("agent while the portal runs") << QStringList{} << QStringList{u"/info"_s} << false;
+        zv::test::columns<QStringList, QStringList, bool>("first", "second", "handedOver");
+        zv::test::row("portal twice, with arguments", QStringList{}, QStringList{u"/autre"_s}, true);
+        zv::test::row("agent twice", QStringList{u"/info"_s}, QStringList{u"/INFO"_s, u"/test"_s}, true);
+        zv::test::row("agent while the portal runs", QStringList{}, QStringList{u"/info"_s}, false);
     }
     void oneCopyPerMode()
     {
@@ -103,9 +101,7 @@ private slots:
     // What a killed copy leaves behind does not keep the next one from running.
     void staleLockTakenOver_data()
     {
-        QTest::addColumn<bool>("emptyLock");
-        QTest::newRow("lock and socket of a killed copy") << false;
-        QTest::newRow("empty lock file") << true;
+        zv::test::flagRows("emptyLock", "lock and socket of a killed copy", "empty lock file");
     }
     void staleLockTakenOver()
     {
@@ -158,9 +154,9 @@ private slots:
     void favoritesSurviveSessionEnd_data()
     {
         QTest::addColumn<int>("signal"); // 0: the session manager asks
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGHUP") << int(SIGHUP);
-        QTest::newRow("session manager") << 0;
+        zv::test::row("SIGTERM", int(SIGTERM));
+        zv::test::row("SIGHUP", int(SIGHUP));
+        zv::test::row("session manager", 0);
     }
     void favoritesSurviveSessionEnd()
     {
@@ -206,8 +202,8 @@ private slots:
     void agent_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("/info") << QStringList{u"/info"_s};
-        QTest::newRow("/INFO second") << QStringList{u"autre"_s, u"/INFO"_s};
+        zv::test::row("/info", QStringList{u"/info"_s});
+        zv::test::row("/INFO second", QStringList{u"autre"_s, u"/INFO"_s});
     }
     void agent()
     {

@@ -1,4 +1,5 @@
 #include "support/scriptedserver.h"
+#include "support/table.h"
 #include "ui/browser/shockwaveflash.h"
 
 #include <QLabel>
@@ -96,15 +97,14 @@ void TstShockwaveFlash::initTestCase()
 
 void TstShockwaveFlash::signature_data()
 {
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<bool>("swf");
-    QTest::newRow("uncompressed") << makeSwf(Qt::red) << true;
-    QTest::newRow("zlib") << QByteArray("CWS\x0a\x10\0\0\0xxxx", 12) << true;
-    QTest::newRow("lzma") << QByteArray("ZWS\x0d\x10\0\0\0xxxx", 12) << true;
-    QTest::newRow("html") << QByteArray("<html></html>") << false;
-    QTest::newRow("empty") << QByteArray() << false;
-    QTest::newRow("signature only") << QByteArray("FWS") << false;
-    QTest::newRow("lower case") << QByteArray("fws\x0a\x10\0\0\0", 8) << false;
+    zv::test::columns<QByteArray, bool>("data", "swf");
+    zv::test::row("uncompressed", makeSwf(Qt::red), true);
+    zv::test::row("zlib", QByteArray("CWS\x0a\x10\0\0\0xxxx", 12), true);
+    zv::test::row("lzma", QByteArray("ZWS\x0d\x10\0\0\0xxxx", 12), true);
+    zv::test::row("html", QByteArray("<html></html>"), false);
+    zv::test::row("empty", QByteArray(), false);
+    zv::test::row("signature only", QByteArray("FWS"), false);
+    zv::test::row("lower case", QByteArray("fws\x0a\x10\0\0\0", 8), false);
 }
 
 void TstShockwaveFlash::signature()
@@ -153,23 +153,15 @@ void TstShockwaveFlash::playsALocalFile()
 
 void TstShockwaveFlash::badMovies_data()
 {
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<QString>("detail");
+    zv::test::columns<QString, QString>("address", "detail");
     const QString host = QString::fromLatin1(server_.hostPort());
-    QTest::newRow("not a swf") << host + "/jeux/texte.swf"
-                               << "pas une animation Flash";
-    QTest::newRow("empty answer") << host + "/jeux/vide.swf"
-                                  << "pas une animation Flash";
-    QTest::newRow("missing") << "http://" + host + "/jeux/absent.swf"
-                             << "404";
-    QTest::newRow("server error") << host + "/jeux/erreur.swf"
-                                  << "500";
-    QTest::newRow("nobody listening") << "127.0.0.1:1/jeux/x.swf"
-                                      << "injoignable";
-    QTest::newRow("local file missing") << "/nonexistent/jeu.swf"
-                                        << "";
-    QTest::newRow("other scheme") << "ftp://127.0.0.1/jeu.swf"
-                                  << "";
+    zv::test::row("not a swf", host + "/jeux/texte.swf", "pas une animation Flash");
+    zv::test::row("empty answer", host + "/jeux/vide.swf", "pas une animation Flash");
+    zv::test::row("missing", "http://" + host + "/jeux/absent.swf", "404");
+    zv::test::row("server error", host + "/jeux/erreur.swf", "500");
+    zv::test::row("nobody listening", "127.0.0.1:1/jeux/x.swf", "injoignable");
+    zv::test::row("local file missing", "/nonexistent/jeu.swf", "");
+    zv::test::row("other scheme", "ftp://127.0.0.1/jeu.swf", "");
 }
 
 void TstShockwaveFlash::badMovies()

@@ -1,5 +1,6 @@
 #include "portal/portalhost.h"
 #include "support/scriptedserver.h"
+#include "support/table.h"
 #include "ui/browser/webbrowser.h"
 
 #include <QSignalSpy>
@@ -80,33 +81,24 @@ void TstWebBrowser::init()
 
 void TstWebBrowser::urlFromText_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("url");
-    QTest::newRow("portal request") << "127.0.0.1:8631/exe/cont.php?c=pub"
-                                    << "http://127.0.0.1:8631/exe/cont.php?c=pub";
-    QTest::newRow("named host") << "portail.exemple/exe/contact.php"
-                                << "http://portail.exemple/exe/contact.php";
-    QTest::newRow("full url") << "http://exemple.fr/a?b=c"
-                              << "http://exemple.fr/a?b=c";
-    QTest::newRow("https") << "https://exemple.fr/"
-                           << "https://exemple.fr/";
-    QTest::newRow("blank") << "about:blank"
-                           << "about:blank";
-    QTest::newRow("empty") << ""
-                           << "about:blank";
-    QTest::newRow("address in the query") << "127.0.0.1:8631/exe/r.php?u=http://x/y"
-                                          << "http://127.0.0.1:8631/exe/r.php?u=http://x/y";
-    QTest::newRow("path only") << "/exe/contact.php"
-                               << QString::fromLatin1(zv::portalUrl("/exe/contact.php"));
+    zv::test::columns<QString, QString>("text", "url");
+    zv::test::row(
+        "portal request", "127.0.0.1:8631/exe/cont.php?c=pub", "http://127.0.0.1:8631/exe/cont.php?c=pub");
+    zv::test::row("named host", "portail.exemple/exe/contact.php", "http://portail.exemple/exe/contact.php");
+    zv::test::row("full url", "http://exemple.fr/a?b=c", "http://exemple.fr/a?b=c");
+    zv::test::row("https", "https://exemple.fr/", "https://exemple.fr/");
+    zv::test::row("blank", "about:blank", "about:blank");
+    zv::test::row("empty", "", "about:blank");
+    zv::test::row("address in the query", "127.0.0.1:8631/exe/r.php?u=http://x/y",
+        "http://127.0.0.1:8631/exe/r.php?u=http://x/y");
+    zv::test::row("path only", "/exe/contact.php", QString::fromLatin1(zv::portalUrl("/exe/contact.php")));
     // What server scripts answer: the address, then a line break or spaces.
-    QTest::newRow("answer ending in CR LF") << "http://exemple.fr/chat.php?s=1\r\n"
-                                            << "http://exemple.fr/chat.php?s=1";
-    QTest::newRow("blanks around a portal request") << " \t127.0.0.1:8631/exe/cont.php?c=pub  \n\n"
-                                                    << "http://127.0.0.1:8631/exe/cont.php?c=pub";
-    QTest::newRow("line break inside") << "http://exemple.fr/a\r\n/b"
-                                       << "http://exemple.fr/a/b";
-    QTest::newRow("only blanks") << " \r\n "
-                                 << "about:blank";
+    zv::test::row(
+        "answer ending in CR LF", "http://exemple.fr/chat.php?s=1\r\n", "http://exemple.fr/chat.php?s=1");
+    zv::test::row("blanks around a portal request", " \t127.0.0.1:8631/exe/cont.php?c=pub  \n\n",
+        "http://127.0.0.1:8631/exe/cont.php?c=pub");
+    zv::test::row("line break inside", "http://exemple.fr/a\r\n/b", "http://exemple.fr/a/b");
+    zv::test::row("only blanks", " \r\n ", "about:blank");
 }
 
 void TstWebBrowser::urlFromText()
@@ -230,12 +222,12 @@ void TstWebBrowser::onlyWebAddressesAreOpened()
 void TstWebBrowser::oddAddressesDoNotCrash_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::newRow("spaces and line break") << "  http://127.0.0.1:1/page.html \r\n";
-    QTest::newRow("line break inside") << "127.0.0.1:1/exe/\ncont.php";
-    QTest::newRow("only spaces") << "   ";
-    QTest::newRow("control characters") << QString::fromLatin1("\x01\x02://\x7f");
-    QTest::newRow("bare scheme") << "http://";
-    QTest::newRow("very long") << QString(70000, u'a');
+    zv::test::row("spaces and line break", "  http://127.0.0.1:1/page.html \r\n");
+    zv::test::row("line break inside", "127.0.0.1:1/exe/\ncont.php");
+    zv::test::row("only spaces", "   ");
+    zv::test::row("control characters", QString::fromLatin1("\x01\x02://\x7f"));
+    zv::test::row("bare scheme", "http://");
+    zv::test::row("very long", QString(70000, u'a'));
 }
 
 void TstWebBrowser::oddAddressesDoNotCrash()
@@ -267,13 +259,12 @@ void TstWebBrowser::noLocalFiles()
 
 void TstWebBrowser::pageOnFirstUse_data()
 {
-    QTest::addColumn<QString>("use");
-    QTest::addColumn<bool>("makesPage");
-    QTest::newRow("blank, hidden") << "blank" << false;
-    QTest::newRow("reload, hidden") << "refresh" << false;
-    QTest::newRow("styling, hidden") << "style" << false;
-    QTest::newRow("shown") << "show" << true;
-    QTest::newRow("a page") << "page" << true;
+    zv::test::columns<QString, bool>("use", "makesPage");
+    zv::test::row("blank, hidden", "blank", false);
+    zv::test::row("reload, hidden", "refresh", false);
+    zv::test::row("styling, hidden", "style", false);
+    zv::test::row("shown", "show", true);
+    zv::test::row("a page", "page", true);
 }
 
 void TstWebBrowser::pageOnFirstUse()

@@ -1,3 +1,4 @@
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 
@@ -101,37 +102,31 @@ void TstBtnGraph::defaults()
 
 void TstBtnGraph::choice_data()
 {
-    QTest::addColumn<int>("pictures");
-    QTest::addColumn<bool>("actif");
-    QTest::addColumn<bool>("enfonce");
-    QTest::addColumn<bool>("hovered");
-    QTest::addColumn<Pic>("expected");
+    zv::test::columns<int, bool, bool, bool, Pic>("pictures", "actif", "enfonce", "hovered", "expected");
 
     const int all = pictureMask({Pic::Inactif, Pic::Actif, Pic::Survol, Pic::Enfonce, Pic::EnfonceSurvol});
     const int actifOnly = pictureMask({Pic::Actif});
-    QTest::newRow("all, normal") << all << true << false << false << Pic::Actif;
-    QTest::newRow("all, hovered") << all << true << false << true << Pic::Survol;
-    QTest::newRow("all, pressed") << all << true << true << false << Pic::Enfonce;
-    QTest::newRow("all, pressed hovered") << all << true << true << true << Pic::EnfonceSurvol;
-    QTest::newRow("all, inactive") << all << false << false << false << Pic::Inactif;
-    QTest::newRow("all, inactive pressed hovered") << all << false << true << true << Pic::Inactif;
-    QTest::newRow("only actif, normal") << actifOnly << true << false << false << Pic::Actif;
-    QTest::newRow("only actif, hovered") << actifOnly << true << false << true << Pic::Actif;
-    QTest::newRow("only actif, pressed hovered") << actifOnly << true << true << true << Pic::Actif;
-    QTest::newRow("only actif, inactive") << actifOnly << false << false << false << Pic::Actif;
-    QTest::newRow("pressed hovered, only enfonce")
-        << pictureMask({Pic::Actif, Pic::Enfonce}) << true << true << true << Pic::Enfonce;
-    QTest::newRow("pressed, no pressed pictures, hovered")
-        << pictureMask({Pic::Actif, Pic::Survol}) << true << true << true << Pic::Survol;
-    QTest::newRow("pressed not hovered ignores enfonce-survol")
-        << pictureMask({Pic::Actif, Pic::EnfonceSurvol}) << true << true << false << Pic::Actif;
-    QTest::newRow("inactive never hovers")
-        << pictureMask({Pic::Actif, Pic::Survol, Pic::EnfonceSurvol}) << false << true << true << Pic::Actif;
-    QTest::newRow("inactive, no pictures at all") << 0 << false << false << false << Pic::None;
-    QTest::newRow("only inactif, active")
-        << pictureMask({Pic::Inactif}) << true << false << false << Pic::None;
-    QTest::newRow("only survol, hovered")
-        << pictureMask({Pic::Survol}) << true << false << true << Pic::Survol;
+    zv::test::row("all, normal", all, true, false, false, Pic::Actif);
+    zv::test::row("all, hovered", all, true, false, true, Pic::Survol);
+    zv::test::row("all, pressed", all, true, true, false, Pic::Enfonce);
+    zv::test::row("all, pressed hovered", all, true, true, true, Pic::EnfonceSurvol);
+    zv::test::row("all, inactive", all, false, false, false, Pic::Inactif);
+    zv::test::row("all, inactive pressed hovered", all, false, true, true, Pic::Inactif);
+    zv::test::row("only actif, normal", actifOnly, true, false, false, Pic::Actif);
+    zv::test::row("only actif, hovered", actifOnly, true, false, true, Pic::Actif);
+    zv::test::row("only actif, pressed hovered", actifOnly, true, true, true, Pic::Actif);
+    zv::test::row("only actif, inactive", actifOnly, false, false, false, Pic::Actif);
+    zv::test::row("pressed hovered, only enfonce", pictureMask({Pic::Actif, Pic::Enfonce}), true, true, true,
+        Pic::Enfonce);
+    zv::test::row("pressed, no pressed pictures, hovered", pictureMask({Pic::Actif, Pic::Survol}), true, true,
+        true, Pic::Survol);
+    zv::test::row("pressed not hovered ignores enfonce-survol", pictureMask({Pic::Actif, Pic::EnfonceSurvol}),
+        true, true, false, Pic::Actif);
+    zv::test::row("inactive never hovers", pictureMask({Pic::Actif, Pic::Survol, Pic::EnfonceSurvol}), false,
+        true, true, Pic::Actif);
+    zv::test::row("inactive, no pictures at all", 0, false, false, false, Pic::None);
+    zv::test::row("only inactif, active", pictureMask({Pic::Inactif}), true, false, false, Pic::None);
+    zv::test::row("only survol, hovered", pictureMask({Pic::Survol}), true, false, true, Pic::Survol);
 }
 
 void TstBtnGraph::choice()
@@ -160,16 +155,15 @@ void TstBtnGraph::choice()
 
 void TstBtnGraph::centring_data()
 {
-    QTest::addColumn<QSize>("control");
-    QTest::addColumn<QSize>("picture");
-    QTest::addColumn<QPoint>("origin"); // where the picture's (0, 0) lands
+    // origin: where the picture's (0, 0) lands
+    zv::test::columns<QSize, QSize, QPoint>("control", "picture", "origin");
 
-    QTest::newRow("smaller, even") << QSize(20, 20) << QSize(10, 6) << QPoint(5, 7);
-    QTest::newRow("smaller, odd difference") << QSize(20, 20) << QSize(11, 7) << QPoint(4, 6);
-    QTest::newRow("same size") << QSize(12, 9) << QSize(12, 9) << QPoint(0, 0);
-    QTest::newRow("larger, even") << QSize(20, 20) << QSize(30, 24) << QPoint(-5, -2);
+    zv::test::row("smaller, even", QSize(20, 20), QSize(10, 6), QPoint(5, 7));
+    zv::test::row("smaller, odd difference", QSize(20, 20), QSize(11, 7), QPoint(4, 6));
+    zv::test::row("same size", QSize(12, 9), QSize(12, 9), QPoint(0, 0));
+    zv::test::row("larger, even", QSize(20, 20), QSize(30, 24), QPoint(-5, -2));
     // (20 - 25) div 2 truncates to -2, not -3.
-    QTest::newRow("larger, odd difference") << QSize(20, 20) << QSize(25, 27) << QPoint(-2, -3);
+    zv::test::row("larger, odd difference", QSize(20, 20), QSize(25, 27), QPoint(-2, -3));
 }
 
 void TstBtnGraph::centring()
@@ -232,14 +226,12 @@ void TstBtnGraph::nothingToPaint()
 
 void TstBtnGraph::captionOverEveryState_data()
 {
-    QTest::addColumn<bool>("actif");
-    QTest::addColumn<bool>("enfonce");
-    QTest::addColumn<bool>("hovered");
-    QTest::newRow("normal") << true << false << false;
-    QTest::newRow("hovered") << true << false << true;
-    QTest::newRow("pressed") << true << true << false;
-    QTest::newRow("pressed hovered") << true << true << true;
-    QTest::newRow("inactive") << false << false << false;
+    zv::test::columns<bool, bool, bool>("actif", "enfonce", "hovered");
+    zv::test::row("normal", true, false, false);
+    zv::test::row("hovered", true, false, true);
+    zv::test::row("pressed", true, true, false);
+    zv::test::row("pressed hovered", true, true, true);
+    zv::test::row("inactive", false, false, false);
 }
 
 void TstBtnGraph::captionOverEveryState()
@@ -411,13 +403,12 @@ QTEST_MAIN(TstBtnGraph)
 
 void TstBtnGraph::focusMark_data()
 {
-    QTest::addColumn<int>("reason");
-    QTest::addColumn<bool>("keyboard"); // the keyboard has moved the focus in the window
-    QTest::addColumn<bool>("shows");
-    QTest::newRow("Tab") << int(Qt::TabFocusReason) << true << true;
-    QTest::newRow("back from a dialog, after Tab") << int(Qt::ActiveWindowFocusReason) << true << true;
-    QTest::newRow("window opened") << int(Qt::ActiveWindowFocusReason) << false << false;
-    QTest::newRow("no focus") << -1 << true << false;
+    // keyboard: the keyboard has moved the focus in the window
+    zv::test::columns<int, bool, bool>("reason", "keyboard", "shows");
+    zv::test::row("Tab", int(Qt::TabFocusReason), true, true);
+    zv::test::row("back from a dialog, after Tab", int(Qt::ActiveWindowFocusReason), true, true);
+    zv::test::row("window opened", int(Qt::ActiveWindowFocusReason), false, false);
+    zv::test::row("no focus", -1, true, false);
 }
 
 void TstBtnGraph::focusMark()

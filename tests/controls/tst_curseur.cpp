@@ -1,3 +1,4 @@
+#include "support/table.h"
 #include "ui/player/cadcurseur.h"
 
 #include <QSignalSpy>
@@ -58,26 +59,24 @@ void TstCurseur::designed()
 
 void TstCurseur::setFraction_data()
 {
-    QTest::addColumn<int>("width");
-    QTest::addColumn<double>("fraction");
-    QTest::addColumn<int>("left");
+    zv::test::columns<int, double, int>("width", "fraction", "left");
 
-    QTest::newRow("start") << 248 << 0.0 << 0;
-    QTest::newRow("end") << 248 << 1.0 << 228;
-    QTest::newRow("middle") << 248 << 0.5 << 114;
-    QTest::newRow("above 1") << 248 << 1.7 << 228;
-    QTest::newRow("below 0") << 248 << -0.3 << 0;
-    QTest::newRow("huge") << 248 << 1e300 << 228;
-    QTest::newRow("minus infinity") << 248 << -std::numeric_limits<double>::infinity() << 0;
-    QTest::newRow("not a number") << 248 << std::numeric_limits<double>::quiet_NaN() << 0;
-    QTest::newRow("nearest, down") << 248 << 0.3 << 68; // 68.4
-    QTest::newRow("nearest, up") << 248 << 0.303 << 69; // 69.08
+    zv::test::row("start", 248, 0.0, 0);
+    zv::test::row("end", 248, 1.0, 228);
+    zv::test::row("middle", 248, 0.5, 114);
+    zv::test::row("above 1", 248, 1.7, 228);
+    zv::test::row("below 0", 248, -0.3, 0);
+    zv::test::row("huge", 248, 1e300, 228);
+    zv::test::row("minus infinity", 248, -std::numeric_limits<double>::infinity(), 0);
+    zv::test::row("not a number", 248, std::numeric_limits<double>::quiet_NaN(), 0);
+    zv::test::row("nearest, down", 248, 0.3, 68); // 68.4
+    zv::test::row("nearest, up", 248, 0.303, 69); // 69.08
     // Range 4: exact halves go to the even neighbour.
-    QTest::newRow("half to even, 0.5") << 24 << 0.125 << 0;
-    QTest::newRow("half to even, 2.5") << 24 << 0.625 << 2;
-    QTest::newRow("half to even, 3.5") << 24 << 0.875 << 4;
-    QTest::newRow("no range") << 20 << 0.7 << 0;
-    QTest::newRow("knob wider than frame") << 12 << 0.7 << 0;
+    zv::test::row("half to even, 0.5", 24, 0.125, 0);
+    zv::test::row("half to even, 2.5", 24, 0.625, 2);
+    zv::test::row("half to even, 3.5", 24, 0.875, 4);
+    zv::test::row("no range", 20, 0.7, 0);
+    zv::test::row("knob wider than frame", 12, 0.7, 0);
 }
 
 void TstCurseur::setFraction()
@@ -100,14 +99,12 @@ void TstCurseur::setFraction()
 
 void TstCurseur::getFraction_data()
 {
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("left");
-    QTest::addColumn<double>("fraction");
-    QTest::newRow("start") << 248 << 0 << 0.0;
-    QTest::newRow("quarter") << 248 << 57 << 0.25;
-    QTest::newRow("end") << 248 << 228 << 1.0;
-    QTest::newRow("no range") << 20 << 0 << 0.0;
-    QTest::newRow("knob wider than frame") << 10 << 0 << 0.0;
+    zv::test::columns<int, int, double>("width", "left", "fraction");
+    zv::test::row("start", 248, 0, 0.0);
+    zv::test::row("quarter", 248, 57, 0.25);
+    zv::test::row("end", 248, 228, 1.0);
+    zv::test::row("no range", 20, 0, 0.0);
+    zv::test::row("knob wider than frame", 10, 0, 0.0);
 }
 
 void TstCurseur::getFraction()
@@ -125,25 +122,21 @@ void TstCurseur::getFraction()
 
 void TstCurseur::dragStarts_data()
 {
-    QTest::addColumn<Qt::MouseButton>("button");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    QTest::addColumn<Qt::MouseButton>("alsoHeld");
-    QTest::addColumn<bool>("doubleClick");
-    QTest::addColumn<bool>("drags");
+    zv::test::columns<Qt::MouseButton, Qt::KeyboardModifiers, Qt::MouseButton, bool, bool>(
+        "button", "modifiers", "alsoHeld", "doubleClick", "drags");
 
     const auto none = Qt::KeyboardModifiers();
-    QTest::newRow("left alone") << Qt::LeftButton << none << Qt::NoButton << false << true;
-    QTest::newRow("right") << Qt::RightButton << none << Qt::NoButton << false << false;
-    QTest::newRow("middle") << Qt::MiddleButton << none << Qt::NoButton << false << false;
-    QTest::newRow("left + shift") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ShiftModifier)
-                                  << Qt::NoButton << false << false;
-    QTest::newRow("left + ctrl") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ControlModifier)
-                                 << Qt::NoButton << false << false;
-    QTest::newRow("left + alt") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::AltModifier) << Qt::NoButton
-                                << false << false;
-    QTest::newRow("left while right is held") << Qt::LeftButton << none << Qt::RightButton << false << false;
-    QTest::newRow("second press of a double-click")
-        << Qt::LeftButton << none << Qt::NoButton << true << false;
+    zv::test::row("left alone", Qt::LeftButton, none, Qt::NoButton, false, true);
+    zv::test::row("right", Qt::RightButton, none, Qt::NoButton, false, false);
+    zv::test::row("middle", Qt::MiddleButton, none, Qt::NoButton, false, false);
+    zv::test::row(
+        "left + shift", Qt::LeftButton, Qt::KeyboardModifiers(Qt::ShiftModifier), Qt::NoButton, false, false);
+    zv::test::row("left + ctrl", Qt::LeftButton, Qt::KeyboardModifiers(Qt::ControlModifier), Qt::NoButton,
+        false, false);
+    zv::test::row(
+        "left + alt", Qt::LeftButton, Qt::KeyboardModifiers(Qt::AltModifier), Qt::NoButton, false, false);
+    zv::test::row("left while right is held", Qt::LeftButton, none, Qt::RightButton, false, false);
+    zv::test::row("second press of a double-click", Qt::LeftButton, none, Qt::NoButton, true, false);
 }
 
 void TstCurseur::dragStarts()
@@ -211,12 +204,11 @@ void TstCurseur::dragMovesAndReleases()
 
 void TstCurseur::dragClamps_data()
 {
-    QTest::addColumn<int>("dx");
-    QTest::addColumn<int>("left");
-    QTest::newRow("far right") << 500 << 228;
-    QTest::newRow("exactly to the end") << 184 << 228;
-    QTest::newRow("far left") << -500 << 0;
-    QTest::newRow("exactly to the start") << -44 << 0;
+    zv::test::columns<int, int>("dx", "left");
+    zv::test::row("far right", 500, 228);
+    zv::test::row("exactly to the end", 184, 228);
+    zv::test::row("far left", -500, 0);
+    zv::test::row("exactly to the start", -44, 0);
 }
 
 void TstCurseur::dragClamps()

@@ -1,3 +1,4 @@
+#include "support/table.h"
 #include "ui/controls/scrolllabel.h"
 
 #include <QSignalSpy>
@@ -73,22 +74,19 @@ void TstScrollLabel::defaults()
 
 void TstScrollLabel::paintPosition_data()
 {
-    QTest::addColumn<int>("position");
-    QTest::addColumn<int>("textWidth");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("expected");
+    zv::test::columns<int, int, int, int>("position", "textWidth", "width", "expected");
 
-    QTest::newRow("initial comes to the right edge") << 10000 << 50 << 100 << 100;
-    QTest::newRow("at the edge") << 100 << 50 << 100 << 100;
-    QTest::newRow("one past the edge") << 101 << 50 << 100 << 100;
-    QTest::newRow("inside") << 37 << 50 << 100 << 37;
-    QTest::newRow("left edge") << 0 << 50 << 100 << 0;
-    QTest::newRow("partly out on the left") << -30 << 50 << 100 << -30;
-    QTest::newRow("last column still in") << -50 << 50 << 100 << -50;
-    QTest::newRow("wholly out") << -51 << 50 << 100 << 100;
-    QTest::newRow("far out") << INT_MIN << 50 << 100 << 100;
-    QTest::newRow("wider than the control") << -250 << 300 << 100 << -250;
-    QTest::newRow("zero width control") << 10000 << 50 << 0 << 0;
+    zv::test::row("initial comes to the right edge", 10000, 50, 100, 100);
+    zv::test::row("at the edge", 100, 50, 100, 100);
+    zv::test::row("one past the edge", 101, 50, 100, 100);
+    zv::test::row("inside", 37, 50, 100, 37);
+    zv::test::row("left edge", 0, 50, 100, 0);
+    zv::test::row("partly out on the left", -30, 50, 100, -30);
+    zv::test::row("last column still in", -50, 50, 100, -50);
+    zv::test::row("wholly out", -51, 50, 100, 100);
+    zv::test::row("far out", INT_MIN, 50, 100, 100);
+    zv::test::row("wider than the control", -250, 300, 100, -250);
+    zv::test::row("zero width control", 10000, 50, 0, 0);
 }
 
 void TstScrollLabel::paintPosition()

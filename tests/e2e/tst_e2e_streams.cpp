@@ -4,6 +4,7 @@
 // an error in the status line. A row that does not play fails its list.
 #include "app/config.h"
 #include "portalprocess.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
@@ -245,17 +246,17 @@ QString TestE2EStreams::check(List list, int i)
 void TestE2EStreams::everyRowPlays_data()
 {
     QTest::addColumn<List>("list");
-    QTest::newRow("Télévision") << List::Tele;
-    QTest::newRow("bouquet free") << List::Bouquet1;
-    QTest::newRow("bouquet orange") << List::Bouquet2;
-    QTest::newRow("bouquet clubinternet") << List::Bouquet3;
-    QTest::newRow("bouquet belgacom") << List::Bouquet4;
-    QTest::newRow("Radios") << List::Radios;
-    QTest::newRow("Clips vidéo") << List::Clips;
-    QTest::newRow("podcast episodes") << List::Podcasts;
-    QTest::newRow("MP3 search") << List::Mp3;
-    QTest::newRow("MP3 favourites") << List::Favoris;
-    QTest::newRow("Vidéos") << List::Videos;
+    zv::test::row("Télévision", List::Tele);
+    zv::test::row("bouquet free", List::Bouquet1);
+    zv::test::row("bouquet orange", List::Bouquet2);
+    zv::test::row("bouquet clubinternet", List::Bouquet3);
+    zv::test::row("bouquet belgacom", List::Bouquet4);
+    zv::test::row("Radios", List::Radios);
+    zv::test::row("Clips vidéo", List::Clips);
+    zv::test::row("podcast episodes", List::Podcasts);
+    zv::test::row("MP3 search", List::Mp3);
+    zv::test::row("MP3 favourites", List::Favoris);
+    zv::test::row("Vidéos", List::Videos);
 }
 
 void TestE2EStreams::everyRowPlays()
@@ -309,11 +310,10 @@ bool buffering(const QString& status)
 void TestE2EStreams::playsAgainAfterItsEnd_data()
 {
     // A television channel per engine; its content id goes in the beacon.
-    QTest::addColumn<QString>("channel");
-    QTest::addColumn<int>("id");
-    QTest::newRow("Qt Multimedia, .wmv") << "Bruxelles Infos" << 103;
-    QTest::newRow("libmpv, .rm") << QStringLiteral("Léman Télévision") << 104;
-    QTest::newRow("libVLC, .flv") << QStringLiteral("Canal Découverte") << 102;
+    zv::test::columns<QString, int>("channel", "id");
+    zv::test::row("Qt Multimedia, .wmv", "Bruxelles Infos", 103);
+    zv::test::row("libmpv, .rm", QStringLiteral("Léman Télévision"), 104);
+    zv::test::row("libVLC, .flv", QStringLiteral("Canal Découverte"), 102);
 }
 
 void TestE2EStreams::playsAgainAfterItsEnd()

@@ -5,6 +5,7 @@
 #include "portal/textutil.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/browser/shockwaveflash.h"
 #include "ui/browser/webbrowser.h"
@@ -166,19 +167,14 @@ private slots:
 
     void playOpensThemedWindowThenBeacon_data()
     {
-        QTest::addColumn<int>("theme");
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<QString>("className");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<bool>("flash");
-        QTest::newRow("theme 4, capitals")
-            << 4 << QByteArray("http://h.invalid/jeu.swf##WIDTH=640 Height=480") << "TfmJeuTheme4"
-            << QSize(640 + 2, 18 + 480 + 2) << true;
-        QTest::newRow("theme 1, page")
-            << 1 << QByteArray("http://h.invalid/jeu.htm##width=300 height=200\r\n") << "TfmJeuTheme1"
-            << QSize(300 + 6, 22 + 200 + 6) << false;
-        QTest::newRow("theme 2") << 2 << QByteArray("jeu.SWF##height=100 width=120") << "TfmJeuTheme2"
-                                 << QSize(120, 21 + 100) << false;
+        zv::test::columns<int, QByteArray, QString, QSize, bool>(
+            "theme", "answer", "className", "size", "flash");
+        zv::test::row("theme 4, capitals", 4, QByteArray("http://h.invalid/jeu.swf##WIDTH=640 Height=480"),
+            "TfmJeuTheme4", QSize(640 + 2, 18 + 480 + 2), true);
+        zv::test::row("theme 1, page", 1, QByteArray("http://h.invalid/jeu.htm##width=300 height=200\r\n"),
+            "TfmJeuTheme1", QSize(300 + 6, 22 + 200 + 6), false);
+        zv::test::row("theme 2", 2, QByteArray("jeu.SWF##height=100 width=120"), "TfmJeuTheme2",
+            QSize(120, 21 + 100), false);
     }
     void playOpensThemedWindowThenBeacon()
     {
@@ -221,9 +217,9 @@ private slots:
     void badLaunchAnswersShowTheMessage_data()
     {
         QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("one line") << QByteArray("http://h.invalid/jeu.swf");
-        QTest::newRow("no width") << QByteArray("http://h.invalid/jeu.swf##height=400");
-        QTest::newRow("not whole") << QByteArray("http://h.invalid/jeu.swf##width=5,5 height=400");
+        zv::test::row("one line", QByteArray("http://h.invalid/jeu.swf"));
+        zv::test::row("no width", QByteArray("http://h.invalid/jeu.swf##height=400"));
+        zv::test::row("not whole", QByteArray("http://h.invalid/jeu.swf##width=5,5 height=400"));
     }
     void badLaunchAnswersShowTheMessage()
     {
@@ -292,12 +288,11 @@ private slots:
 
     void flashOnlyForLowerCaseSwf_data()
     {
-        QTest::addColumn<QByteArray>("url");
-        QTest::addColumn<bool>("flash");
-        QTest::newRow(".swf") << QByteArray("http://h.invalid/jeux/balle.swf") << true;
-        QTest::newRow(".swf inside") << QByteArray("http://h.invalid/jeu.swf?v=2") << true;
-        QTest::newRow(".SWF") << QByteArray("http://h.invalid/jeux/balle.SWF") << false;
-        QTest::newRow("page") << QByteArray("http://h.invalid/jeux/casse.htm") << false;
+        zv::test::columns<QByteArray, bool>("url", "flash");
+        zv::test::row(".swf", QByteArray("http://h.invalid/jeux/balle.swf"), true);
+        zv::test::row(".swf inside", QByteArray("http://h.invalid/jeu.swf?v=2"), true);
+        zv::test::row(".SWF", QByteArray("http://h.invalid/jeux/balle.SWF"), false);
+        zv::test::row("page", QByteArray("http://h.invalid/jeux/casse.htm"), false);
     }
     void flashOnlyForLowerCaseSwf()
     {
@@ -325,18 +320,14 @@ private slots:
 
     void themeLooks_data()
     {
-        QTest::addColumn<int>("theme");
-        QTest::addColumn<QString>("className");
-        QTest::addColumn<int>("title");
-        QTest::addColumn<int>("border");
-        QTest::addColumn<QSize>("buttons");
-        QTest::addColumn<QByteArray>("colour");
-        QTest::newRow("base") << 0 << "TfmJeu" << 25 << 0 << QSize(33, 25) << QByteArray();
-        QTest::newRow("1") << 1 << "TfmJeuTheme1" << 22 << 3 << QSize(21, 20) << QByteArray("FE00CB");
-        QTest::newRow("2") << 2 << "TfmJeuTheme2" << 21 << 0 << QSize(12, 12) << QByteArray();
-        QTest::newRow("3") << 3 << "TfmJeuTheme3" << 17 << 1 << QSize(14, 14) << QByteArray("FFFFFF");
-        QTest::newRow("4") << 4 << "TfmJeuTheme4" << 18 << 1 << QSize(12, 12) << QByteArray("FFFFFF");
-        QTest::newRow("5") << 5 << "TfmJeuTheme5" << 16 << 1 << QSize(12, 12) << QByteArray("FFFFFF");
+        zv::test::columns<int, QString, int, int, QSize, QByteArray>(
+            "theme", "className", "title", "border", "buttons", "colour");
+        zv::test::row("base", 0, "TfmJeu", 25, 0, QSize(33, 25), QByteArray());
+        zv::test::row("1", 1, "TfmJeuTheme1", 22, 3, QSize(21, 20), QByteArray("FE00CB"));
+        zv::test::row("2", 2, "TfmJeuTheme2", 21, 0, QSize(12, 12), QByteArray());
+        zv::test::row("3", 3, "TfmJeuTheme3", 17, 1, QSize(14, 14), QByteArray("FFFFFF"));
+        zv::test::row("4", 4, "TfmJeuTheme4", 18, 1, QSize(12, 12), QByteArray("FFFFFF"));
+        zv::test::row("5", 5, "TfmJeuTheme5", 16, 1, QSize(12, 12), QByteArray("FFFFFF"));
     }
     void themeLooks()
     {

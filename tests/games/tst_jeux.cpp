@@ -1,6 +1,7 @@
 // The games answers and the encoding of game names.
 #include "base/errors.h"
 #include "portal/jeux.h"
+#include "support/table.h"
 
 #include <QTest>
 
@@ -12,18 +13,17 @@ class TestJeux : public QObject {
 private slots:
     void categories_data()
     {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QByteArrayList>("names");
-        QTest::newRow("accent") << QByteArray("Action##Aventure##R%E%flexion")
-                                << QByteArrayList{"Action", "Aventure",
-                                       "R\xe9"
-                                       "flexion"};
-        QTest::newRow("empty between") << QByteArray("A####B") << QByteArrayList{"A", "", "B"};
-        QTest::newRow("trailing separator") << QByteArray("A##B##") << QByteArrayList{"A", "B"};
-        QTest::newRow("empty") << QByteArray() << QByteArrayList{};
-        QTest::newRow("two accents, percent alone kept")
-            << QByteArray("%E%t%E% 100%") << QByteArrayList{"\xe9t\xe9 100%"};
-        QTest::newRow("other letters untouched") << QByteArray("%A%##%e%") << QByteArrayList{"%A%", "%e%"};
+        zv::test::columns<QByteArray, QByteArrayList>("body", "names");
+        zv::test::row("accent", QByteArray("Action##Aventure##R%E%flexion"),
+            QByteArrayList{"Action", "Aventure",
+                "R\xe9"
+                "flexion"});
+        zv::test::row("empty between", QByteArray("A####B"), QByteArrayList{"A", "", "B"});
+        zv::test::row("trailing separator", QByteArray("A##B##"), QByteArrayList{"A", "B"});
+        zv::test::row("empty", QByteArray(), QByteArrayList{});
+        zv::test::row(
+            "two accents, percent alone kept", QByteArray("%E%t%E% 100%"), QByteArrayList{"\xe9t\xe9 100%"});
+        zv::test::row("other letters untouched", QByteArray("%A%##%e%"), QByteArrayList{"%A%", "%e%"});
     }
     void categories()
     {
@@ -37,17 +37,16 @@ private slots:
 
     void games_data()
     {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<GameList>("games");
-        QTest::newRow("ids") << QByteArray("Pac##12||Tetris##abc||Pong")
-                             << GameList{{"Pac", 12}, {"Tetris", 0}, {"Pong", 0}};
-        QTest::newRow("ten digits kept") << QByteArray("Pac##12345678901") << GameList{{"Pac", 1234567890}};
-        QTest::newRow("ten digits too large") << QByteArray("Pac##9999999999") << GameList{{"Pac", 0}};
-        QTest::newRow("first separator cuts") << QByteArray("Jeu##7##8") << GameList{{"Jeu", 0}};
-        QTest::newRow("negative") << QByteArray("Jeu##-5") << GameList{{"Jeu", -5}};
-        QTest::newRow("empty id") << QByteArray("Jeu##") << GameList{{"Jeu", 0}};
-        QTest::newRow("accent") << QByteArray("Plan%E%te##3") << GameList{{"Plan\xe9te", 3}};
-        QTest::newRow("line breaks too") << QByteArray("A##1\r\nB##2||") << GameList{{"A", 1}, {"B", 2}};
+        zv::test::columns<QByteArray, GameList>("body", "games");
+        zv::test::row("ids", QByteArray("Pac##12||Tetris##abc||Pong"),
+            GameList{{"Pac", 12}, {"Tetris", 0}, {"Pong", 0}});
+        zv::test::row("ten digits kept", QByteArray("Pac##12345678901"), GameList{{"Pac", 1234567890}});
+        zv::test::row("ten digits too large", QByteArray("Pac##9999999999"), GameList{{"Pac", 0}});
+        zv::test::row("first separator cuts", QByteArray("Jeu##7##8"), GameList{{"Jeu", 0}});
+        zv::test::row("negative", QByteArray("Jeu##-5"), GameList{{"Jeu", -5}});
+        zv::test::row("empty id", QByteArray("Jeu##"), GameList{{"Jeu", 0}});
+        zv::test::row("accent", QByteArray("Plan%E%te##3"), GameList{{"Plan\xe9te", 3}});
+        zv::test::row("line breaks too", QByteArray("A##1\r\nB##2||"), GameList{{"A", 1}, {"B", 2}});
     }
     void games()
     {
@@ -61,14 +60,14 @@ private slots:
 
     void encoding_data()
     {
-        QTest::addColumn<QByteArray>("displayed");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("accent") << QByteArray("R\xe9"
-                                              "flexion")
-                                << QByteArray("R%25E%25flexion");
-        QTest::newRow("space and others") << QByteArray("Casse-briques 2") << QByteArray("Casse%2dbriques+2");
-        QTest::newRow("other accents plain encoded") << QByteArray("\xe8\xe0") << QByteArray("%e8%e0");
-        QTest::newRow("ampersand") << QByteArray("A&B=C") << QByteArray("A%26B%3dC");
+        zv::test::columns<QByteArray, QByteArray>("displayed", "sent");
+        zv::test::row("accent",
+            QByteArray("R\xe9"
+                       "flexion"),
+            QByteArray("R%25E%25flexion"));
+        zv::test::row("space and others", QByteArray("Casse-briques 2"), QByteArray("Casse%2dbriques+2"));
+        zv::test::row("other accents plain encoded", QByteArray("\xe8\xe0"), QByteArray("%e8%e0"));
+        zv::test::row("ampersand", QByteArray("A&B=C"), QByteArray("A%26B%3dC"));
     }
     void encoding()
     {
@@ -81,28 +80,23 @@ private slots:
 
     void launch_data()
     {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QByteArray>("address");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<bool>("sized");
-        QTest::newRow("plain") << QByteArray("http://h/jeu.swf##width=550 height=400")
-                               << QByteArray("http://h/jeu.swf") << 550 << 400 << true;
-        QTest::newRow("capitals") << QByteArray("jeu.swf##WIDTH=640 Height=480") << QByteArray("jeu.swf")
-                                  << 640 << 480 << true;
-        QTest::newRow("extra attributes, double space")
-            << QByteArray("a##quality=high  height=10 width=20\r\n") << QByteArray("a") << 20 << 10 << true;
-        QTest::newRow("address kept unchanged") << QByteArray("HTTP://H/Jeu.SWF##width=1 height=2")
-                                                << QByteArray("HTTP://H/Jeu.SWF") << 1 << 2 << true;
-        QTest::newRow("one line") << QByteArray("jeu.swf") << QByteArray("jeu.swf") << 0 << 0 << false;
-        QTest::newRow("no height") << QByteArray("jeu.swf##width=5") << QByteArray("jeu.swf") << 0 << 0
-                                   << false;
-        QTest::newRow("not whole") << QByteArray("jeu.swf##width=5.5 height=3") << QByteArray("jeu.swf") << 0
-                                   << 0 << false;
-        QTest::newRow("unit") << QByteArray("jeu.swf##width=550px height=3") << QByteArray("jeu.swf") << 0
-                              << 0 << false;
-        QTest::newRow("overflow") << QByteArray("j##width=99999999999 height=3") << QByteArray("j") << 0 << 0
-                                  << false;
+        zv::test::columns<QByteArray, QByteArray, int, int, bool>(
+            "body", "address", "width", "height", "sized");
+        zv::test::row("plain", QByteArray("http://h/jeu.swf##width=550 height=400"),
+            QByteArray("http://h/jeu.swf"), 550, 400, true);
+        zv::test::row(
+            "capitals", QByteArray("jeu.swf##WIDTH=640 Height=480"), QByteArray("jeu.swf"), 640, 480, true);
+        zv::test::row("extra attributes, double space", QByteArray("a##quality=high  height=10 width=20\r\n"),
+            QByteArray("a"), 20, 10, true);
+        zv::test::row("address kept unchanged", QByteArray("HTTP://H/Jeu.SWF##width=1 height=2"),
+            QByteArray("HTTP://H/Jeu.SWF"), 1, 2, true);
+        zv::test::row("one line", QByteArray("jeu.swf"), QByteArray("jeu.swf"), 0, 0, false);
+        zv::test::row("no height", QByteArray("jeu.swf##width=5"), QByteArray("jeu.swf"), 0, 0, false);
+        zv::test::row(
+            "not whole", QByteArray("jeu.swf##width=5.5 height=3"), QByteArray("jeu.swf"), 0, 0, false);
+        zv::test::row(
+            "unit", QByteArray("jeu.swf##width=550px height=3"), QByteArray("jeu.swf"), 0, 0, false);
+        zv::test::row("overflow", QByteArray("j##width=99999999999 height=3"), QByteArray("j"), 0, 0, false);
     }
     void launch()
     {

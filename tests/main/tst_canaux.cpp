@@ -1,5 +1,6 @@
 // The channel list readers: the portal's record lists and the M3U bouquets.
 #include "portal/canaux.h"
+#include "support/table.h"
 
 #include <QTest>
 
@@ -27,15 +28,14 @@ class TestCanaux : public QObject {
 private slots:
     void splitLines_data()
     {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArrayList>("lines");
-        QTest::newRow("empty") << QByteArray() << QByteArrayList{};
-        QTest::newRow("one") << QByteArray("a") << QByteArrayList{"a"};
-        QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QByteArrayList{"a", "b"};
-        QTest::newRow("lf") << QByteArray("a\nb") << QByteArrayList{"a", "b"};
-        QTest::newRow("lone cr") << QByteArray("a\rb") << QByteArrayList{"a", "b"};
-        QTest::newRow("blank lines") << QByteArray("\n\na\n") << QByteArrayList{"", "", "a"};
-        QTest::newRow("lf cr is two breaks") << QByteArray("a\n\rb") << QByteArrayList{"a", "", "b"};
+        zv::test::columns<QByteArray, QByteArrayList>("text", "lines");
+        zv::test::row("empty", QByteArray(), QByteArrayList{});
+        zv::test::row("one", QByteArray("a"), QByteArrayList{"a"});
+        zv::test::row("crlf", QByteArray("a\r\nb\r\n"), QByteArrayList{"a", "b"});
+        zv::test::row("lf", QByteArray("a\nb"), QByteArrayList{"a", "b"});
+        zv::test::row("lone cr", QByteArray("a\rb"), QByteArrayList{"a", "b"});
+        zv::test::row("blank lines", QByteArray("\n\na\n"), QByteArrayList{"", "", "a"});
+        zv::test::row("lf cr is two breaks", QByteArray("a\n\rb"), QByteArrayList{"a", "", "b"});
     }
     void splitLines()
     {
@@ -47,17 +47,15 @@ private slots:
 
     void extractBracketToken_data()
     {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArray>("rest");
-        QTest::addColumn<QByteArray>("token");
-        QTest::newRow("leading") << QByteArray("[fr]TF1") << QByteArray("TF1") << QByteArray("fr");
-        QTest::newRow("spaces stay") << QByteArray("Radio [be] Une") << QByteArray("Radio  Une")
-                                     << QByteArray("be");
-        QTest::newRow("none") << QByteArray("Arte") << QByteArray("Arte") << QByteArray();
-        QTest::newRow("closing first") << QByteArray("a]b[c") << QByteArray("a]b[c") << QByteArray();
-        QTest::newRow("only opening") << QByteArray("[fr TF1") << QByteArray("[fr TF1") << QByteArray();
-        QTest::newRow("empty token") << QByteArray("[]M6") << QByteArray("M6") << QByteArray();
-        QTest::newRow("first pair only") << QByteArray("[a][b]x") << QByteArray("[b]x") << QByteArray("a");
+        zv::test::columns<QByteArray, QByteArray, QByteArray>("text", "rest", "token");
+        zv::test::row("leading", QByteArray("[fr]TF1"), QByteArray("TF1"), QByteArray("fr"));
+        zv::test::row(
+            "spaces stay", QByteArray("Radio [be] Une"), QByteArray("Radio  Une"), QByteArray("be"));
+        zv::test::row("none", QByteArray("Arte"), QByteArray("Arte"), QByteArray());
+        zv::test::row("closing first", QByteArray("a]b[c"), QByteArray("a]b[c"), QByteArray());
+        zv::test::row("only opening", QByteArray("[fr TF1"), QByteArray("[fr TF1"), QByteArray());
+        zv::test::row("empty token", QByteArray("[]M6"), QByteArray("M6"), QByteArray());
+        zv::test::row("first pair only", QByteArray("[a][b]x"), QByteArray("[b]x"), QByteArray("a"));
     }
     void extractBracketToken()
     {
@@ -83,57 +81,51 @@ private slots:
 
     void records_data()
     {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<ChannelIcons>("icons");
-        QTest::addColumn<QByteArray>("rows");
+        zv::test::columns<QByteArray, ChannelIcons, QByteArray>("body", "icons", "rows");
         const auto tele = ChannelIcons::Tele;
-        QTest::newRow("example") << QByteArray("[fr]France 24@@mms://tv.example/f24##42") << tele
-                                 << QByteArray("France 24|mms://tv.example/f24|42|12");
-        QTest::newRow("upper key") << QByteArray("[FR]TF1@@u") << tele << QByteArray("TF1|u|0|12");
-        QTest::newRow("unknown key") << QByteArray("[xx]Chaine@@u") << tele << QByteArray("Chaine|u|0|-1");
-        QTest::newRow("empty key") << QByteArray("[]Chaine@@u") << tele << QByteArray("Chaine|u|0|-1");
-        QTest::newRow("no key") << QByteArray("Chaine@@u") << tele << QByteArray("Chaine|u|0|-1");
-        QTest::newRow("badge") << QByteArray("[new]Clip@@c.wmv##7") << ChannelIcons::Video
-                               << QByteArray("Clip|c.wmv|7|0");
-        QTest::newRow("flag key in clip list")
-            << QByteArray("[fr]Clip@@c") << ChannelIcons::Video << QByteArray("Clip|c|0|-1");
-        QTest::newRow("no icons") << QByteArray("[fr]A@@u") << ChannelIcons::None << QByteArray("A|u|0|-1");
-        QTest::newRow("pipes") << QByteArray("A@@a||B@@b##2") << tele << QByteArray("A|a|0|-1\nB|b|2|-1");
-        QTest::newRow("crlf") << QByteArray("A@@a\r\nB@@b\r\n") << tele << QByteArray("A|a|0|-1\nB|b|0|-1");
-        QTest::newRow("lf") << QByteArray("A@@a\nB@@b") << tele << QByteArray("A|a|0|-1\nB|b|0|-1");
-        QTest::newRow("mixed") << QByteArray("A@@a||B@@b\nC@@c") << tele
-                               << QByteArray("A|a|0|-1\nB|b|0|-1\nC|c|0|-1");
-        QTest::newRow("three pipes") << QByteArray("A@@a|||B@@b") << tele
-                                     << QByteArray("A|a|0|-1\n|B|b|0|-1");
-        QTest::newRow("pipes then lf")
-            << QByteArray("A@@a||\nB@@b") << tele << QByteArray("A|a|0|-1\n||0|-1\nB|b|0|-1");
-        QTest::newRow("cr then pipes")
-            << QByteArray("A@@a\r||B@@b") << tele << QByteArray("A|a|0|-1\n||0|-1\nB|b|0|-1");
-        QTest::newRow("trailing pipes") << QByteArray("A@@a||") << tele << QByteArray("A|a|0|-1");
-        QTest::newRow("lone pipe") << QByteArray("A@@a|b") << tele << QByteArray("A|a|b|0|-1");
-        QTest::newRow("empty body") << QByteArray() << tele << QByteArray();
-        QTest::newRow("no marker") << QByteArray("Chaine sans adresse") << tele
-                                   << QByteArray("|haine sans adresse|0|-1");
-        QTest::newRow("empty record")
-            << QByteArray("A@@a||||B@@b") << tele << QByteArray("A|a|0|-1\n||0|-1\nB|b|0|-1");
-        QTest::newRow("id not a number") << QByteArray("A@@u##abc") << tele << QByteArray("A|u|0|-1");
-        QTest::newRow("id with text after") << QByteArray("A@@u##12x") << tele << QByteArray("A|u|0|-1");
-        QTest::newRow("empty id") << QByteArray("A@@u##") << tele << QByteArray("A|u|0|-1");
-        QTest::newRow("negative id") << QByteArray("A@@u##-5") << tele << QByteArray("A|u|-5|-1");
-        QTest::newRow("id of ten digits read")
-            << QByteArray("A@@u##1234567890") << tele << QByteArray("A|u|1234567890|-1");
+        zv::test::row("example", QByteArray("[fr]France 24@@mms://tv.example/f24##42"), tele,
+            QByteArray("France 24|mms://tv.example/f24|42|12"));
+        zv::test::row("upper key", QByteArray("[FR]TF1@@u"), tele, QByteArray("TF1|u|0|12"));
+        zv::test::row("unknown key", QByteArray("[xx]Chaine@@u"), tele, QByteArray("Chaine|u|0|-1"));
+        zv::test::row("empty key", QByteArray("[]Chaine@@u"), tele, QByteArray("Chaine|u|0|-1"));
+        zv::test::row("no key", QByteArray("Chaine@@u"), tele, QByteArray("Chaine|u|0|-1"));
+        zv::test::row(
+            "badge", QByteArray("[new]Clip@@c.wmv##7"), ChannelIcons::Video, QByteArray("Clip|c.wmv|7|0"));
+        zv::test::row("flag key in clip list", QByteArray("[fr]Clip@@c"), ChannelIcons::Video,
+            QByteArray("Clip|c|0|-1"));
+        zv::test::row("no icons", QByteArray("[fr]A@@u"), ChannelIcons::None, QByteArray("A|u|0|-1"));
+        zv::test::row("pipes", QByteArray("A@@a||B@@b##2"), tele, QByteArray("A|a|0|-1\nB|b|2|-1"));
+        zv::test::row("crlf", QByteArray("A@@a\r\nB@@b\r\n"), tele, QByteArray("A|a|0|-1\nB|b|0|-1"));
+        zv::test::row("lf", QByteArray("A@@a\nB@@b"), tele, QByteArray("A|a|0|-1\nB|b|0|-1"));
+        zv::test::row(
+            "mixed", QByteArray("A@@a||B@@b\nC@@c"), tele, QByteArray("A|a|0|-1\nB|b|0|-1\nC|c|0|-1"));
+        zv::test::row("three pipes", QByteArray("A@@a|||B@@b"), tele, QByteArray("A|a|0|-1\n|B|b|0|-1"));
+        zv::test::row(
+            "pipes then lf", QByteArray("A@@a||\nB@@b"), tele, QByteArray("A|a|0|-1\n||0|-1\nB|b|0|-1"));
+        zv::test::row(
+            "cr then pipes", QByteArray("A@@a\r||B@@b"), tele, QByteArray("A|a|0|-1\n||0|-1\nB|b|0|-1"));
+        zv::test::row("trailing pipes", QByteArray("A@@a||"), tele, QByteArray("A|a|0|-1"));
+        zv::test::row("lone pipe", QByteArray("A@@a|b"), tele, QByteArray("A|a|b|0|-1"));
+        zv::test::row("empty body", QByteArray(), tele, QByteArray());
+        zv::test::row(
+            "no marker", QByteArray("Chaine sans adresse"), tele, QByteArray("|haine sans adresse|0|-1"));
+        zv::test::row(
+            "empty record", QByteArray("A@@a||||B@@b"), tele, QByteArray("A|a|0|-1\n||0|-1\nB|b|0|-1"));
+        zv::test::row("id not a number", QByteArray("A@@u##abc"), tele, QByteArray("A|u|0|-1"));
+        zv::test::row("id with text after", QByteArray("A@@u##12x"), tele, QByteArray("A|u|0|-1"));
+        zv::test::row("empty id", QByteArray("A@@u##"), tele, QByteArray("A|u|0|-1"));
+        zv::test::row("negative id", QByteArray("A@@u##-5"), tele, QByteArray("A|u|-5|-1"));
+        zv::test::row(
+            "id of ten digits read", QByteArray("A@@u##1234567890"), tele, QByteArray("A|u|1234567890|-1"));
         // Only ten characters are read: the eleventh digit is dropped.
-        QTest::newRow("id cut to ten")
-            << QByteArray("A@@u##12345678901") << tele << QByteArray("A|u|1234567890|-1");
-        QTest::newRow("id beyond 32 bits")
-            << QByteArray("A@@u##9999999999") << tele << QByteArray("A|u|0|-1");
-        QTest::newRow("two hash pairs") << QByteArray("A@@u##5##6") << tele << QByteArray("A|u|0|-1");
-        QTest::newRow("two hash pairs, number first")
-            << QByteArray("A@@u##56##") << tele << QByteArray("A|u|0|-1");
-        QTest::newRow("address keeps prefix")
-            << QByteArray("A@@vlc:http://x/y.ts") << tele << QByteArray("A|vlc:http://x/y.ts|0|-1");
-        QTest::newRow("second @@ stays in address")
-            << QByteArray("A@@u@@v") << tele << QByteArray("A|u@@v|0|-1");
+        zv::test::row(
+            "id cut to ten", QByteArray("A@@u##12345678901"), tele, QByteArray("A|u|1234567890|-1"));
+        zv::test::row("id beyond 32 bits", QByteArray("A@@u##9999999999"), tele, QByteArray("A|u|0|-1"));
+        zv::test::row("two hash pairs", QByteArray("A@@u##5##6"), tele, QByteArray("A|u|0|-1"));
+        zv::test::row("two hash pairs, number first", QByteArray("A@@u##56##"), tele, QByteArray("A|u|0|-1"));
+        zv::test::row("address keeps prefix", QByteArray("A@@vlc:http://x/y.ts"), tele,
+            QByteArray("A|vlc:http://x/y.ts|0|-1"));
+        zv::test::row("second @@ stays in address", QByteArray("A@@u@@v"), tele, QByteArray("A|u@@v|0|-1"));
     }
     void records()
     {
@@ -176,60 +168,57 @@ private slots:
 
     void m3u_data()
     {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QByteArray>("rows");
-        QTest::newRow("lower-case tag, digit title") << QByteArray("#extinf:0,2 - France 2\nrtsp://box/f2")
-                                                     << QByteArray("2 - France 2|vlc:rtsp://box/f2|0|-1");
-        QTest::newRow("crlf") << QByteArray(
-            "#EXTM3U\r\n#EXTINF:0,201 - TF1\r\nrtsp://a\r\n#EXTINF:0,202 - M6\r\nrtsp://b\r\n")
-                              << QByteArray("201 - TF1|vlc:rtsp://a|0|-1\n202 - M6|vlc:rtsp://b|0|-1");
-        QTest::newRow("duration -1") << QByteArray("#EXTINF:-1,2 - France 2\nrtsp://x") << QByteArray();
-        QTest::newRow("letter title") << QByteArray("#EXTINF:0,France 2\nrtsp://x") << QByteArray();
-        QTest::newRow("no comma") << QByteArray("#EXTINF:0 2\nrtsp://x") << QByteArray();
-        QTest::newRow("empty after tag") << QByteArray("#EXTINF:\nrtsp://x") << QByteArray();
-        QTest::newRow("empty line after title")
-            << QByteArray("#EXTINF:0,3 Arte\n\nrtsp://x") << QByteArray("3 Arte|vlc:|0|-1");
-        QTest::newRow("comment clears")
-            << QByteArray("#EXTINF:0,3 Arte\n# Arte HD\nrtsp://x") << QByteArray();
-        QTest::newRow("other tag clears")
-            << QByteArray("#EXTINF:0,3 Arte\n#EXTGRP:TNT\nrtsp://x") << QByteArray();
+        zv::test::columns<QByteArray, QByteArray>("body", "rows");
+        zv::test::row("lower-case tag, digit title", QByteArray("#extinf:0,2 - France 2\nrtsp://box/f2"),
+            QByteArray("2 - France 2|vlc:rtsp://box/f2|0|-1"));
+        zv::test::row("crlf",
+            QByteArray("#EXTM3U\r\n#EXTINF:0,201 - TF1\r\nrtsp://a\r\n#EXTINF:0,202 - M6\r\nrtsp://b\r\n"),
+            QByteArray("201 - TF1|vlc:rtsp://a|0|-1\n202 - M6|vlc:rtsp://b|0|-1"));
+        zv::test::row("duration -1", QByteArray("#EXTINF:-1,2 - France 2\nrtsp://x"), QByteArray());
+        zv::test::row("letter title", QByteArray("#EXTINF:0,France 2\nrtsp://x"), QByteArray());
+        zv::test::row("no comma", QByteArray("#EXTINF:0 2\nrtsp://x"), QByteArray());
+        zv::test::row("empty after tag", QByteArray("#EXTINF:\nrtsp://x"), QByteArray());
+        zv::test::row("empty line after title", QByteArray("#EXTINF:0,3 Arte\n\nrtsp://x"),
+            QByteArray("3 Arte|vlc:|0|-1"));
+        zv::test::row("comment clears", QByteArray("#EXTINF:0,3 Arte\n# Arte HD\nrtsp://x"), QByteArray());
+        zv::test::row(
+            "other tag clears", QByteArray("#EXTINF:0,3 Arte\n#EXTGRP:TNT\nrtsp://x"), QByteArray());
         // An operator's radio: an option line between the title and its address.
-        QTest::newRow("vlc option keeps the title")
-            << QByteArray("#EXTM3U\r\n#EXTINF:0,100001 - Radio Nova\r\n#EXTVLCOPT:no-video\r\n"
-                          "rtsp://mafreebox.freebox.fr/fbxtv_pub/stream?namespace=1&service=100001\r\n")
-            << QByteArray("100001 - Radio Nova|vlc:rtsp://mafreebox.freebox.fr/fbxtv_pub/"
-                          "stream?namespace=1&service=100001|0|-1");
-        QTest::newRow("several options, any case")
-            << QByteArray("#EXTINF:0,5 A\n#extvlcopt:network-caching=1000\n#EXTVLCOPT:http-user-agent=VLC\nu")
-            << QByteArray("5 A|vlc:u|0|-1");
-        QTest::newRow("option then empty line")
-            << QByteArray("#EXTINF:0,5 A\n#EXTVLCOPT:x\n\nu") << QByteArray("5 A|vlc:|0|-1");
-        QTest::newRow("option alone") << QByteArray("#EXTVLCOPT:no-video\nu") << QByteArray();
-        QTest::newRow("generic iptv line")
-            << QByteArray("#EXTM3U\r\n#EXTINF:-1 tvg-id=\"France2.fr\" tvg-logo=\"http://l/f2.png\" "
-                          "group-title=\"TNT\",France 2\r\nhttp://iptv.example/f2.m3u8\r\n")
-            << QByteArray();
-        QTest::newRow("lone address") << QByteArray("rtsp://x\nrtsp://y") << QByteArray();
-        QTest::newRow("lone title") << QByteArray("#EXTINF:0,3 Arte") << QByteArray();
-        QTest::newRow("address used once")
-            << QByteArray("#EXTINF:0,3 Arte\nrtsp://x\nrtsp://y") << QByteArray("3 Arte|vlc:rtsp://x|0|-1");
-        QTest::newRow("later title wins")
-            << QByteArray("#EXTINF:0,1 A\n#EXTINF:0,2 B\nu") << QByteArray("2 B|vlc:u|0|-1");
-        QTest::newRow("bad title keeps pending")
-            << QByteArray("#EXTINF:0,1 A\n#EXTINF:0,B\nu") << QByteArray("1 A|vlc:u|0|-1");
-        QTest::newRow("utf-8 repaired")
-            << QByteArray("#EXTINF:0,5 T\xc3\xa9l\xc3\xa9\nu") << QByteArray("5 T\xe9l\xe9|vlc:u|0|-1");
-        QTest::newRow("utf-8 quotes and dashes, windows-1252 kept")
-            << QByteArray("#EXTINF:0,6 L\xe2\x80\x99\xc3\xa9t\xc3\xa9 \xe2\x80\x93 \xd0\x96\nu\n#EXTINF:0,7 "
-                          "T\xe9l\xe9\nv")
-            << QByteArray("6 L\x92\xe9t\xe9 \x96 ?|vlc:u|0|-1\n7 T\xe9l\xe9|vlc:v|0|-1");
-        QTest::newRow("bom on first line")
-            << QByteArray("\xef\xbb\xbf#EXTM3U\n#EXTINF:0,1 A\nu") << QByteArray("1 A|vlc:u|0|-1");
-        QTest::newRow("bom, no header")
-            << QByteArray("\xef\xbb\xbf#EXTINF:0,1 A\r\nu\r\n") << QByteArray("1 A|vlc:u|0|-1");
-        QTest::newRow("empty") << QByteArray() << QByteArray();
-        QTest::newRow("mixed case tag")
-            << QByteArray("#ExtInf:10,9 Neuf\nu") << QByteArray("9 Neuf|vlc:u|0|-1");
+        zv::test::row("vlc option keeps the title",
+            QByteArray("#EXTM3U\r\n#EXTINF:0,100001 - Radio Nova\r\n#EXTVLCOPT:no-video\r\n"
+                       "rtsp://mafreebox.freebox.fr/fbxtv_pub/stream?namespace=1&service=100001\r\n"),
+            QByteArray("100001 - Radio Nova|vlc:rtsp://mafreebox.freebox.fr/fbxtv_pub/"
+                       "stream?namespace=1&service=100001|0|-1"));
+        zv::test::row("several options, any case",
+            QByteArray("#EXTINF:0,5 A\n#extvlcopt:network-caching=1000\n#EXTVLCOPT:http-user-agent=VLC\nu"),
+            QByteArray("5 A|vlc:u|0|-1"));
+        zv::test::row("option then empty line", QByteArray("#EXTINF:0,5 A\n#EXTVLCOPT:x\n\nu"),
+            QByteArray("5 A|vlc:|0|-1"));
+        zv::test::row("option alone", QByteArray("#EXTVLCOPT:no-video\nu"), QByteArray());
+        zv::test::row("generic iptv line",
+            QByteArray("#EXTM3U\r\n#EXTINF:-1 tvg-id=\"France2.fr\" tvg-logo=\"http://l/f2.png\" "
+                       "group-title=\"TNT\",France 2\r\nhttp://iptv.example/f2.m3u8\r\n"),
+            QByteArray());
+        zv::test::row("lone address", QByteArray("rtsp://x\nrtsp://y"), QByteArray());
+        zv::test::row("lone title", QByteArray("#EXTINF:0,3 Arte"), QByteArray());
+        zv::test::row("address used once", QByteArray("#EXTINF:0,3 Arte\nrtsp://x\nrtsp://y"),
+            QByteArray("3 Arte|vlc:rtsp://x|0|-1"));
+        zv::test::row(
+            "later title wins", QByteArray("#EXTINF:0,1 A\n#EXTINF:0,2 B\nu"), QByteArray("2 B|vlc:u|0|-1"));
+        zv::test::row("bad title keeps pending", QByteArray("#EXTINF:0,1 A\n#EXTINF:0,B\nu"),
+            QByteArray("1 A|vlc:u|0|-1"));
+        zv::test::row("utf-8 repaired", QByteArray("#EXTINF:0,5 T\xc3\xa9l\xc3\xa9\nu"),
+            QByteArray("5 T\xe9l\xe9|vlc:u|0|-1"));
+        zv::test::row("utf-8 quotes and dashes, windows-1252 kept",
+            QByteArray("#EXTINF:0,6 L\xe2\x80\x99\xc3\xa9t\xc3\xa9 \xe2\x80\x93 \xd0\x96\nu\n#EXTINF:0,7 "
+                       "T\xe9l\xe9\nv"),
+            QByteArray("6 L\x92\xe9t\xe9 \x96 ?|vlc:u|0|-1\n7 T\xe9l\xe9|vlc:v|0|-1"));
+        zv::test::row("bom on first line", QByteArray("\xef\xbb\xbf#EXTM3U\n#EXTINF:0,1 A\nu"),
+            QByteArray("1 A|vlc:u|0|-1"));
+        zv::test::row(
+            "bom, no header", QByteArray("\xef\xbb\xbf#EXTINF:0,1 A\r\nu\r\n"), QByteArray("1 A|vlc:u|0|-1"));
+        zv::test::row("empty", QByteArray(), QByteArray());
+        zv::test::row("mixed case tag", QByteArray("#ExtInf:10,9 Neuf\nu"), QByteArray("9 Neuf|vlc:u|0|-1"));
     }
     void m3u()
     {

@@ -2,6 +2,7 @@
 // model tester), and the play queue's reading of rows through the proxies a
 // view may show them through (a filter, a sort), for the entry model and the
 // channel list alike.
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/main/channelmodel.h"
 #include "ui/main/entrymodel.h"
@@ -50,28 +51,29 @@ class TestEntryModel : public QObject {
 private slots:
     void rolesOfEachKind_data()
     {
-        QTest::addColumn<zv::Entry>("entry");
-        QTest::addColumn<QStringList>("columns");
-        QTest::addColumn<QVariantList>("roles"); // address, content id, folder, duration, thumbnail
-        QTest::newRow("file") << zv::Entry{.kind = zv::EntryKind::File,
-            .caption = "clip.avi",
-            .address = "/v/clip.avi",
-            .folder = "/v/"} << QStringList{"clip.avi", "/v/"}
-                              << QVariantList{"/v/clip.avi", 0, "/v/", "", ""};
-        QTest::newRow("video") << zv::Entry{.kind = zv::EntryKind::Video,
-            .caption = "Chat",
-            .address = "http://v/1.flv",
-            .duration = "1:02",
-            .thumbnail = "http://i/1.jpg"}
-                               << QStringList{"Chat"}
-                               << QVariantList{"http://v/1.flv", 0, "", "1:02", "http://i/1.jpg"};
-        QTest::newRow("game") << zv::Entry{.kind = zv::EntryKind::Game, .caption = "Pong", .contentId = 12}
-                              << QStringList{"Pong"} << QVariantList{"", 12, "", "", ""};
-        QTest::newRow("podcast") << zv::Entry{.kind = zv::EntryKind::Podcast,
-            .caption = "Étoiles",
-            .address = "http://p/1.xml",
-            .contentId = 7} << QStringList{"Étoiles"}
-                                 << QVariantList{"http://p/1.xml", 7, "", "", ""};
+        // roles: address, content id, folder, duration, thumbnail
+        zv::test::columns<zv::Entry, QStringList, QVariantList>("entry", "columns", "roles");
+        zv::test::row("file",
+            zv::Entry{.kind = zv::EntryKind::File,
+                .caption = "clip.avi",
+                .address = "/v/clip.avi",
+                .folder = "/v/"},
+            QStringList{"clip.avi", "/v/"}, QVariantList{"/v/clip.avi", 0, "/v/", "", ""});
+        zv::test::row("video",
+            zv::Entry{.kind = zv::EntryKind::Video,
+                .caption = "Chat",
+                .address = "http://v/1.flv",
+                .duration = "1:02",
+                .thumbnail = "http://i/1.jpg"},
+            QStringList{"Chat"}, QVariantList{"http://v/1.flv", 0, "", "1:02", "http://i/1.jpg"});
+        zv::test::row("game", zv::Entry{.kind = zv::EntryKind::Game, .caption = "Pong", .contentId = 12},
+            QStringList{"Pong"}, QVariantList{"", 12, "", "", ""});
+        zv::test::row("podcast",
+            zv::Entry{.kind = zv::EntryKind::Podcast,
+                .caption = "Étoiles",
+                .address = "http://p/1.xml",
+                .contentId = 7},
+            QStringList{"Étoiles"}, QVariantList{"http://p/1.xml", 7, "", "", ""});
     }
     void rolesOfEachKind()
     {
@@ -131,24 +133,20 @@ private slots:
 
     void positionAndMark_data()
     {
-        QTest::addColumn<int>("role");
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<bool>("taken");
-        QTest::addColumn<QVariant>("read");
-        QTest::newRow("a position") << int(zv::PositionRole) << QVariant(qint64(93500)) << true
-                                    << QVariant(qint64(93500));
-        QTest::newRow("no position: forgotten") << int(zv::PositionRole) << QVariant() << true << QVariant();
-        QTest::newRow("a position that is no number")
-            << int(zv::PositionRole) << QVariant(QStringLiteral("x")) << false << QVariant();
-        QTest::newRow("heard") << int(zv::MarkRole) << QVariant(int(zv::EntryMark::Heard)) << true
-                               << QVariant(int(zv::EntryMark::Heard));
-        QTest::newRow("new") << int(zv::MarkRole) << QVariant(int(zv::EntryMark::New)) << true
-                             << QVariant(int(zv::EntryMark::New));
-        QTest::newRow("no such mark")
-            << int(zv::MarkRole) << QVariant(7) << false << QVariant(int(zv::EntryMark::None));
-        QTest::newRow("the address is not the user's")
-            << int(zv::AddressRole) << QVariant(QStringLiteral("http://x")) << false
-            << QVariant(QStringLiteral("http://m/1"));
+        zv::test::columns<int, QVariant, bool, QVariant>("role", "value", "taken", "read");
+        zv::test::row(
+            "a position", int(zv::PositionRole), QVariant(qint64(93500)), true, QVariant(qint64(93500)));
+        zv::test::row("no position: forgotten", int(zv::PositionRole), QVariant(), true, QVariant());
+        zv::test::row("a position that is no number", int(zv::PositionRole), QVariant(QStringLiteral("x")),
+            false, QVariant());
+        zv::test::row("heard", int(zv::MarkRole), QVariant(int(zv::EntryMark::Heard)), true,
+            QVariant(int(zv::EntryMark::Heard)));
+        zv::test::row("new", int(zv::MarkRole), QVariant(int(zv::EntryMark::New)), true,
+            QVariant(int(zv::EntryMark::New)));
+        zv::test::row(
+            "no such mark", int(zv::MarkRole), QVariant(7), false, QVariant(int(zv::EntryMark::None)));
+        zv::test::row("the address is not the user's", int(zv::AddressRole),
+            QVariant(QStringLiteral("http://x")), false, QVariant(QStringLiteral("http://m/1")));
     }
     void positionAndMark()
     {
@@ -172,12 +170,11 @@ private slots:
     // source row: its real entry, never the proxy's row number.
     void rowsThroughProxies_data()
     {
-        QTest::addColumn<bool>("channels");
-        QTest::addColumn<QString>("hidden"); // the caption the filter leaves out
-        QTest::addColumn<bool>("descending");
-        QTest::addColumn<QString>("selected"); // the caption the user picks
-        QTest::addColumn<QString>("next"); // its neighbours as shown; "" none
-        QTest::addColumn<QString>("previous");
+        // hidden: the caption the filter leaves out
+        // selected: the caption the user picks
+        // next: its neighbours as shown; "" none
+        zv::test::columns<bool, QString, bool, QString, QString, QString>(
+            "channels", "hidden", "descending", "selected", "next", "previous");
         for (const bool channels : {false, true}) {
             const char* list = channels ? "channels" : "entries";
             QTest::addRow("%s, as they are", list) << channels << QString() << false << "2"

@@ -1,6 +1,7 @@
 // The connection test window against a scripted portal on loopback.
 #include "portal/nmhttp.h"
 #include "support/scriptedserver.h"
+#include "support/table.h"
 #include "ui/windows/fenconnexion.h"
 
 #include <QElapsedTimer>
@@ -56,11 +57,11 @@ private slots:
     void refusals_data()
     {
         QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("ok crlf") << QByteArray("ok\r\n");
-        QTest::newRow("OK") << QByteArray("OK");
-        QTest::newRow("space") << QByteArray(" ok");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("ok then text") << QByteArray("okay");
+        zv::test::row("ok crlf", QByteArray("ok\r\n"));
+        zv::test::row("OK", QByteArray("OK"));
+        zv::test::row("space", QByteArray(" ok"));
+        zv::test::row("empty", QByteArray());
+        zv::test::row("ok then text", QByteArray("okay"));
     }
     void refusals()
     {

@@ -5,6 +5,7 @@
 #include "portal/nmhttp.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
@@ -149,7 +150,7 @@ private slots:
     {
         QTest::addColumn<int>("theme");
         for (const zv::themes::Look& l : zv::themes::Looks)
-            QTest::newRow(qPrintable(QStringLiteral("theme %1").arg(l.number))) << l.number;
+            zv::test::row(qPrintable(QStringLiteral("theme %1").arg(l.number)), l.number);
     }
     void everyThemeFollowsItsMarkers()
     {
@@ -195,31 +196,27 @@ private slots:
 
     void sections_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QByteArrayList>("requests");
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<bool>("plays");
-        QTest::newRow("tele") << "btnFctTele" << QByteArrayList{"/exe/medias.php?t=3&colid"}
-                              << QStringList{"panPlayer", "panListeCanaux", "panBouquet"} << true;
-        QTest::newRow("clips") << "btnFctClipVideo" << QByteArrayList{"/exe/medias.php?t=1&colid"}
-                               << QStringList{"panPlayer", "panListeCanaux"} << true;
-        QTest::newRow("radios") << "btnFctRadio" << QByteArrayList{"/exe/medias.php?t=4&colid"}
-                                << QStringList{"panPlayer", "panListeCanaux"} << true;
-        QTest::newRow("games") << "btnFctJeux" << QByteArrayList{"/exe/medias.php?t=2&k=1"}
-                               << QStringList{"panListeJeux"} << false;
-        QTest::newRow("chat") << "btnFctChat"
-                              << QByteArrayList{"/exe/cont.php?c=urlchat", "/exe/medias.php?t=4&colid"}
-                              << QStringList{"panChat", "lblChatRadio", "cmbChatRadio"} << true;
-        QTest::newRow("mod") << "btnFctMOD" << QByteArrayList{"/exe/podcast.php"}
-                             << QStringList{"panPlayer", "pcMOD"} << true;
-        QTest::newRow("sexo") << "btnFctSexo" << QByteArrayList{"/exe/cont.php?c=urlsexo"}
-                              << QStringList{"panSexo"} << false;
-        QTest::newRow("videos") << "btnFctVideo" << QByteArrayList{} << QStringList{"panPlayer", "panVideo"}
-                                << true;
-        QTest::newRow("contact") << "btnContact" << QByteArrayList{} << QStringList{"panContact"} << false;
-        QTest::newRow("home") << "btnFctAccueil"
-                              << QByteArrayList{"/exe/cont.php?c=urlaccg", "/exe/cont.php?c=ieacc2"}
-                              << QStringList{"panAccueilG", "panAccueilD"} << false;
+        zv::test::columns<QString, QByteArrayList, QStringList, bool>("button", "requests", "shown", "plays");
+        zv::test::row("tele", "btnFctTele", QByteArrayList{"/exe/medias.php?t=3&colid"},
+            QStringList{"panPlayer", "panListeCanaux", "panBouquet"}, true);
+        zv::test::row("clips", "btnFctClipVideo", QByteArrayList{"/exe/medias.php?t=1&colid"},
+            QStringList{"panPlayer", "panListeCanaux"}, true);
+        zv::test::row("radios", "btnFctRadio", QByteArrayList{"/exe/medias.php?t=4&colid"},
+            QStringList{"panPlayer", "panListeCanaux"}, true);
+        zv::test::row("games", "btnFctJeux", QByteArrayList{"/exe/medias.php?t=2&k=1"},
+            QStringList{"panListeJeux"}, false);
+        zv::test::row("chat", "btnFctChat",
+            QByteArrayList{"/exe/cont.php?c=urlchat", "/exe/medias.php?t=4&colid"},
+            QStringList{"panChat", "lblChatRadio", "cmbChatRadio"}, true);
+        zv::test::row(
+            "mod", "btnFctMOD", QByteArrayList{"/exe/podcast.php"}, QStringList{"panPlayer", "pcMOD"}, true);
+        zv::test::row(
+            "sexo", "btnFctSexo", QByteArrayList{"/exe/cont.php?c=urlsexo"}, QStringList{"panSexo"}, false);
+        zv::test::row("videos", "btnFctVideo", QByteArrayList{}, QStringList{"panPlayer", "panVideo"}, true);
+        zv::test::row("contact", "btnContact", QByteArrayList{}, QStringList{"panContact"}, false);
+        zv::test::row("home", "btnFctAccueil",
+            QByteArrayList{"/exe/cont.php?c=urlaccg", "/exe/cont.php?c=ieacc2"},
+            QStringList{"panAccueilG", "panAccueilD"}, false);
     }
     void sections()
     {
@@ -307,12 +304,11 @@ private slots:
 
     void bouquetsThroughWindow_data()
     {
-        QTest::addColumn<int>("bouquet");
-        QTest::addColumn<QByteArray>("path");
-        QTest::newRow("free") << 1 << QByteArray("/bouquet/free.m3u");
-        QTest::newRow("orange") << 2 << QByteArray("/bouquet/orange.m3u");
-        QTest::newRow("club") << 3 << QByteArray("/bouquet/clubinternet.m3u");
-        QTest::newRow("belgacom") << 4 << QByteArray("/bouquet/belgacom.m3u");
+        zv::test::columns<int, QByteArray>("bouquet", "path");
+        zv::test::row("free", 1, QByteArray("/bouquet/free.m3u"));
+        zv::test::row("orange", 2, QByteArray("/bouquet/orange.m3u"));
+        zv::test::row("club", 3, QByteArray("/bouquet/clubinternet.m3u"));
+        zv::test::row("belgacom", 4, QByteArray("/bouquet/belgacom.m3u"));
     }
     void bouquetsThroughWindow()
     {
@@ -466,16 +462,14 @@ private slots:
 
     void favouritesContinuousPlay_data()
     {
-        QTest::addColumn<bool>("nonStop");
-        QTest::addColumn<bool>("repeat");
-        QTest::addColumn<QStringList>("played");
+        zv::test::columns<bool, bool, QStringList>("nonStop", "repeat", "played");
         const QString a = QStringLiteral("http://mp3.example/a.mp3"),
                       b = QStringLiteral("http://mp3.example/b.mp3"),
                       c = QStringLiteral("http://mp3.example/c.mp3");
-        QTest::newRow("non-stop to the end") << true << false << QStringList{b, c};
-        QTest::newRow("neither stops") << false << false << QStringList{b};
-        QTest::newRow("repeat") << true << true << QStringList{b, b, b, b};
-        QTest::newRow("repeat without non-stop") << false << true << QStringList{b, b, b, b};
+        zv::test::row("non-stop to the end", true, false, QStringList{b, c});
+        zv::test::row("neither stops", false, false, QStringList{b});
+        zv::test::row("repeat", true, true, QStringList{b, b, b, b});
+        zv::test::row("repeat without non-stop", false, true, QStringList{b, b, b, b});
     }
     void favouritesContinuousPlay()
     {
@@ -520,12 +514,8 @@ private slots:
         // Each list holds "a", a row with nothing to play, then "b"; a row is
         // double-clicked, then maybe another (-1: none), or selected and the
         // play button pressed.
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("second");
-        QTest::addColumn<QStringList>("played");
-        QTest::addColumn<bool>("playingAfter");
-        QTest::addColumn<bool>("button");
+        zv::test::columns<QString, int, int, QStringList, bool, bool>(
+            "list", "first", "second", "played", "playingAfter", "button");
         const QStringList lists = {QStringLiteral("lvListeCanaux"), QStringLiteral("lvMODFichier"),
             QStringLiteral("lvMODPodcast"), QStringLiteral("lvMODRecherche"), QStringLiteral("lvMODFavoris"),
             QStringLiteral("lvVideo")};
@@ -533,15 +523,13 @@ private slots:
                       b = QStringLiteral("http://media.example/b.mp3");
         for (const QString& list : lists) {
             const QByteArray name = list.toUtf8();
-            QTest::newRow(name + ": an empty address plays nothing")
-                << list << 1 << -1 << QStringList{} << false << false;
-            QTest::newRow(name + ": another row plays it")
-                << list << 0 << 2 << QStringList{a, b} << true << false;
-            QTest::newRow(name + ": the row playing stops")
-                << list << 0 << 0 << QStringList{a} << false << false;
-            QTest::newRow(name + ": a row without an address stops")
-                << list << 0 << 1 << QStringList{a} << false << false;
-            QTest::newRow(name + ": the button stops") << list << 0 << 2 << QStringList{a} << false << true;
+            zv::test::row(
+                name + ": an empty address plays nothing", list, 1, -1, QStringList{}, false, false);
+            zv::test::row(name + ": another row plays it", list, 0, 2, QStringList{a, b}, true, false);
+            zv::test::row(name + ": the row playing stops", list, 0, 0, QStringList{a}, false, false);
+            zv::test::row(
+                name + ": a row without an address stops", list, 0, 1, QStringList{a}, false, false);
+            zv::test::row(name + ": the button stops", list, 0, 2, QStringList{a}, false, true);
         }
     }
     void doubleClicks()
@@ -605,17 +593,15 @@ private slots:
 
     void updateQuestion_data()
     {
-        QTest::addColumn<QByteArray>("announced");
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<bool>("asked");
-        QTest::newRow("3.2") << QByteArray("3.2") << "C" << true;
-        QTest::newRow("3.1") << QByteArray("3.1") << "C" << false;
-        QTest::newRow("3.1.9") << QByteArray("3.1.9") << "C" << false;
-        QTest::newRow("3.10") << QByteArray("3.10") << "C" << false;
-        QTest::newRow("letters") << QByteArray("nouveau") << "C" << false;
-        QTest::newRow("trailing break") << QByteArray("3.2\r\n") << "C" << false;
-        QTest::newRow("3,2 under French") << QByteArray("3,2") << "fr_FR" << true;
-        QTest::newRow("3.2 under French") << QByteArray("3.2") << "fr_FR" << true;
+        zv::test::columns<QByteArray, QString, bool>("announced", "locale", "asked");
+        zv::test::row("3.2", QByteArray("3.2"), "C", true);
+        zv::test::row("3.1", QByteArray("3.1"), "C", false);
+        zv::test::row("3.1.9", QByteArray("3.1.9"), "C", false);
+        zv::test::row("3.10", QByteArray("3.10"), "C", false);
+        zv::test::row("letters", QByteArray("nouveau"), "C", false);
+        zv::test::row("trailing break", QByteArray("3.2\r\n"), "C", false);
+        zv::test::row("3,2 under French", QByteArray("3,2"), "fr_FR", true);
+        zv::test::row("3.2 under French", QByteArray("3.2"), "fr_FR", true);
     }
     void updateQuestion()
     {
@@ -652,12 +638,11 @@ private slots:
 
     void sponsorWindow_data()
     {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("oui inside a text") << QByteArray("reponse: oui merci") << true;
-        QTest::newRow("OUI") << QByteArray("OUI") << true;
-        QTest::newRow("non") << QByteArray("NON") << false;
-        QTest::newRow("empty") << QByteArray() << false;
+        zv::test::columns<QByteArray, bool>("answer", "shown");
+        zv::test::row("oui inside a text", QByteArray("reponse: oui merci"), true);
+        zv::test::row("OUI", QByteArray("OUI"), true);
+        zv::test::row("non", QByteArray("NON"), false);
+        zv::test::row("empty", QByteArray(), false);
     }
     void sponsorWindow()
     {

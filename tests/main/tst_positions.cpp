@@ -4,6 +4,7 @@
 // channels keep nothing.
 #include "portal/userstate.h"
 #include "support/mainwindowrig.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/entrymodel.h"
@@ -56,48 +57,37 @@ class TestPositions : public MainWindowTest {
 private slots:
     void positionOutlivesTheWindow_data()
     {
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<QString>("how"); // how playing stops
-        QTest::addColumn<qint64>("at"); // where it stopped
-        QTest::addColumn<QVariant>("shown"); // PositionRole on the next window's row
-        QTest::addColumn<int>("mark");
-        QTest::addColumn<QString>("seek"); // what the next play asks of the engine
+        // how: how playing stops
+        // at: where it stopped
+        // shown: PositionRole on the next window's row
+        // seek: what the next play asks of the engine
+        zv::test::columns<QString, QString, qint64, QVariant, int, QString>(
+            "list", "how", "at", "shown", "mark", "seek");
 
         const int none = int(zv::EntryMark::None);
         const int heard = int(zv::EntryMark::Heard);
         const QVariant nothing;
-        QTest::newRow("episode, stop")
-            << "lvMODPodcast"
-            << "stop" << qint64(120000) << QVariant(qint64(120000)) << none << "seek 115000";
-        QTest::newRow("episode, section")
-            << "lvMODPodcast"
-            << "section" << qint64(90000) << QVariant(qint64(90000)) << none << "seek 85000";
-        QTest::newRow("episode, window closed")
-            << "lvMODPodcast"
-            << "close" << qint64(300000) << QVariant(qint64(300000)) << none << "seek 295000";
-        QTest::newRow("episode, another row")
-            << "lvMODPodcast"
-            << "other" << qint64(60000) << QVariant(qint64(60000)) << none << "seek 55000";
-        QTest::newRow("episode, timer")
-            << "lvMODPodcast"
-            << "timer" << qint64(200000) << QVariant(qint64(200000)) << none << "seek 195000";
-        QTest::newRow("episode, to its end") << "lvMODPodcast"
-                                             << "end" << kLength << nothing << heard << "";
-        QTest::newRow("episode, stopped near the end") << "lvMODPodcast"
-                                                       << "stop" << kLength - 5000 << nothing << heard << "";
-        QTest::newRow("episode, stopped at once") << "lvMODPodcast"
-                                                  << "stop" << qint64(3000) << nothing << none << "";
-        QTest::newRow("file") << "lvMODFichier"
-                              << "stop" << qint64(120000) << QVariant(qint64(120000)) << none
-                              << "seek 115000";
-        QTest::newRow("MP3 found") << "lvMODRecherche"
-                                   << "section" << qint64(120000) << QVariant(qint64(120000)) << none
-                                   << "seek 115000";
-        QTest::newRow("Mes MP3") << "lvMODFavoris"
-                                 << "end" << kLength << nothing << heard << "";
-        QTest::newRow("video") << "lvVideo"
-                               << "stop" << qint64(120000) << QVariant(qint64(120000)) << none
-                               << "seek 115000";
+        zv::test::row("episode, stop", "lvMODPodcast", "stop", qint64(120000), QVariant(qint64(120000)), none,
+            "seek 115000");
+        zv::test::row("episode, section", "lvMODPodcast", "section", qint64(90000), QVariant(qint64(90000)),
+            none, "seek 85000");
+        zv::test::row("episode, window closed", "lvMODPodcast", "close", qint64(300000),
+            QVariant(qint64(300000)), none, "seek 295000");
+        zv::test::row("episode, another row", "lvMODPodcast", "other", qint64(60000), QVariant(qint64(60000)),
+            none, "seek 55000");
+        zv::test::row("episode, timer", "lvMODPodcast", "timer", qint64(200000), QVariant(qint64(200000)),
+            none, "seek 195000");
+        zv::test::row("episode, to its end", "lvMODPodcast", "end", kLength, nothing, heard, "");
+        zv::test::row(
+            "episode, stopped near the end", "lvMODPodcast", "stop", kLength - 5000, nothing, heard, "");
+        zv::test::row("episode, stopped at once", "lvMODPodcast", "stop", qint64(3000), nothing, none, "");
+        zv::test::row(
+            "file", "lvMODFichier", "stop", qint64(120000), QVariant(qint64(120000)), none, "seek 115000");
+        zv::test::row("MP3 found", "lvMODRecherche", "section", qint64(120000), QVariant(qint64(120000)),
+            none, "seek 115000");
+        zv::test::row("Mes MP3", "lvMODFavoris", "end", kLength, nothing, heard, "");
+        zv::test::row(
+            "video", "lvVideo", "stop", qint64(120000), QVariant(qint64(120000)), none, "seek 115000");
     }
     void positionOutlivesTheWindow()
     {

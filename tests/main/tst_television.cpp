@@ -8,6 +8,7 @@
 #include "support/demotelevision.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/playqueue.h"
@@ -62,16 +63,14 @@ class TestTelevision : public MainWindowTest {
 private slots:
     void demoListFilteredKeptPlayed_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QStringList>("shown"); // in the list's order; the last is played and kept
-        QTest::newRow("accents and case aside")
-            << "mete" << QStringList{QStringLiteral("Zevalo Météo, la chaîne du temps")};
-        QTest::newRow("on the group too")
-            << "INFORMATION"
-            << QStringList{QStringLiteral("Bruxelles Infos"), QStringLiteral("Québec Matin"),
-                   QStringLiteral("Zevalo Météo, la chaîne du temps")};
-        QTest::newRow("typed with accents")
-            << "léman télé" << QStringList{QStringLiteral("Léman Télévision")};
+        // shown: in the list's order; the last is played and kept
+        zv::test::columns<QString, QStringList>("typed", "shown");
+        zv::test::row("accents and case aside", "mete",
+            QStringList{QStringLiteral("Zevalo Météo, la chaîne du temps")});
+        zv::test::row("on the group too", "INFORMATION",
+            QStringList{QStringLiteral("Bruxelles Infos"), QStringLiteral("Québec Matin"),
+                QStringLiteral("Zevalo Météo, la chaîne du temps")});
+        zv::test::row("typed with accents", "léman télé", QStringList{QStringLiteral("Léman Télévision")});
     }
     void demoListFilteredKeptPlayed()
     {
@@ -190,17 +189,13 @@ private slots:
 
     void sourcesTaken_data()
     {
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<QString>("problem"); // the start of the message, empty when taken
-        QTest::newRow("web address") << "https://iptv.example/get.php?u=a&p=b&type=m3u_plus"
-                                     << "";
-        QTest::newRow("nothing") << ""
-                                 << "Indiquez";
-        QTest::newRow("other scheme") << "ftp://iptv.example/l.m3u"
-                                      << "Seules";
-        QTest::newRow("missing file") << "/nulle/part/liste.m3u"
-                                      << "Le fichier";
-        QTest::newRow("a folder") << QDir::tempPath() << "Le fichier";
+        // problem: the start of the message, empty when taken
+        zv::test::columns<QString, QString>("source", "problem");
+        zv::test::row("web address", "https://iptv.example/get.php?u=a&p=b&type=m3u_plus", "");
+        zv::test::row("nothing", "", "Indiquez");
+        zv::test::row("other scheme", "ftp://iptv.example/l.m3u", "Seules");
+        zv::test::row("missing file", "/nulle/part/liste.m3u", "Le fichier");
+        zv::test::row("a folder", QDir::tempPath(), "Le fichier");
     }
     void sourcesTaken()
     {

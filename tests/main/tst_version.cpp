@@ -2,6 +2,7 @@
 #include "app/versioninfo.h"
 #include "base/errors.h"
 #include "portal/version.h"
+#include "support/table.h"
 
 #include <QTest>
 #include <QtEndian>
@@ -11,29 +12,26 @@ class TestVersion : public QObject {
 private slots:
     void versionNumber_data()
     {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QChar>("sep");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<double>("value");
+        zv::test::columns<QByteArray, QChar, bool, double>("text", "sep", "ok", "value");
         const QChar dot(u'.'), comma(u',');
-        QTest::newRow("file version") << QByteArray("3.1.0.0") << dot << true << 3.1;
-        QTest::newRow("3.2") << QByteArray("3.2") << dot << true << 3.2;
-        QTest::newRow("3.10 reads 3.1") << QByteArray("3.10") << dot << true << 3.1;
-        QTest::newRow("3.1.5") << QByteArray("3.1.5") << dot << true << 3.1;
-        QTest::newRow("3.1.9") << QByteArray("3.1.9") << dot << true << 3.1;
-        QTest::newRow("single component") << QByteArray("4") << dot << true << 4.0;
-        QTest::newRow("blanks around") << QByteArray(" 3.2 ") << dot << true << 3.2;
-        QTest::newRow("comma locale, dot") << QByteArray("3.2") << comma << true << 3.2;
-        QTest::newRow("comma locale, comma") << QByteArray("3,2") << comma << true << 3.2;
-        QTest::newRow("comma locale, file version") << QByteArray("3.1.0.0") << comma << true << 3.1;
-        QTest::newRow("comma in dot locale") << QByteArray("3,2") << dot << false << 0.0;
-        QTest::newRow("letters") << QByteArray("abc") << dot << false << 0.0;
-        QTest::newRow("empty") << QByteArray() << dot << false << 0.0;
-        QTest::newRow("trailing line break") << QByteArray("3.2\r\n") << dot << false << 0.0;
-        QTest::newRow("trailing text") << QByteArray("3.2 beta") << dot << false << 0.0;
-        QTest::newRow("letters after dot") << QByteArray("3.x") << dot << false << 0.0;
-        QTest::newRow("two signs") << QByteArray("--3.2") << dot << false << 0.0;
-        QTest::newRow("binary") << QByteArray("3\0.2", 4) << dot << false << 0.0;
+        zv::test::row("file version", QByteArray("3.1.0.0"), dot, true, 3.1);
+        zv::test::row("3.2", QByteArray("3.2"), dot, true, 3.2);
+        zv::test::row("3.10 reads 3.1", QByteArray("3.10"), dot, true, 3.1);
+        zv::test::row("3.1.5", QByteArray("3.1.5"), dot, true, 3.1);
+        zv::test::row("3.1.9", QByteArray("3.1.9"), dot, true, 3.1);
+        zv::test::row("single component", QByteArray("4"), dot, true, 4.0);
+        zv::test::row("blanks around", QByteArray(" 3.2 "), dot, true, 3.2);
+        zv::test::row("comma locale, dot", QByteArray("3.2"), comma, true, 3.2);
+        zv::test::row("comma locale, comma", QByteArray("3,2"), comma, true, 3.2);
+        zv::test::row("comma locale, file version", QByteArray("3.1.0.0"), comma, true, 3.1);
+        zv::test::row("comma in dot locale", QByteArray("3,2"), dot, false, 0.0);
+        zv::test::row("letters", QByteArray("abc"), dot, false, 0.0);
+        zv::test::row("empty", QByteArray(), dot, false, 0.0);
+        zv::test::row("trailing line break", QByteArray("3.2\r\n"), dot, false, 0.0);
+        zv::test::row("trailing text", QByteArray("3.2 beta"), dot, false, 0.0);
+        zv::test::row("letters after dot", QByteArray("3.x"), dot, false, 0.0);
+        zv::test::row("two signs", QByteArray("--3.2"), dot, false, 0.0);
+        zv::test::row("binary", QByteArray("3\0.2", 4), dot, false, 0.0);
     }
     void versionNumber()
     {

@@ -4,6 +4,7 @@
 // screen wants them, and no aborted request reaches the user.
 #include "portal/nmhttp.h"
 #include "support/mainwindowrig.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/channelmodel.h"
@@ -82,12 +83,13 @@ class TestWaits : public MainWindowTest {
 private slots:
     void bouquetChoices_data()
     {
-        QTest::addColumn<QList<int>>("choices"); // each one made when the previous one's request arrives
-        QTest::addColumn<QByteArray>("how"); // every answer but the last one's
-        QTest::newRow("portal list, then a box's, late") << QList<int>{0, 2} << QByteArray("late");
-        QTest::newRow("a box's, then the portal list, never") << QList<int>{2, 0} << QByteArray("never");
-        QTest::newRow("three boxes, in pieces") << QList<int>{1, 3, 4} << QByteArray("pieces");
-        QTest::newRow("there and back, never") << QList<int>{0, 1, 0} << QByteArray("never");
+        // choices: each one made when the previous one's request arrives
+        // how: every answer but the last one's
+        zv::test::columns<QList<int>, QByteArray>("choices", "how");
+        zv::test::row("portal list, then a box's, late", QList<int>{0, 2}, QByteArray("late"));
+        zv::test::row("a box's, then the portal list, never", QList<int>{2, 0}, QByteArray("never"));
+        zv::test::row("three boxes, in pieces", QList<int>{1, 3, 4}, QByteArray("pieces"));
+        zv::test::row("there and back, never", QList<int>{0, 1, 0}, QByteArray("never"));
     }
     void bouquetChoices()
     {
@@ -141,56 +143,43 @@ private slots:
 
     void sectionClicks_data()
     {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QByteArray>("slow"); // the request of `from` that waits
-        QTest::addColumn<QByteArray>("how");
-        QTest::addColumn<QString>("during"); // a section button ("+play": then its first row), or "file"
-        QTest::addColumn<QString>("shown"); // the section button down at the end
-        QTest::addColumn<QString>("listed");
-        QTest::addColumn<QByteArray>("neverAsked"); // a request the older switch must not make
-        QTest::addColumn<bool>("plays");
+        // slow: the request of `from` that waits
+        // during: a section button ("+play": then its first row), or "file"
+        // shown: the section button down at the end
+        // neverAsked: a request the older switch must not make
+        zv::test::columns<QString, QByteArray, QByteArray, QString, QString, QString, QByteArray, bool>(
+            "from", "slow", "how", "during", "shown", "listed", "neverAsked", "plays");
 
         // Any wait of a switch but the channel list's: the newest click wins.
-        QTest::newRow("home page, never; radios played")
-            << "btnFctAccueil" << QByteArray("/exe/cont.php?c=urlaccg") << QByteArray("never")
-            << "btnFctRadio+play"
-            << "btnFctRadio" << QStringLiteral("Liste des radios: 7") << QByteArray("/exe/cont.php?c=ieacc2")
-            << true;
-        QTest::newRow("games, never; television")
-            << "btnFctJeux" << QByteArray("/exe/medias.php?t=2&k=1") << QByteArray("never") << "btnFctTele"
-            << "btnFctTele" << QStringLiteral("Liste des télévisions: 40") << QByteArray() << false;
-        QTest::newRow("chat, late; clips") << "btnFctChat" << QByteArray("/exe/cont.php?c=urlchat")
-                                           << QByteArray("late") << "btnFctClipVideo"
-                                           << "btnFctClipVideo" << QStringLiteral("Liste des vidéo-clips: 5")
-                                           << QByteArray("/exe/medias.php?t=4&colid") << false;
-        QTest::newRow("media on demand, never; radios played")
-            << "btnFctMOD" << QByteArray("/exe/podcast.php") << QByteArray("never") << "btnFctRadio+play"
-            << "btnFctRadio" << QStringLiteral("Liste des radios: 7") << QByteArray() << true;
-        QTest::newRow("adult page, in pieces; games")
-            << "btnFctSexo" << QByteArray("/exe/cont.php?c=urlsexo") << QByteArray("pieces") << "btnFctJeux"
-            << "btnFctJeux" << QStringLiteral("Jeux: 4") << QByteArray() << false;
-        QTest::newRow("games, never; games again")
-            << "btnFctJeux" << QByteArray("/exe/medias.php?t=2&k=1") << QByteArray("never") << "btnFctJeux"
-            << "btnFctJeux" << QStringLiteral("Jeux: 4") << QByteArray() << false;
-        QTest::newRow("home page, late; home again")
-            << "btnFctAccueil" << QByteArray("/exe/cont.php?c=ieacc2") << QByteArray("late")
-            << "btnFctAccueil"
-            << "btnFctAccueil" << QString() << QByteArray() << false;
+        zv::test::row("home page, never; radios played", "btnFctAccueil",
+            QByteArray("/exe/cont.php?c=urlaccg"), QByteArray("never"), "btnFctRadio+play", "btnFctRadio",
+            QStringLiteral("Liste des radios: 7"), QByteArray("/exe/cont.php?c=ieacc2"), true);
+        zv::test::row("games, never; television", "btnFctJeux", QByteArray("/exe/medias.php?t=2&k=1"),
+            QByteArray("never"), "btnFctTele", "btnFctTele", QStringLiteral("Liste des télévisions: 40"),
+            QByteArray(), false);
+        zv::test::row("chat, late; clips", "btnFctChat", QByteArray("/exe/cont.php?c=urlchat"),
+            QByteArray("late"), "btnFctClipVideo", "btnFctClipVideo",
+            QStringLiteral("Liste des vidéo-clips: 5"), QByteArray("/exe/medias.php?t=4&colid"), false);
+        zv::test::row("media on demand, never; radios played", "btnFctMOD", QByteArray("/exe/podcast.php"),
+            QByteArray("never"), "btnFctRadio+play", "btnFctRadio", QStringLiteral("Liste des radios: 7"),
+            QByteArray(), true);
+        zv::test::row("adult page, in pieces; games", "btnFctSexo", QByteArray("/exe/cont.php?c=urlsexo"),
+            QByteArray("pieces"), "btnFctJeux", "btnFctJeux", QStringLiteral("Jeux: 4"), QByteArray(), false);
+        zv::test::row("games, never; games again", "btnFctJeux", QByteArray("/exe/medias.php?t=2&k=1"),
+            QByteArray("never"), "btnFctJeux", "btnFctJeux", QStringLiteral("Jeux: 4"), QByteArray(), false);
+        zv::test::row("home page, late; home again", "btnFctAccueil", QByteArray("/exe/cont.php?c=ieacc2"),
+            QByteArray("late"), "btnFctAccueil", "btnFctAccueil", QString(), QByteArray(), false);
         // A stream the user starts while the section loads is newer than the switch.
         // (The portal's two groups, then "Mes podcasts".)
-        QTest::newRow("media on demand, late; a file played")
-            << "btnFctMOD" << QByteArray("/exe/podcast.php") << QByteArray("late") << "file"
-            << "btnFctMOD" << QStringLiteral("Podcasts: 3") << QByteArray() << true;
+        zv::test::row("media on demand, late; a file played", "btnFctMOD", QByteArray("/exe/podcast.php"),
+            QByteArray("late"), "file", "btnFctMOD", QStringLiteral("Podcasts: 3"), QByteArray(), true);
         // While the channel list loads a click is ignored.
-        QTest::newRow("radios, late; television ignored")
-            << "btnFctRadio" << QByteArray("/exe/medias.php?t=4&colid") << QByteArray("late") << "btnFctTele"
-            << "btnFctRadio" << QStringLiteral("Liste des radios: 7")
-            << QByteArray("/exe/medias.php?t=3&colid") << false;
-        QTest::newRow("clips, in pieces; chat ignored")
-            << "btnFctClipVideo" << QByteArray("/exe/medias.php?t=1&colid") << QByteArray("pieces")
-            << "btnFctChat"
-            << "btnFctClipVideo" << QStringLiteral("Liste des vidéo-clips: 5")
-            << QByteArray("/exe/cont.php?c=urlchat") << false;
+        zv::test::row("radios, late; television ignored", "btnFctRadio",
+            QByteArray("/exe/medias.php?t=4&colid"), QByteArray("late"), "btnFctTele", "btnFctRadio",
+            QStringLiteral("Liste des radios: 7"), QByteArray("/exe/medias.php?t=3&colid"), false);
+        zv::test::row("clips, in pieces; chat ignored", "btnFctClipVideo",
+            QByteArray("/exe/medias.php?t=1&colid"), QByteArray("pieces"), "btnFctChat", "btnFctClipVideo",
+            QStringLiteral("Liste des vidéo-clips: 5"), QByteArray("/exe/cont.php?c=urlchat"), false);
     }
     void sectionClicks()
     {
@@ -239,15 +228,14 @@ private slots:
 
     void gamesTree_data()
     {
-        QTest::addColumn<QByteArray>("how");
-        QTest::addColumn<bool>("leave"); // false: another category is double-clicked meanwhile
-        QTest::addColumn<QString>("tree");
+        // leave: false: another category is double-clicked meanwhile
+        zv::test::columns<QByteArray, bool, QString>("how", "leave", "tree");
         const QString games = QStringLiteral("Action{Pac,Tetris};Aventure;Réflexion;Sport");
         const QString bare = QStringLiteral("Action;Aventure;Réflexion;Sport");
-        QTest::newRow("another category, late") << QByteArray("late") << false << games;
-        QTest::newRow("another category, in pieces") << QByteArray("pieces") << false << games;
-        QTest::newRow("section left and entered again, late") << QByteArray("late") << true << bare;
-        QTest::newRow("section left and entered again, never") << QByteArray("never") << true << bare;
+        zv::test::row("another category, late", QByteArray("late"), false, games);
+        zv::test::row("another category, in pieces", QByteArray("pieces"), false, games);
+        zv::test::row("section left and entered again, late", QByteArray("late"), true, bare);
+        zv::test::row("section left and entered again, never", QByteArray("never"), true, bare);
     }
     void gamesTree()
     {
@@ -280,12 +268,12 @@ private slots:
 
     void podcastTree_data()
     {
-        QTest::addColumn<QByteArray>("how");
-        QTest::addColumn<bool>("leave"); // false: another podcast is double-clicked meanwhile
-        QTest::newRow("another podcast, late") << QByteArray("late") << false;
-        QTest::newRow("another podcast, never") << QByteArray("never") << false;
-        QTest::newRow("another podcast, in pieces") << QByteArray("pieces") << false;
-        QTest::newRow("section left, never") << QByteArray("never") << true;
+        // leave: false: another podcast is double-clicked meanwhile
+        zv::test::columns<QByteArray, bool>("how", "leave");
+        zv::test::row("another podcast, late", QByteArray("late"), false);
+        zv::test::row("another podcast, never", QByteArray("never"), false);
+        zv::test::row("another podcast, in pieces", QByteArray("pieces"), false);
+        zv::test::row("section left, never", QByteArray("never"), true);
     }
     void podcastTree()
     {
@@ -323,9 +311,9 @@ private slots:
 
     void keywordsDuringSearch_data()
     {
-        QTest::addColumn<bool>("video"); // false: the MP3 search
-        QTest::addColumn<QByteArray>("how");
-        QTest::addColumn<bool>("typed"); // true: a letter is typed meanwhile; false: "OK" again
+        // video: false: the MP3 search
+        // typed: true: a letter is typed meanwhile; false: "OK" again
+        zv::test::columns<bool, QByteArray, bool>("video", "how", "typed");
         for (const bool video : {false, true}) {
             const char* kind = video ? "video" : "MP3";
             QTest::addRow("%s, a letter typed, late", kind) << video << QByteArray("late") << true;

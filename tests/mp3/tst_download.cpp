@@ -4,6 +4,7 @@
 #include "portal/download.h"
 #include "portal/nmhttp.h"
 #include "support/scriptedserver.h"
+#include "support/table.h"
 #include "support/testtls.h"
 #include "ui/windows/fentelechargement.h"
 
@@ -69,45 +70,35 @@ class TestDownload : public QObject {
 private slots:
     void split_data()
     {
-        QTest::addColumn<QByteArray>("address");
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<QByteArray>("fileName");
-        QTest::addColumn<QByteArray>("proposed");
-        QTest::addColumn<QByteArray>("referer");
-        QTest::newRow("space and query")
-            << QByteArray("http://mp3.example:8080/dir/my song.rbs?x=1")
-            << QByteArray("mp3.example:8080/dir/my%20song.rbs?x=1") << QByteArray("my song.rbs")
-            << QByteArray("my song.mp3") << QByteArray("http://mp3.example:8080/");
-        QTest::newRow("ends in a slash")
-            << QByteArray("http://mp3.example/dir/") << QByteArray("mp3.example/dir/") << QByteArray()
-            << QByteArray() << QByteArray("http://mp3.example/");
-        QTest::newRow("capitals kept")
-            << QByteArray("http://h/A.RBS") << QByteArray("h/A.RBS") << QByteArray("A.RBS")
-            << QByteArray("A.RBS") << QByteArray("http://h/");
-        QTest::newRow("first only") << QByteArray("http://h/a.rbs.rbs") << QByteArray("h/a.rbs.rbs")
-                                    << QByteArray("a.rbs.rbs") << QByteArray("a.mp3.rbs")
-                                    << QByteArray("http://h/");
-        QTest::newRow("no scheme") << QByteArray("h/d/f.mp3") << QByteArray("h/d/f.mp3")
-                                   << QByteArray("f.mp3") << QByteArray("f.mp3") << QByteArray("http://h/");
-        QTest::newRow("host only") << QByteArray("http://mp3.example") << QByteArray() << QByteArray()
-                                   << QByteArray() << QByteArray("http:///");
-        QTest::newRow("space in host kept")
-            << QByteArray("http://a b/c d") << QByteArray("a b/c%20d") << QByteArray("c d")
-            << QByteArray("c d") << QByteArray("http://a b/");
-        QTest::newRow("slash in query")
-            << QByteArray("http://h/f.rbs?u=a/b.rbs") << QByteArray("h/f.rbs?u=a/b.rbs")
-            << QByteArray("b.rbs") << QByteArray("b.mp3") << QByteArray("http://h/");
-        QTest::newRow("scheme text in query")
-            << QByteArray("h/f.mp3?u=http://x/y") << QByteArray("h/f.mp3?u=http://x/y") << QByteArray("y")
-            << QByteArray("y") << QByteArray("http://h/");
-        QTest::newRow("empty") << QByteArray() << QByteArray() << QByteArray() << QByteArray()
-                               << QByteArray("http:///");
-        QTest::newRow("only a query") << QByteArray("http://h/?x=1") << QByteArray("h/?x=1") << QByteArray()
-                                      << QByteArray() << QByteArray("http://h/");
-        QTest::newRow("https kept") << QByteArray("HTTPS://h:8443/d/my song.rbs")
-                                    << QByteArray("https://h:8443/d/my%20song.rbs")
-                                    << QByteArray("my song.rbs") << QByteArray("my song.mp3")
-                                    << QByteArray("https://h:8443/");
+        zv::test::columns<QByteArray, QByteArray, QByteArray, QByteArray, QByteArray>(
+            "address", "request", "fileName", "proposed", "referer");
+        zv::test::row("space and query", QByteArray("http://mp3.example:8080/dir/my song.rbs?x=1"),
+            QByteArray("mp3.example:8080/dir/my%20song.rbs?x=1"), QByteArray("my song.rbs"),
+            QByteArray("my song.mp3"), QByteArray("http://mp3.example:8080/"));
+        zv::test::row("ends in a slash", QByteArray("http://mp3.example/dir/"),
+            QByteArray("mp3.example/dir/"), QByteArray(), QByteArray(), QByteArray("http://mp3.example/"));
+        zv::test::row("capitals kept", QByteArray("http://h/A.RBS"), QByteArray("h/A.RBS"),
+            QByteArray("A.RBS"), QByteArray("A.RBS"), QByteArray("http://h/"));
+        zv::test::row("first only", QByteArray("http://h/a.rbs.rbs"), QByteArray("h/a.rbs.rbs"),
+            QByteArray("a.rbs.rbs"), QByteArray("a.mp3.rbs"), QByteArray("http://h/"));
+        zv::test::row("no scheme", QByteArray("h/d/f.mp3"), QByteArray("h/d/f.mp3"), QByteArray("f.mp3"),
+            QByteArray("f.mp3"), QByteArray("http://h/"));
+        zv::test::row("host only", QByteArray("http://mp3.example"), QByteArray(), QByteArray(), QByteArray(),
+            QByteArray("http:///"));
+        zv::test::row("space in host kept", QByteArray("http://a b/c d"), QByteArray("a b/c%20d"),
+            QByteArray("c d"), QByteArray("c d"), QByteArray("http://a b/"));
+        zv::test::row("slash in query", QByteArray("http://h/f.rbs?u=a/b.rbs"),
+            QByteArray("h/f.rbs?u=a/b.rbs"), QByteArray("b.rbs"), QByteArray("b.mp3"),
+            QByteArray("http://h/"));
+        zv::test::row("scheme text in query", QByteArray("h/f.mp3?u=http://x/y"),
+            QByteArray("h/f.mp3?u=http://x/y"), QByteArray("y"), QByteArray("y"), QByteArray("http://h/"));
+        zv::test::row(
+            "empty", QByteArray(), QByteArray(), QByteArray(), QByteArray(), QByteArray("http:///"));
+        zv::test::row("only a query", QByteArray("http://h/?x=1"), QByteArray("h/?x=1"), QByteArray(),
+            QByteArray(), QByteArray("http://h/"));
+        zv::test::row("https kept", QByteArray("HTTPS://h:8443/d/my song.rbs"),
+            QByteArray("https://h:8443/d/my%20song.rbs"), QByteArray("my song.rbs"),
+            QByteArray("my song.mp3"), QByteArray("https://h:8443/"));
     }
     void split()
     {
@@ -134,18 +125,15 @@ private slots:
 
     void percent_data()
     {
-        QTest::addColumn<qint64>("received");
-        QTest::addColumn<qint64>("total");
-        QTest::addColumn<int>("percent");
-        QTest::newRow("nothing yet") << qint64(0) << qint64(100) << 0;
-        QTest::newRow("rounded down") << qint64(2) << qint64(3) << 66;
-        QTest::newRow("all") << qint64(3) << qint64(3) << 100;
-        QTest::newRow("unknown size") << qint64(500) << qint64(0) << -1;
-        QTest::newRow("4 GB file") << qint64(3000000000LL) << qint64(6000000000LL) << 50;
-        QTest::newRow("32-bit overflow") << qint64(30000000) << qint64(40000000) << 75;
-        QTest::newRow("huge") << std::numeric_limits<qint64>::max() - 1 << std::numeric_limits<qint64>::max()
-                              << 99;
-        QTest::newRow("more than announced") << qint64(120) << qint64(100) << 100;
+        zv::test::columns<qint64, qint64, int>("received", "total", "percent");
+        zv::test::row("nothing yet", qint64(0), qint64(100), 0);
+        zv::test::row("rounded down", qint64(2), qint64(3), 66);
+        zv::test::row("all", qint64(3), qint64(3), 100);
+        zv::test::row("unknown size", qint64(500), qint64(0), -1);
+        zv::test::row("4 GB file", qint64(3000000000LL), qint64(6000000000LL), 50);
+        zv::test::row("32-bit overflow", qint64(30000000), qint64(40000000), 75);
+        zv::test::row("huge", std::numeric_limits<qint64>::max() - 1, std::numeric_limits<qint64>::max(), 99);
+        zv::test::row("more than announced", qint64(120), qint64(100), 100);
     }
     void percent()
     {
@@ -234,12 +222,7 @@ private slots:
 
     // Over TLS, with certificates made for the test: the file arrives, or a
     // refused certificate shows "Erreur" like any failed transfer.
-    void secureDownload_data()
-    {
-        QTest::addColumn<bool>("trusted");
-        QTest::newRow("trusted authority") << true;
-        QTest::newRow("unknown authority") << false;
-    }
+    void secureDownload_data() { zv::test::flagRows("trusted", "unknown authority", "trusted authority"); }
     void secureDownload()
     {
         QFETCH(bool, trusted);
@@ -291,18 +274,18 @@ private slots:
     // name stays exactly as it was; what arrived waits in the .part beside it.
     void failureKeepsTheOldFile_data()
     {
-        QTest::addColumn<QByteArray>("path");
-        QTest::addColumn<qint64>("partSize"); // -1: no .part
-        QTest::addColumn<int>("bar"); // what the bar shows
-        QTest::addColumn<QString>("obstacle"); // in the way of the .part
-        QTest::newRow("404") << QByteArray("/absent.mp3") << qint64(-1) << 0 << "";
-        QTest::newRow("500") << QByteArray("/panne.mp3") << qint64(-1) << 0 << "";
-        QTest::newRow("cut short") << QByteArray("/coupe.mp3") << qint64(3000) << 60 << "";
-        QTest::newRow("nobody listening") << QByteArray() << qint64(-1) << 0 << "";
+        // partSize: -1: no .part
+        // bar: what the bar shows
+        // obstacle: in the way of the .part
+        zv::test::columns<QByteArray, qint64, int, QString>("path", "partSize", "bar", "obstacle");
+        zv::test::row("404", QByteArray("/absent.mp3"), qint64(-1), 0, "");
+        zv::test::row("500", QByteArray("/panne.mp3"), qint64(-1), 0, "");
+        zv::test::row("cut short", QByteArray("/coupe.mp3"), qint64(3000), 60, "");
+        zv::test::row("nobody listening", QByteArray(), qint64(-1), 0, "");
         // What root cannot write either: a folder where the .part goes, a name
         // longer than the file system takes.
-        QTest::newRow("no room for the .part") << QByteArray("/f.mp3") << qint64(-2) << 0 << "folder";
-        QTest::newRow("name too long") << QByteArray("/f.mp3") << qint64(-1) << 0 << "long name";
+        zv::test::row("no room for the .part", QByteArray("/f.mp3"), qint64(-2), 0, "folder");
+        zv::test::row("name too long", QByteArray("/f.mp3"), qint64(-1), 0, "long name");
     }
     void failureKeepsTheOldFile()
     {
@@ -407,11 +390,9 @@ private slots:
 
     void nothingToSave_data()
     {
-        QTest::addColumn<QByteArray>("path");
-        QTest::addColumn<QString>("choice");
-        QTest::addColumn<int>("asked");
-        QTest::newRow("ends in a slash") << QByteArray("/dir/") << QStringLiteral("x") << 0;
-        QTest::newRow("dialog cancelled") << QByteArray("/dir/f.mp3") << QString() << 1;
+        zv::test::columns<QByteArray, QString, int>("path", "choice", "asked");
+        zv::test::row("ends in a slash", QByteArray("/dir/"), QStringLiteral("x"), 0);
+        zv::test::row("dialog cancelled", QByteArray("/dir/f.mp3"), QString(), 1);
     }
     void nothingToSave()
     {
@@ -426,12 +407,7 @@ private slots:
         QVERIFY(server->requests().isEmpty());
     }
 
-    void realSaveDialog_data()
-    {
-        QTest::addColumn<bool>("accept");
-        QTest::newRow("saved") << true;
-        QTest::newRow("cancelled") << false;
-    }
+    void realSaveDialog_data() { zv::test::flagRows("accept", "cancelled", "saved"); }
     void realSaveDialog()
     {
         QFETCH(bool, accept);
@@ -490,11 +466,11 @@ private slots:
 
     void allRunTogether_data()
     {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("lateFirstByteMs"); // the last one's answer starts this late
-        QTest::newRow("two") << 2 << 0;
-        QTest::newRow("three") << 3 << 0;
-        QTest::newRow("three, the last one late") << 3 << 300;
+        // lateFirstByteMs: the last one's answer starts this late
+        zv::test::columns<int, int>("count", "lateFirstByteMs");
+        zv::test::row("two", 2, 0);
+        zv::test::row("three", 3, 0);
+        zv::test::row("three, the last one late", 3, 300);
     }
     void allRunTogether()
     {

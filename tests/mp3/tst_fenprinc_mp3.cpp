@@ -3,6 +3,7 @@
 #include "app/config.h"
 #include "portal/nmhttp.h"
 #include "support/mainwindowrig.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/entrymodel.h"
@@ -93,15 +94,12 @@ private slots:
 
     void keywords_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("capitals and a space")
-            << QStringLiteral("Daft Punk") << QStringLiteral("daft punk") << QByteArray("daft%5fpunk");
-        QTest::newRow("accent") << QStringLiteral("Été") << QStringLiteral("été") << QByteArray("%e9t%e9");
-        QTest::newRow("symbols") << QStringLiteral("a&b=c") << QStringLiteral("a&b=c")
-                                 << QByteArray("a%26b%3dc");
-        QTest::newRow("nothing") << QString() << QString() << QByteArray();
+        zv::test::columns<QString, QString, QByteArray>("typed", "shown", "sent");
+        zv::test::row("capitals and a space", QStringLiteral("Daft Punk"), QStringLiteral("daft punk"),
+            QByteArray("daft%5fpunk"));
+        zv::test::row("accent", QStringLiteral("Été"), QStringLiteral("été"), QByteArray("%e9t%e9"));
+        zv::test::row("symbols", QStringLiteral("a&b=c"), QStringLiteral("a&b=c"), QByteArray("a%26b%3dc"));
+        zv::test::row("nothing", QString(), QString(), QByteArray());
     }
     void keywords()
     {
@@ -128,20 +126,17 @@ private slots:
 
     void answerLines_data()
     {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QStringList>("titles");
-        QTest::addColumn<QStringList>("addresses");
-        QTest::newRow("empty") << QByteArray() << QStringList() << QStringList();
-        QTest::newRow("lines without a tab are skipped")
-            << QByteArray("http://a/1.rbs\tUn\r\nsans titre\r\n\r\nhttp://a/2.rbs\tDeux\r\n")
-            << QStringList{"Un", "Deux"} << QStringList{"http://a/1.rbs", "http://a/2.rbs"};
-        QTest::newRow("extra fields ignored") << QByteArray("http://a/1.rbs\tUn\tplus\r\n")
-                                              << QStringList{"Un"} << QStringList{"http://a/1.rbs"};
-        QTest::newRow("empty title") << QByteArray("http://a/1.rbs\t") << QStringList{""}
-                                     << QStringList{"http://a/1.rbs"};
-        QTest::newRow("Windows-1252")
-            << QByteArray("http://a/\xe9.rbs\tCaf\xe9 \x80\r\n") << QStringList{QStringLiteral("Café €")}
-            << QStringList{QStringLiteral("http://a/é.rbs")};
+        zv::test::columns<QByteArray, QStringList, QStringList>("body", "titles", "addresses");
+        zv::test::row("empty", QByteArray(), QStringList(), QStringList());
+        zv::test::row("lines without a tab are skipped",
+            QByteArray("http://a/1.rbs\tUn\r\nsans titre\r\n\r\nhttp://a/2.rbs\tDeux\r\n"),
+            QStringList{"Un", "Deux"}, QStringList{"http://a/1.rbs", "http://a/2.rbs"});
+        zv::test::row("extra fields ignored", QByteArray("http://a/1.rbs\tUn\tplus\r\n"), QStringList{"Un"},
+            QStringList{"http://a/1.rbs"});
+        zv::test::row(
+            "empty title", QByteArray("http://a/1.rbs\t"), QStringList{""}, QStringList{"http://a/1.rbs"});
+        zv::test::row("Windows-1252", QByteArray("http://a/\xe9.rbs\tCaf\xe9 \x80\r\n"),
+            QStringList{QStringLiteral("Café €")}, QStringList{QStringLiteral("http://a/é.rbs")});
     }
     void answerLines()
     {
@@ -251,12 +246,7 @@ private slots:
         QCOMPARE(w->PlayingIndex, 1);
     }
 
-    void downloads_data()
-    {
-        QTest::addColumn<bool>("fromFavourites");
-        QTest::newRow("search") << false;
-        QTest::newRow("favourites") << true;
-    }
+    void downloads_data() { zv::test::flagRows("fromFavourites", "search", "favourites"); }
     void downloads()
     {
         QFETCH(bool, fromFavourites);

@@ -4,6 +4,7 @@
 #include "app/config.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
+#include "support/table.h"
 #include "ui/controls/btngraph.h"
 #include "ui/themes/themes.h"
 
@@ -154,15 +155,13 @@ private slots:
 
     void themeItemStoresAndCloses_data()
     {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<bool>("writable");
-        QTest::newRow("basic") << "mnuConfigTheme2" << 2 << true;
-        QTest::newRow("tagada") << "mnuConfigTheme1" << 1 << true;
-        QTest::newRow("chlorophylle") << "mnuConfigTheme4" << 4 << true;
-        QTest::newRow("moon") << "mnuConfigTheme5" << 5 << true;
-        QTest::newRow("mac") << "mnuConfigTheme3" << 3 << true;
-        QTest::newRow("unwritable") << "mnuConfigTheme5" << 2 << false;
+        zv::test::columns<QString, int, bool>("item", "stored", "writable");
+        zv::test::row("basic", "mnuConfigTheme2", 2, true);
+        zv::test::row("tagada", "mnuConfigTheme1", 1, true);
+        zv::test::row("chlorophylle", "mnuConfigTheme4", 4, true);
+        zv::test::row("moon", "mnuConfigTheme5", 5, true);
+        zv::test::row("mac", "mnuConfigTheme3", 3, true);
+        zv::test::row("unwritable", "mnuConfigTheme5", 2, false);
     }
 
     void themeItemStoresAndCloses()

@@ -5,6 +5,7 @@
 #include "portal/nmhttp.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
+#include "support/table.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
@@ -108,27 +109,25 @@ private slots:
 
     void answerAfterLeavingLoadsNothing_data()
     {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<QString>("browser");
-        QTest::addColumn<QString>("leaveTo"); // empty: the user stays
+        // leaveTo: empty: the user stays
+        zv::test::columns<QString, QByteArray, QString, QString>("section", "request", "browser", "leaveTo");
 
-        QTest::newRow("home left, stays") << "btnFctAccueil" << QByteArray("/exe/cont.php?c=urlaccg")
-                                          << "wbAccueilG" << QString();
-        QTest::newRow("home left, leaves") << "btnFctAccueil" << QByteArray("/exe/cont.php?c=urlaccg")
-                                           << "wbAccueilG" << "btnFctChat";
-        QTest::newRow("home right, stays") << "btnFctAccueil" << QByteArray("/exe/cont.php?c=ieacc2")
-                                           << "wbAccueilD" << QString();
-        QTest::newRow("home right, leaves") << "btnFctAccueil" << QByteArray("/exe/cont.php?c=ieacc2")
-                                            << "wbAccueilD" << "btnFctJeux";
-        QTest::newRow("chat, stays") << "btnFctChat" << QByteArray("/exe/cont.php?c=urlchat") << "wbChat"
-                                     << QString();
-        QTest::newRow("chat, leaves") << "btnFctChat" << QByteArray("/exe/cont.php?c=urlchat") << "wbChat"
-                                      << "btnFctAccueil";
-        QTest::newRow("adult, stays") << "btnFctSexo" << QByteArray("/exe/cont.php?c=urlsexo") << "wbSexo"
-                                      << QString();
-        QTest::newRow("adult, leaves") << "btnFctSexo" << QByteArray("/exe/cont.php?c=urlsexo") << "wbSexo"
-                                       << "btnContact";
+        zv::test::row("home left, stays", "btnFctAccueil", QByteArray("/exe/cont.php?c=urlaccg"),
+            "wbAccueilG", QString());
+        zv::test::row("home left, leaves", "btnFctAccueil", QByteArray("/exe/cont.php?c=urlaccg"),
+            "wbAccueilG", "btnFctChat");
+        zv::test::row("home right, stays", "btnFctAccueil", QByteArray("/exe/cont.php?c=ieacc2"),
+            "wbAccueilD", QString());
+        zv::test::row("home right, leaves", "btnFctAccueil", QByteArray("/exe/cont.php?c=ieacc2"),
+            "wbAccueilD", "btnFctJeux");
+        zv::test::row(
+            "chat, stays", "btnFctChat", QByteArray("/exe/cont.php?c=urlchat"), "wbChat", QString());
+        zv::test::row(
+            "chat, leaves", "btnFctChat", QByteArray("/exe/cont.php?c=urlchat"), "wbChat", "btnFctAccueil");
+        zv::test::row(
+            "adult, stays", "btnFctSexo", QByteArray("/exe/cont.php?c=urlsexo"), "wbSexo", QString());
+        zv::test::row(
+            "adult, leaves", "btnFctSexo", QByteArray("/exe/cont.php?c=urlsexo"), "wbSexo", "btnContact");
     }
 
     void answerAfterLeavingLoadsNothing()
@@ -172,20 +171,21 @@ private slots:
 
     void oddUrlAnswers_data()
     {
-        QTest::addColumn<QByteArray>("answer"); // after the host's "http://host"; "-": the whole answer
-        QTest::addColumn<QByteArray>("expectedPath"); // the request the page makes; empty: none
+        // answer: after the host's "http://host"; "-": the whole answer
+        // expectedPath: the request the page makes; empty: none
+        zv::test::columns<QByteArray, QByteArray>("answer", "expectedPath");
 
         const QByteArray big = "/pages/chat.html?q=" + QByteArray(100 * 1024, 'a');
-        QTest::newRow("plain") << QByteArray("/pages/chat.html") << QByteArray("/pages/chat.html");
+        zv::test::row("plain", QByteArray("/pages/chat.html"), QByteArray("/pages/chat.html"));
         // What server scripts write: the address, then a line break or spaces.
-        QTest::newRow("trailing line breaks")
-            << QByteArray("/pages/chat.html\r\n\r\n") << QByteArray("/pages/chat.html");
-        QTest::newRow("trailing spaces")
-            << QByteArray("/pages/chat.html  \t \n") << QByteArray("/pages/chat.html");
-        QTest::newRow("100 KB, used whole") << big << big;
-        QTest::newRow("empty") << QByteArray("-") << QByteArray();
-        QTest::newRow("not a URL") << QByteArray("-pas une adresse <b>du tout</b>") << QByteArray();
-        QTest::newRow("control bytes") << QByteArray("-\x01\x02\x7f\xff") << QByteArray();
+        zv::test::row(
+            "trailing line breaks", QByteArray("/pages/chat.html\r\n\r\n"), QByteArray("/pages/chat.html"));
+        zv::test::row(
+            "trailing spaces", QByteArray("/pages/chat.html  \t \n"), QByteArray("/pages/chat.html"));
+        zv::test::row("100 KB, used whole", big, big);
+        zv::test::row("empty", QByteArray("-"), QByteArray());
+        zv::test::row("not a URL", QByteArray("-pas une adresse <b>du tout</b>"), QByteArray());
+        zv::test::row("control bytes", QByteArray("-\x01\x02\x7f\xff"), QByteArray());
     }
 
     void oddUrlAnswers()
@@ -215,16 +215,15 @@ private slots:
 
     void pageStyling_data()
     {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("browser");
-        QTest::addColumn<QString>("style"); // border style | overflow
+        // style: border style | overflow
+        zv::test::columns<QString, QString, QString>("section", "browser", "style");
 
-        QTest::newRow("home left") << "btnFctAccueil" << "wbAccueilG" << "none|hidden";
-        QTest::newRow("home right") << "btnFctAccueil" << "wbAccueilD" << "none|hidden";
-        QTest::newRow("chat") << "btnFctChat" << "wbChat" << "none|hidden";
-        QTest::newRow("contact") << "btnContact" << "wbContact" << "none|hidden";
+        zv::test::row("home left", "btnFctAccueil", "wbAccueilG", "none|hidden");
+        zv::test::row("home right", "btnFctAccueil", "wbAccueilD", "none|hidden");
+        zv::test::row("chat", "btnFctChat", "wbChat", "none|hidden");
+        zv::test::row("contact", "btnContact", "wbContact", "none|hidden");
         // The adult page keeps its scroll bars.
-        QTest::newRow("adult") << "btnFctSexo" << "wbSexo" << "none|";
+        zv::test::row("adult", "btnFctSexo", "wbSexo", "none|");
     }
 
     void pageStyling()
@@ -258,9 +257,7 @@ private slots:
 
     void tickerStillUntilItsMessage_data()
     {
-        QTest::addColumn<bool>("answered");
-        QTest::newRow("message arrives") << true;
-        QTest::newRow("error page") << false;
+        zv::test::flagRows("answered", "error page", "message arrives");
     }
 
     void tickerStillUntilItsMessage()
@@ -378,19 +375,17 @@ private slots:
 
     void sponsorDecision_data()
     {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<bool>("shown");
+        zv::test::columns<int, QByteArray, bool>("status", "answer", "shown");
 
-        QTest::newRow("lower case") << 200 << QByteArray("oui") << true;
-        QTest::newRow("inside a longer text") << 200 << QByteArray("Sponsors : Oui, merci\r\n") << true;
-        QTest::newRow("upper case, line break") << 200 << QByteArray("OUI\r\n") << true;
-        QTest::newRow("part of a word") << 200 << QByteArray("ouistiti") << true;
-        QTest::newRow("empty") << 200 << QByteArray() << false;
-        QTest::newRow("no") << 200 << QByteArray("NON") << false;
-        QTest::newRow("spread letters") << 200 << QByteArray("o u i") << false;
-        QTest::newRow("error page saying oui") << 404 << QByteArray("<html>OUI introuvable</html>") << false;
-        QTest::newRow("server error") << 500 << QByteArray("OUI") << false;
+        zv::test::row("lower case", 200, QByteArray("oui"), true);
+        zv::test::row("inside a longer text", 200, QByteArray("Sponsors : Oui, merci\r\n"), true);
+        zv::test::row("upper case, line break", 200, QByteArray("OUI\r\n"), true);
+        zv::test::row("part of a word", 200, QByteArray("ouistiti"), true);
+        zv::test::row("empty", 200, QByteArray(), false);
+        zv::test::row("no", 200, QByteArray("NON"), false);
+        zv::test::row("spread letters", 200, QByteArray("o u i"), false);
+        zv::test::row("error page saying oui", 404, QByteArray("<html>OUI introuvable</html>"), false);
+        zv::test::row("server error", 500, QByteArray("OUI"), false);
     }
 
     void sponsorDecision()
@@ -450,8 +445,7 @@ private slots:
 
     void sponsorWindowOfEachTheme_data()
     {
-        QTest::addColumn<int>("theme");
-        QTest::addColumn<QString>("className");
+        zv::test::columns<int, QString>("theme", "className");
         for (int t = 1; t <= 5; ++t)
             QTest::addRow("theme %d", t) << t << QStringLiteral("TfmSponsorTheme%1").arg(t);
     }

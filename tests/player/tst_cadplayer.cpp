@@ -1,6 +1,7 @@
 // The frame's rules, against fake controls.
 #include "base/errors.h"
 #include "support/fakeengine.h"
+#include "support/table.h"
 #include "ui/player/cadplayer.h"
 
 #include <QApplication>
@@ -92,15 +93,9 @@ void TestCadPlayer::startsWithoutControl()
 
 void TestCadPlayer::sameEngineKeepsControl_data()
 {
-    QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("second");
-    QTest::addColumn<QString>("secondSource");
-    QTest::newRow("wmp") << "http://h/a.asf"
-                         << "wmp:http://h/b.rm"
-                         << "http://h/b.rm";
-    QTest::newRow("realplayer") << "http://h/a.rm"
-                                << "ra:http://h/b.mp3"
-                                << "http://h/b.mp3";
+    zv::test::columns<QString, QString, QString>("first", "second", "secondSource");
+    zv::test::row("wmp", "http://h/a.asf", "wmp:http://h/b.rm", "http://h/b.rm");
+    zv::test::row("realplayer", "http://h/a.rm", "ra:http://h/b.mp3", "http://h/b.mp3");
 }
 
 void TestCadPlayer::sameEngineKeepsControl()
@@ -183,12 +178,10 @@ void TestCadPlayer::failingStopIgnoredOnReplace()
 
 void TestCadPlayer::playPerEngine_data()
 {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QStringList>("calls");
-    QTest::newRow("wmp") << "http://h/a.asf" << QStringList{"source http://h/a.asf", "play http://h/a.asf"};
-    QTest::newRow("realplayer") << "http://h/a.rm"
-                                << QStringList{"source http://h/a.rm", "play http://h/a.rm"};
-    QTest::newRow("vlc") << "http://h/a.mp4" << QStringList{"source http://h/a.mp4", "play http://h/a.mp4"};
+    zv::test::columns<QString, QStringList>("url", "calls");
+    zv::test::row("wmp", "http://h/a.asf", QStringList{"source http://h/a.asf", "play http://h/a.asf"});
+    zv::test::row("realplayer", "http://h/a.rm", QStringList{"source http://h/a.rm", "play http://h/a.rm"});
+    zv::test::row("vlc", "http://h/a.mp4", QStringList{"source http://h/a.mp4", "play http://h/a.mp4"});
 }
 
 void TestCadPlayer::playPerEngine()
@@ -207,14 +200,12 @@ void TestCadPlayer::playPerEngine()
 
 void TestCadPlayer::statusForwarding_data()
 {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<bool>("error");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("wmp status") << "http://h/a.asf" << false << "Connexion...";
-    QTest::newRow("wmp error") << "http://h/a.asf" << true << "Média introuvable.";
-    QTest::newRow("realplayer status") << "http://h/a.rm" << false << "Fin du média.";
-    QTest::newRow("vlc status") << "http://h/a.mp4" << false << "Arrêté.";
-    QTest::newRow("vlc error") << "http://h/a.mp4" << true << "Serveur injoignable.";
+    zv::test::columns<QString, bool, QString>("url", "error", "text");
+    zv::test::row("wmp status", "http://h/a.asf", false, "Connexion...");
+    zv::test::row("wmp error", "http://h/a.asf", true, "Média introuvable.");
+    zv::test::row("realplayer status", "http://h/a.rm", false, "Fin du média.");
+    zv::test::row("vlc status", "http://h/a.mp4", false, "Arrêté.");
+    zv::test::row("vlc error", "http://h/a.mp4", true, "Serveur injoignable.");
 }
 
 void TestCadPlayer::statusForwarding()
@@ -237,16 +228,14 @@ void TestCadPlayer::statusForwarding()
 
 void TestCadPlayer::pauseToggleUsesState_data()
 {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<State>("state");
-    QTest::addColumn<QString>("call");
-    QTest::newRow("wmp playing") << "http://h/a.asf" << State::Playing << "pause";
-    QTest::newRow("wmp paused") << "http://h/a.asf" << State::Paused << "resume";
-    QTest::newRow("ra playing") << "http://h/a.rm" << State::Playing << "pause";
-    QTest::newRow("ra paused") << "http://h/a.rm" << State::Paused << "resume";
-    QTest::newRow("vlc paused") << "http://h/a.mp4" << State::Paused << "resume";
-    QTest::newRow("opening is not paused") << "http://h/a.rm" << State::Opening << "pause";
-    QTest::newRow("ended is not paused") << "http://h/a.asf" << State::Ended << "pause";
+    zv::test::columns<QString, State, QString>("url", "state", "call");
+    zv::test::row("wmp playing", "http://h/a.asf", State::Playing, "pause");
+    zv::test::row("wmp paused", "http://h/a.asf", State::Paused, "resume");
+    zv::test::row("ra playing", "http://h/a.rm", State::Playing, "pause");
+    zv::test::row("ra paused", "http://h/a.rm", State::Paused, "resume");
+    zv::test::row("vlc paused", "http://h/a.mp4", State::Paused, "resume");
+    zv::test::row("opening is not paused", "http://h/a.rm", State::Opening, "pause");
+    zv::test::row("ended is not paused", "http://h/a.asf", State::Ended, "pause");
 }
 
 void TestCadPlayer::pauseToggleUsesState()
@@ -264,19 +253,15 @@ void TestCadPlayer::pauseToggleUsesState()
 
 void TestCadPlayer::stateAnswers_data()
 {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<State>("state");
-    QTest::addColumn<bool>("muted");
-    QTest::addColumn<bool>("playing");
-    QTest::addColumn<bool>("paused");
-    QTest::newRow("wmp playing") << "http://h/a.asf" << State::Playing << false << true << false;
-    QTest::newRow("wmp paused") << "http://h/a.asf" << State::Paused << true << false << true;
-    QTest::newRow("wmp ended") << "http://h/a.asf" << State::Ended << false << false << false;
-    QTest::newRow("ra playing") << "http://h/a.rm" << State::Playing << true << true << false;
-    QTest::newRow("ra paused") << "http://h/a.rm" << State::Paused << false << false << true;
-    QTest::newRow("ra opening") << "http://h/a.rm" << State::Opening << false << false << false;
-    QTest::newRow("vlc failed") << "http://h/a.mp4" << State::Failed << true << false << false;
-    QTest::newRow("vlc empty") << "http://h/a.mp4" << State::Empty << false << false << false;
+    zv::test::columns<QString, State, bool, bool, bool>("url", "state", "muted", "playing", "paused");
+    zv::test::row("wmp playing", "http://h/a.asf", State::Playing, false, true, false);
+    zv::test::row("wmp paused", "http://h/a.asf", State::Paused, true, false, true);
+    zv::test::row("wmp ended", "http://h/a.asf", State::Ended, false, false, false);
+    zv::test::row("ra playing", "http://h/a.rm", State::Playing, true, true, false);
+    zv::test::row("ra paused", "http://h/a.rm", State::Paused, false, false, true);
+    zv::test::row("ra opening", "http://h/a.rm", State::Opening, false, false, false);
+    zv::test::row("vlc failed", "http://h/a.mp4", State::Failed, true, false, false);
+    zv::test::row("vlc empty", "http://h/a.mp4", State::Empty, false, false, false);
 }
 
 void TestCadPlayer::stateAnswers()
@@ -302,15 +287,13 @@ void TestCadPlayer::whatEachStateAllows_data()
 {
     // Full screen needs a picture to show; a buffering text, a stream that
     // opens or plays (a library's late news of a stopped one is dropped).
-    QTest::addColumn<State>("state");
-    QTest::addColumn<bool>("full");
-    QTest::addColumn<bool>("buffering");
-    QTest::newRow("playing") << State::Playing << true << true;
-    QTest::newRow("paused") << State::Paused << true << false;
-    QTest::newRow("opening") << State::Opening << false << true;
-    QTest::newRow("ended") << State::Ended << false << false;
-    QTest::newRow("failed") << State::Failed << false << false;
-    QTest::newRow("stopped") << State::Empty << false << false;
+    zv::test::columns<State, bool, bool>("state", "full", "buffering");
+    zv::test::row("playing", State::Playing, true, true);
+    zv::test::row("paused", State::Paused, true, false);
+    zv::test::row("opening", State::Opening, false, true);
+    zv::test::row("ended", State::Ended, false, false);
+    zv::test::row("failed", State::Failed, false, false);
+    zv::test::row("stopped", State::Empty, false, false);
 }
 
 void TestCadPlayer::whatEachStateAllows()
@@ -339,18 +322,15 @@ void TestCadPlayer::whatEachStateAllows()
 
 void TestCadPlayer::positionUnits_data()
 {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<qint64>("position");
-    QTest::addColumn<qint64>("length");
-    QTest::addColumn<double>("fraction");
-    QTest::newRow("wmp quarter") << "http://h/a.asf" << qint64(30000) << qint64(120000) << 0.25;
-    QTest::newRow("wmp at start") << "http://h/a.asf" << qint64(0) << qint64(120000) << 0.0;
-    QTest::newRow("wmp no length") << "http://h/a.asf" << qint64(30000) << qint64(0) << 0.0;
-    QTest::newRow("ra quarter") << "http://h/a.rm" << qint64(30000) << qint64(120000) << 0.25;
-    QTest::newRow("ra no length") << "http://h/a.rm" << qint64(30000) << qint64(0) << 0.0;
-    QTest::newRow("vlc whole") << "http://h/a.mp4" << qint64(120000) << qint64(120000) << 1.0;
-    QTest::newRow("vlc no length") << "http://h/a.mp4" << qint64(30000) << qint64(-1) << 0.0;
-    QTest::newRow("an hour's first ms") << "http://h/a.mp4" << qint64(1) << qint64(3600000) << 1 / 3600000.0;
+    zv::test::columns<QString, qint64, qint64, double>("url", "position", "length", "fraction");
+    zv::test::row("wmp quarter", "http://h/a.asf", qint64(30000), qint64(120000), 0.25);
+    zv::test::row("wmp at start", "http://h/a.asf", qint64(0), qint64(120000), 0.0);
+    zv::test::row("wmp no length", "http://h/a.asf", qint64(30000), qint64(0), 0.0);
+    zv::test::row("ra quarter", "http://h/a.rm", qint64(30000), qint64(120000), 0.25);
+    zv::test::row("ra no length", "http://h/a.rm", qint64(30000), qint64(0), 0.0);
+    zv::test::row("vlc whole", "http://h/a.mp4", qint64(120000), qint64(120000), 1.0);
+    zv::test::row("vlc no length", "http://h/a.mp4", qint64(30000), qint64(-1), 0.0);
+    zv::test::row("an hour's first ms", "http://h/a.mp4", qint64(1), qint64(3600000), 1 / 3600000.0);
 }
 
 void TestCadPlayer::positionUnits()
@@ -368,20 +348,18 @@ void TestCadPlayer::positionUnits()
 
 void TestCadPlayer::seekGuards_data()
 {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<qint64>("length");
-    QTest::addColumn<double>("fraction");
-    QTest::addColumn<QString>("call"); // empty: no seek
-    QTest::newRow("wmp") << "http://h/a.asf" << qint64(120000) << 0.5 << "seek 60000";
-    QTest::newRow("wmp no length") << "http://h/a.asf" << qint64(0) << 0.5 << "";
-    QTest::newRow("ra rounds to ms") << "http://h/a.rm" << qint64(1001) << 0.5 << "seek 501";
-    QTest::newRow("ra no length") << "http://h/a.rm" << qint64(0) << 0.5 << "";
-    QTest::newRow("vlc") << "http://h/a.mp4" << qint64(5000) << 0.3 << "seek 1500";
-    QTest::newRow("vlc no length") << "http://h/a.mp4" << qint64(0) << 0.3 << "";
-    QTest::newRow("past the end clamped") << "http://h/a.rm" << qint64(1000) << 7.0 << "seek 1000";
-    QTest::newRow("before the start clamped") << "http://h/a.rm" << qint64(1000) << -0.5 << "seek 0";
-    QTest::newRow("not a number") << "http://h/a.rm" << qint64(1000) << qQNaN() << "";
-    QTest::newRow("infinite") << "http://h/a.asf" << qint64(1000) << qInf() << "";
+    // call: empty: no seek
+    zv::test::columns<QString, qint64, double, QString>("url", "length", "fraction", "call");
+    zv::test::row("wmp", "http://h/a.asf", qint64(120000), 0.5, "seek 60000");
+    zv::test::row("wmp no length", "http://h/a.asf", qint64(0), 0.5, "");
+    zv::test::row("ra rounds to ms", "http://h/a.rm", qint64(1001), 0.5, "seek 501");
+    zv::test::row("ra no length", "http://h/a.rm", qint64(0), 0.5, "");
+    zv::test::row("vlc", "http://h/a.mp4", qint64(5000), 0.3, "seek 1500");
+    zv::test::row("vlc no length", "http://h/a.mp4", qint64(0), 0.3, "");
+    zv::test::row("past the end clamped", "http://h/a.rm", qint64(1000), 7.0, "seek 1000");
+    zv::test::row("before the start clamped", "http://h/a.rm", qint64(1000), -0.5, "seek 0");
+    zv::test::row("not a number", "http://h/a.rm", qint64(1000), qQNaN(), "");
+    zv::test::row("infinite", "http://h/a.asf", qint64(1000), qInf(), "");
 }
 
 void TestCadPlayer::seekGuards()
@@ -419,11 +397,10 @@ void TestCadPlayer::noControlIsInert()
 
 void TestCadPlayer::failingEngineShowsPanel_data()
 {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<EngineKind>("engine");
-    QTest::newRow("wmp") << "http://h/a.asf" << EngineKind::WindowsMedia;
-    QTest::newRow("realplayer") << "ra:http://h/a" << EngineKind::RealPlayer;
-    QTest::newRow("vlc") << "http://h/a.flv" << EngineKind::Vlc;
+    zv::test::columns<QString, EngineKind>("url", "engine");
+    zv::test::row("wmp", "http://h/a.asf", EngineKind::WindowsMedia);
+    zv::test::row("realplayer", "ra:http://h/a", EngineKind::RealPlayer);
+    zv::test::row("vlc", "http://h/a.flv", EngineKind::Vlc);
 }
 
 void TestCadPlayer::failingEngineShowsPanel()
@@ -486,14 +463,10 @@ void TestCadPlayer::errorPanelsKeepColoursUnderTheme()
 
 void TestCadPlayer::errorLinksOpenPages_data()
 {
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("host");
-    QTest::newRow("wmp") << "lblErrLienWMP"
-                         << "microsoft.com";
-    QTest::newRow("realplayer") << "lblErrLienRA"
-                                << "real.com";
-    QTest::newRow("vlc") << "lblErrLienVLC"
-                         << "videolan.org";
+    zv::test::columns<QString, QString>("label", "host");
+    zv::test::row("wmp", "lblErrLienWMP", "microsoft.com");
+    zv::test::row("realplayer", "lblErrLienRA", "real.com");
+    zv::test::row("vlc", "lblErrLienVLC", "videolan.org");
 }
 
 void TestCadPlayer::errorLinksOpenPages()

@@ -1,5 +1,6 @@
 // Frames made by hand, one colour per quarter, read back as pictures: each YUV
 // layout (plane order, interleaving, chroma rows), colour space and range.
+#include "support/table.h"
 #include "ui/player/framepicture.h"
 
 #include <QTest>
@@ -80,23 +81,18 @@ private slots:
 void TestFramePicture::colours_data()
 {
     using F = QVideoFrameFormat;
-    QTest::addColumn<F::PixelFormat>("format");
-    QTest::addColumn<F::ColorSpace>("space");
-    QTest::addColumn<F::ColorRange>("range");
-    QTest::addColumn<Quarters>("quarters");
-    QTest::newRow("I420") << F::Format_YUV420P << F::ColorSpace_BT601 << F::ColorRange_Video << kBt601;
-    QTest::newRow("YV12: V before U")
-        << F::Format_YV12 << F::ColorSpace_BT601 << F::ColorRange_Video << kBt601;
-    QTest::newRow("NV12: UV interleaved")
-        << F::Format_NV12 << F::ColorSpace_BT601 << F::ColorRange_Video << kBt601;
-    QTest::newRow("NV21: VU interleaved")
-        << F::Format_NV21 << F::ColorSpace_BT601 << F::ColorRange_Video << kBt601;
-    QTest::newRow("4:2:2: chroma on each row")
-        << F::Format_YUV422P << F::ColorSpace_BT601 << F::ColorRange_Video << kBt601;
-    QTest::newRow("colour space unsaid: BT.601")
-        << F::Format_YUV420P << F::ColorSpace_Undefined << F::ColorRange_Unknown << kBt601;
-    QTest::newRow("BT.709") << F::Format_YUV420P << F::ColorSpace_BT709 << F::ColorRange_Video << kBt709;
-    QTest::newRow("full range") << F::Format_NV12 << F::ColorSpace_BT601 << F::ColorRange_Full << kBt601Full;
+    zv::test::columns<F::PixelFormat, F::ColorSpace, F::ColorRange, Quarters>(
+        "format", "space", "range", "quarters");
+    zv::test::row("I420", F::Format_YUV420P, F::ColorSpace_BT601, F::ColorRange_Video, kBt601);
+    zv::test::row("YV12: V before U", F::Format_YV12, F::ColorSpace_BT601, F::ColorRange_Video, kBt601);
+    zv::test::row("NV12: UV interleaved", F::Format_NV12, F::ColorSpace_BT601, F::ColorRange_Video, kBt601);
+    zv::test::row("NV21: VU interleaved", F::Format_NV21, F::ColorSpace_BT601, F::ColorRange_Video, kBt601);
+    zv::test::row(
+        "4:2:2: chroma on each row", F::Format_YUV422P, F::ColorSpace_BT601, F::ColorRange_Video, kBt601);
+    zv::test::row("colour space unsaid: BT.601", F::Format_YUV420P, F::ColorSpace_Undefined,
+        F::ColorRange_Unknown, kBt601);
+    zv::test::row("BT.709", F::Format_YUV420P, F::ColorSpace_BT709, F::ColorRange_Video, kBt709);
+    zv::test::row("full range", F::Format_NV12, F::ColorSpace_BT601, F::ColorRange_Full, kBt601Full);
 }
 
 void TestFramePicture::colours()
@@ -118,12 +114,11 @@ void TestFramePicture::colours()
 
 void TestFramePicture::sizes_data()
 {
-    QTest::addColumn<QSize>("asked");
-    QTest::addColumn<QSize>("made");
-    QTest::newRow("a quarter each pixel") << QSize(2, 2) << QSize(2, 2);
-    QTest::newRow("never larger than the frame") << QSize(400, 300) << QSize(4, 4);
-    QTest::newRow("one row") << QSize(4, 1) << QSize(4, 1);
-    QTest::newRow("nothing") << QSize(0, 3) << QSize(0, 0);
+    zv::test::columns<QSize, QSize>("asked", "made");
+    zv::test::row("a quarter each pixel", QSize(2, 2), QSize(2, 2));
+    zv::test::row("never larger than the frame", QSize(400, 300), QSize(4, 4));
+    zv::test::row("one row", QSize(4, 1), QSize(4, 1));
+    zv::test::row("nothing", QSize(0, 3), QSize(0, 0));
 }
 
 void TestFramePicture::sizes()

@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "statustexts.h"
 #include "support/scriptedserver.h"
+#include "support/table.h"
 #include "ui/player/cadplayer.h"
 #include "ui/player/playererror.h"
 
@@ -184,14 +185,10 @@ void TestPlayerEngines::cleanup()
 
 void TestPlayerEngines::addEngineRows()
 {
-    QTest::addColumn<QString>("prefix");
-    QTest::addColumn<QString>("file");
-    QTest::newRow("wmp: Qt Multimedia") << ""
-                                        << "song.mp3";
-    QTest::newRow("ra: libmpv") << "ra:"
-                                << "clip.rm";
-    QTest::newRow("vlc: libVLC") << ""
-                                 << "clip.mp4";
+    zv::test::columns<QString, QString>("prefix", "file");
+    zv::test::row("wmp: Qt Multimedia", "", "song.mp3");
+    zv::test::row("ra: libmpv", "ra:", "clip.rm");
+    zv::test::row("vlc: libVLC", "", "clip.mp4");
 }
 
 void TestPlayerEngines::playsToTheEnd_data()
@@ -285,8 +282,8 @@ void TestPlayerEngines::vlcFlags_data()
     // engine's, set by its toggle until the next toggle; Stop clears the pause
     // alone, a new control both.
     QTest::addColumn<bool>("pause");
-    QTest::newRow("pause") << true;
-    QTest::newRow("mute") << false;
+    zv::test::row("pause", true);
+    zv::test::row("mute", false);
 }
 
 void TestPlayerEngines::vlcFlags()
@@ -320,21 +317,13 @@ void TestPlayerEngines::playsAgainAfterEndOrFailure_data()
 {
     // `missing`: the file is not there at the first play (the stream fails),
     // and is there at the second.
-    QTest::addColumn<QString>("prefix");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("missing");
-    QTest::newRow("wmp: .wmv after its end") << ""
-                                             << "clip.wmv" << false;
-    QTest::newRow("ra: after its end") << "ra:"
-                                       << "clip.rm" << false;
-    QTest::newRow("vlc: after its end") << ""
-                                        << "clip.mp4" << false;
-    QTest::newRow("wmp: after a failure") << "wmp:"
-                                          << "song.mp3" << true;
-    QTest::newRow("ra: after a failure") << "ra:"
-                                         << "clip.rm" << true;
-    QTest::newRow("vlc: after a failure") << "vlc:"
-                                          << "clip.mp4" << true;
+    zv::test::columns<QString, QString, bool>("prefix", "file", "missing");
+    zv::test::row("wmp: .wmv after its end", "", "clip.wmv", false);
+    zv::test::row("ra: after its end", "ra:", "clip.rm", false);
+    zv::test::row("vlc: after its end", "", "clip.mp4", false);
+    zv::test::row("wmp: after a failure", "wmp:", "song.mp3", true);
+    zv::test::row("ra: after a failure", "ra:", "clip.rm", true);
+    zv::test::row("vlc: after a failure", "vlc:", "clip.mp4", true);
 }
 
 void TestPlayerEngines::playsAgainAfterEndOrFailure()
@@ -410,41 +399,40 @@ void TestPlayerEngines::badMedia_data()
     // answers. `text`: the status the attempt ends with; empty: it ends
     // whichever way (a cut file plays what it has), or for %2 only the
     // connection is awaited.
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QString>("text");
+    zv::test::columns<QString, QString>("url", "text");
     using namespace statustext;
-    QTest::newRow("wmp: text file") << "wmp:%1notmedia.mp3" << format;
-    QTest::newRow("ra: text file") << "ra:%1notmedia.mp3" << format;
-    QTest::newRow("vlc: text file") << "vlc:%1notmedia.mp3" << empty;
-    QTest::newRow("wmp: text named .wmv") << "%1text.wmv" << format;
-    QTest::newRow("vlc: text named .wmv") << "vlc:%1text.wmv" << empty;
-    QTest::newRow("wmp: missing file") << "wmp:%1nothing.mp3" << missing;
-    QTest::newRow("ra: missing file") << "ra:%1nothing.rm" << missing;
-    QTest::newRow("vlc: missing file") << "vlc:%1nothing.mp4" << missing;
-    QTest::newRow("wmp: closed port") << "wmp:http://127.0.0.1:1/a.mp3" << unreachable;
-    QTest::newRow("ra: closed port") << "ra:http://127.0.0.1:1/a.rm" << unreachable;
-    QTest::newRow("vlc: closed port") << "vlc:http://127.0.0.1:1/a.mp4" << unreachable;
-    QTest::newRow("ra: RealMedia header alone") << "%1header.rm" << format;
-    QTest::newRow("vlc: RealMedia header alone") << "vlc:%1header.rm" << empty;
-    QTest::newRow("ra: .ram of dead servers") << "%1dead.ram" << unreachable;
-    QTest::newRow("wmp: .asx of dead servers") << "%1dead.asx" << unreachable;
-    QTest::newRow("wmp: .m3u of dead servers") << "%1dead.m3u" << unreachable;
-    QTest::newRow("vlc: .asx of dead servers") << "vlc:%1dead.asx" << unreachable;
-    QTest::newRow("wmp: .asx on a closed port") << "http://127.0.0.1:1/a.asx" << unreachable;
-    QTest::newRow("ra: missing .ram") << "%1nothing.ram" << missing;
-    QTest::newRow("wmp: .asx with no stream") << "%1none.asx" << empty;
-    QTest::newRow("wmp: .asx on a silent server") << "%2a.asx" << late;
-    QTest::newRow("wmp: cut .wmv") << "%1cut-clip.wmv" << QString();
-    QTest::newRow("ra: cut .rm") << "%1cut-clip.rm" << QString();
-    QTest::newRow("vlc: cut .mp4") << "%1cut-clip.mp4" << QString();
-    QTest::newRow("wmp: silent server") << "wmp:%2a.wmv" << QString();
-    QTest::newRow("ra: silent server") << "ra:%2a.rm" << QString();
-    QTest::newRow("vlc: silent server") << "vlc:%2a.flv" << QString();
+    zv::test::row("wmp: text file", "wmp:%1notmedia.mp3", format);
+    zv::test::row("ra: text file", "ra:%1notmedia.mp3", format);
+    zv::test::row("vlc: text file", "vlc:%1notmedia.mp3", empty);
+    zv::test::row("wmp: text named .wmv", "%1text.wmv", format);
+    zv::test::row("vlc: text named .wmv", "vlc:%1text.wmv", empty);
+    zv::test::row("wmp: missing file", "wmp:%1nothing.mp3", missing);
+    zv::test::row("ra: missing file", "ra:%1nothing.rm", missing);
+    zv::test::row("vlc: missing file", "vlc:%1nothing.mp4", missing);
+    zv::test::row("wmp: closed port", "wmp:http://127.0.0.1:1/a.mp3", unreachable);
+    zv::test::row("ra: closed port", "ra:http://127.0.0.1:1/a.rm", unreachable);
+    zv::test::row("vlc: closed port", "vlc:http://127.0.0.1:1/a.mp4", unreachable);
+    zv::test::row("ra: RealMedia header alone", "%1header.rm", format);
+    zv::test::row("vlc: RealMedia header alone", "vlc:%1header.rm", empty);
+    zv::test::row("ra: .ram of dead servers", "%1dead.ram", unreachable);
+    zv::test::row("wmp: .asx of dead servers", "%1dead.asx", unreachable);
+    zv::test::row("wmp: .m3u of dead servers", "%1dead.m3u", unreachable);
+    zv::test::row("vlc: .asx of dead servers", "vlc:%1dead.asx", unreachable);
+    zv::test::row("wmp: .asx on a closed port", "http://127.0.0.1:1/a.asx", unreachable);
+    zv::test::row("ra: missing .ram", "%1nothing.ram", missing);
+    zv::test::row("wmp: .asx with no stream", "%1none.asx", empty);
+    zv::test::row("wmp: .asx on a silent server", "%2a.asx", late);
+    zv::test::row("wmp: cut .wmv", "%1cut-clip.wmv", QString());
+    zv::test::row("ra: cut .rm", "%1cut-clip.rm", QString());
+    zv::test::row("vlc: cut .mp4", "%1cut-clip.mp4", QString());
+    zv::test::row("wmp: silent server", "wmp:%2a.wmv", QString());
+    zv::test::row("ra: silent server", "ra:%2a.rm", QString());
+    zv::test::row("vlc: silent server", "vlc:%2a.flv", QString());
     const QString junk = QString(5000, QChar(0x00e9)) + QStringLiteral("%00\t\n<>\"' ://");
-    QTest::newRow("wmp: junk") << "wmp:" + junk << QString();
-    QTest::newRow("ra: junk") << "ra:" + junk << QString();
-    QTest::newRow("vlc: junk") << "vlc:" + junk << QString();
-    QTest::newRow("no prefix: long junk") << QString(20000, QLatin1Char('%')) << QString();
+    zv::test::row("wmp: junk", "wmp:" + junk, QString());
+    zv::test::row("ra: junk", "ra:" + junk, QString());
+    zv::test::row("vlc: junk", "vlc:" + junk, QString());
+    zv::test::row("no prefix: long junk", QString(20000, QLatin1Char('%')), QString());
 }
 
 void TestPlayerEngines::badMedia()
@@ -517,9 +505,9 @@ void TestPlayerEngines::metafilePlays_data()
 {
     // Each read by the engine its name selects, which plays the first entry.
     QTest::addColumn<QString>("url");
-    QTest::newRow("ra: .ram") << "%1good.ram";
-    QTest::newRow("wmp: .asx naming an .asx") << "%1outer.asx";
-    QTest::newRow("wmp: local .m3u") << "%3good.m3u";
+    zv::test::row("ra: .ram", "%1good.ram");
+    zv::test::row("wmp: .asx naming an .asx", "%1outer.asx");
+    zv::test::row("wmp: local .m3u", "%3good.m3u");
 }
 
 void TestPlayerEngines::metafilePlays()
@@ -604,20 +592,14 @@ void TestPlayerEngines::destroyWhilePlaying()
 
 void TestPlayerEngines::engineFailsToStart_data()
 {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QByteArray>("variable");
-    QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<QString>("panel");
+    zv::test::columns<QString, QByteArray, QByteArray, QString>("url", "variable", "value", "panel");
     // Each library really refuses to start with these.
-    QTest::newRow("Qt Multimedia without its backend")
-        << "wmp:http://127.0.0.1/a.mp3" << QByteArray("QT_MEDIA_BACKEND") << QByteArray("nosuchbackend")
-        << "panErreurWMP";
-    QTest::newRow("libmpv with an unknown option")
-        << "ra:http://127.0.0.1/a.rm" << QByteArray("ZV_MPV_OPTIONS") << QByteArray("no-such-option=1")
-        << "panErreurRA";
-    QTest::newRow("libVLC with an unknown option")
-        << "vlc:http://127.0.0.1/a.mp4" << QByteArray("ZV_VLC_OPTIONS") << QByteArray("--no-such-option")
-        << "panErreurVLC";
+    zv::test::row("Qt Multimedia without its backend", "wmp:http://127.0.0.1/a.mp3",
+        QByteArray("QT_MEDIA_BACKEND"), QByteArray("nosuchbackend"), "panErreurWMP");
+    zv::test::row("libmpv with an unknown option", "ra:http://127.0.0.1/a.rm", QByteArray("ZV_MPV_OPTIONS"),
+        QByteArray("no-such-option=1"), "panErreurRA");
+    zv::test::row("libVLC with an unknown option", "vlc:http://127.0.0.1/a.mp4", QByteArray("ZV_VLC_OPTIONS"),
+        QByteArray("--no-such-option"), "panErreurVLC");
 }
 
 void TestPlayerEngines::engineFailsToStart()

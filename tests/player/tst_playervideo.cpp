@@ -2,6 +2,7 @@
 // screen and comes back while playback goes on.
 #include "base/errors.h"
 #include "support/scriptedserver.h"
+#include "support/table.h"
 #include "ui/player/cadplayer.h"
 
 #include <QApplication>
@@ -87,9 +88,9 @@ void TestPlayerVideo::initTestCase()
 void TestPlayerVideo::addEngineRows(const char* wmpFile)
 {
     QTest::addColumn<QString>("url");
-    QTest::newRow("wmp: Qt Multimedia") << QStringLiteral("wmp:%1") + QLatin1String(wmpFile);
-    QTest::newRow("ra: libmpv") << "%1clip.rm";
-    QTest::newRow("vlc: libVLC") << "%1clip.mp4";
+    zv::test::row("wmp: Qt Multimedia", QStringLiteral("wmp:%1") + QLatin1String(wmpFile));
+    zv::test::row("ra: libmpv", "%1clip.rm");
+    zv::test::row("vlc: libVLC", "%1clip.mp4");
 }
 
 TfrmPlayer* TestPlayerVideo::play(QWidget& window, QSize size, const QString& url, bool showFirst)

@@ -5,6 +5,7 @@
 #include "portal/textutil.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
@@ -53,22 +54,20 @@ class TestFenPrincPodcast : public MainWindowTest {
 private slots:
     void catalogueTree_data()
     {
-        QTest::addColumn<QByteArray>("catalogue");
-        QTest::addColumn<QString>("tree");
-        QTest::addColumn<int>("errorCount");
-        QTest::newRow("same groups share their nodes")
-            << QByteArray("1\tSciences\tEspace\tA\tf1\r\n2\tSciences\tEspace\tB\tf2\r\n"
-                          "3\tSciences\tNature\tC\tf3\r\n4\tCulture\tCin\xe9ma\tD\tf4\r\n")
-            << QStringLiteral("Sciences{Espace{A,B},Nature{C}};Culture{Cinéma{D}}") << 0;
-        QTest::newRow("only consecutive lines group")
-            << QByteArray("1\tS\tE\tA\tf\r\n2\tC\tE\tB\tf\r\n3\tS\tE\tC\tf\r\n")
-            << QStringLiteral("S{E{A}};C{E{B}};S{E{C}}") << 0;
-        QTest::newRow("case matters")
-            << QByteArray("1\tS\tE\tA\tf\r\n2\ts\tE\tB\tf\r\n") << QStringLiteral("S{E{A}};s{E{B}}") << 0;
-        QTest::newRow("bad lines skipped and reported")
-            << QByteArray("1\tS\tE\tA\tf\r\nzz\tS\tE\tX\tf\r\n2\tS\tE\r\n3\tS\tE\tB\tf")
-            << QStringLiteral("S{E{A,B}}") << 1;
-        QTest::newRow("empty answer") << QByteArray() << QString() << 0;
+        zv::test::columns<QByteArray, QString, int>("catalogue", "tree", "errorCount");
+        zv::test::row("same groups share their nodes",
+            QByteArray("1\tSciences\tEspace\tA\tf1\r\n2\tSciences\tEspace\tB\tf2\r\n"
+                       "3\tSciences\tNature\tC\tf3\r\n4\tCulture\tCin\xe9ma\tD\tf4\r\n"),
+            QStringLiteral("Sciences{Espace{A,B},Nature{C}};Culture{Cinéma{D}}"), 0);
+        zv::test::row("only consecutive lines group",
+            QByteArray("1\tS\tE\tA\tf\r\n2\tC\tE\tB\tf\r\n3\tS\tE\tC\tf\r\n"),
+            QStringLiteral("S{E{A}};C{E{B}};S{E{C}}"), 0);
+        zv::test::row("case matters", QByteArray("1\tS\tE\tA\tf\r\n2\ts\tE\tB\tf\r\n"),
+            QStringLiteral("S{E{A}};s{E{B}}"), 0);
+        zv::test::row("bad lines skipped and reported",
+            QByteArray("1\tS\tE\tA\tf\r\nzz\tS\tE\tX\tf\r\n2\tS\tE\r\n3\tS\tE\tB\tf"),
+            QStringLiteral("S{E{A,B}}"), 1);
+        zv::test::row("empty answer", QByteArray(), QString(), 0);
     }
     void catalogueTree()
     {
@@ -278,18 +277,17 @@ private slots:
 
     void openAddress_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("row");
-        QTest::newRow("address") << QStringLiteral("http://media.example/dossier/clip.mp3")
-                                 << QStringLiteral("clip.mp3|http://media.example/dossier/");
-        QTest::newRow("no slash") << QStringLiteral("mms:flux") << QStringLiteral("|mms:flux");
-        QTest::newRow("trailing slash")
-            << QStringLiteral("http://radio.example/") << QStringLiteral("|http://radio.example/");
-        QTest::newRow("a usual address")
-            << QStringLiteral(
-                   "http://videos.zevalo-multimedia.fr/clips/2007/les-etoiles-filantes-nuit-d-ete.wmv")
-            << QStringLiteral(
-                   "les-etoiles-filantes-nuit-d-ete.wmv|http://videos.zevalo-multimedia.fr/clips/2007/");
+        zv::test::columns<QString, QString>("typed", "row");
+        zv::test::row("address", QStringLiteral("http://media.example/dossier/clip.mp3"),
+            QStringLiteral("clip.mp3|http://media.example/dossier/"));
+        zv::test::row("no slash", QStringLiteral("mms:flux"), QStringLiteral("|mms:flux"));
+        zv::test::row("trailing slash", QStringLiteral("http://radio.example/"),
+            QStringLiteral("|http://radio.example/"));
+        zv::test::row("a usual address",
+            QStringLiteral(
+                "http://videos.zevalo-multimedia.fr/clips/2007/les-etoiles-filantes-nuit-d-ete.wmv"),
+            QStringLiteral(
+                "les-etoiles-filantes-nuit-d-ete.wmv|http://videos.zevalo-multimedia.fr/clips/2007/"));
     }
     void openAddress()
     {

@@ -3,6 +3,7 @@
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
 #include "support/podcastsamples.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/main/entrymodel.h"
 
@@ -80,38 +81,31 @@ class TestOwnPodcasts : public MainWindowTest {
 private slots:
     void addFeed_data()
     {
-        QTest::addColumn<QString>("typed"); // %1: the feed server, %2: its host and port
-        QTest::addColumn<QString>("tree");
-        QTest::addColumn<QStringList>("listed");
-        QTest::addColumn<QString>("message"); // empty: none
+        // typed: %1: the feed server, %2: its host and port
+        // message: empty: none
+        zv::test::columns<QString, QString, QStringList, QString>("typed", "tree", "listed", "message");
         const QStringList read
             = {QStringLiteral("Deux|10 mars 2024 · 2:30"), QStringLiteral("Un|9 mars 2024 · 1:02:30")};
-        QTest::newRow("http, newest first, named by its feed")
-            << "%1/flux/ok.xml"
-            << "Mes podcasts{Les Chroniques}" << read << QString();
-        QTest::newRow("without its scheme") << "%2/flux/ok.xml"
-                                            << "Mes podcasts{Les Chroniques}" << read << QString();
-        QTest::newRow("feed: link") << "feed:%1/flux/ok.xml"
-                                    << "Mes podcasts{Les Chroniques}" << read << QString();
+        zv::test::row("http, newest first, named by its feed", "%1/flux/ok.xml",
+            "Mes podcasts{Les Chroniques}", read, QString());
+        zv::test::row(
+            "without its scheme", "%2/flux/ok.xml", "Mes podcasts{Les Chroniques}", read, QString());
+        zv::test::row("feed: link", "feed:%1/flux/ok.xml", "Mes podcasts{Les Chroniques}", read, QString());
         const QString refused = QStringLiteral("« %1 » n'est pas l'adresse d'un flux de podcast : elle doit "
                                                "commencer par http:// ou https:// et nommer un serveur.");
         for (const char* bad :
             {"ftp://a.example/f.xml", "/etc/passwd", "file:///etc/passwd", "javascript:alert(1)", "http://"})
             QTest::addRow("refused: %s", bad) << QString::fromLatin1(bad) << "Mes podcasts" << QStringList()
                                               << refused.arg(QLatin1String(bad));
-        QTest::newRow("refused by the server")
-            << "%1/flux/absent.xml"
-            << "Mes podcasts{%1/flux/absent.xml}" << QStringList()
-            << QStringLiteral(
-                   "Le podcast « %1/flux/absent.xml » n'a pas pu être lu : le serveur a répondu 404.");
-        QTest::newRow("a web page") << "%1/flux/page.xml"
-                                    << "Mes podcasts{%1/flux/page.xml}" << QStringList()
-                                    << QStringLiteral(
-                                           "Cette adresse donne une page web, pas un flux de podcast.");
-        QTest::newRow("cut short: what came is listed")
-            << "%1/flux/coupe.xml"
-            << "Mes podcasts{Coupé}" << QStringList{QStringLiteral("Deux|")}
-            << QStringLiteral("Le flux du podcast est incomplet : seuls les épisodes reçus ont été lus.");
+        zv::test::row("refused by the server", "%1/flux/absent.xml", "Mes podcasts{%1/flux/absent.xml}",
+            QStringList(),
+            QStringLiteral(
+                "Le podcast « %1/flux/absent.xml » n'a pas pu être lu : le serveur a répondu 404."));
+        zv::test::row("a web page", "%1/flux/page.xml", "Mes podcasts{%1/flux/page.xml}", QStringList(),
+            QStringLiteral("Cette adresse donne une page web, pas un flux de podcast."));
+        zv::test::row("cut short: what came is listed", "%1/flux/coupe.xml", "Mes podcasts{Coupé}",
+            QStringList{QStringLiteral("Deux|")},
+            QStringLiteral("Le flux du podcast est incomplet : seuls les épisodes reçus ont été lus."));
     }
     void addFeed()
     {
@@ -163,12 +157,7 @@ private slots:
 
     // New since the last visit, heard, stopped part way: for the user's
     // podcasts and the portal's alike.
-    void marks_data()
-    {
-        QTest::addColumn<bool>("own");
-        QTest::newRow("own podcast") << true;
-        QTest::newRow("portal podcast") << false;
-    }
+    void marks_data() { zv::test::flagRows("own", "portal podcast", "own podcast"); }
     void marks()
     {
         QFETCH(bool, own);
@@ -206,54 +195,46 @@ private slots:
     // was there stays whatever the file holds.
     void importList_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QStringList>("after"); // empty: as before
-        QTest::addColumn<int>("podcasts");
-        QTest::addColumn<QString>("message");
+        // after: empty: as before
+        zv::test::columns<QByteArray, QStringList, int, QString>("file", "after", "podcasts", "message");
         const QStringList before = {QStringLiteral("Déjà là <https://deja.example/rss>")};
-        QTest::newRow("nested OPML 2, titles in any script")
-            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><opml version=\"2.0\"><body>"
-                          "<outline text=\"Tech\"><outline text=\"ラジオ\" type=\"rss\" "
-                          "xmlUrl=\"https://a.example/r\"/>"
-                          "<outline text=\"Радио\" xmlUrl=\"http://b.example/r\"/></outline>"
-                          "<outline text=\"Déjà\" xmlUrl=\"https://deja.example/rss\"/></body></opml>")
-            << before
+        zv::test::row("nested OPML 2, titles in any script",
+            QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><opml version=\"2.0\"><body>"
+                       "<outline text=\"Tech\"><outline text=\"ラジオ\" type=\"rss\" "
+                       "xmlUrl=\"https://a.example/r\"/>"
+                       "<outline text=\"Радио\" xmlUrl=\"http://b.example/r\"/></outline>"
+                       "<outline text=\"Déjà\" xmlUrl=\"https://deja.example/rss\"/></body></opml>"),
+            before
                 + QStringList{QStringLiteral("Tech/"), QStringLiteral("  ラジオ <https://a.example/r>"),
-                    QStringLiteral("  Радио <http://b.example/r>")}
-            << 3
-            << QStringLiteral(
-                   "2 podcasts ajoutés à Mes podcasts depuis « liste.opml ».\n1 podcast y était déjà.");
-        QTest::newRow("OPML 1.0") << QByteArray(
-            "<opml version=\"1.0\"><head><title>x</title></head><body>"
-            "<outline title=\"Un\" text=\"u\" xmlUrl=\"http://u.example/f\"/>"
-            "</body></opml>") << before + QStringList{QStringLiteral("Un <http://u.example/f>")}
-                                  << 2
-                                  << QStringLiteral("1 podcast ajouté à Mes podcasts depuis « liste.opml ».");
-        QTest::newRow("10,000 podcasts")
-            << generatedSubscriptions(10000, 100) << QStringList() << 10001
-            << QStringLiteral("10000 podcasts ajoutés à Mes podcasts depuis « liste.opml ».");
+                    QStringLiteral("  Радио <http://b.example/r>")},
+            3,
+            QStringLiteral(
+                "2 podcasts ajoutés à Mes podcasts depuis « liste.opml ».\n1 podcast y était déjà."));
+        zv::test::row("OPML 1.0",
+            QByteArray("<opml version=\"1.0\"><head><title>x</title></head><body>"
+                       "<outline title=\"Un\" text=\"u\" xmlUrl=\"http://u.example/f\"/>"
+                       "</body></opml>"),
+            before + QStringList{QStringLiteral("Un <http://u.example/f>")}, 2,
+            QStringLiteral("1 podcast ajouté à Mes podcasts depuis « liste.opml »."));
+        zv::test::row("10,000 podcasts", generatedSubscriptions(10000, 100), QStringList(), 10001,
+            QStringLiteral("10000 podcasts ajoutés à Mes podcasts depuis « liste.opml »."));
         const auto refused = [](const char* why) {
             return QStringLiteral("Rien n'a été importé de « liste.opml ».\n") + QString::fromUtf8(why);
         };
-        QTest::newRow("HTML") << QByteArray(
-            "<!DOCTYPE html><html><head><title>OPML</title></head><body><p>Erreur</p>")
-                              << before << 1
-                              << refused("Ce fichier est une page web, pas une liste d'abonnements OPML.");
-        QTest::newRow("truncated") << generatedSubscriptions(40).left(2500) << before << 1
-                                   << refused(
-                                          "Le fichier d'abonnements est incomplet : seuls les podcasts qui "
-                                          "précèdent la coupure ont été lus.");
-        QTest::newRow("10,000 podcasts cut short")
-            << generatedSubscriptions(10000, 100).chopped(300) << before << 1
-            << refused(
-                   "Le fichier d'abonnements est incomplet : seuls les podcasts qui précèdent la coupure ont "
-                   "été lus.");
-        QTest::newRow("no podcast") << QByteArray(
-            "<opml version=\"2.0\"><body><outline text=\"vide\"/></body></opml>")
-                                    << before << 1
-                                    << refused("Cette liste d'abonnements ne contient aucun podcast.");
-        QTest::newRow("empty file") << QByteArray() << before << 1
-                                    << refused("Le fichier d'abonnements est vide.");
+        zv::test::row("HTML",
+            QByteArray("<!DOCTYPE html><html><head><title>OPML</title></head><body><p>Erreur</p>"), before, 1,
+            refused("Ce fichier est une page web, pas une liste d'abonnements OPML."));
+        zv::test::row("truncated", generatedSubscriptions(40).left(2500), before, 1,
+            refused("Le fichier d'abonnements est incomplet : seuls les podcasts qui "
+                    "précèdent la coupure ont été lus."));
+        zv::test::row("10,000 podcasts cut short", generatedSubscriptions(10000, 100).chopped(300), before, 1,
+            refused(
+                "Le fichier d'abonnements est incomplet : seuls les podcasts qui précèdent la coupure ont "
+                "été lus."));
+        zv::test::row("no podcast",
+            QByteArray("<opml version=\"2.0\"><body><outline text=\"vide\"/></body></opml>"), before, 1,
+            refused("Cette liste d'abonnements ne contient aucun podcast."));
+        zv::test::row("empty file", QByteArray(), before, 1, refused("Le fichier d'abonnements est vide."));
     }
     void importList()
     {
@@ -295,8 +276,8 @@ private slots:
     void exportList_data()
     {
         QTest::addColumn<QString>("target");
-        QTest::newRow("over a file") << "export.opml";
-        QTest::newRow("into a file, as if a folder") << "export.opml/dedans.opml";
+        zv::test::row("over a file", "export.opml");
+        zv::test::row("into a file, as if a folder", "export.opml/dedans.opml");
     }
     void exportList()
     {
@@ -327,19 +308,13 @@ private slots:
     // the portal's podcasts are not the user's to remove.
     void removeAndFolders_data()
     {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<bool>("confirmed");
-        QTest::addColumn<QString>("tree");
-        QTest::addColumn<int>("asked");
-        QTest::newRow("podcast removed") << "Un" << true << "Portail{S{P}};Mes podcasts{Dossier{Deux}}" << 1;
-        QTest::newRow("removal declined")
-            << "Un" << false << "Portail{S{P}};Mes podcasts{Un,Dossier{Deux}}" << 1;
-        QTest::newRow("folder with what it holds")
-            << "Dossier" << true << "Portail{S{P}};Mes podcasts{Un}" << 1;
-        QTest::newRow("the portal's stays")
-            << "P" << true << "Portail{S{P}};Mes podcasts{Un,Dossier{Deux}}" << 0;
-        QTest::newRow("the root stays")
-            << "Mes podcasts" << true << "Portail{S{P}};Mes podcasts{Un,Dossier{Deux}}" << 0;
+        zv::test::columns<QString, bool, QString, int>("chosen", "confirmed", "tree", "asked");
+        zv::test::row("podcast removed", "Un", true, "Portail{S{P}};Mes podcasts{Dossier{Deux}}", 1);
+        zv::test::row("removal declined", "Un", false, "Portail{S{P}};Mes podcasts{Un,Dossier{Deux}}", 1);
+        zv::test::row("folder with what it holds", "Dossier", true, "Portail{S{P}};Mes podcasts{Un}", 1);
+        zv::test::row("the portal's stays", "P", true, "Portail{S{P}};Mes podcasts{Un,Dossier{Deux}}", 0);
+        zv::test::row(
+            "the root stays", "Mes podcasts", true, "Portail{S{P}};Mes podcasts{Un,Dossier{Deux}}", 0);
     }
     void removeAndFolders()
     {

@@ -5,6 +5,7 @@
 #include "portal/podcasts/subscriptions.h"
 #include "server/catalogue.h"
 #include "server/ownfeeds.h"
+#include "support/table.h"
 
 #include <QSet>
 #include <QTest>
@@ -56,9 +57,9 @@ private slots:
     void feeds_data()
     {
         QTest::addColumn<QString>("slug");
-        QTest::newRow("RSS 2.0") << "chroniques";
-        QTest::newRow("Atom") << "musique";
-        QTest::newRow("RSS 0.91") << "archives";
+        zv::test::row("RSS 2.0", "chroniques");
+        zv::test::row("Atom", "musique");
+        zv::test::row("RSS 0.91", "archives");
     }
     void feeds()
     {

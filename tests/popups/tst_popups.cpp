@@ -4,6 +4,7 @@
 #include "portal/nmhttp.h"
 #include "support/mainwindowrig.h"
 #include "support/modalanswerer.h"
+#include "support/table.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
 #include "ui/windows/fenpopup.h"
@@ -275,12 +276,12 @@ private slots:
 
     void notLoadedNeverShown_data()
     {
-        QTest::addColumn<QString>("address"); // "HOST" stands for the server
-        QTest::addColumn<int>("timeOut");
-        QTest::newRow("never answers") << "http://HOST/jamais.htm" << 400;
+        // address: "HOST" stands for the server
+        zv::test::columns<QString, int>("address", "timeOut");
+        zv::test::row("never answers", "http://HOST/jamais.htm", 400);
         // These fail long before the time-out.
-        QTest::newRow("404") << "http://HOST/absent.htm" << 30000;
-        QTest::newRow("unreachable") << "http://127.0.0.1:1/p.htm" << 30000;
+        zv::test::row("404", "http://HOST/absent.htm", 30000);
+        zv::test::row("unreachable", "http://127.0.0.1:1/p.htm", 30000);
     }
     void notLoadedNeverShown()
     {
@@ -331,10 +332,10 @@ private slots:
     {
         // How the ad's page asks for a window the desktop cannot open.
         QTest::addColumn<QString>("script");
-        QTest::newRow("window.open") << QStringLiteral("window.open('http://example.invalid/annonceur')");
-        QTest::newRow("a link to a new window") << QStringLiteral(
-            "var a = document.createElement('a'); a.href = 'http://example.invalid/annonceur';"
-            "a.target = '_blank'; document.body.appendChild(a); a.click();");
+        zv::test::row("window.open", QStringLiteral("window.open('http://example.invalid/annonceur')"));
+        zv::test::row("a link to a new window",
+            QStringLiteral("var a = document.createElement('a'); a.href = 'http://example.invalid/annonceur';"
+                           "a.target = '_blank'; document.body.appendChild(a); a.click();"));
     }
     void failuresShowNothing()
     {

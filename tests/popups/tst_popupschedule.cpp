@@ -1,5 +1,6 @@
 // The popup schedule grammar and the decision taken for each entry.
 #include "portal/popupschedule.h"
+#include "support/table.h"
 
 #include <QTest>
 
@@ -10,14 +11,14 @@ class TestPopupSchedule : public QObject {
 private slots:
     void lines_data()
     {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<QList<QByteArray>>("lines");
-        QTest::newRow("empty") << QByteArray() << QList<QByteArray>{};
-        QTest::newRow("one, no line end") << QByteArray("a=1") << QList<QByteArray>{"a=1"};
-        QTest::newRow("crlf") << QByteArray("a=1\r\nb=2\r\n") << QList<QByteArray>{"a=1", "b=2"};
-        QTest::newRow("lone lf and cr") << QByteArray("a=1\nb=2\rc=3") << QList<QByteArray>{"a=1", "b=2", "c=3"};
-        QTest::newRow("blank lines") << QByteArray("\r\na=1\r\n\r\n\r\nb=2\r\n\r\n") << QList<QByteArray>{"a=1", "b=2"};
-        QTest::newRow("spaces kept") << QByteArray(" a=1 \r\n") << QList<QByteArray>{" a=1 "};
+        zv::test::columns<QByteArray, QList<QByteArray>>("answer", "lines");
+        zv::test::row("empty", QByteArray(), QList<QByteArray>{});
+        zv::test::row("one, no line end", QByteArray("a=1"), QList<QByteArray>{"a=1"});
+        zv::test::row("crlf", QByteArray("a=1\r\nb=2\r\n"), QList<QByteArray>{"a=1", "b=2"});
+        zv::test::row("lone lf and cr", QByteArray("a=1\nb=2\rc=3"), QList<QByteArray>{"a=1", "b=2", "c=3"});
+        zv::test::row(
+            "blank lines", QByteArray("\r\na=1\r\n\r\n\r\nb=2\r\n\r\n"), QList<QByteArray>{"a=1", "b=2"});
+        zv::test::row("spaces kept", QByteArray(" a=1 \r\n"), QList<QByteArray>{" a=1 "});
     }
     void lines()
     {
@@ -28,18 +29,19 @@ private slots:
 
     void fieldValues_data()
     {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QByteArray>("key");
-        QTest::addColumn<QByteArray>("value");
-        QTest::newRow("any order") << QByteArray("url=x,delai=3") << QByteArray("delai") << QByteArray("3");
-        QTest::newRow("case free key") << QByteArray("DeLaI=3") << QByteArray("delai") << QByteArray("3");
-        QTest::newRow("absent") << QByteArray("url=x") << QByteArray("delai") << QByteArray();
-        QTest::newRow("first wins") << QByteArray("delai=1,delai=2") << QByteArray("delai") << QByteArray("1");
-        QTest::newRow("untrimmed") << QByteArray("url= http://a/ ") << QByteArray("url") << QByteArray(" http://a/ ");
-        QTest::newRow("key with space differs") << QByteArray("delai =4") << QByteArray("delai") << QByteArray();
-        QTest::newRow("equals in value") << QByteArray("url=p.php?a=b") << QByteArray("url") << QByteArray("p.php?a=b");
-        QTest::newRow("field without equals") << QByteArray("delai,delai=7") << QByteArray("delai") << QByteArray("7");
-        QTest::newRow("empty value") << QByteArray("actif=") << QByteArray("actif") << QByteArray();
+        zv::test::columns<QByteArray, QByteArray, QByteArray>("line", "key", "value");
+        zv::test::row("any order", QByteArray("url=x,delai=3"), QByteArray("delai"), QByteArray("3"));
+        zv::test::row("case free key", QByteArray("DeLaI=3"), QByteArray("delai"), QByteArray("3"));
+        zv::test::row("absent", QByteArray("url=x"), QByteArray("delai"), QByteArray());
+        zv::test::row("first wins", QByteArray("delai=1,delai=2"), QByteArray("delai"), QByteArray("1"));
+        zv::test::row(
+            "untrimmed", QByteArray("url= http://a/ "), QByteArray("url"), QByteArray(" http://a/ "));
+        zv::test::row("key with space differs", QByteArray("delai =4"), QByteArray("delai"), QByteArray());
+        zv::test::row(
+            "equals in value", QByteArray("url=p.php?a=b"), QByteArray("url"), QByteArray("p.php?a=b"));
+        zv::test::row(
+            "field without equals", QByteArray("delai,delai=7"), QByteArray("delai"), QByteArray("7"));
+        zv::test::row("empty value", QByteArray("actif="), QByteArray("actif"), QByteArray());
     }
     void fieldValues()
     {
@@ -51,23 +53,21 @@ private slots:
 
     void integers_data()
     {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<int>("value");
-        QTest::newRow("plain") << QByteArray("15") << true << 15;
-        QTest::newRow("zero") << QByteArray("0") << true << 0;
-        QTest::newRow("signs") << QByteArray("-4") << true << -4;
-        QTest::newRow("plus") << QByteArray("+4") << true << 4;
-        QTest::newRow("leading blanks") << QByteArray("  4") << true << 4;
-        QTest::newRow("trailing blank") << QByteArray("4 ") << false << 0;
-        QTest::newRow("empty") << QByteArray() << false << 0;
-        QTest::newRow("sign only") << QByteArray("-") << false << 0;
-        QTest::newRow("word") << QByteArray("abc") << false << 0;
-        QTest::newRow("decimal") << QByteArray("1.5") << false << 0;
-        QTest::newRow("max") << QByteArray("2147483647") << true << 2147483647;
-        QTest::newRow("min") << QByteArray("-2147483648") << true << int(-2147483648LL);
-        QTest::newRow("overflow") << QByteArray("2147483648") << false << 0;
-        QTest::newRow("huge") << QByteArray("99999999999999999999999") << false << 0;
+        zv::test::columns<QByteArray, bool, int>("text", "ok", "value");
+        zv::test::row("plain", QByteArray("15"), true, 15);
+        zv::test::row("zero", QByteArray("0"), true, 0);
+        zv::test::row("signs", QByteArray("-4"), true, -4);
+        zv::test::row("plus", QByteArray("+4"), true, 4);
+        zv::test::row("leading blanks", QByteArray("  4"), true, 4);
+        zv::test::row("trailing blank", QByteArray("4 "), false, 0);
+        zv::test::row("empty", QByteArray(), false, 0);
+        zv::test::row("sign only", QByteArray("-"), false, 0);
+        zv::test::row("word", QByteArray("abc"), false, 0);
+        zv::test::row("decimal", QByteArray("1.5"), false, 0);
+        zv::test::row("max", QByteArray("2147483647"), true, 2147483647);
+        zv::test::row("min", QByteArray("-2147483648"), true, int(-2147483648LL));
+        zv::test::row("overflow", QByteArray("2147483648"), false, 0);
+        zv::test::row("huge", QByteArray("99999999999999999999999"), false, 0);
     }
     void integers()
     {
@@ -82,37 +82,34 @@ private slots:
 
     void decisions_data()
     {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<int>("minute");
-        QTest::addColumn<bool>("testMode");
-        QTest::addColumn<PopupAction>("action");
+        zv::test::columns<QByteArray, int, bool, PopupAction>("line", "minute", "testMode", "action");
         const QByteArray tail = ",url=http://h/p.htm,largeur=300,hauteur=200";
-        QTest::newRow("due") << "delai=1,actif=OUI" + tail << 1 << false << PopupAction::Open;
-        QTest::newRow("delay 0 at first minute") << "delai=0,actif=OUI" + tail << 1 << false << PopupAction::Open;
-        QTest::newRow("not yet") << "delai=5,actif=OUI" + tail << 4 << false << PopupAction::Wait;
-        QTest::newRow("fifth minute") << "delai=5,actif=oui" + tail << 5 << false << PopupAction::Open;
-        QTest::newRow("late") << "delai=2,actif=Oui" + tail << 9 << false << PopupAction::Open;
-        QTest::newRow("non") << "delai=1,actif=non" + tail << 1 << false << PopupAction::Drop;
-        QTest::newRow("no actif") << "delai=1" + tail << 1 << false << PopupAction::Drop;
-        QTest::newRow("actif untrimmed") << "delai=1,actif=OUI " + tail << 1 << false << PopupAction::Drop;
-        QTest::newRow("TEST normal") << "delai=1,actif=TEST" + tail << 1 << false << PopupAction::Drop;
-        QTest::newRow("TEST test mode") << "delai=1,actif=test" + tail << 0 << true << PopupAction::Open;
-        QTest::newRow("test mode ignores delay") << "delai=60,actif=OUI" + tail << 0 << true << PopupAction::Open;
-        QTest::newRow("bad delay") << "delai=x,actif=OUI" + tail << 1 << false << PopupAction::Fail;
-        QTest::newRow("no delay") << "actif=OUI" + tail << 1 << false << PopupAction::Fail;
-        QTest::newRow("bad delay test") << "delai=,actif=OUI" + tail << 0 << true << PopupAction::Fail;
-        QTest::newRow("bad width") << QByteArray("delai=1,actif=OUI,url=u,largeur=l,hauteur=2") << 1 << false
-                                   << PopupAction::Fail;
-        QTest::newRow("bad width not shown") << QByteArray("delai=1,actif=NON,url=u,largeur=l") << 1 << false
-                                             << PopupAction::Drop;
-        QTest::newRow("bad width not due") << QByteArray("delai=3,actif=OUI,url=u,largeur=l") << 1 << false
-                                           << PopupAction::Wait;
-        QTest::newRow("negative height") << QByteArray("delai=1,actif=OUI,url=u,largeur=3,hauteur=-2") << 1 << false
-                                         << PopupAction::Fail;
-        QTest::newRow("giant width") << QByteArray("delai=1,actif=OUI,url=u,largeur=2000000,hauteur=2") << 1 << false
-                                     << PopupAction::Fail;
-        QTest::newRow("zero height") << QByteArray("delai=1,actif=OUI,url=u,largeur=3,hauteur=0") << 1 << false
-                                     << PopupAction::Open;
+        zv::test::row("due", "delai=1,actif=OUI" + tail, 1, false, PopupAction::Open);
+        zv::test::row("delay 0 at first minute", "delai=0,actif=OUI" + tail, 1, false, PopupAction::Open);
+        zv::test::row("not yet", "delai=5,actif=OUI" + tail, 4, false, PopupAction::Wait);
+        zv::test::row("fifth minute", "delai=5,actif=oui" + tail, 5, false, PopupAction::Open);
+        zv::test::row("late", "delai=2,actif=Oui" + tail, 9, false, PopupAction::Open);
+        zv::test::row("non", "delai=1,actif=non" + tail, 1, false, PopupAction::Drop);
+        zv::test::row("no actif", "delai=1" + tail, 1, false, PopupAction::Drop);
+        zv::test::row("actif untrimmed", "delai=1,actif=OUI " + tail, 1, false, PopupAction::Drop);
+        zv::test::row("TEST normal", "delai=1,actif=TEST" + tail, 1, false, PopupAction::Drop);
+        zv::test::row("TEST test mode", "delai=1,actif=test" + tail, 0, true, PopupAction::Open);
+        zv::test::row("test mode ignores delay", "delai=60,actif=OUI" + tail, 0, true, PopupAction::Open);
+        zv::test::row("bad delay", "delai=x,actif=OUI" + tail, 1, false, PopupAction::Fail);
+        zv::test::row("no delay", "actif=OUI" + tail, 1, false, PopupAction::Fail);
+        zv::test::row("bad delay test", "delai=,actif=OUI" + tail, 0, true, PopupAction::Fail);
+        zv::test::row("bad width", QByteArray("delai=1,actif=OUI,url=u,largeur=l,hauteur=2"), 1, false,
+            PopupAction::Fail);
+        zv::test::row("bad width not shown", QByteArray("delai=1,actif=NON,url=u,largeur=l"), 1, false,
+            PopupAction::Drop);
+        zv::test::row("bad width not due", QByteArray("delai=3,actif=OUI,url=u,largeur=l"), 1, false,
+            PopupAction::Wait);
+        zv::test::row("negative height", QByteArray("delai=1,actif=OUI,url=u,largeur=3,hauteur=-2"), 1, false,
+            PopupAction::Fail);
+        zv::test::row("giant width", QByteArray("delai=1,actif=OUI,url=u,largeur=2000000,hauteur=2"), 1,
+            false, PopupAction::Fail);
+        zv::test::row("zero height", QByteArray("delai=1,actif=OUI,url=u,largeur=3,hauteur=0"), 1, false,
+            PopupAction::Open);
     }
     void decisions()
     {
@@ -125,8 +122,8 @@ private slots:
 
     void openedEntryCarriesItsPage()
     {
-        const zv::PopupDecision d
-            = zv::decidePopupEntry("hauteur=200,largeur=300,url= http://h/p.htm?a=1,actif=OUI,delai=1", 1, false);
+        const zv::PopupDecision d = zv::decidePopupEntry(
+            "hauteur=200,largeur=300,url= http://h/p.htm?a=1,actif=OUI,delai=1", 1, false);
         QCOMPARE(d.action, PopupAction::Open);
         QCOMPARE(d.url, QByteArray(" http://h/p.htm?a=1"));
         QCOMPARE(d.width, 300);

@@ -5,6 +5,7 @@
 #include "portal/nmhttp.h"
 #include "portal/nmhttpcalls.h"
 #include "support/scriptedserver.h"
+#include "support/table.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -85,26 +86,24 @@ void TestNmHttp::cleanup()
 
 void TestNmHttp::wireFormat_data()
 {
-    QTest::addColumn<QByteArray>("url"); // "@" stands for 127.0.0.1:PORT
-    QTest::addColumn<QByteArray>("referer");
-    QTest::addColumn<QByteArray>("added"); // a line added by OnAboutToSend
-    QTest::addColumn<QByteArray>("expected");
+    // url: "@" stands for 127.0.0.1:PORT
+    // added: a line added by OnAboutToSend
+    zv::test::columns<QByteArray, QByteArray, QByteArray, QByteArray>("url", "referer", "added", "expected");
 
-    QTest::newRow("portal request") << QByteArray("@/exe/cont.php?c=message") << QByteArray() << QByteArray()
-                                    << QByteArray("GET /exe/cont.php?c=message HTTP/1.0\r\nHost: @\r\n"
-                                           + Accepts + "\r\n");
-    QTest::newRow("no path") << QByteArray("@") << QByteArray() << QByteArray()
-                             << QByteArray("GET / HTTP/1.0\r\nHost: @\r\n" + Accepts + "\r\n");
-    QTest::newRow("scheme") << QByteArray("http://@/a/b.mp3") << QByteArray() << QByteArray()
-                            << QByteArray("GET /a/b.mp3 HTTP/1.0\r\nHost: @\r\n" + Accepts + "\r\n");
-    QTest::newRow("download") << QByteArray("@/dir/my%20song.rbs?x=1") << QByteArray("http://@/")
-                              << QByteArray("User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)")
-                              << QByteArray("GET /dir/my%20song.rbs?x=1 HTTP/1.0\r\nHost: @\r\n" + Accepts
-                                     + "Referer: http://@/\r\n"
-                                       "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\r\n"
-                                       "\r\n");
-    QTest::newRow("space in the path") << QByteArray("@/a b") << QByteArray() << QByteArray()
-                                       << QByteArray("GET /a%20b HTTP/1.0\r\nHost: @\r\n" + Accepts + "\r\n");
+    zv::test::row("portal request", QByteArray("@/exe/cont.php?c=message"), QByteArray(), QByteArray(),
+        QByteArray("GET /exe/cont.php?c=message HTTP/1.0\r\nHost: @\r\n" + Accepts + "\r\n"));
+    zv::test::row("no path", QByteArray("@"), QByteArray(), QByteArray(),
+        QByteArray("GET / HTTP/1.0\r\nHost: @\r\n" + Accepts + "\r\n"));
+    zv::test::row("scheme", QByteArray("http://@/a/b.mp3"), QByteArray(), QByteArray(),
+        QByteArray("GET /a/b.mp3 HTTP/1.0\r\nHost: @\r\n" + Accepts + "\r\n"));
+    zv::test::row("download", QByteArray("@/dir/my%20song.rbs?x=1"), QByteArray("http://@/"),
+        QByteArray("User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)"),
+        QByteArray("GET /dir/my%20song.rbs?x=1 HTTP/1.0\r\nHost: @\r\n" + Accepts
+            + "Referer: http://@/\r\n"
+              "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\r\n"
+              "\r\n"));
+    zv::test::row("space in the path", QByteArray("@/a b"), QByteArray(), QByteArray(),
+        QByteArray("GET /a%20b HTTP/1.0\r\nHost: @\r\n" + Accepts + "\r\n"));
 }
 
 void TestNmHttp::wireFormat()
@@ -159,19 +158,17 @@ void TestNmHttp::defaultsOfAComponent()
 
 void TestNmHttp::immediateErrors_data()
 {
-    QTest::addColumn<QByteArray>("url");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("empty") << QByteArray() << QStringLiteral("URL vide");
-    QTest::newRow("https") << QByteArray("https://www.zevalo.com/x")
-                           << QStringLiteral("HTTP Secure Socket is not supported");
-    QTest::newRow("https in capitals")
-        << QByteArray("HTTPS://h/") << QStringLiteral("HTTP Secure Socket is not supported");
-    QTest::newRow("no host") << QByteArray("/exe/cont.php") << QStringLiteral("Adresse distante nulle");
-    QTest::newRow("scheme and no host")
-        << QByteArray("http:///x") << QStringLiteral("Adresse distante nulle");
-    QTest::newRow("control byte in the host")
-        << QByteArray("h\r\nX/") << QStringLiteral("Adresse distante nulle");
-    QTest::newRow("bad port") << QByteArray("127.0.0.1:99999/x") << QStringLiteral("La connection a échoué");
+    zv::test::columns<QByteArray, QString>("url", "error");
+    zv::test::row("empty", QByteArray(), QStringLiteral("URL vide"));
+    zv::test::row("https", QByteArray("https://www.zevalo.com/x"),
+        QStringLiteral("HTTP Secure Socket is not supported"));
+    zv::test::row(
+        "https in capitals", QByteArray("HTTPS://h/"), QStringLiteral("HTTP Secure Socket is not supported"));
+    zv::test::row("no host", QByteArray("/exe/cont.php"), QStringLiteral("Adresse distante nulle"));
+    zv::test::row("scheme and no host", QByteArray("http:///x"), QStringLiteral("Adresse distante nulle"));
+    zv::test::row(
+        "control byte in the host", QByteArray("h\r\nX/"), QStringLiteral("Adresse distante nulle"));
+    zv::test::row("bad port", QByteArray("127.0.0.1:99999/x"), QStringLiteral("La connection a échoué"));
 }
 
 void TestNmHttp::immediateErrors()
@@ -186,17 +183,16 @@ void TestNmHttp::immediateErrors()
 
 void TestNmHttp::hostLookup_data()
 {
-    QTest::addColumn<int>("answerAfterMs"); // -1: the look-up never ends
-    QTest::addColumn<bool>("found");
-    QTest::addColumn<int>("timeOut");
-    QTest::addColumn<int>("abortAfterMs"); // -1: no abort
-    QTest::addColumn<QString>("error");
+    // answerAfterMs: -1: the look-up never ends
+    // abortAfterMs: -1: no abort
+    zv::test::columns<int, bool, int, int, QString>(
+        "answerAfterMs", "found", "timeOut", "abortAfterMs", "error");
 
-    QTest::newRow("found") << 20 << true << 0 << -1 << QString();
-    QTest::newRow("time-out") << -1 << false << 150 << -1
-                              << QStringLiteral("Temps dépassé pour la recherche de l'hôte");
-    QTest::newRow("aborted") << -1 << false << 0 << 100 << QStringLiteral("Recherche de l'hôte annulée");
-    QTest::newRow("aborted before") << 20 << true << 0 << 0 << QStringLiteral("Recherche de l'hôte annulée");
+    zv::test::row("found", 20, true, 0, -1, QString());
+    zv::test::row(
+        "time-out", -1, false, 150, -1, QStringLiteral("Temps dépassé pour la recherche de l'hôte"));
+    zv::test::row("aborted", -1, false, 0, 100, QStringLiteral("Recherche de l'hôte annulée"));
+    zv::test::row("aborted before", 20, true, 0, 0, QStringLiteral("Recherche de l'hôte annulée"));
 }
 
 void TestNmHttp::hostLookup()
@@ -271,18 +267,17 @@ void TestNmHttp::abortWhileConnecting()
 
 void TestNmHttp::bodyWaitEnds_data()
 {
-    QTest::addColumn<bool>("fileMode");
-    QTest::addColumn<bool>("answers"); // false: the server never sends a byte
-    QTest::addColumn<QByteArray>("how"); // timeout, timer-abort, packet-abort
-    QTest::addColumn<QString>("error");
+    // answers: false: the server never sends a byte
+    // how: timeout, timer-abort, packet-abort
+    zv::test::columns<bool, bool, QByteArray, QString>("fileMode", "answers", "how", "error");
     const QString text = QStringLiteral("Capture de Socket abandonnée");
     const QString file = QStringLiteral("Envoi de Socket abandonné");
-    QTest::newRow("file, time-out") << true << true << QByteArray("timeout") << file;
-    QTest::newRow("file, no answer, time-out") << true << false << QByteArray("timeout") << file;
-    QTest::newRow("text, abort") << false << true << QByteArray("timer-abort") << text;
-    QTest::newRow("file, abort") << true << true << QByteArray("timer-abort") << file;
-    QTest::newRow("text, abort from a packet") << false << true << QByteArray("packet-abort") << text;
-    QTest::newRow("file, abort from a packet") << true << true << QByteArray("packet-abort") << file;
+    zv::test::row("file, time-out", true, true, QByteArray("timeout"), file);
+    zv::test::row("file, no answer, time-out", true, false, QByteArray("timeout"), file);
+    zv::test::row("text, abort", false, true, QByteArray("timer-abort"), text);
+    zv::test::row("file, abort", true, true, QByteArray("timer-abort"), file);
+    zv::test::row("text, abort from a packet", false, true, QByteArray("packet-abort"), text);
+    zv::test::row("file, abort from a packet", true, true, QByteArray("packet-abort"), file);
 }
 
 void TestNmHttp::bodyWaitEnds()
@@ -387,15 +382,13 @@ void TestNmHttp::nestedRequestKeepsTheOuterAnswer()
 
 void TestNmHttp::outerRequestMovesUnderANestedWait_data()
 {
-    QTest::addColumn<QByteArray>("outcome"); // what becomes of the outer request
-    QTest::addColumn<bool>("fileMode");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("text, received to the end") << QByteArray("end") << false << QString();
-    QTest::newRow("file, received to the end") << QByteArray("end") << true << QString();
-    QTest::newRow("file, aborted") << QByteArray("abort") << true
-                                   << QStringLiteral("Envoi de Socket abandonné");
-    QTest::newRow("text, timed out") << QByteArray("timeout") << false
-                                     << QStringLiteral("Capture de Socket abandonnée");
+    // outcome: what becomes of the outer request
+    zv::test::columns<QByteArray, bool, QString>("outcome", "fileMode", "error");
+    zv::test::row("text, received to the end", QByteArray("end"), false, QString());
+    zv::test::row("file, received to the end", QByteArray("end"), true, QString());
+    zv::test::row("file, aborted", QByteArray("abort"), true, QStringLiteral("Envoi de Socket abandonné"));
+    zv::test::row(
+        "text, timed out", QByteArray("timeout"), false, QStringLiteral("Capture de Socket abandonnée"));
 }
 
 void TestNmHttp::outerRequestMovesUnderANestedWait()
@@ -477,8 +470,8 @@ void TestNmHttp::outerRequestMovesUnderANestedWait()
 void TestNmHttp::abortGivesTheComponentBack_data()
 {
     QTest::addColumn<bool>("answered"); // the answer is in, its callbacks wait for a request above
-    QTest::newRow("while the answer is awaited") << false;
-    QTest::newRow("answer in, callbacks waiting") << true;
+    zv::test::row("while the answer is awaited", false);
+    zv::test::row("answer in, callbacks waiting", true);
 }
 
 void TestNmHttp::abortGivesTheComponentBack()
@@ -527,22 +520,18 @@ void TestNmHttp::abortGivesTheComponentBack()
 
 void TestNmHttp::statusDecidesTheCallback_data()
 {
-    QTest::addColumn<QByteArray>("answer");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<int>("successes");
-    QTest::addColumn<int>("failures");
-    QTest::addColumn<QByteArray>("body");
+    zv::test::columns<QByteArray, int, int, int, QByteArray>(
+        "answer", "status", "successes", "failures", "body");
 
     const QByteArray page = "<html><body>Introuvable</body></html>\r\n";
-    QTest::newRow("200") << QByteArray("HTTP/1.0 200 OK\r\n\r\nok") << 200 << 1 << 0 << QByteArray("ok");
-    QTest::newRow("204") << QByteArray("HTTP/1.0 204 No Content\r\n\r\n") << 204 << 1 << 0 << QByteArray();
-    QTest::newRow("299") << QByteArray("HTTP/1.0 299 X\r\n\r\nb") << 299 << 1 << 0 << QByteArray("b");
-    QTest::newRow("304") << QByteArray("HTTP/1.0 304 Not Modified\r\n\r\n") << 304 << 0 << 0 << QByteArray();
-    QTest::newRow("302 without Location")
-        << QByteArray("HTTP/1.0 302 Found\r\n\r\nmoved") << 302 << 0 << 0 << QByteArray("moved");
-    QTest::newRow("500") << QByteArray("HTTP/1.0 500 Oops\r\n\r\nerr") << 500 << 0 << 1 << QByteArray("err");
-    QTest::newRow("no status number")
-        << QByteArray("BONJOUR\r\n\r\ntexte") << 0 << 0 << 1 << QByteArray("texte");
+    zv::test::row("200", QByteArray("HTTP/1.0 200 OK\r\n\r\nok"), 200, 1, 0, QByteArray("ok"));
+    zv::test::row("204", QByteArray("HTTP/1.0 204 No Content\r\n\r\n"), 204, 1, 0, QByteArray());
+    zv::test::row("299", QByteArray("HTTP/1.0 299 X\r\n\r\nb"), 299, 1, 0, QByteArray("b"));
+    zv::test::row("304", QByteArray("HTTP/1.0 304 Not Modified\r\n\r\n"), 304, 0, 0, QByteArray());
+    zv::test::row("302 without Location", QByteArray("HTTP/1.0 302 Found\r\n\r\nmoved"), 302, 0, 0,
+        QByteArray("moved"));
+    zv::test::row("500", QByteArray("HTTP/1.0 500 Oops\r\n\r\nerr"), 500, 0, 1, QByteArray("err"));
+    zv::test::row("no status number", QByteArray("BONJOUR\r\n\r\ntexte"), 0, 0, 1, QByteArray("texte"));
 }
 
 void TestNmHttp::statusDecidesTheCallback()
@@ -561,19 +550,22 @@ void TestNmHttp::statusDecidesTheCallback()
 
 void TestNmHttp::bodyIsExact_data()
 {
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<int>("pieceSize"); // 0: all at once
-    QTest::newRow("ok and a line break") << QByteArray("ok\r\n") << 0;
-    QTest::newRow("line breaks only") << QByteArray("\r\n\r\n\n") << 0;
-    QTest::newRow("one byte at a time") << QByteArray("a|b|c\r\nd|e\r\n") << 1;
-    QTest::newRow("every byte value") << [] {
-        QByteArray all;
-        for (int i = 0; i < 256; ++i)
-            all += char(i);
-        return all + all;
-    }() << 37;
-    QTest::newRow("Windows-1252") << QByteArray("Th\xe9\xe2tre \x80 \x9c\x92") << 3;
-    QTest::newRow("empty") << QByteArray() << 0;
+    // pieceSize: 0: all at once
+    zv::test::columns<QByteArray, int>("body", "pieceSize");
+    zv::test::row("ok and a line break", QByteArray("ok\r\n"), 0);
+    zv::test::row("line breaks only", QByteArray("\r\n\r\n\n"), 0);
+    zv::test::row("one byte at a time", QByteArray("a|b|c\r\nd|e\r\n"), 1);
+    zv::test::row(
+        "every byte value",
+        [] {
+            QByteArray all;
+            for (int i = 0; i < 256; ++i)
+                all += char(i);
+            return all + all;
+        }(),
+        37);
+    zv::test::row("Windows-1252", QByteArray("Th\xe9\xe2tre \x80 \x9c\x92"), 3);
+    zv::test::row("empty", QByteArray(), 0);
 }
 
 void TestNmHttp::bodyIsExact()
@@ -613,8 +605,9 @@ void TestNmHttp::headerHoldsTheHead()
 void TestNmHttp::announcedLengthCostsNothingUntilItArrives()
 {
     ScriptedServer srv;
-    srv.setDefault(Reply::raw("HTTP/1.0 200 OK\r\nContent-Length: 268435456\r\n\r\n" + QByteArray(300000, 'a'))
-                       .inPieces(50000, 5));
+    srv.setDefault(
+        Reply::raw("HTTP/1.0 200 OK\r\nContent-Length: 268435456\r\n\r\n" + QByteArray(300000, 'a'))
+            .inPieces(50000, 5));
     TNMHTTP nmh;
     qsizetype room = 0;
     nmh.OnPacketRecvd = [&] { room = std::max(room, nmh.Body.capacity()); };
@@ -624,15 +617,15 @@ void TestNmHttp::announcedLengthCostsNothingUntilItArrives()
 
 void TestNmHttp::redirects_data()
 {
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QByteArray>("location"); // "@" stands for 127.0.0.1:PORT
-    QTest::newRow("301 absolute") << 301 << QByteArray("http://@/final");
-    QTest::newRow("302 absolute") << 302 << QByteArray("http://@/final");
-    QTest::newRow("300") << 300 << QByteArray("http://@/final");
-    QTest::newRow("302 no slash") << 302 << QByteArray("final");
-    QTest::newRow("302 path") << 302 << QByteArray("/final");
-    QTest::newRow("302 without scheme") << 302 << QByteArray("@/final");
-    QTest::newRow("307") << 307 << QByteArray("/final");
+    // location: "@" stands for 127.0.0.1:PORT
+    zv::test::columns<int, QByteArray>("code", "location");
+    zv::test::row("301 absolute", 301, QByteArray("http://@/final"));
+    zv::test::row("302 absolute", 302, QByteArray("http://@/final"));
+    zv::test::row("300", 300, QByteArray("http://@/final"));
+    zv::test::row("302 no slash", 302, QByteArray("final"));
+    zv::test::row("302 path", 302, QByteArray("/final"));
+    zv::test::row("302 without scheme", 302, QByteArray("@/final"));
+    zv::test::row("307", 307, QByteArray("/final"));
 }
 
 void TestNmHttp::redirects()
@@ -709,12 +702,11 @@ void TestNmHttp::redirectToAnotherServer()
 
 void TestNmHttp::fileMode_data()
 {
-    QTest::addColumn<qint64>("size");
-    QTest::addColumn<bool>("withLength");
-    QTest::newRow("with length") << qint64(3 * 1024 * 1024 + 17) << true;
-    QTest::newRow("without length") << qint64(3 * 1024 * 1024 + 17) << false;
-    QTest::newRow("empty") << qint64(0) << true;
-    QTest::newRow("no limit but the disk's") << TNMHTTP::MaxTextBody / 8 << true;
+    zv::test::columns<qint64, bool>("size", "withLength");
+    zv::test::row("with length", qint64(3 * 1024 * 1024 + 17), true);
+    zv::test::row("without length", qint64(3 * 1024 * 1024 + 17), false);
+    zv::test::row("empty", qint64(0), true);
+    zv::test::row("no limit but the disk's", TNMHTTP::MaxTextBody / 8, true);
 }
 
 void TestNmHttp::fileMode()
@@ -797,23 +789,22 @@ void TestNmHttp::fileModeUnwritableFile()
 // asks only for the rest when the server can prove it is the same file.
 void TestNmHttp::fileModeResumes_data()
 {
-    QTest::addColumn<QByteArray>("validators"); // header lines of the first answer
-    QTest::addColumn<QByteArray>("server"); // how the second request is answered
-    QTest::addColumn<QByteArray>("ifRange"); // what the second request checks; empty: no range asked
-    QTest::addColumn<bool>("resumed"); // the rest only came
+    // validators: header lines of the first answer
+    // server: how the second request is answered
+    // ifRange: what the second request checks; empty: no range asked
+    // resumed: the rest only came
+    zv::test::columns<QByteArray, QByteArray, QByteArray, bool>("validators", "server", "ifRange", "resumed");
     const QByteArray etag = "ETag: \"v1\"\r\n";
     const QByteArray date = "Last-Modified: Tue, 08 Dec 2026 10:00:00 GMT\r\n";
-    QTest::newRow("rest served") << etag + date << QByteArray("range") << QByteArray("\"v1\"") << true;
-    QTest::newRow("date only") << date << QByteArray("range") << QByteArray("Tue, 08 Dec 2026 10:00:00 GMT")
-                               << true;
-    QTest::newRow("ranges ignored") << etag << QByteArray("whole") << QByteArray("\"v1\"") << false;
-    QTest::newRow("file changed") << etag << QByteArray("changed") << QByteArray("\"v1\"") << false;
-    QTest::newRow("wrong range") << etag << QByteArray("wrong-range") << QByteArray("\"v1\"") << false;
-    QTest::newRow("range refused") << etag << QByteArray("unsatisfiable") << QByteArray("\"v1\"") << false;
-    QTest::newRow("part longer than the file") << etag << QByteArray("whole, part grown") << QByteArray() << false;
-    QTest::newRow("weak tag") << QByteArray("ETag: W/\"v1\"\r\n") << QByteArray("whole") << QByteArray()
-                              << false;
-    QTest::newRow("no validator") << QByteArray() << QByteArray("whole") << QByteArray() << false;
+    zv::test::row("rest served", etag + date, QByteArray("range"), QByteArray("\"v1\""), true);
+    zv::test::row("date only", date, QByteArray("range"), QByteArray("Tue, 08 Dec 2026 10:00:00 GMT"), true);
+    zv::test::row("ranges ignored", etag, QByteArray("whole"), QByteArray("\"v1\""), false);
+    zv::test::row("file changed", etag, QByteArray("changed"), QByteArray("\"v1\""), false);
+    zv::test::row("wrong range", etag, QByteArray("wrong-range"), QByteArray("\"v1\""), false);
+    zv::test::row("range refused", etag, QByteArray("unsatisfiable"), QByteArray("\"v1\""), false);
+    zv::test::row("part longer than the file", etag, QByteArray("whole, part grown"), QByteArray(), false);
+    zv::test::row("weak tag", QByteArray("ETag: W/\"v1\"\r\n"), QByteArray("whole"), QByteArray(), false);
+    zv::test::row("no validator", QByteArray(), QByteArray("whole"), QByteArray(), false);
 }
 
 void TestNmHttp::fileModeResumes()
@@ -847,13 +838,13 @@ void TestNmHttp::fileModeResumes()
         if (server == "range" && ranged && r.header("If-Range") == ifRange) {
             served += size - cut;
             return answer("206 Partial Content",
-                validators + "Content-Range: bytes " + QByteArray::number(cut) + "-" + QByteArray::number(size - 1)
-                    + "/" + QByteArray::number(size) + "\r\n",
+                validators + "Content-Range: bytes " + QByteArray::number(cut) + "-"
+                    + QByteArray::number(size - 1) + "/" + QByteArray::number(size) + "\r\n",
                 first.mid(cut));
         }
         if (server == "wrong-range" && ranged)
-            return answer("206 Partial Content", "Content-Range: bytes 0-99/" + QByteArray::number(size) + "\r\n",
-                first.left(100));
+            return answer("206 Partial Content",
+                "Content-Range: bytes 0-99/" + QByteArray::number(size) + "\r\n", first.left(100));
         if (server == "unsatisfiable" && ranged)
             return answer("416 Range Not Satisfiable", "Content-Range: bytes */1000\r\n", "trop loin");
         served += size;
@@ -893,7 +884,8 @@ void TestNmHttp::fileModeResumes()
     QVERIFY(onDisk(path) == expected);
     QVERIFY(!QFile::exists(path + QStringLiteral(".part")));
     QCOMPARE(asked.value(1).header("If-Range"), ifRange);
-    QCOMPARE(asked.value(1).header("Range"), ifRange.isEmpty() ? QByteArray() : "bytes=" + QByteArray::number(cut) + "-");
+    QCOMPARE(asked.value(1).header("Range"),
+        ifRange.isEmpty() ? QByteArray() : "bytes=" + QByteArray::number(cut) + "-");
     QCOMPARE(served, resumed ? size - cut : size);
     QCOMPARE(nmh.BytesReceived, size);
     QCOMPARE(nmh.BytesExpected, size);
@@ -909,13 +901,12 @@ void TestNmHttp::fileModeResumes()
 
 void TestNmHttp::destroyedWhileWaiting_data()
 {
-    QTest::addColumn<QByteArray>("phase");
-    QTest::addColumn<bool>("viaOwner");
-    QTest::newRow("looking up") << QByteArray("lookup") << false;
-    QTest::newRow("connecting") << QByteArray("connect") << false;
-    QTest::newRow("reading") << QByteArray("read") << false;
-    QTest::newRow("reading, owner destroyed") << QByteArray("read") << true;
-    QTest::newRow("file mode, reading") << QByteArray("read-file") << false;
+    zv::test::columns<QByteArray, bool>("phase", "viaOwner");
+    zv::test::row("looking up", QByteArray("lookup"), false);
+    zv::test::row("connecting", QByteArray("connect"), false);
+    zv::test::row("reading", QByteArray("read"), false);
+    zv::test::row("reading, owner destroyed", QByteArray("read"), true);
+    zv::test::row("file mode, reading", QByteArray("read-file"), false);
 }
 
 void TestNmHttp::destroyedWhileWaiting()
@@ -967,9 +958,9 @@ void TestNmHttp::destroyedWhileWaiting()
 void TestNmHttp::destroyedInACallback_data()
 {
     QTest::addColumn<QByteArray>("callback");
-    QTest::newRow("about to send") << QByteArray("about");
-    QTest::newRow("packet") << QByteArray("packet");
-    QTest::newRow("success") << QByteArray("success");
+    zv::test::row("about to send", QByteArray("about"));
+    zv::test::row("packet", QByteArray("packet"));
+    zv::test::row("success", QByteArray("success"));
 }
 
 void TestNmHttp::destroyedInACallback()

@@ -5,6 +5,7 @@
 #include "base/errors.h"
 #include "portal/nmhttp.h"
 #include "support/scriptedserver.h"
+#include "support/table.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -59,12 +60,11 @@ private slots:
 
 void TestNmHttpFaults::faults_data()
 {
-    QTest::addColumn<QByteArray>("target"); // "@": the scripted server; "closed": a port nobody listens on
-    QTest::addColumn<Reply>("reply");
-    QTest::addColumn<int>("timeOut");
-    QTest::addColumn<QString>("error"); // shown by the default error handler; empty: none
-    QTest::addColumn<int>("callback");
-    QTest::addColumn<QByteArray>("body"); // Body after a callback
+    // target: "@": the scripted server; "closed": a port nobody listens on
+    // error: shown by the default error handler; empty: none
+    // body: Body after a callback
+    zv::test::columns<QByteArray, Reply, int, QString, int, QByteArray>(
+        "target", "reply", "timeOut", "error", "callback", "body");
 
     const QString cut = QStringLiteral("Capture de Socket abandonnée");
     const QString tooBig = QStringLiteral("Réponse trop volumineuse");
@@ -73,53 +73,47 @@ void TestNmHttpFaults::faults_data()
     const Reply none = Reply::ok("");
     const QByteArray at = "@";
 
-    QTest::newRow("refused") << QByteArray("closed") << none << 0 << QStringLiteral("La connection a échoué")
-                             << int(NoCallback) << QByteArray();
-    QTest::newRow("unresolvable") << QByteArray("portail.zevalo.invalid/exe/x") << none << 0
-                                  << QStringLiteral("Adresse distante nulle") << int(NoCallback)
-                                  << QByteArray();
-    QTest::newRow("silent after connect")
-        << at << Reply::never() << 300 << cut << int(NoCallback) << QByteArray();
-    QTest::newRow("silent mid-body") << at << Reply::ok(QByteArray(200, 'x')).inPieces(80, 60000) << 300
-                                     << cut << int(NoCallback) << QByteArray();
-    QTest::newRow("closed at once") << at << Reply::raw({}) << 0 << cut << int(NoCallback) << QByteArray();
-    QTest::newRow("closed in the head")
-        << at << Reply::raw("HTTP/1.0 200 OK\r\nContent-Len") << 0 << cut << int(NoCallback) << QByteArray();
-    QTest::newRow("reset mid-body") << at << Reply::ok(QByteArray(1000, 'b')).closeAfter(500).withReset() << 0
-                                    << cut << int(NoCallback) << QByteArray();
-    QTest::newRow("reset after the whole body")
-        << at << Reply::ok("tout").withReset() << 0 << QString() << int(Success) << QByteArray("tout");
+    zv::test::row("refused", QByteArray("closed"), none, 0, QStringLiteral("La connection a échoué"),
+        int(NoCallback), QByteArray());
+    zv::test::row("unresolvable", QByteArray("portail.zevalo.invalid/exe/x"), none, 0,
+        QStringLiteral("Adresse distante nulle"), int(NoCallback), QByteArray());
+    zv::test::row("silent after connect", at, Reply::never(), 300, cut, int(NoCallback), QByteArray());
+    zv::test::row("silent mid-body", at, Reply::ok(QByteArray(200, 'x')).inPieces(80, 60000), 300, cut,
+        int(NoCallback), QByteArray());
+    zv::test::row("closed at once", at, Reply::raw({}), 0, cut, int(NoCallback), QByteArray());
+    zv::test::row("closed in the head", at, Reply::raw("HTTP/1.0 200 OK\r\nContent-Len"), 0, cut,
+        int(NoCallback), QByteArray());
+    zv::test::row("reset mid-body", at, Reply::ok(QByteArray(1000, 'b')).closeAfter(500).withReset(), 0, cut,
+        int(NoCallback), QByteArray());
+    zv::test::row("reset after the whole body", at, Reply::ok("tout").withReset(), 0, QString(), int(Success),
+        QByteArray("tout"));
     // Every wait is shorter than the time-out, the whole far longer.
-    QTest::newRow("1-byte drip") << at << Reply::ok(drip).inPieces(1, 25) << 400 << QString() << int(Success)
-                                 << drip;
-    QTest::newRow("404 page") << at
-                              << Reply::raw("HTTP/1.0 404 Not Found\r\nContent-Length: "
-                                     + QByteArray::number(page.size()) + "\r\n\r\n" + page)
-                              << 0 << QString() << int(Failure) << page;
-    QTest::newRow("redirect loop") << at << Reply::redirect(301, "/boucle") << 0
-                                   << QStringLiteral("Trop de redirections") << int(NoCallback)
-                                   << QByteArray();
-    QTest::newRow("endless body") << at << Reply::generated(qint64(1) << 50, false) << 0 << tooBig
-                                  << int(NoCallback) << QByteArray();
-    QTest::newRow("announced length over the limit")
-        << at << Reply::generated(TNMHTTP::MaxTextBody + 1) << 0 << tooBig << int(NoCallback) << QByteArray();
-    QTest::newRow("garbage head lines") << at << Reply::raw("\x01\x02\xff\r\n:::\r\n\x80\x81\r\n\r\nz") << 0
-                                        << QString() << int(Failure) << QByteArray("z");
-    QTest::newRow("garbage without lines") << at << Reply::raw(QByteArray("\x00\xff\x13garbage", 10)) << 0
-                                           << cut << int(NoCallback) << QByteArray();
-    QTest::newRow("oversized head") << at
-                                    << Reply::raw("HTTP/1.0 200 OK\r\n" + QByteArray(2 * 1024 * 1024, 'h'))
-                                    << 0 << tooBig << int(NoCallback) << QByteArray();
-    QTest::newRow("Content-Length above what comes, closed")
-        << at << Reply::ok(QByteArray(1000, 'b')).closeAfter(500) << 0 << cut << int(NoCallback)
-        << QByteArray();
-    QTest::newRow("Content-Length below what comes")
-        << at << Reply::raw("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nabcd") << 0 << QString()
-        << int(Success) << QByteArray("abcd");
-    QTest::newRow("no length, closed mid-body") << at << Reply::raw("HTTP/1.0 200 OK\r\n\r\npartial") << 0
-                                                << QString() << int(Success) << QByteArray("partial");
-    QTest::newRow("head only") << at << Reply::raw("HTTP/1.0 200 OK\r\n\r\n") << 0 << QString()
-                               << int(Success) << QByteArray();
+    zv::test::row("1-byte drip", at, Reply::ok(drip).inPieces(1, 25), 400, QString(), int(Success), drip);
+    zv::test::row("404 page", at,
+        Reply::raw("HTTP/1.0 404 Not Found\r\nContent-Length: " + QByteArray::number(page.size()) + "\r\n\r\n"
+            + page),
+        0, QString(), int(Failure), page);
+    zv::test::row("redirect loop", at, Reply::redirect(301, "/boucle"), 0,
+        QStringLiteral("Trop de redirections"), int(NoCallback), QByteArray());
+    zv::test::row("endless body", at, Reply::generated(qint64(1) << 50, false), 0, tooBig, int(NoCallback),
+        QByteArray());
+    zv::test::row("announced length over the limit", at, Reply::generated(TNMHTTP::MaxTextBody + 1), 0,
+        tooBig, int(NoCallback), QByteArray());
+    zv::test::row("garbage head lines", at, Reply::raw("\x01\x02\xff\r\n:::\r\n\x80\x81\r\n\r\nz"), 0,
+        QString(), int(Failure), QByteArray("z"));
+    zv::test::row("garbage without lines", at, Reply::raw(QByteArray("\x00\xff\x13garbage", 10)), 0, cut,
+        int(NoCallback), QByteArray());
+    zv::test::row("oversized head", at, Reply::raw("HTTP/1.0 200 OK\r\n" + QByteArray(2 * 1024 * 1024, 'h')),
+        0, tooBig, int(NoCallback), QByteArray());
+    zv::test::row("Content-Length above what comes, closed", at,
+        Reply::ok(QByteArray(1000, 'b')).closeAfter(500), 0, cut, int(NoCallback), QByteArray());
+    zv::test::row("Content-Length below what comes", at,
+        Reply::raw("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nabcd"), 0, QString(), int(Success),
+        QByteArray("abcd"));
+    zv::test::row("no length, closed mid-body", at, Reply::raw("HTTP/1.0 200 OK\r\n\r\npartial"), 0,
+        QString(), int(Success), QByteArray("partial"));
+    zv::test::row(
+        "head only", at, Reply::raw("HTTP/1.0 200 OK\r\n\r\n"), 0, QString(), int(Success), QByteArray());
 }
 
 void TestNmHttpFaults::faults()

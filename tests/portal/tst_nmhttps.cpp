@@ -3,6 +3,7 @@
 // the two schemes and the cookies they carry, every refused certificate, and
 // transports that break during the handshake or the answer.
 #include "portal/nmhttpcalls.h"
+#include "support/table.h"
 #include "support/testtls.h"
 
 #include <QFile>
@@ -64,16 +65,14 @@ private slots:
 
     void textMode_data()
     {
-        QTest::addColumn<QByteArray>("host");
-        QTest::addColumn<Reply>("reply");
-        QTest::addColumn<int>("successes");
+        zv::test::columns<QByteArray, Reply, int>("host", "reply", "successes");
         const QByteArray feed = "<?xml version=\"1.0\"?>\n<rss><channel><title>Le flux</title>"
                                 "<item><title>\xc3\xa9pisode</title></item></channel></rss>\r\n";
-        QTest::newRow("feed") << QByteArray("flux.test") << Reply::ok(feed, "application/rss+xml") << 1;
-        QTest::newRow("in pieces, no length")
-            << QByteArray("flux.test") << Reply::ok(feed).inPieces(7, 5).withoutContentLength() << 1;
-        QTest::newRow("address written as an IP") << QByteArray("127.0.0.1") << Reply::ok(feed) << 1;
-        QTest::newRow("error page") << QByteArray("flux.test") << Reply::status(404, feed) << 0;
+        zv::test::row("feed", QByteArray("flux.test"), Reply::ok(feed, "application/rss+xml"), 1);
+        zv::test::row("in pieces, no length", QByteArray("flux.test"),
+            Reply::ok(feed).inPieces(7, 5).withoutContentLength(), 1);
+        zv::test::row("address written as an IP", QByteArray("127.0.0.1"), Reply::ok(feed), 1);
+        zv::test::row("error page", QByteArray("flux.test"), Reply::status(404, feed), 0);
     }
     void textMode()
     {
@@ -133,17 +132,17 @@ private slots:
     // "p/x" is path /x on the plain one, "s/x" on the TLS one.
     void redirectsAcrossSchemes_data()
     {
-        QTest::addColumn<QByteArrayList>("hops"); // each but the last redirects to the next
-        QTest::addColumn<QString>("error");
-        QTest::newRow("plain to TLS") << QByteArrayList{"p/a", "s/b"} << QString();
-        QTest::newRow("TLS to plain") << QByteArrayList{"s/a", "p/b"} << QString();
-        QTest::newRow("both ways") << QByteArrayList{"p/a", "s/b", "p/c", "s/d"} << QString();
-        QTest::newRow("path on the same TLS host") << QByteArrayList{"s/a", "s/b"} << QString();
+        // hops: each but the last redirects to the next
+        zv::test::columns<QByteArrayList, QString>("hops", "error");
+        zv::test::row("plain to TLS", QByteArrayList{"p/a", "s/b"}, QString());
+        zv::test::row("TLS to plain", QByteArrayList{"s/a", "p/b"}, QString());
+        zv::test::row("both ways", QByteArrayList{"p/a", "s/b", "p/c", "s/d"}, QString());
+        zv::test::row("path on the same TLS host", QByteArrayList{"s/a", "s/b"}, QString());
         QByteArrayList loop;
         for (int i = 0; i <= TNMHTTP::MaxRedirects; ++i)
             loop << (i % 2 ? "s/" : "p/") + QByteArray::number(i);
         loop << "p/fin";
-        QTest::newRow("loop between the schemes") << loop << QStringLiteral("Trop de redirections");
+        zv::test::row("loop between the schemes", loop, QStringLiteral("Trop de redirections"));
     }
     void redirectsAcrossSchemes()
     {
@@ -184,22 +183,19 @@ private slots:
 
     void cookiesKeepTheirScope_data()
     {
-        QTest::addColumn<QByteArray>("from"); // "p" or "s", then the host
-        QTest::addColumn<QByteArray>("setCookie");
-        QTest::addColumn<QByteArray>("to");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("plain to TLS, same host") << QByteArray("p flux.test") << QByteArray("a=1; path=/")
-                                                 << QByteArray("s flux.test") << QByteArray("a=1");
-        QTest::newRow("secure cookie, TLS to TLS") << QByteArray("s flux.test") << QByteArray("a=1; Secure")
-                                                   << QByteArray("s flux.test") << QByteArray("a=1");
-        QTest::newRow("secure cookie stays off plain HTTP")
-            << QByteArray("s flux.test") << QByteArray("a=1; Secure; path=/") << QByteArray("p flux.test")
-            << QByteArray();
-        QTest::newRow("another host gets none") << QByteArray("p flux.test") << QByteArray("a=1; path=/")
-                                                << QByteArray("s www.zevalo.test") << QByteArray();
-        QTest::newRow("the domain's cookie reaches its hosts")
-            << QByteArray("p zevalo.test") << QByteArray("a=1; Domain=zevalo.test; path=/")
-            << QByteArray("s www.zevalo.test") << QByteArray("a=1");
+        // from: "p" or "s", then the host
+        zv::test::columns<QByteArray, QByteArray, QByteArray, QByteArray>("from", "setCookie", "to", "sent");
+        zv::test::row("plain to TLS, same host", QByteArray("p flux.test"), QByteArray("a=1; path=/"),
+            QByteArray("s flux.test"), QByteArray("a=1"));
+        zv::test::row("secure cookie, TLS to TLS", QByteArray("s flux.test"), QByteArray("a=1; Secure"),
+            QByteArray("s flux.test"), QByteArray("a=1"));
+        zv::test::row("secure cookie stays off plain HTTP", QByteArray("s flux.test"),
+            QByteArray("a=1; Secure; path=/"), QByteArray("p flux.test"), QByteArray());
+        zv::test::row("another host gets none", QByteArray("p flux.test"), QByteArray("a=1; path=/"),
+            QByteArray("s www.zevalo.test"), QByteArray());
+        zv::test::row("the domain's cookie reaches its hosts", QByteArray("p zevalo.test"),
+            QByteArray("a=1; Domain=zevalo.test; path=/"), QByteArray("s www.zevalo.test"),
+            QByteArray("a=1"));
     }
     void cookiesKeepTheirScope()
     {
@@ -227,23 +223,16 @@ private slots:
 
     void refusedCertificates_data()
     {
-        QTest::addColumn<Cert>("cert");
-        QTest::addColumn<bool>("throughRedirect");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("expired") << Cert::Expired << false
-                                 << QStringLiteral("Le certificat de flux.test a expiré");
-        QTest::newRow("not yet valid")
-            << Cert::NotYetValid << false
-            << QStringLiteral("Le certificat de flux.test n'est pas encore valide");
-        QTest::newRow("another host's")
-            << Cert::OtherHost << false
-            << QStringLiteral("Le certificat présenté par flux.test est celui d'un autre hôte");
-        QTest::newRow("unknown authority")
-            << Cert::UnknownAuthority << false
-            << QStringLiteral("Le certificat de flux.test vient d'une autorité inconnue");
-        QTest::newRow("unknown authority, after a redirect")
-            << Cert::UnknownAuthority << true
-            << QStringLiteral("Le certificat de flux.test vient d'une autorité inconnue");
+        zv::test::columns<Cert, bool, QString>("cert", "throughRedirect", "error");
+        zv::test::row("expired", Cert::Expired, false, QStringLiteral("Le certificat de flux.test a expiré"));
+        zv::test::row("not yet valid", Cert::NotYetValid, false,
+            QStringLiteral("Le certificat de flux.test n'est pas encore valide"));
+        zv::test::row("another host's", Cert::OtherHost, false,
+            QStringLiteral("Le certificat présenté par flux.test est celui d'un autre hôte"));
+        zv::test::row("unknown authority", Cert::UnknownAuthority, false,
+            QStringLiteral("Le certificat de flux.test vient d'une autorité inconnue"));
+        zv::test::row("unknown authority, after a redirect", Cert::UnknownAuthority, true,
+            QStringLiteral("Le certificat de flux.test vient d'une autorité inconnue"));
     }
     void refusedCertificates()
     {
@@ -266,29 +255,25 @@ private slots:
     // port) or in the answer. Nothing hangs beyond the time-out.
     void brokenTransport_data()
     {
-        QTest::addColumn<bool>("serverTls");
-        QTest::addColumn<Reply>("reply");
-        QTest::addColumn<int>("timeOut");
-        QTest::addColumn<int>("abortAfterMs"); // -1: none
-        QTest::addColumn<bool>("fileMode");
-        QTest::addColumn<QString>("error");
+        // abortAfterMs: -1: none
+        zv::test::columns<bool, Reply, int, int, bool, QString>(
+            "serverTls", "reply", "timeOut", "abortAfterMs", "fileMode", "error");
         const QString failed = QStringLiteral("La connexion sécurisée avec flux.test a échoué");
         const QString cut = QStringLiteral("Capture de Socket abandonnée");
         const QByteArray body(200000, 'b');
-        QTest::newRow("plain HTTP on the TLS port")
-            << false << Reply::status(400, "Bad Request") << 0 << -1 << false << failed;
-        QTest::newRow("plain server closes at once") << false << Reply::raw({}) << 0 << -1 << false << failed;
-        QTest::newRow("handshake stalls") << false << Reply::never() << 300 << -1 << false
-                                          << QStringLiteral("Temps dépassé pour la connexion");
-        QTest::newRow("abort during the handshake")
-            << false << Reply::never() << 0 << 150 << false << QStringLiteral("Connexion annulée");
-        QTest::newRow("stream cut mid-body")
-            << true << Reply::ok(body).closeAfter(100000).withReset() << 0 << -1 << false << cut;
-        QTest::newRow("stream cut mid-body, file mode")
-            << true << Reply::ok(body).closeAfter(100000).withReset() << 0 << -1 << true
-            << QStringLiteral("Envoi de Socket abandonné");
-        QTest::newRow("cut without the close notice, no length")
-            << true << Reply::raw("HTTP/1.0 200 OK\r\n\r\n" + body).withReset() << 0 << -1 << false << cut;
+        zv::test::row(
+            "plain HTTP on the TLS port", false, Reply::status(400, "Bad Request"), 0, -1, false, failed);
+        zv::test::row("plain server closes at once", false, Reply::raw({}), 0, -1, false, failed);
+        zv::test::row("handshake stalls", false, Reply::never(), 300, -1, false,
+            QStringLiteral("Temps dépassé pour la connexion"));
+        zv::test::row("abort during the handshake", false, Reply::never(), 0, 150, false,
+            QStringLiteral("Connexion annulée"));
+        zv::test::row(
+            "stream cut mid-body", true, Reply::ok(body).closeAfter(100000).withReset(), 0, -1, false, cut);
+        zv::test::row("stream cut mid-body, file mode", true, Reply::ok(body).closeAfter(100000).withReset(),
+            0, -1, true, QStringLiteral("Envoi de Socket abandonné"));
+        zv::test::row("cut without the close notice, no length", true,
+            Reply::raw("HTTP/1.0 200 OK\r\n\r\n" + body).withReset(), 0, -1, false, cut);
     }
     void brokenTransport()
     {

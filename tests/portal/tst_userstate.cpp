@@ -6,6 +6,7 @@
 #include "portal/resumepoint.h"
 #include "portal/userstate.h"
 #include "support/podcastsamples.h"
+#include "support/table.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -143,21 +144,18 @@ private slots:
     // Where an item starts again, and what stopping it keeps (milliseconds).
     void resumeRules_data()
     {
-        QTest::addColumn<qint64>("position");
-        QTest::addColumn<qint64>("length"); // 0: not known
-        QTest::addColumn<bool>("ended");
-        QTest::addColumn<bool>("heardBefore");
-        QTest::addColumn<qint64>("keptPosition");
-        QTest::addColumn<bool>("heard");
-        QTest::addColumn<qint64>("resumeAt"); // next time
-        QTest::newRow("half-way") << 1800000LL << 3600000LL << false << false << 1800000LL << false << 1795000LL;
-        QTest::newRow("length unknown") << 60000LL << 0LL << false << false << 60000LL << false << 55000LL;
-        QTest::newRow("first seconds") << 9000LL << 3600000LL << false << false << 0LL << false << 0LL;
-        QTest::newRow("last seconds") << 3590000LL << 3600000LL << false << false << 0LL << true << 0LL;
-        QTest::newRow("ran to its end") << 3600000LL << 3600000LL << true << false << 0LL << true << 0LL;
-        QTest::newRow("heard, heard again half-way")
-            << 1200000LL << 3600000LL << false << true << 1200000LL << true << 1195000LL;
-        QTest::newRow("short item ended") << 4000LL << 5000LL << true << false << 0LL << true << 0LL;
+        // length: 0: not known
+        // resumeAt: next time
+        zv::test::columns<qint64, qint64, bool, bool, qint64, bool, qint64>(
+            "position", "length", "ended", "heardBefore", "keptPosition", "heard", "resumeAt");
+        zv::test::row("half-way", 1800000LL, 3600000LL, false, false, 1800000LL, false, 1795000LL);
+        zv::test::row("length unknown", 60000LL, 0LL, false, false, 60000LL, false, 55000LL);
+        zv::test::row("first seconds", 9000LL, 3600000LL, false, false, 0LL, false, 0LL);
+        zv::test::row("last seconds", 3590000LL, 3600000LL, false, false, 0LL, true, 0LL);
+        zv::test::row("ran to its end", 3600000LL, 3600000LL, true, false, 0LL, true, 0LL);
+        zv::test::row(
+            "heard, heard again half-way", 1200000LL, 3600000LL, false, true, 1200000LL, true, 1195000LL);
+        zv::test::row("short item ended", 4000LL, 5000LL, true, false, 0LL, true, 0LL);
     }
     void resumeRules()
     {
@@ -179,13 +177,12 @@ private slots:
     // answers and the tree after it, positions kept without gaps.
     void ownPodcasts_data()
     {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<QString>("what"); // a title
-        QTest::addColumn<QString>("where"); // a folder's title; empty: the top
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("text"); // a title, a feed address
-        QTest::addColumn<qint64>("answer"); // 1 for an id or success
-        QTest::addColumn<QStringList>("tree");
+        // what: a title
+        // where: a folder's title; empty: the top
+        // text: a title, a feed address
+        // answer: 1 for an id or success
+        zv::test::columns<QString, QString, QString, int, QString, qint64, QStringList>(
+            "change", "what", "where", "position", "text", "answer", "tree");
 
         const QStringList start = zv::test::outlineLines(startingTree());
         const auto with = [&](qsizetype at, const QString& line) {
@@ -193,104 +190,57 @@ private slots:
             t.insert(at, line);
             return t;
         };
-        QTest::newRow("unchanged") << "none"
-                                   << ""
-                                   << "" << 0 << "" << qint64(1) << start;
-        QTest::newRow("add at the end of a folder")
-            << "add"
-            << ""
-            << "Actualités" << -1 << "https://a.example/figaro" << qint64(1)
-            << with(3, "  Nouveau <https://a.example/figaro>");
-        QTest::newRow("add at the top, first") << "add"
-                                               << ""
-                                               << "" << 0 << "https://a.example/premier" << qint64(1)
-                                               << with(0, "Nouveau <https://a.example/premier>");
-        QTest::newRow("add beyond the end") << "add"
-                                            << ""
-                                            << "" << 99 << "https://a.example/dernier" << qint64(1)
-                                            << with(7, "Nouveau <https://a.example/dernier>");
-        QTest::newRow("add a folder") << "add"
-                                      << ""
-                                      << "Musique" << 0 << "" << qint64(1) << with(4, "  Nouveau/");
-        QTest::newRow("add an address listed already")
-            << "add"
-            << ""
-            << "" << -1 << "https://a.example/monde" << qint64(0) << start;
-        QTest::newRow("add into a podcast") << "add"
-                                            << ""
-                                            << "Science" << -1 << "https://a.example/x" << qint64(0) << start;
-        QTest::newRow("remove a podcast")
-            << "remove"
-            << "Le Monde"
-            << "" << 0 << "" << qint64(1)
-            << QStringList{"Actualités/", "  France Info <https://a.example/info>", "Musique/", "  Jazz/",
-                   "    Jazz Club <https://a.example/jazz>", "Science <https://a.example/science>"};
-        QTest::newRow("remove a folder and what it holds")
-            << "remove"
-            << "Musique"
-            << "" << 0 << "" << qint64(1)
-            << QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
-                   "  France Info <https://a.example/info>", "Science <https://a.example/science>"};
-        QTest::newRow("remove what is not there") << "remove"
-                                                  << "Inconnu"
-                                                  << "" << 0 << "" << qint64(0) << start;
-        QTest::newRow("rename") << "rename"
-                                << "Jazz"
-                                << "" << 0 << "Jazz et blues" << qint64(1)
-                                << QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
-                                       "  France Info <https://a.example/info>", "Musique/",
-                                       "  Jazz et blues/", "    Jazz Club <https://a.example/jazz>",
-                                       "Science <https://a.example/science>"};
-        QTest::newRow("move up in its folder")
-            << "move"
-            << "France Info"
-            << "Actualités" << 0 << "" << qint64(1)
-            << QStringList{"Actualités/", "  France Info <https://a.example/info>",
-                   "  Le Monde <https://a.example/monde>", "Musique/", "  Jazz/",
-                   "    Jazz Club <https://a.example/jazz>", "Science <https://a.example/science>"};
-        QTest::newRow("move down in its folder, beyond the end")
-            << "move"
-            << "Actualités"
-            << "" << 9 << "" << qint64(1)
-            << QStringList{"Musique/", "  Jazz/", "    Jazz Club <https://a.example/jazz>",
-                   "Science <https://a.example/science>", "Actualités/",
-                   "  Le Monde <https://a.example/monde>", "  France Info <https://a.example/info>"};
-        QTest::newRow("move into another folder")
-            << "move"
-            << "Science"
-            << "Jazz" << 0 << "" << qint64(1)
-            << QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
-                   "  France Info <https://a.example/info>", "Musique/", "  Jazz/",
-                   "    Science <https://a.example/science>", "    Jazz Club <https://a.example/jazz>"};
-        QTest::newRow("move a folder into what it holds") << "move"
-                                                          << "Musique"
-                                                          << "Jazz" << 0 << "" << qint64(0) << start;
-        QTest::newRow("move a folder into itself") << "move"
-                                                   << "Jazz"
-                                                   << "Jazz" << 0 << "" << qint64(0) << start;
-        QTest::newRow("move into a podcast") << "move"
-                                             << "Jazz"
-                                             << "Science" << 0 << "" << qint64(0) << start;
-        QTest::newRow("import: nothing twice, folders of the same name merged")
-            << "import"
-            << ""
-            << "Actualités" << 0 << "" << qint64(2)
-            << QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
-                   "  France Info <https://a.example/info>", "  Actualités/",
-                   "    Nouveau <https://a.example/n1>", "  Musique/", "    Jazz/",
-                   "      Nouveau <https://a.example/n2>", "Musique/", "  Jazz/",
-                   "    Jazz Club <https://a.example/jazz>", "Science <https://a.example/science>"};
-        QTest::newRow("import at the top")
-            << "import"
-            << ""
-            << "" << 0 << "" << qint64(2)
-            << QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
-                   "  France Info <https://a.example/info>", "  Nouveau <https://a.example/n1>", "Musique/",
-                   "  Jazz/", "    Jazz Club <https://a.example/jazz>", "    Nouveau <https://a.example/n2>",
-                   "Science <https://a.example/science>"};
-        QTest::newRow("import into a podcast") << "import"
-                                               << ""
-                                               << "Science" << 0 << "" << qint64(-1) << start;
+        zv::test::row("unchanged", "none", "", "", 0, "", qint64(1), start);
+        zv::test::row("add at the end of a folder", "add", "", "Actualités", -1, "https://a.example/figaro",
+            qint64(1), with(3, "  Nouveau <https://a.example/figaro>"));
+        zv::test::row("add at the top, first", "add", "", "", 0, "https://a.example/premier", qint64(1),
+            with(0, "Nouveau <https://a.example/premier>"));
+        zv::test::row("add beyond the end", "add", "", "", 99, "https://a.example/dernier", qint64(1),
+            with(7, "Nouveau <https://a.example/dernier>"));
+        zv::test::row("add a folder", "add", "", "Musique", 0, "", qint64(1), with(4, "  Nouveau/"));
+        zv::test::row(
+            "add an address listed already", "add", "", "", -1, "https://a.example/monde", qint64(0), start);
+        zv::test::row(
+            "add into a podcast", "add", "", "Science", -1, "https://a.example/x", qint64(0), start);
+        zv::test::row("remove a podcast", "remove", "Le Monde", "", 0, "", qint64(1),
+            QStringList{"Actualités/", "  France Info <https://a.example/info>", "Musique/", "  Jazz/",
+                "    Jazz Club <https://a.example/jazz>", "Science <https://a.example/science>"});
+        zv::test::row("remove a folder and what it holds", "remove", "Musique", "", 0, "", qint64(1),
+            QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
+                "  France Info <https://a.example/info>", "Science <https://a.example/science>"});
+        zv::test::row("remove what is not there", "remove", "Inconnu", "", 0, "", qint64(0), start);
+        zv::test::row("rename", "rename", "Jazz", "", 0, "Jazz et blues", qint64(1),
+            QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
+                "  France Info <https://a.example/info>", "Musique/", "  Jazz et blues/",
+                "    Jazz Club <https://a.example/jazz>", "Science <https://a.example/science>"});
+        zv::test::row("move up in its folder", "move", "France Info", "Actualités", 0, "", qint64(1),
+            QStringList{"Actualités/", "  France Info <https://a.example/info>",
+                "  Le Monde <https://a.example/monde>", "Musique/", "  Jazz/",
+                "    Jazz Club <https://a.example/jazz>", "Science <https://a.example/science>"});
+        zv::test::row("move down in its folder, beyond the end", "move", "Actualités", "", 9, "", qint64(1),
+            QStringList{"Musique/", "  Jazz/", "    Jazz Club <https://a.example/jazz>",
+                "Science <https://a.example/science>", "Actualités/", "  Le Monde <https://a.example/monde>",
+                "  France Info <https://a.example/info>"});
+        zv::test::row("move into another folder", "move", "Science", "Jazz", 0, "", qint64(1),
+            QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
+                "  France Info <https://a.example/info>", "Musique/", "  Jazz/",
+                "    Science <https://a.example/science>", "    Jazz Club <https://a.example/jazz>"});
+        zv::test::row("move a folder into what it holds", "move", "Musique", "Jazz", 0, "", qint64(0), start);
+        zv::test::row("move a folder into itself", "move", "Jazz", "Jazz", 0, "", qint64(0), start);
+        zv::test::row("move into a podcast", "move", "Jazz", "Science", 0, "", qint64(0), start);
+        zv::test::row("import: nothing twice, folders of the same name merged", "import", "", "Actualités", 0,
+            "", qint64(2),
+            QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
+                "  France Info <https://a.example/info>", "  Actualités/",
+                "    Nouveau <https://a.example/n1>", "  Musique/", "    Jazz/",
+                "      Nouveau <https://a.example/n2>", "Musique/", "  Jazz/",
+                "    Jazz Club <https://a.example/jazz>", "Science <https://a.example/science>"});
+        zv::test::row("import at the top", "import", "", "", 0, "", qint64(2),
+            QStringList{"Actualités/", "  Le Monde <https://a.example/monde>",
+                "  France Info <https://a.example/info>", "  Nouveau <https://a.example/n1>", "Musique/",
+                "  Jazz/", "    Jazz Club <https://a.example/jazz>", "    Nouveau <https://a.example/n2>",
+                "Science <https://a.example/science>"});
+        zv::test::row("import into a podcast", "import", "", "Science", 0, "", qint64(-1), start);
     }
     void ownPodcasts()
     {
@@ -414,9 +364,9 @@ private slots:
     void unusableFileCostsNothing_data()
     {
         QTest::addColumn<QByteArray>("kind");
-        QTest::newRow("a folder in its place") << QByteArray("folder");
-        QTest::newRow("not a database") << QByteArray("garbage");
-        QTest::newRow("read-only folder") << QByteArray("readonly");
+        zv::test::row("a folder in its place", QByteArray("folder"));
+        zv::test::row("not a database", QByteArray("garbage"));
+        zv::test::row("read-only folder", QByteArray("readonly"));
     }
     void unusableFileCostsNothing()
     {

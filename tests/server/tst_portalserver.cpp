@@ -5,6 +5,7 @@
 #include "portal/userstate.h"
 #include "portal/version.h"
 #include "portalprocess.h"
+#include "support/table.h"
 #include "support/testtls.h"
 
 #include <QFile>
@@ -168,7 +169,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("c");
         for (const char* c : {"urlaccg", "ieacc2", "urlchat", "urlsexo", "urlspons1", "urlspons2"})
-            QTest::newRow(c) << QByteArray(c);
+            zv::test::row(c, QByteArray(c));
     }
 
     void pageAddresses()
@@ -243,11 +244,10 @@ private slots:
 
     void channelLists_data()
     {
-        QTest::addColumn<QByteArray>("query");
-        QTest::addColumn<int>("icons");
-        QTest::newRow("television") << QByteArray("t=3&colid") << int(zv::ChannelIcons::Tele);
-        QTest::newRow("radios") << QByteArray("t=4&colid") << int(zv::ChannelIcons::Tele);
-        QTest::newRow("clips") << QByteArray("t=1&colid") << int(zv::ChannelIcons::Video);
+        zv::test::columns<QByteArray, int>("query", "icons");
+        zv::test::row("television", QByteArray("t=3&colid"), int(zv::ChannelIcons::Tele));
+        zv::test::row("radios", QByteArray("t=4&colid"), int(zv::ChannelIcons::Tele));
+        zv::test::row("clips", QByteArray("t=1&colid"), int(zv::ChannelIcons::Video));
     }
 
     void channelLists()
@@ -299,7 +299,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("name");
         for (const char* b : {"free", "orange", "clubinternet", "belgacom"})
-            QTest::newRow(b) << QByteArray(b);
+            zv::test::row(b, QByteArray(b));
     }
 
     void bouquets()
@@ -408,24 +408,23 @@ private slots:
 
     void gameNamesAreReadWhateverTheirEncoding_data()
     {
-        QTest::addColumn<QByteArray>("query");
-        QTest::addColumn<int>("status");
-        QTest::newRow("escaped and encoded")
-            << QByteArray("t=2&k=3&jeu=Fus%25E%25e+%25E%25toil%25E%25e") << 200;
-        QTest::newRow("escaped only") << QByteArray("t=2&k=3&jeu=Fus%E%e+%E%toil%E%e") << 200;
-        QTest::newRow("UTF-8 encoded") << QByteArray("t=2&k=3&jeu=Fus%C3%A9e%20%C3%A9toil%C3%A9e") << 200;
-        QTest::newRow("other case") << QByteArray("t=2&k=3&jeu=FUS%25E%25E+%25E%25TOIL%25E%25E") << 200;
-        QTest::newRow("raw Windows-1252") << QByteArray("t=2&k=3&jeu=Fus\xE9"
-                                                        "e+\xE9toil\xE9"
-                                                        "e")
-                                          << 200;
-        QTest::newRow("unknown game") << QByteArray("t=2&k=3&jeu=Pacman") << 404;
-        QTest::newRow("no game") << QByteArray("t=2&k=3") << 400;
-        QTest::newRow("unknown category") << QByteArray("t=2&k=2&colid&cat=Sport") << 200;
-        QTest::newRow("no category") << QByteArray("t=2&k=2&colid") << 400;
-        QTest::newRow("unknown k") << QByteArray("t=2&k=9") << 400;
-        QTest::newRow("unknown t") << QByteArray("t=7&colid") << 400;
-        QTest::newRow("nothing") << QByteArray("") << 400;
+        zv::test::columns<QByteArray, int>("query", "status");
+        zv::test::row("escaped and encoded", QByteArray("t=2&k=3&jeu=Fus%25E%25e+%25E%25toil%25E%25e"), 200);
+        zv::test::row("escaped only", QByteArray("t=2&k=3&jeu=Fus%E%e+%E%toil%E%e"), 200);
+        zv::test::row("UTF-8 encoded", QByteArray("t=2&k=3&jeu=Fus%C3%A9e%20%C3%A9toil%C3%A9e"), 200);
+        zv::test::row("other case", QByteArray("t=2&k=3&jeu=FUS%25E%25E+%25E%25TOIL%25E%25E"), 200);
+        zv::test::row("raw Windows-1252",
+            QByteArray("t=2&k=3&jeu=Fus\xE9"
+                       "e+\xE9toil\xE9"
+                       "e"),
+            200);
+        zv::test::row("unknown game", QByteArray("t=2&k=3&jeu=Pacman"), 404);
+        zv::test::row("no game", QByteArray("t=2&k=3"), 400);
+        zv::test::row("unknown category", QByteArray("t=2&k=2&colid&cat=Sport"), 200);
+        zv::test::row("no category", QByteArray("t=2&k=2&colid"), 400);
+        zv::test::row("unknown k", QByteArray("t=2&k=9"), 400);
+        zv::test::row("unknown t", QByteArray("t=7&colid"), 400);
+        zv::test::row("nothing", QByteArray(""), 400);
     }
 
     void gameNamesAreReadWhateverTheirEncoding()
@@ -514,39 +513,32 @@ private slots:
     // they name (streams, logos, the guide, feeds, episodes) answers.
     void ownListsAndFeeds_data()
     {
-        QTest::addColumn<QByteArray>("path");
-        QTest::addColumn<QByteArray>("type");
-        QTest::addColumn<QByteArrayList>("shapes");
-        QTest::newRow("own list") << QByteArray("/listes/zevalo.m3u")
-                                  << QByteArray("audio/x-mpegurl; charset=utf-8")
-                                  << QByteArrayList{"#EXTM3U url-tvg=\"", "\" group-title=\"",
-                                         "#EXTGRP:Radios\n", "#EXTVLCOPT:",
-                                         ",Zevalo M\xC3\xA9t\xC3\xA9o, la cha\xC3\xAEne du temps\n"};
-        QTest::newRow("guide") << QByteArray("/guide/zevalo.xml")
-                               << QByteArray("application/xml; charset=utf-8")
-                               << QByteArrayList{"<tv ", "<channel id=\"", "<programme start=\""};
-        QTest::newRow("guide, compressed")
-            << QByteArray("/guide/zevalo.xml.gz") << QByteArray("application/gzip")
-            << QByteArrayList{"<tv ", "<programme start=\""};
-        QTest::newRow("RSS 2.0") << QByteArray("/flux/chroniques.xml")
-                                 << QByteArray("application/rss+xml; charset=utf-8")
-                                 << QByteArrayList{"<rss version=\"2.0\"", "<pubDate>",
-                                        "<enclosure url=", "<itunes:duration>00:02:30<",
-                                        "<itunes:duration>0:08<", "<itunes:duration>8<"};
-        QTest::newRow("Atom") << QByteArray("/flux/musique.xml")
-                              << QByteArray("application/atom+xml; charset=utf-8")
-                              << QByteArrayList{"<feed xmlns=\"http://www.w3.org/2005/Atom\"", "<published>",
-                                     "<link rel=\"enclosure\"", "<itunes:duration>"};
-        QTest::newRow("RSS 0.91") << QByteArray("/flux/archives.xml")
-                                  << QByteArray("application/rss+xml; charset=iso-8859-1")
-                                  << QByteArrayList{"encoding=\"ISO-8859-1\"", "<rss version=\"0.91\"",
-                                         "<title>\xC0 table"};
-        QTest::newRow("subscriptions")
-            << QByteArray("/flux/abonnements.opml") << QByteArray("text/x-opml; charset=utf-8")
-            << QByteArrayList{"<opml version=\"2.0\"",
-                   "<outline text=\"D\xC3\xA9"
-                   "couvertes\"",
-                   "text=\"\xE3\x82\xBC\xE3\x83\xB4\xE3\x82\xA1\xE3\x83\xAD"};
+        zv::test::columns<QByteArray, QByteArray, QByteArrayList>("path", "type", "shapes");
+        zv::test::row("own list", QByteArray("/listes/zevalo.m3u"),
+            QByteArray("audio/x-mpegurl; charset=utf-8"),
+            QByteArrayList{"#EXTM3U url-tvg=\"", "\" group-title=\"", "#EXTGRP:Radios\n",
+                "#EXTVLCOPT:", ",Zevalo M\xC3\xA9t\xC3\xA9o, la cha\xC3\xAEne du temps\n"});
+        zv::test::row("guide", QByteArray("/guide/zevalo.xml"), QByteArray("application/xml; charset=utf-8"),
+            QByteArrayList{"<tv ", "<channel id=\"", "<programme start=\""});
+        zv::test::row("guide, compressed", QByteArray("/guide/zevalo.xml.gz"), QByteArray("application/gzip"),
+            QByteArrayList{"<tv ", "<programme start=\""});
+        zv::test::row("RSS 2.0", QByteArray("/flux/chroniques.xml"),
+            QByteArray("application/rss+xml; charset=utf-8"),
+            QByteArrayList{"<rss version=\"2.0\"", "<pubDate>", "<enclosure url=",
+                "<itunes:duration>00:02:30<", "<itunes:duration>0:08<", "<itunes:duration>8<"});
+        zv::test::row("Atom", QByteArray("/flux/musique.xml"),
+            QByteArray("application/atom+xml; charset=utf-8"),
+            QByteArrayList{"<feed xmlns=\"http://www.w3.org/2005/Atom\"", "<published>",
+                "<link rel=\"enclosure\"", "<itunes:duration>"});
+        zv::test::row("RSS 0.91", QByteArray("/flux/archives.xml"),
+            QByteArray("application/rss+xml; charset=iso-8859-1"),
+            QByteArrayList{"encoding=\"ISO-8859-1\"", "<rss version=\"0.91\"", "<title>\xC0 table"});
+        zv::test::row("subscriptions", QByteArray("/flux/abonnements.opml"),
+            QByteArray("text/x-opml; charset=utf-8"),
+            QByteArrayList{"<opml version=\"2.0\"",
+                "<outline text=\"D\xC3\xA9"
+                "couvertes\"",
+                "text=\"\xE3\x82\xBC\xE3\x83\xB4\xE3\x82\xA1\xE3\x83\xAD"});
     }
 
     void ownListsAndFeeds()
@@ -621,20 +613,16 @@ private slots:
 
     void podcastPicturePage_data()
     {
-        QTest::addColumn<QByteArray>("query");
-        QTest::addColumn<QByteArray>("mustHave");
-        QTest::addColumn<QByteArray>("mustNotHave");
-        QTest::newRow("blank") << QByteArray("couleur=C0C0C0") << QByteArray("#C0C0C0") << QByteArray("<img");
-        QTest::newRow("bad colour") << QByteArray("couleur=red;}body{x&url=") << QByteArray("#FFFFFF")
-                                    << QByteArray("red;");
-        QTest::newRow("script in url")
-            << QByteArray("couleur=000000&url=http://a/\"><script>alert(1)</script>") << QByteArray("#000000")
-            << QByteArray("<script>");
-        QTest::newRow("not http") << QByteArray("couleur=000000&url=javascript:alert(1)")
-                                  << QByteArray("#000000") << QByteArray("javascript:");
-        QTest::newRow("url with query")
-            << QByteArray("couleur=123456&url=http://a/b.jpg?x=1&y=2")
-            << QByteArray("src=\"http://a/b.jpg?x=1&amp;y=2\"") << QByteArray("<script");
+        zv::test::columns<QByteArray, QByteArray, QByteArray>("query", "mustHave", "mustNotHave");
+        zv::test::row("blank", QByteArray("couleur=C0C0C0"), QByteArray("#C0C0C0"), QByteArray("<img"));
+        zv::test::row(
+            "bad colour", QByteArray("couleur=red;}body{x&url="), QByteArray("#FFFFFF"), QByteArray("red;"));
+        zv::test::row("script in url", QByteArray("couleur=000000&url=http://a/\"><script>alert(1)</script>"),
+            QByteArray("#000000"), QByteArray("<script>"));
+        zv::test::row("not http", QByteArray("couleur=000000&url=javascript:alert(1)"), QByteArray("#000000"),
+            QByteArray("javascript:"));
+        zv::test::row("url with query", QByteArray("couleur=123456&url=http://a/b.jpg?x=1&y=2"),
+            QByteArray("src=\"http://a/b.jpg?x=1&amp;y=2\""), QByteArray("<script"));
     }
 
     void podcastPicturePage()
@@ -676,19 +664,17 @@ private slots:
 
     void mp3Search_data()
     {
-        QTest::addColumn<QByteArray>("query");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QByteArray>("everyTitleHas");
-        QTest::newRow("words joined by _")
-            << QByteArray("num_page=0&recherche=zo%e9_laval") << 3 << QByteArray("Zo\xE9 Laval");
-        QTest::newRow("without accents")
-            << QByteArray("num_page=0&recherche=zoe_laval") << 3 << QByteArray("Zo\xE9 Laval");
-        QTest::newRow("from position 2")
-            << QByteArray("num_page=2&recherche=zoe_laval") << 1 << QByteArray("Zo\xE9 Laval");
-        QTest::newRow("accented word") << QByteArray("num_page=0&recherche=%e9t%e9") << 3 << QByteArray("");
-        QTest::newRow("past the end") << QByteArray("num_page=500&recherche=") << 0 << QByteArray();
-        QTest::newRow("no match") << QByteArray("num_page=0&recherche=xylophone") << 0 << QByteArray();
-        QTest::newRow("no position") << QByteArray("recherche=zoe") << 3 << QByteArray("Zo\xE9");
+        zv::test::columns<QByteArray, int, QByteArray>("query", "count", "everyTitleHas");
+        zv::test::row("words joined by _", QByteArray("num_page=0&recherche=zo%e9_laval"), 3,
+            QByteArray("Zo\xE9 Laval"));
+        zv::test::row(
+            "without accents", QByteArray("num_page=0&recherche=zoe_laval"), 3, QByteArray("Zo\xE9 Laval"));
+        zv::test::row(
+            "from position 2", QByteArray("num_page=2&recherche=zoe_laval"), 1, QByteArray("Zo\xE9 Laval"));
+        zv::test::row("accented word", QByteArray("num_page=0&recherche=%e9t%e9"), 3, QByteArray(""));
+        zv::test::row("past the end", QByteArray("num_page=500&recherche="), 0, QByteArray());
+        zv::test::row("no match", QByteArray("num_page=0&recherche=xylophone"), 0, QByteArray());
+        zv::test::row("no position", QByteArray("recherche=zoe"), 3, QByteArray("Zo\xE9"));
     }
 
     void mp3Search()
@@ -733,18 +719,16 @@ private slots:
 
     void videoSearch_data()
     {
-        QTest::addColumn<QByteArray>("query");
-        QTest::addColumn<QByteArray>("firstTitle");
-        QTest::addColumn<int>("status");
-        QTest::newRow("double-encoded space")
-            << QByteArray("num_page=1&recherche=mon%2520chat") << QByteArray("Mon chat joue du piano") << 200;
-        QTest::newRow("single-encoded space")
-            << QByteArray("num_page=1&recherche=mon%20chat") << QByteArray("Mon chat joue du piano") << 200;
-        QTest::newRow("accent double-encoded") << QByteArray("num_page=1&recherche=cr%25e9pe")
-                                               << QByteArray("La recette de la cr\xC3\xAApe bretonne") << 200;
-        QTest::newRow("page 2 of one result")
-            << QByteArray("num_page=2&recherche=mon%2520chat") << QByteArray() << 200;
-        QTest::newRow("bad page") << QByteArray("num_page=un&recherche=chat") << QByteArray() << 400;
+        zv::test::columns<QByteArray, QByteArray, int>("query", "firstTitle", "status");
+        zv::test::row("double-encoded space", QByteArray("num_page=1&recherche=mon%2520chat"),
+            QByteArray("Mon chat joue du piano"), 200);
+        zv::test::row("single-encoded space", QByteArray("num_page=1&recherche=mon%20chat"),
+            QByteArray("Mon chat joue du piano"), 200);
+        zv::test::row("accent double-encoded", QByteArray("num_page=1&recherche=cr%25e9pe"),
+            QByteArray("La recette de la cr\xC3\xAApe bretonne"), 200);
+        zv::test::row(
+            "page 2 of one result", QByteArray("num_page=2&recherche=mon%2520chat"), QByteArray(), 200);
+        zv::test::row("bad page", QByteArray("num_page=un&recherche=chat"), QByteArray(), 400);
     }
 
     void videoSearch()
@@ -763,7 +747,7 @@ private slots:
         QTest::addColumn<QByteArray>("path");
         for (const char* p : {"/", "/mobile_b.htm", "/get_mp3.htm", "/videos/", "/exe/contact.php",
                  "/jeux/casse-briques.htm", "/jeux/planete-memoire.htm", "/style.css"})
-            QTest::newRow(p) << QByteArray(p);
+            zv::test::row(p, QByteArray(p));
     }
 
     void outsidePages()
@@ -840,18 +824,18 @@ private slots:
     void traversalIsRefused_data()
     {
         QTest::addColumn<QByteArray>("path");
-        QTest::newRow("dots") << QByteArray("/../../../../etc/passwd");
-        QTest::newRow("media dots") << QByteArray("/media/../../../../etc/passwd");
-        QTest::newRow("encoded dots") << QByteArray("/media/%2e%2e/%2e%2e/%2e%2e/etc/passwd");
-        QTest::newRow("encoded slash") << QByteArray("/media/..%2f..%2f..%2fetc%2fpasswd");
-        QTest::newRow("double-encoded") << QByteArray("/media/%252e%252e/%252e%252e/etc/passwd");
-        QTest::newRow("backslash") << QByteArray("/media/..%5c..%5cetc%5cpasswd");
-        QTest::newRow("to the catalogue") << QByteArray("/media/../catalogue.json");
-        QTest::newRow("nul byte") << QByteArray("/media/tv/zevalo-tv.mp4%00.htm");
-        QTest::newRow("absolute") << QByteArray("/media//etc/passwd");
-        QTest::newRow("generated folder") << QByteArray("/generated/tv/zevalo-tv.mp4");
-        QTest::newRow("layout") << QByteArray("/modeles/base.htm");
-        QTest::newRow("encoded layout folder") << QByteArray("/%6Dodeles//page.htm");
+        zv::test::row("dots", QByteArray("/../../../../etc/passwd"));
+        zv::test::row("media dots", QByteArray("/media/../../../../etc/passwd"));
+        zv::test::row("encoded dots", QByteArray("/media/%2e%2e/%2e%2e/%2e%2e/etc/passwd"));
+        zv::test::row("encoded slash", QByteArray("/media/..%2f..%2f..%2fetc%2fpasswd"));
+        zv::test::row("double-encoded", QByteArray("/media/%252e%252e/%252e%252e/etc/passwd"));
+        zv::test::row("backslash", QByteArray("/media/..%5c..%5cetc%5cpasswd"));
+        zv::test::row("to the catalogue", QByteArray("/media/../catalogue.json"));
+        zv::test::row("nul byte", QByteArray("/media/tv/zevalo-tv.mp4%00.htm"));
+        zv::test::row("absolute", QByteArray("/media//etc/passwd"));
+        zv::test::row("generated folder", QByteArray("/generated/tv/zevalo-tv.mp4"));
+        zv::test::row("layout", QByteArray("/modeles/base.htm"));
+        zv::test::row("encoded layout folder", QByteArray("/%6Dodeles//page.htm"));
     }
 
     void traversalIsRefused()
@@ -865,33 +849,30 @@ private slots:
 
     void badInputGetsAnAnswer_data()
     {
-        QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<int>("status");
-        QTest::newRow("unknown page") << QByteArray("GET /exe/inconnu.php HTTP/1.0\r\n\r\n") << 404;
-        QTest::newRow("unknown content") << QByteArray("GET /exe/cont.php?c=rien HTTP/1.0\r\n\r\n") << 404;
-        QTest::newRow("no content") << QByteArray("GET /exe/cont.php HTTP/1.0\r\n\r\n") << 404;
-        QTest::newRow("unknown bouquet") << QByteArray("GET /bouquet/sfr.m3u HTTP/1.0\r\n\r\n") << 404;
-        QTest::newRow("huge query") << "GET /exe/cont.php?c=" + QByteArray(20000, 'x') + " HTTP/1.0\r\n\r\n"
-                                    << 414;
-        QTest::newRow("huge header") << "GET / HTTP/1.0\r\nX: " + QByteArray(20000, 'x') + "\r\n\r\n" << 431;
-        QTest::newRow("garbage") << QByteArray("\x01\x02\x03 nothing\r\n\r\n") << 400;
-        QTest::newRow("bare LF") << QByteArray("GET /exe/test_connexion.php HTTP/1.0\n\n") << 200;
-        QTest::newRow("HTTP/0.9 style") << QByteArray("GET /exe/test_connexion.php\r\n\r\n") << 200;
-        QTest::newRow("POST elsewhere")
-            << QByteArray("POST /exe/cont.php?c=message HTTP/1.0\r\nContent-Length: 0\r\n\r\n") << 405;
-        QTest::newRow("huge form") << "POST /exe/contact.php HTTP/1.0\r\nContent-Length: 10000000\r\n\r\n"
-                + QByteArray(1000, 'x')
-                                   << 413;
-        QTest::newRow("bad percent") << QByteArray(
-            "GET /exe/rech_rbc.php?num_page=%zz&recherche=%%%% HTTP/1.0\r\n\r\n")
-                                     << 400;
-        QTest::newRow("negative page")
-            << QByteArray("GET /exe/rech_rbc.php?num_page=-1 HTTP/1.0\r\n\r\n") << 400;
+        zv::test::columns<QByteArray, int>("request", "status");
+        zv::test::row("unknown page", QByteArray("GET /exe/inconnu.php HTTP/1.0\r\n\r\n"), 404);
+        zv::test::row("unknown content", QByteArray("GET /exe/cont.php?c=rien HTTP/1.0\r\n\r\n"), 404);
+        zv::test::row("no content", QByteArray("GET /exe/cont.php HTTP/1.0\r\n\r\n"), 404);
+        zv::test::row("unknown bouquet", QByteArray("GET /bouquet/sfr.m3u HTTP/1.0\r\n\r\n"), 404);
+        zv::test::row(
+            "huge query", "GET /exe/cont.php?c=" + QByteArray(20000, 'x') + " HTTP/1.0\r\n\r\n", 414);
+        zv::test::row("huge header", "GET / HTTP/1.0\r\nX: " + QByteArray(20000, 'x') + "\r\n\r\n", 431);
+        zv::test::row("garbage", QByteArray("\x01\x02\x03 nothing\r\n\r\n"), 400);
+        zv::test::row("bare LF", QByteArray("GET /exe/test_connexion.php HTTP/1.0\n\n"), 200);
+        zv::test::row("HTTP/0.9 style", QByteArray("GET /exe/test_connexion.php\r\n\r\n"), 200);
+        zv::test::row("POST elsewhere",
+            QByteArray("POST /exe/cont.php?c=message HTTP/1.0\r\nContent-Length: 0\r\n\r\n"), 405);
+        zv::test::row("huge form",
+            "POST /exe/contact.php HTTP/1.0\r\nContent-Length: 10000000\r\n\r\n" + QByteArray(1000, 'x'),
+            413);
+        zv::test::row("bad percent",
+            QByteArray("GET /exe/rech_rbc.php?num_page=%zz&recherche=%%%% HTTP/1.0\r\n\r\n"), 400);
+        zv::test::row("negative page", QByteArray("GET /exe/rech_rbc.php?num_page=-1 HTTP/1.0\r\n\r\n"), 400);
         // Ranges are for files: the text answers come whole.
-        QTest::newRow("range of a text answer")
-            << QByteArray("GET /exe/test_connexion.php HTTP/1.0\r\nRange: bytes=5-\r\n\r\n") << 200;
-        QTest::newRow("malformed range")
-            << QByteArray("GET /media/tv/zevalo-tv.mp4 HTTP/1.0\r\nRange: bytes=abc\r\n\r\n") << 200;
+        zv::test::row("range of a text answer",
+            QByteArray("GET /exe/test_connexion.php HTTP/1.0\r\nRange: bytes=5-\r\n\r\n"), 200);
+        zv::test::row("malformed range",
+            QByteArray("GET /media/tv/zevalo-tv.mp4 HTTP/1.0\r\nRange: bytes=abc\r\n\r\n"), 200);
     }
 
     void badInputGetsAnAnswer()
@@ -984,7 +965,7 @@ private slots:
                  "tv/leman-television.rm", "radio/radio-zevalo.mp3", "mp3/clara-bleu-automne.mp3",
                  "podcasts/journal-1.mp3", "podcasts/cine-club-1.mp4", "videos/video-01.mp4",
                  "tv/zevalo-tv.jpg", "podcasts/journal.png", "jeux/balle-rebondissante.swf"})
-            QTest::newRow(file) << QByteArray(file);
+            zv::test::row(file, QByteArray(file));
     }
 
     void resumeEveryMediaKind()
@@ -1095,10 +1076,10 @@ private slots:
     void tlsOptionsAreChecked_data()
     {
         QTest::addColumn<QStringList>("args"); // "@" stands for the folder of the files
-        QTest::newRow("certificate without key") << QStringList{"--tls-cert", "@/cert.pem"};
-        QTest::newRow("key that is not one")
-            << QStringList{"--tls-cert", "@/cert.pem", "--tls-key", "@/cert.pem"};
-        QTest::newRow("missing file") << QStringList{"--tls-cert", "@/absent.pem", "--tls-key", "@/key.pem"};
+        zv::test::row("certificate without key", QStringList{"--tls-cert", "@/cert.pem"});
+        zv::test::row(
+            "key that is not one", QStringList{"--tls-cert", "@/cert.pem", "--tls-key", "@/cert.pem"});
+        zv::test::row("missing file", QStringList{"--tls-cert", "@/absent.pem", "--tls-key", "@/key.pem"});
     }
     void tlsOptionsAreChecked()
     {

@@ -1,5 +1,6 @@
 // The generated demo media: every file the catalogue names exists and plays.
 #include "server/catalogue.h"
+#include "support/table.h"
 #include "swfcheck.h"
 
 #include <QDirIterator>
@@ -48,7 +49,7 @@ void mediaRows(const QString& pattern)
     QDirIterator it(QStringLiteral(ZV_TEST_MEDIA), {pattern}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
+        zv::test::row(qPrintable(QFileInfo(path).fileName()), path);
     }
 }
 
@@ -110,7 +111,7 @@ private slots:
             if (path.endsWith(QLatin1String(".swf"))
                 || QFileInfo(path).fileName().startsWith(QLatin1Char('.')))
                 continue;
-            QTest::newRow(qPrintable(QDir(QStringLiteral(ZV_TEST_MEDIA)).relativeFilePath(path))) << path;
+            zv::test::row(qPrintable(QDir(QStringLiteral(ZV_TEST_MEDIA)).relativeFilePath(path)), path);
             ++n;
         }
         QVERIFY(n > 80);

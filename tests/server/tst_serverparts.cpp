@@ -5,6 +5,7 @@
 #include "server/query.h"
 #include "server/ranges.h"
 #include "server/swfwriter.h"
+#include "support/table.h"
 #include "swfcheck.h"
 
 #include <QtTest>
@@ -29,21 +30,20 @@ class TestServerParts : public QObject {
 private slots:
     void clientNames_data()
     {
-        QTest::addColumn<QByteArray>("raw");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("escaped, encoded") << QByteArray("R%25E%25flexion") << QStringLiteral("Réflexion");
-        QTest::newRow("escaped") << QByteArray("R%E%flexion") << QStringLiteral("Réflexion");
-        QTest::newRow("escape before hex") << QByteArray("Caf%25E%25ab") << QStringLiteral("Caféab");
-        QTest::newRow("Windows-1252 encoded")
-            << QByteArray("Plan%E8te+m%E9moire") << QStringLiteral("Planète mémoire");
-        QTest::newRow("Windows-1252 raw")
-            << QByteArray("Plan\xE8te m\xE9moire") << QStringLiteral("Planète mémoire");
-        QTest::newRow("UTF-8 encoded")
-            << QByteArray("Plan%C3%A8te%20m%C3%A9moire") << QStringLiteral("Planète mémoire");
-        QTest::newRow("double-encoded space") << QByteArray("mon%2520chat") << QStringLiteral("mon chat");
-        QTest::newRow("lone percent") << QByteArray("100%") << QStringLiteral("100%");
-        QTest::newRow("euro sign") << QByteArray("%80") << QStringLiteral("€");
-        QTest::newRow("empty") << QByteArray() << QString();
+        zv::test::columns<QByteArray, QString>("raw", "name");
+        zv::test::row("escaped, encoded", QByteArray("R%25E%25flexion"), QStringLiteral("Réflexion"));
+        zv::test::row("escaped", QByteArray("R%E%flexion"), QStringLiteral("Réflexion"));
+        zv::test::row("escape before hex", QByteArray("Caf%25E%25ab"), QStringLiteral("Caféab"));
+        zv::test::row(
+            "Windows-1252 encoded", QByteArray("Plan%E8te+m%E9moire"), QStringLiteral("Planète mémoire"));
+        zv::test::row(
+            "Windows-1252 raw", QByteArray("Plan\xE8te m\xE9moire"), QStringLiteral("Planète mémoire"));
+        zv::test::row(
+            "UTF-8 encoded", QByteArray("Plan%C3%A8te%20m%C3%A9moire"), QStringLiteral("Planète mémoire"));
+        zv::test::row("double-encoded space", QByteArray("mon%2520chat"), QStringLiteral("mon chat"));
+        zv::test::row("lone percent", QByteArray("100%"), QStringLiteral("100%"));
+        zv::test::row("euro sign", QByteArray("%80"), QStringLiteral("€"));
+        zv::test::row("empty", QByteArray(), QString());
     }
 
     void clientNames()
@@ -78,26 +78,11 @@ private slots:
 
     void pageGuards_data()
     {
-        QTest::addColumn<QString>("colour");
-        QTest::addColumn<QString>("safeColour");
-        QTest::addColumn<QString>("length");
-        QTest::addColumn<QString>("safeLength");
-        QTest::newRow("plain") << "fe00cb"
-                               << "FE00CB"
-                               << "100%"
-                               << "100%";
-        QTest::newRow("hash") << "#123abc"
-                              << "123ABC"
-                              << "550"
-                              << "550";
-        QTest::newRow("pixels") << "00000"
-                                << "FFFFFF"
-                                << "550px"
-                                << "550";
-        QTest::newRow("injection") << "red;}body{"
-                                   << "FFFFFF"
-                                   << "100%\"><script>"
-                                   << "100%";
+        zv::test::columns<QString, QString, QString, QString>("colour", "safeColour", "length", "safeLength");
+        zv::test::row("plain", "fe00cb", "FE00CB", "100%", "100%");
+        zv::test::row("hash", "#123abc", "123ABC", "550", "550");
+        zv::test::row("pixels", "00000", "FFFFFF", "550px", "550");
+        zv::test::row("injection", "red;}body{", "FFFFFF", "100%\"><script>", "100%");
     }
 
     void pageGuards()
@@ -112,23 +97,19 @@ private slots:
 
     void layouts_data()
     {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<Layouts>("layouts");
-        QTest::addColumn<QString>("shown");
+        zv::test::columns<QString, Layouts, QString>("page", "layouts", "shown");
         const QString cadre = "<h1>{{titre}}</h1>\n{{tete}}\n<p>{{contenu}}</p>\n<i>{{absent}}</i>\n";
         const Layouts frame{{"cadre", cadre}};
-        QTest::newRow("no layout") << "<p>{{titre}} {{BASE}}</p>\n"
-                                   << Layouts() << "<p>{{titre}} {{BASE}}</p>\n";
-        QTest::newRow("inline and block slots")
-            << "{{modele:}} cadre\n{{titre:}} Été\n{{tete:}}\na\n\nb\n{{contenu:}}\n{{BASE}}/x\n"
-            << frame << "<h1>Été</h1>\na\n\nb\n<p>{{BASE}}/x</p>\n<i></i>\n";
-        QTest::newRow("empty slot takes its line") << "{{modele:}} cadre\n{{titre:}} T\n{{contenu:}} c"
-                                                   << frame << "<h1>T</h1>\n<p>c</p>\n<i></i>\n";
-        QTest::newRow("nested layouts")
-            << "{{modele:}} pub\n{{fond:}} #123\n{{contenu:}}\nlien\n"
-            << Layouts{{"cadre", cadre},
-                   {"pub", "{{modele:}} cadre\n{{titre:}} Pub {{fond}}\n{{contenu:}}\n{{contenu}}\n"}}
-            << "<h1>Pub #123</h1>\n<p>lien</p>\n<i></i>\n";
+        zv::test::row("no layout", "<p>{{titre}} {{BASE}}</p>\n", Layouts(), "<p>{{titre}} {{BASE}}</p>\n");
+        zv::test::row("inline and block slots",
+            "{{modele:}} cadre\n{{titre:}} Été\n{{tete:}}\na\n\nb\n{{contenu:}}\n{{BASE}}/x\n", frame,
+            "<h1>Été</h1>\na\n\nb\n<p>{{BASE}}/x</p>\n<i></i>\n");
+        zv::test::row("empty slot takes its line", "{{modele:}} cadre\n{{titre:}} T\n{{contenu:}} c", frame,
+            "<h1>T</h1>\n<p>c</p>\n<i></i>\n");
+        zv::test::row("nested layouts", "{{modele:}} pub\n{{fond:}} #123\n{{contenu:}}\nlien\n",
+            Layouts{{"cadre", cadre},
+                {"pub", "{{modele:}} cadre\n{{titre:}} Pub {{fond}}\n{{contenu:}}\n{{contenu}}\n"}},
+            "<h1>Pub #123</h1>\n<p>lien</p>\n<i></i>\n");
     }
 
     void layouts()
@@ -151,31 +132,26 @@ private slots:
 
     void ranges_data()
     {
-        QTest::addColumn<QByteArray>("header");
-        QTest::addColumn<qint64>("size");
-        QTest::addColumn<zvs::ByteRange::Kind>("kind");
-        QTest::addColumn<qint64>("first");
-        QTest::addColumn<qint64>("last");
+        zv::test::columns<QByteArray, qint64, zvs::ByteRange::Kind, qint64, qint64>(
+            "header", "size", "kind", "first", "last");
         using K = zvs::ByteRange;
-        QTest::newRow("first and last") << QByteArray("bytes=100-199") << 1000ll << K::Part << 100ll << 199ll;
-        QTest::newRow("from a position") << QByteArray("bytes=500-") << 1000ll << K::Part << 500ll << 999ll;
-        QTest::newRow("last bytes") << QByteArray("bytes=-50") << 1000ll << K::Part << 950ll << 999ll;
-        QTest::newRow("more last bytes than the file")
-            << QByteArray("bytes=-5000") << 1000ll << K::Part << 0ll << 999ll;
-        QTest::newRow("past the end") << QByteArray("bytes=990-2000") << 1000ll << K::Part << 990ll << 999ll;
-        QTest::newRow("spaces") << QByteArray(" bytes = 0-0 ") << 1000ll << K::Part << 0ll << 0ll;
-        QTest::newRow("starts at the end")
-            << QByteArray("bytes=1000-") << 1000ll << K::Unsatisfiable << 0ll << -1ll;
-        QTest::newRow("no last bytes") << QByteArray("bytes=-0") << 1000ll << K::Unsatisfiable << 0ll << -1ll;
-        QTest::newRow("empty file") << QByteArray("bytes=0-") << 0ll << K::Unsatisfiable << 0ll << -1ll;
-        QTest::newRow("backwards") << QByteArray("bytes=5-1") << 1000ll << K::Whole << 0ll << -1ll;
-        QTest::newRow("not numbers") << QByteArray("bytes=abc") << 1000ll << K::Whole << 0ll << -1ll;
-        QTest::newRow("negative") << QByteArray("bytes=-5-9") << 1000ll << K::Whole << 0ll << -1ll;
-        QTest::newRow("other unit") << QByteArray("items=0-1") << 1000ll << K::Whole << 0ll << -1ll;
-        QTest::newRow("several") << QByteArray("bytes=0-1,5-6") << 1000ll << K::Whole << 0ll << -1ll;
-        QTest::newRow("overflow") << QByteArray("bytes=99999999999999999999-") << 1000ll << K::Whole << 0ll
-                                  << -1ll;
-        QTest::newRow("nothing") << QByteArray() << 1000ll << K::Whole << 0ll << -1ll;
+        zv::test::row("first and last", QByteArray("bytes=100-199"), 1000ll, K::Part, 100ll, 199ll);
+        zv::test::row("from a position", QByteArray("bytes=500-"), 1000ll, K::Part, 500ll, 999ll);
+        zv::test::row("last bytes", QByteArray("bytes=-50"), 1000ll, K::Part, 950ll, 999ll);
+        zv::test::row(
+            "more last bytes than the file", QByteArray("bytes=-5000"), 1000ll, K::Part, 0ll, 999ll);
+        zv::test::row("past the end", QByteArray("bytes=990-2000"), 1000ll, K::Part, 990ll, 999ll);
+        zv::test::row("spaces", QByteArray(" bytes = 0-0 "), 1000ll, K::Part, 0ll, 0ll);
+        zv::test::row("starts at the end", QByteArray("bytes=1000-"), 1000ll, K::Unsatisfiable, 0ll, -1ll);
+        zv::test::row("no last bytes", QByteArray("bytes=-0"), 1000ll, K::Unsatisfiable, 0ll, -1ll);
+        zv::test::row("empty file", QByteArray("bytes=0-"), 0ll, K::Unsatisfiable, 0ll, -1ll);
+        zv::test::row("backwards", QByteArray("bytes=5-1"), 1000ll, K::Whole, 0ll, -1ll);
+        zv::test::row("not numbers", QByteArray("bytes=abc"), 1000ll, K::Whole, 0ll, -1ll);
+        zv::test::row("negative", QByteArray("bytes=-5-9"), 1000ll, K::Whole, 0ll, -1ll);
+        zv::test::row("other unit", QByteArray("items=0-1"), 1000ll, K::Whole, 0ll, -1ll);
+        zv::test::row("several", QByteArray("bytes=0-1,5-6"), 1000ll, K::Whole, 0ll, -1ll);
+        zv::test::row("overflow", QByteArray("bytes=99999999999999999999-"), 1000ll, K::Whole, 0ll, -1ll);
+        zv::test::row("nothing", QByteArray(), 1000ll, K::Whole, 0ll, -1ll);
     }
 
     void ranges()
@@ -193,16 +169,15 @@ private slots:
 
     void ifRange_data()
     {
-        QTest::addColumn<QByteArray>("ifRange");
-        QTest::addColumn<bool>("holds");
+        zv::test::columns<QByteArray, bool>("ifRange", "holds");
         const QByteArray tag = zvs::entityTag(1234, fileTime());
-        QTest::newRow("same tag") << tag << true;
-        QTest::newRow("tag of another size") << zvs::entityTag(1235, fileTime()) << false;
-        QTest::newRow("tag of another time") << zvs::entityTag(1234, fileTime().addSecs(1)) << false;
-        QTest::newRow("weak tag") << "W/" + tag << false;
-        QTest::newRow("same date") << QByteArray("Sat, 09 Mar 2024 07:05:03 GMT") << true;
-        QTest::newRow("date a second earlier") << QByteArray("Sat, 09 Mar 2024 07:05:02 GMT") << false;
-        QTest::newRow("not a date") << QByteArray("hier") << false;
+        zv::test::row("same tag", tag, true);
+        zv::test::row("tag of another size", zvs::entityTag(1235, fileTime()), false);
+        zv::test::row("tag of another time", zvs::entityTag(1234, fileTime().addSecs(1)), false);
+        zv::test::row("weak tag", "W/" + tag, false);
+        zv::test::row("same date", QByteArray("Sat, 09 Mar 2024 07:05:03 GMT"), true);
+        zv::test::row("date a second earlier", QByteArray("Sat, 09 Mar 2024 07:05:02 GMT"), false);
+        zv::test::row("not a date", QByteArray("hier"), false);
     }
 
     void ifRange()

@@ -1,4 +1,5 @@
 #include "portal/textutil.h"
+#include "support/table.h"
 #include "textreference.h"
 
 #include <QRandomGenerator>
@@ -89,15 +90,14 @@ class TestTextUtil : public QObject {
 private slots:
     void colorToHtml_data()
     {
-        QTest::addColumn<QColor>("colour");
-        QTest::addColumn<QByteArray>("html");
-        QTest::newRow("red") << QColor(Qt::red) << "FF0000"_ba;
-        QTest::newRow("blue") << QColor(0, 0, 255) << "0000FF"_ba;
-        QTest::newRow("mixed") << QColor(0x12, 0xAB, 0x0C) << "12AB0C"_ba;
-        QTest::newRow("black") << QColor(Qt::black) << "000000"_ba;
-        QTest::newRow("named") << QColor(u"lightgray"_s) << "D3D3D3"_ba;
-        QTest::newRow("hsv") << QColor::fromHsv(120, 255, 255) << "00FF00"_ba;
-        QTest::newRow("invalid") << QColor() << "000000"_ba;
+        zv::test::columns<QColor, QByteArray>("colour", "html");
+        zv::test::row("red", QColor(Qt::red), "FF0000"_ba);
+        zv::test::row("blue", QColor(0, 0, 255), "0000FF"_ba);
+        zv::test::row("mixed", QColor(0x12, 0xAB, 0x0C), "12AB0C"_ba);
+        zv::test::row("black", QColor(Qt::black), "000000"_ba);
+        zv::test::row("named", QColor(u"lightgray"_s), "D3D3D3"_ba);
+        zv::test::row("hsv", QColor::fromHsv(120, 255, 255), "00FF00"_ba);
+        zv::test::row("invalid", QColor(), "000000"_ba);
     }
     void colorToHtml()
     {
@@ -108,62 +108,37 @@ private slots:
 
     void decodeEntities_data()
     {
-        QTest::addColumn<QByteArray>("in");
-        QTest::addColumn<QByteArray>("out");
-        QTest::newRow("plain") << "Hello world"_ba
-                               << "Hello world"_ba;
-        QTest::newRow("empty") << QByteArray() << QByteArray();
-        QTest::newRow("named") << "&lt;b&gt; &amp; &quot;"_ba
-                               << "<b> & \""_ba;
-        QTest::newRow("latin1 names") << "&eacute;&ntilde;&yuml;&nbsp;&AElig;&frac34;"_ba
-                                      << "\xE9\xF1\xFF\xA0\xC6\xBE"_ba;
-        QTest::newRow("decimal") << "&#242;&#0;&#65;"_ba << QByteArray("\xF2\0A", 3);
-        QTest::newRow("hex") << "&#xf2;&#x0;&#x41;"_ba << QByteArray("\xF2\0A", 3);
-        QTest::newRow("capital name") << "&LT;&Eacute;&EACUTE;"_ba
-                                      << "&LT;\xC9&EACUTE;"_ba;
-        QTest::newRow("capital X") << "&#X41;"_ba
-                                   << "&#X41;"_ba;
-        QTest::newRow("capital hex digits") << "&#xF2;"_ba
-                                            << "&#xF2;"_ba;
-        QTest::newRow("leading zero") << "&#065;&#x041;"_ba
-                                      << "&#065;&#x041;"_ba;
-        QTest::newRow("beyond 255") << "&#256;&#x100;&euro;"_ba
-                                    << "&#256;&#x100;&euro;"_ba;
-        QTest::newRow("no semicolon") << "&amp &#65"_ba
-                                      << "&amp &#65"_ba;
-        QTest::newRow("decoded twice") << "&#38;lt;"_ba
-                                       << "<"_ba;
-        QTest::newRow("amp then name") << "&amp;lt;"_ba
-                                       << "<"_ba;
-        QTest::newRow("amp hex then decimal") << "&#x26;#60;"_ba
-                                              << "<"_ba;
+        zv::test::columns<QByteArray, QByteArray>("in", "out");
+        zv::test::row("plain", "Hello world"_ba, "Hello world"_ba);
+        zv::test::row("empty", QByteArray(), QByteArray());
+        zv::test::row("named", "&lt;b&gt; &amp; &quot;"_ba, "<b> & \""_ba);
+        zv::test::row(
+            "latin1 names", "&eacute;&ntilde;&yuml;&nbsp;&AElig;&frac34;"_ba, "\xE9\xF1\xFF\xA0\xC6\xBE"_ba);
+        zv::test::row("decimal", "&#242;&#0;&#65;"_ba, QByteArray("\xF2\0A", 3));
+        zv::test::row("hex", "&#xf2;&#x0;&#x41;"_ba, QByteArray("\xF2\0A", 3));
+        zv::test::row("capital name", "&LT;&Eacute;&EACUTE;"_ba, "&LT;\xC9&EACUTE;"_ba);
+        zv::test::row("capital X", "&#X41;"_ba, "&#X41;"_ba);
+        zv::test::row("capital hex digits", "&#xF2;"_ba, "&#xF2;"_ba);
+        zv::test::row("leading zero", "&#065;&#x041;"_ba, "&#065;&#x041;"_ba);
+        zv::test::row("beyond 255", "&#256;&#x100;&euro;"_ba, "&#256;&#x100;&euro;"_ba);
+        zv::test::row("no semicolon", "&amp &#65"_ba, "&amp &#65"_ba);
+        zv::test::row("decoded twice", "&#38;lt;"_ba, "<"_ba);
+        zv::test::row("amp then name", "&amp;lt;"_ba, "<"_ba);
+        zv::test::row("amp hex then decimal", "&#x26;#60;"_ba, "<"_ba);
         // Once a code is past, what forms it later stays.
-        QTest::newRow("same form again") << "&#38;#38;"_ba
-                                         << "&#38;"_ba;
-        QTest::newRow("name of an earlier code") << "&#38;quot;"_ba
-                                                 << "&quot;"_ba;
-        QTest::newRow("amp then amp") << "&#38;amp;"_ba
-                                      << "&"_ba;
-        QTest::newRow("digit completes") << "&#6&#48;;"_ba
-                                         << "<"_ba;
-        QTest::newRow("digit too early") << "&#3&#56;;"_ba
-                                         << "&#38;"_ba;
-        QTest::newRow("semicolon completes") << "&lt&#59;"_ba
-                                             << "<"_ba;
-        QTest::newRow("semicolon too late") << "&quot&#59;"_ba
-                                            << "&quot;"_ba;
-        QTest::newRow("hash completes") << "&&#35;60;"_ba
-                                        << "<"_ba;
-        QTest::newRow("nested chain") << "&#5&#5&#51;;;"_ba
-                                      << "7"_ba;
-        QTest::newRow("through an ampersand") << "&#6&#38;#48;;"_ba
-                                              << "<"_ba;
-        QTest::newRow("dead below a kept one") << "&#6&#999;0;"_ba
-                                               << "&#6&#999;0;"_ba;
-        QTest::newRow("x made later") << "&#&#120;41;"_ba
-                                      << "&#x41;"_ba;
-        QTest::newRow("x made earlier") << "&#&#120;f2;"_ba
-                                        << "\xF2"_ba;
+        zv::test::row("same form again", "&#38;#38;"_ba, "&#38;"_ba);
+        zv::test::row("name of an earlier code", "&#38;quot;"_ba, "&quot;"_ba);
+        zv::test::row("amp then amp", "&#38;amp;"_ba, "&"_ba);
+        zv::test::row("digit completes", "&#6&#48;;"_ba, "<"_ba);
+        zv::test::row("digit too early", "&#3&#56;;"_ba, "&#38;"_ba);
+        zv::test::row("semicolon completes", "&lt&#59;"_ba, "<"_ba);
+        zv::test::row("semicolon too late", "&quot&#59;"_ba, "&quot;"_ba);
+        zv::test::row("hash completes", "&&#35;60;"_ba, "<"_ba);
+        zv::test::row("nested chain", "&#5&#5&#51;;;"_ba, "7"_ba);
+        zv::test::row("through an ampersand", "&#6&#38;#48;;"_ba, "<"_ba);
+        zv::test::row("dead below a kept one", "&#6&#999;0;"_ba, "&#6&#999;0;"_ba);
+        zv::test::row("x made later", "&#&#120;41;"_ba, "&#x41;"_ba);
+        zv::test::row("x made earlier", "&#&#120;f2;"_ba, "\xF2"_ba);
     }
     void decodeEntities()
     {
@@ -175,16 +150,12 @@ private slots:
 
     void urlEncode_data()
     {
-        QTest::addColumn<QByteArray>("in");
-        QTest::addColumn<QByteArray>("out");
-        QTest::newRow("accent space t") << "\xE9 t"_ba
-                                        << "%e9+t"_ba;
-        QTest::newRow("kept") << "AZaz09"_ba
-                              << "AZaz09"_ba;
-        QTest::newRow("punctuation") << "a-b_c.d~e&f=g+h%"_ba
-                                     << "a%2db%5fc%2ed%7ee%26f%3dg%2bh%25"_ba;
-        QTest::newRow("control and nul") << QByteArray("\0\n\xFF", 3) << "%00%0a%ff"_ba;
-        QTest::newRow("empty") << QByteArray() << QByteArray();
+        zv::test::columns<QByteArray, QByteArray>("in", "out");
+        zv::test::row("accent space t", "\xE9 t"_ba, "%e9+t"_ba);
+        zv::test::row("kept", "AZaz09"_ba, "AZaz09"_ba);
+        zv::test::row("punctuation", "a-b_c.d~e&f=g+h%"_ba, "a%2db%5fc%2ed%7ee%26f%3dg%2bh%25"_ba);
+        zv::test::row("control and nul", QByteArray("\0\n\xFF", 3), "%00%0a%ff"_ba);
+        zv::test::row("empty", QByteArray(), QByteArray());
     }
     void urlEncode()
     {
@@ -195,27 +166,17 @@ private slots:
 
     void fixUtf8Latin1_data()
     {
-        QTest::addColumn<QByteArray>("in");
-        QTest::addColumn<QByteArray>("out");
-        QTest::newRow("plain") << "abc"_ba
-                               << "abc"_ba;
-        QTest::newRow("e acute") << "caf\xC3\xA9"_ba
-                                 << "caf\xE9"_ba;
-        QTest::newRow("capitals") << "\xC3\x80\xC3\x9F"_ba
-                                  << "\xC0\xDF"_ba;
-        QTest::newRow("lone trailing C3") << "ab\xC3"_ba
-                                          << "ab\xC0"_ba;
-        QTest::newRow("A tilde pairs again") << "\xC3\x83\xC3\xA9"_ba
-                                             << "\xE9"_ba;
-        QTest::newRow("A tilde pairs with plain") << "\xC3\x83z"_ba
-                                                  << "\xFA"_ba;
-        QTest::newRow("A tilde at the end") << "\xC3\x83"_ba
-                                            << "\xC0"_ba;
-        QTest::newRow("C3 C3") << "\xC3\xC3"_ba
-                               << "\xC0"_ba;
-        QTest::newRow("other utf-8 kept") << "\xE2\x82\xAC\xC5\x93"_ba
-                                          << "\xE2\x82\xAC\xC5\x93"_ba;
-        QTest::newRow("C3 nul") << QByteArray("\xC3\0x", 3) << "\xC0x"_ba;
+        zv::test::columns<QByteArray, QByteArray>("in", "out");
+        zv::test::row("plain", "abc"_ba, "abc"_ba);
+        zv::test::row("e acute", "caf\xC3\xA9"_ba, "caf\xE9"_ba);
+        zv::test::row("capitals", "\xC3\x80\xC3\x9F"_ba, "\xC0\xDF"_ba);
+        zv::test::row("lone trailing C3", "ab\xC3"_ba, "ab\xC0"_ba);
+        zv::test::row("A tilde pairs again", "\xC3\x83\xC3\xA9"_ba, "\xE9"_ba);
+        zv::test::row("A tilde pairs with plain", "\xC3\x83z"_ba, "\xFA"_ba);
+        zv::test::row("A tilde at the end", "\xC3\x83"_ba, "\xC0"_ba);
+        zv::test::row("C3 C3", "\xC3\xC3"_ba, "\xC0"_ba);
+        zv::test::row("other utf-8 kept", "\xE2\x82\xAC\xC5\x93"_ba, "\xE2\x82\xAC\xC5\x93"_ba);
+        zv::test::row("C3 nul", QByteArray("\xC3\0x", 3), "\xC0x"_ba);
     }
     void fixUtf8Latin1()
     {
@@ -254,10 +215,10 @@ private slots:
     void decodeEntitiesLongRuns_data()
     {
         QTest::addColumn<QByteArray>("text");
-        QTest::newRow("ampersands") << QByteArray(200000, '&');
-        QTest::newRow("open references") << "&#"_ba.repeated(100000);
-        QTest::newRow("chain then text") << "&#5"_ba.repeated(2000) + "&#51;"_ba + ";"_ba.repeated(2000);
-        QTest::newRow("many references") << "a&amp;lt;&#233;"_ba.repeated(50000);
+        zv::test::row("ampersands", QByteArray(200000, '&'));
+        zv::test::row("open references", "&#"_ba.repeated(100000));
+        zv::test::row("chain then text", "&#5"_ba.repeated(2000) + "&#51;"_ba + ";"_ba.repeated(2000));
+        zv::test::row("many references", "a&amp;lt;&#233;"_ba.repeated(50000));
     }
     void decodeEntitiesLongRuns()
     {

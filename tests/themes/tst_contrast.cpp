@@ -8,6 +8,7 @@
 #include "portalprocess.h"
 #include "support/modalanswerer.h"
 #include "support/scriptedserver.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/controls/scrolllabel.h"
@@ -240,8 +241,7 @@ private slots:
 
     void readable_data()
     {
-        QTest::addColumn<int>("theme");
-        QTest::addColumn<QString>("what");
+        zv::test::columns<int, QString>("theme", "what");
         const char* looks[]
             = {"sections", "menu", "message", "update offer", "address", "files", "game flash", "game page",
                 "sponsor", "download", "download failure", "shortcuts", "connection", "theme notice"};

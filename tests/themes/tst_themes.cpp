@@ -4,6 +4,7 @@
 // every theme its own, each at 1x and at twice the size at 2x.
 #include "contrast.h"
 #include "support/mainwindowrig.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/entrymodel.h"
@@ -212,9 +213,7 @@ private slots:
 
     void controlsAsDesigned_data()
     {
-        QTest::addColumn<int>("theme");
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("look");
+        zv::test::columns<int, QString, QString>("theme", "control", "look");
         const QList<std::pair<const char*, const char*>> controls = {{"edtMODRecherche", "borderless"},
             {"edtVideoRecherche", "borderless"}, {"btnMODFichierOuvrir", "plain"},
             {"btnMODFichierOuvrirURL", "plain"}, {"btnMODRecherche", "bold"},

@@ -6,6 +6,7 @@
 #include "portal/cp1252.h"
 #include "portal/tv/ownlist.h"
 #include "portal/tv/textfold.h"
+#include "support/table.h"
 #include "support/tvsamples.h"
 #include "ui/main/channelmodel.h"
 #include "ui/tv/channelfilter.h"
@@ -62,27 +63,26 @@ class TestChannelFilter : public QObject {
 private slots:
     void filter_data()
     {
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<int>("group"); // own lists: the chosen group, -1 every row
-        QTest::addColumn<QStringList>("portal"); // captions shown of the portal list
-        QTest::addColumn<QStringList>("own"); // captions shown of the own list
+        // group: own lists: the chosen group, -1 every row
+        // portal: captions shown of the portal list
+        // own: captions shown of the own list
+        zv::test::columns<QString, int, QStringList, QStringList>("query", "group", "portal", "own");
         const QStringList all{"Zevalo Météo", "Zevalo Info", "Canal+ Sport", "ÉTÉ Jeunesse", "Arte"};
-        QTest::newRow("nothing typed") << "" << -1 << all << all;
-        QTest::newRow("accents and case aside")
-            << "mete" << -1 << QStringList{"Zevalo Météo"} << QStringList{"Zevalo Météo"};
-        QTest::newRow("typed with accents") << "ÉTÉ" << -1 << QStringList{"Zevalo Météo", "ÉTÉ Jeunesse"}
-                                            << QStringList{"Zevalo Météo", "ÉTÉ Jeunesse"};
-        QTest::newRow("capitals") << "ZEVALO" << -1 << QStringList{"Zevalo Météo", "Zevalo Info"}
-                                  << QStringList{"Zevalo Météo", "Zevalo Info"};
-        QTest::newRow("punctuation counts")
-            << "canal+" << -1 << QStringList{"Canal+ Sport"} << QStringList{"Canal+ Sport"};
-        QTest::newRow("own lists' groups")
-            << "divert" << -1 << QStringList() << QStringList{"ÉTÉ Jeunesse", "Arte"};
-        QTest::newRow("within a group") << "" << 1 << all << QStringList{"Zevalo Info", "Canal+ Sport"};
-        QTest::newRow("within a group, typed")
-            << "sport" << 1 << QStringList{"Canal+ Sport"} << QStringList{"Canal+ Sport"};
-        QTest::newRow("nothing matches") << "xyz" << -1 << QStringList() << QStringList();
-        QTest::newRow("blanks only") << "   " << -1 << all << all;
+        zv::test::row("nothing typed", "", -1, all, all);
+        zv::test::row(
+            "accents and case aside", "mete", -1, QStringList{"Zevalo Météo"}, QStringList{"Zevalo Météo"});
+        zv::test::row("typed with accents", "ÉTÉ", -1, QStringList{"Zevalo Météo", "ÉTÉ Jeunesse"},
+            QStringList{"Zevalo Météo", "ÉTÉ Jeunesse"});
+        zv::test::row("capitals", "ZEVALO", -1, QStringList{"Zevalo Météo", "Zevalo Info"},
+            QStringList{"Zevalo Météo", "Zevalo Info"});
+        zv::test::row(
+            "punctuation counts", "canal+", -1, QStringList{"Canal+ Sport"}, QStringList{"Canal+ Sport"});
+        zv::test::row("own lists' groups", "divert", -1, QStringList(), QStringList{"ÉTÉ Jeunesse", "Arte"});
+        zv::test::row("within a group", "", 1, all, QStringList{"Zevalo Info", "Canal+ Sport"});
+        zv::test::row(
+            "within a group, typed", "sport", 1, QStringList{"Canal+ Sport"}, QStringList{"Canal+ Sport"});
+        zv::test::row("nothing matches", "xyz", -1, QStringList(), QStringList());
+        zv::test::row("blanks only", "   ", -1, all, all);
     }
     void filter()
     {

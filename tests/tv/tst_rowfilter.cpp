@@ -2,6 +2,7 @@
 // that narrows a list as the user types, slice by slice.
 #include "portal/tv/rowfilter.h"
 #include "portal/tv/textfold.h"
+#include "support/table.h"
 
 #include <QTest>
 
@@ -11,33 +12,20 @@ class TestRowFilter : public QObject {
 private slots:
     void fold_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("folded");
-        QTest::newRow("accents and case") << "Zevalo Météo"
-                                          << "zevalo meteo";
-        QTest::newRow("blanks") << "  ŒUVRES \t d’Art\n"
-                                << "oeuvres d’art";
-        QTest::newRow("letters without a base letter") << "Straße Øresund Łódź"
-                                                       << "strasse oresund lodz";
-        QTest::newRow("full-width and ligatures") << "ＴＦ１ ﬁlm ①"
-                                                  << "tf1 film 1";
-        QTest::newRow("Greek") << "Ελληνικά"
-                               << "ελληνικα";
-        QTest::newRow("Cyrillic") << "Ёлка МОСКВА"
-                                  << "елка москва";
-        QTest::newRow("Arabic marks") << "مُحَمَّد"
-                                      << "محمد";
-        QTest::newRow("kana voicing marks stay") << "東京テレビ" << QString("東京テレヒ\u3099");
-        QTest::newRow("dotted capital I") << "İstanbul"
-                                          << "istanbul";
-        QTest::newRow("format characters") << "x\u200B\u00ADy\u200E"
-                                           << "xy";
-        QTest::newRow("beyond the BMP") << "\U0001D400BC \U0001F600"
-                                        << "abc \U0001F600";
-        QTest::newRow("punctuation kept") << "Canal+ / C8"
-                                          << "canal+ / c8";
-        QTest::newRow("nothing") << " \t "
-                                 << "";
+        zv::test::columns<QString, QString>("text", "folded");
+        zv::test::row("accents and case", "Zevalo Météo", "zevalo meteo");
+        zv::test::row("blanks", "  ŒUVRES \t d’Art\n", "oeuvres d’art");
+        zv::test::row("letters without a base letter", "Straße Øresund Łódź", "strasse oresund lodz");
+        zv::test::row("full-width and ligatures", "ＴＦ１ ﬁlm ①", "tf1 film 1");
+        zv::test::row("Greek", "Ελληνικά", "ελληνικα");
+        zv::test::row("Cyrillic", "Ёлка МОСКВА", "елка москва");
+        zv::test::row("Arabic marks", "مُحَمَّد", "محمد");
+        zv::test::row("kana voicing marks stay", "東京テレビ", QString("東京テレヒ\u3099"));
+        zv::test::row("dotted capital I", "İstanbul", "istanbul");
+        zv::test::row("format characters", "x\u200B\u00ADy\u200E", "xy");
+        zv::test::row("beyond the BMP", "\U0001D400BC \U0001F600", "abc \U0001F600");
+        zv::test::row("punctuation kept", "Canal+ / C8", "canal+ / c8");
+        zv::test::row("nothing", " \t ", "");
     }
     void fold()
     {
@@ -54,34 +42,20 @@ private slots:
 
     void channelNameKey_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("key");
-        QTest::newRow("quality suffix") << "TF1 HD"
-                                        << "tf1";
-        QTest::newRow("country tag and suffix") << "FR: TF1 FHD"
-                                                << "tf1";
-        QTest::newRow("tag in bars") << "|FR| TF1"
-                                     << "tf1";
-        QTest::newRow("tag in brackets") << "[FR] TF1 UHD 4K"
-                                         << "tf1";
-        QTest::newRow("blanks") << "France 2"
-                                << "france2";
-        QTest::newRow("no blanks") << "France2"
-                                   << "france2";
-        QTest::newRow("plus sign") << "Canal+"
-                                   << "canalplus";
-        QTest::newRow("plus written") << "Canal Plus HD"
-                                      << "canalplus";
-        QTest::newRow("accents, punctuation") << "Télé-Matin!"
-                                              << "telematin";
-        QTest::newRow("any script") << "Россия 1 HD"
-                                    << "россия1";
-        QTest::newRow("nothing but a suffix") << "HD"
-                                              << "hd";
-        QTest::newRow("nothing but a tag") << "FR:"
-                                           << "fr";
-        QTest::newRow("longer words are no tag") << "Canal: Sport"
-                                                 << "canalsport";
+        zv::test::columns<QString, QString>("name", "key");
+        zv::test::row("quality suffix", "TF1 HD", "tf1");
+        zv::test::row("country tag and suffix", "FR: TF1 FHD", "tf1");
+        zv::test::row("tag in bars", "|FR| TF1", "tf1");
+        zv::test::row("tag in brackets", "[FR] TF1 UHD 4K", "tf1");
+        zv::test::row("blanks", "France 2", "france2");
+        zv::test::row("no blanks", "France2", "france2");
+        zv::test::row("plus sign", "Canal+", "canalplus");
+        zv::test::row("plus written", "Canal Plus HD", "canalplus");
+        zv::test::row("accents, punctuation", "Télé-Matin!", "telematin");
+        zv::test::row("any script", "Россия 1 HD", "россия1");
+        zv::test::row("nothing but a suffix", "HD", "hd");
+        zv::test::row("nothing but a tag", "FR:", "fr");
+        zv::test::row("longer words are no tag", "Canal: Sport", "canalsport");
     }
     void channelNameKey()
     {
@@ -96,23 +70,21 @@ private slots:
     // held against a plain search of every row.
     void typing_data()
     {
-        QTest::addColumn<QStringList>("queries");
-        QTest::addColumn<QList<int>>("slices");
-        QTest::addColumn<int>("budget");
-        QTest::newRow("typing on, each search finished")
-            << QStringList{"m", "me", "met", "mete"} << QList<int>{-1, -1, -1, -1} << 3;
-        QTest::newRow("typing faster than the filter")
-            << QStringList{"e", "er", "ere", "eree"} << QList<int>{1, 0, 2, -1} << 2;
-        QTest::newRow("a keystroke before the first slice")
-            << QStringList{"a", "ar", "art"} << QList<int>{0, 0, -1} << 4;
-        QTest::newRow("backspace widens again")
-            << QStringList{"sport", "spor", "spo", "s"} << QList<int>{1, 1, 1, -1} << 3;
-        QTest::newRow("a different query") << QStringList{"tf1", "arte"} << QList<int>{1, -1} << 5;
-        QTest::newRow("query in the middle, then before")
-            << QStringList{"ete", "mete", "meteo"} << QList<int>{2, 1, -1} << 1;
-        QTest::newRow("cleared") << QStringList{"sport", ""} << QList<int>{-1, -1} << 100;
-        QTest::newRow("across title and group: none") << QStringList{"arte art"} << QList<int>{-1} << 7;
-        QTest::newRow("one slice does all") << QStringList{"é", "ét"} << QList<int>{1, -1} << 1000;
+        zv::test::columns<QStringList, QList<int>, int>("queries", "slices", "budget");
+        zv::test::row("typing on, each search finished", QStringList{"m", "me", "met", "mete"},
+            QList<int>{-1, -1, -1, -1}, 3);
+        zv::test::row("typing faster than the filter", QStringList{"e", "er", "ere", "eree"},
+            QList<int>{1, 0, 2, -1}, 2);
+        zv::test::row(
+            "a keystroke before the first slice", QStringList{"a", "ar", "art"}, QList<int>{0, 0, -1}, 4);
+        zv::test::row(
+            "backspace widens again", QStringList{"sport", "spor", "spo", "s"}, QList<int>{1, 1, 1, -1}, 3);
+        zv::test::row("a different query", QStringList{"tf1", "arte"}, QList<int>{1, -1}, 5);
+        zv::test::row(
+            "query in the middle, then before", QStringList{"ete", "mete", "meteo"}, QList<int>{2, 1, -1}, 1);
+        zv::test::row("cleared", QStringList{"sport", ""}, QList<int>{-1, -1}, 100);
+        zv::test::row("across title and group: none", QStringList{"arte art"}, QList<int>{-1}, 7);
+        zv::test::row("one slice does all", QStringList{"é", "ét"}, QList<int>{1, -1}, 1000);
     }
     void typing()
     {

@@ -4,6 +4,7 @@
 #include "portal/tv/xmltv.h"
 #include "server/catalogue.h"
 #include "server/ownlist.h"
+#include "support/table.h"
 
 #include <QTest>
 
@@ -11,12 +12,7 @@ class TestTvDemo : public QObject {
     Q_OBJECT
 
 private slots:
-    void listAndGuide_data()
-    {
-        QTest::addColumn<bool>("compressed");
-        QTest::newRow("xml") << false;
-        QTest::newRow("xml.gz") << true;
-    }
+    void listAndGuide_data() { zv::test::flagRows("compressed", "xml", "xml.gz"); }
     void listAndGuide()
     {
         QFETCH(bool, compressed);

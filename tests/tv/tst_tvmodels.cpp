@@ -7,6 +7,7 @@
 #include "portal/cp1252.h"
 #include "portal/tv/xmltv.h"
 #include "support/scriptedserver.h"
+#include "support/table.h"
 #include "ui/tv/channelroles.h"
 #include "ui/tv/logocache.h"
 #include "ui/tv/nownextdelegate.h"
@@ -77,35 +78,29 @@ private slots:
 
     void roles_data()
     {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("role");
-        QTest::addColumn<QVariant>("value");
-        QTest::newRow("title") << 0 << int(Qt::DisplayRole) << QVariant(u"Zevalo Météo HD"_qs);
-        QTest::newRow("address whole, prefix kept")
-            << 0 << int(zv::AddressRole) << QVariant(QString::fromLatin1("vlc:" + LongAddress));
-        QTest::newRow("no content id") << 0 << int(zv::ContentIdRole) << QVariant(0);
-        QTest::newRow("a channel") << 1 << int(zv::KindRole) << QVariant(int(zv::EntryKind::Channel));
-        QTest::newRow("group") << 1 << int(zv::GroupRole) << QVariant(u"Info"_qs);
-        QTest::newRow("tvg-id") << 0 << int(zv::TvgIdRole) << QVariant(u"meteo.fr"_qs);
-        QTest::newRow("tvg-name") << 0 << int(zv::TvgNameRole) << QVariant(u"Météo"_qs);
-        QTest::newRow("logo") << 0 << int(zv::LogoUrlRole) << QVariant(u"http://l.example/m.png"_qs);
-        QTest::newRow("options") << 0 << int(zv::OptionsRole)
-                                 << QVariant(QStringList{"http-user-agent=Zevalo"});
-        QTest::newRow("on now, by tvg-id") << 0 << int(zv::NowRole) << QVariant(u"Le point"_qs);
-        QTest::newRow("its times") << 0 << int(zv::NowTimesRole)
-                                   << QVariant(local("2025-05-12T19:00:00Z") + u" – "_qs
-                                          + local("2025-05-12T19:30:00Z"));
-        QTest::newRow("its progress") << 0 << int(zv::ProgressRole) << QVariant(0.5);
-        QTest::newRow("next") << 0 << int(zv::NextRole)
-                              << QVariant(local("2025-05-12T19:30:00Z") + u" Demain"_qs);
-        QTest::newRow("on now, by name") << 1 << int(zv::NowRole) << QVariant(u"Journal"_qs);
-        QTest::newRow("nothing next") << 1 << int(zv::NextRole) << QVariant(QString());
-        QTest::newRow("not in the guide") << 2 << int(zv::ProgressRole) << QVariant(-1.0);
-        QTest::newRow("tooltip") << 0 << int(Qt::ToolTipRole)
-                                 << QVariant(u"Zevalo Météo HD\nInfo\nEn ce moment : Le point ("_qs
-                                        + local("2025-05-12T19:00:00Z") + u" – "_qs
-                                        + local("2025-05-12T19:30:00Z") + u")\nEnsuite : "_qs
-                                        + local("2025-05-12T19:30:00Z") + u" Demain"_qs);
+        zv::test::columns<int, int, QVariant>("row", "role", "value");
+        zv::test::row("title", 0, int(Qt::DisplayRole), QVariant(u"Zevalo Météo HD"_qs));
+        zv::test::row("address whole, prefix kept", 0, int(zv::AddressRole),
+            QVariant(QString::fromLatin1("vlc:" + LongAddress)));
+        zv::test::row("no content id", 0, int(zv::ContentIdRole), QVariant(0));
+        zv::test::row("a channel", 1, int(zv::KindRole), QVariant(int(zv::EntryKind::Channel)));
+        zv::test::row("group", 1, int(zv::GroupRole), QVariant(u"Info"_qs));
+        zv::test::row("tvg-id", 0, int(zv::TvgIdRole), QVariant(u"meteo.fr"_qs));
+        zv::test::row("tvg-name", 0, int(zv::TvgNameRole), QVariant(u"Météo"_qs));
+        zv::test::row("logo", 0, int(zv::LogoUrlRole), QVariant(u"http://l.example/m.png"_qs));
+        zv::test::row("options", 0, int(zv::OptionsRole), QVariant(QStringList{"http-user-agent=Zevalo"}));
+        zv::test::row("on now, by tvg-id", 0, int(zv::NowRole), QVariant(u"Le point"_qs));
+        zv::test::row("its times", 0, int(zv::NowTimesRole),
+            QVariant(local("2025-05-12T19:00:00Z") + u" – "_qs + local("2025-05-12T19:30:00Z")));
+        zv::test::row("its progress", 0, int(zv::ProgressRole), QVariant(0.5));
+        zv::test::row("next", 0, int(zv::NextRole), QVariant(local("2025-05-12T19:30:00Z") + u" Demain"_qs));
+        zv::test::row("on now, by name", 1, int(zv::NowRole), QVariant(u"Journal"_qs));
+        zv::test::row("nothing next", 1, int(zv::NextRole), QVariant(QString()));
+        zv::test::row("not in the guide", 2, int(zv::ProgressRole), QVariant(-1.0));
+        zv::test::row("tooltip", 0, int(Qt::ToolTipRole),
+            QVariant(u"Zevalo Météo HD\nInfo\nEn ce moment : Le point ("_qs + local("2025-05-12T19:00:00Z")
+                + u" – "_qs + local("2025-05-12T19:30:00Z") + u")\nEnsuite : "_qs
+                + local("2025-05-12T19:30:00Z") + u" Demain"_qs));
     }
     void roles()
     {

@@ -7,6 +7,7 @@
 #include "portal/tv/ownlistloader.h"
 #include "portal/tv/providerfetch.h"
 #include "support/scriptedserver.h"
+#include "support/table.h"
 #include "support/tvsamples.h"
 
 #include <QFile>
@@ -65,15 +66,14 @@ class TestTvSources : public QObject {
 private slots:
     void webAddress_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("web");
-        QTest::newRow("http") << "http://fai.example/liste.m3u" << true;
-        QTest::newRow("https, blanks around, capitals") << "  HTTPS://Fai.Example/l?u=a&p=b " << true;
-        QTest::newRow("what providers leave unescaped") << "http://f.example/get.php?u=a b|c{d}" << true;
-        QTest::newRow("a file") << "/home/moi/liste.m3u" << false;
-        QTest::newRow("a file address") << "file:///home/moi/liste.m3u" << false;
-        QTest::newRow("another scheme") << "ftp://f.example/l.m3u" << false;
-        QTest::newRow("no host") << "http://" << false;
+        zv::test::columns<QString, bool>("text", "web");
+        zv::test::row("http", "http://fai.example/liste.m3u", true);
+        zv::test::row("https, blanks around, capitals", "  HTTPS://Fai.Example/l?u=a&p=b ", true);
+        zv::test::row("what providers leave unescaped", "http://f.example/get.php?u=a b|c{d}", true);
+        zv::test::row("a file", "/home/moi/liste.m3u", false);
+        zv::test::row("a file address", "file:///home/moi/liste.m3u", false);
+        zv::test::row("another scheme", "ftp://f.example/l.m3u", false);
+        zv::test::row("no host", "http://", false);
     }
     void webAddress()
     {
@@ -84,18 +84,18 @@ private slots:
 
     void fetch_data()
     {
-        QTest::addColumn<Reply>("reply");
-        QTest::addColumn<QString>("error"); // part of it; empty: the answer is kept
+        // error: part of it; empty: the answer is kept
+        zv::test::columns<Reply, QString>("reply", "error");
         const QByteArray body = zv::test::generatedList(50);
-        QTest::newRow("whole") << Reply::ok(body) << QString();
-        QTest::newRow("in pieces") << Reply::ok(body).inPieces(512, 2) << QString();
-        QTest::newRow("redirected") << Reply::redirect(302, "/ailleurs") << QString();
-        QTest::newRow("refused") << Reply::status(404) << "le serveur a répondu 404";
-        QTest::newRow("announced too large") << Reply::generated(3 << 20) << "la réponse dépasse 1 Mo";
-        QTest::newRow("too large") << Reply::generated(3 << 20, false) << "la réponse dépasse 1 Mo";
-        QTest::newRow("silent") << Reply::never() << "le serveur ne répond plus";
-        QTest::newRow("too slow") << Reply::ok(body).inPieces(64, 40) << "le délai de 1 s est dépassé";
-        QTest::newRow("cut") << Reply::ok(body).closeAfter(300) << "connexion";
+        zv::test::row("whole", Reply::ok(body), QString());
+        zv::test::row("in pieces", Reply::ok(body).inPieces(512, 2), QString());
+        zv::test::row("redirected", Reply::redirect(302, "/ailleurs"), QString());
+        zv::test::row("refused", Reply::status(404), "le serveur a répondu 404");
+        zv::test::row("announced too large", Reply::generated(3 << 20), "la réponse dépasse 1 Mo");
+        zv::test::row("too large", Reply::generated(3 << 20, false), "la réponse dépasse 1 Mo");
+        zv::test::row("silent", Reply::never(), "le serveur ne répond plus");
+        zv::test::row("too slow", Reply::ok(body).inPieces(64, 40), "le délai de 1 s est dépassé");
+        zv::test::row("cut", Reply::ok(body).closeAfter(300), "connexion");
     }
     void fetch()
     {

@@ -2,6 +2,7 @@
 // the index's queries, its cache form and the worker that reads it.
 #include "portal/tv/guideloader.h"
 #include "portal/tv/xmltv.h"
+#include "support/table.h"
 #include "support/tvsamples.h"
 
 #include <QFile>
@@ -61,25 +62,25 @@ class TestXmltv : public QObject {
 private slots:
     void times_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QDateTime>("expected"); // invalid: no time
+        // expected: invalid: no time
+        zv::test::columns<QString, QDateTime>("text", "expected");
         const auto at = [](int h, int m, int s, int offset) {
             return QDateTime(QDate(2024, 5, 1), QTime(h, m, s), QTimeZone(offset));
         };
-        QTest::newRow("offset") << "20240501120000 +0200" << at(12, 0, 0, 7200);
-        QTest::newRow("negative half-hour offset") << "20240501120000 -0330" << at(12, 0, 0, -12600);
-        QTest::newRow("no offset: UTC") << "20240501120000" << at(12, 0, 0, 0);
-        QTest::newRow("no seconds") << "202405011205 +0100" << at(12, 5, 0, 3600);
-        QTest::newRow("hours only") << "2024050112" << at(12, 0, 0, 0);
-        QTest::newRow("offset with a colon") << "20240501120000 +05:45" << at(12, 0, 0, 20700);
-        QTest::newRow("Z") << "20240501120000Z" << at(12, 0, 0, 0);
-        QTest::newRow("offset of hours") << " 20240501120000 +02 " << at(12, 0, 0, 7200);
-        QTest::newRow("across midnight") << "20240501003000 +0200" << at(0, 30, 0, 7200);
-        QTest::newRow("dashes") << "2024-05-01 12:00" << QDateTime();
-        QTest::newRow("month 13") << "20241301120000" << QDateTime();
-        QTest::newRow("hour 24") << "20240501240000" << QDateTime();
-        QTest::newRow("offset out of range") << "20240501120000 +2500" << QDateTime();
-        QTest::newRow("empty") << "" << QDateTime();
+        zv::test::row("offset", "20240501120000 +0200", at(12, 0, 0, 7200));
+        zv::test::row("negative half-hour offset", "20240501120000 -0330", at(12, 0, 0, -12600));
+        zv::test::row("no offset: UTC", "20240501120000", at(12, 0, 0, 0));
+        zv::test::row("no seconds", "202405011205 +0100", at(12, 5, 0, 3600));
+        zv::test::row("hours only", "2024050112", at(12, 0, 0, 0));
+        zv::test::row("offset with a colon", "20240501120000 +05:45", at(12, 0, 0, 20700));
+        zv::test::row("Z", "20240501120000Z", at(12, 0, 0, 0));
+        zv::test::row("offset of hours", " 20240501120000 +02 ", at(12, 0, 0, 7200));
+        zv::test::row("across midnight", "20240501003000 +0200", at(0, 30, 0, 7200));
+        zv::test::row("dashes", "2024-05-01 12:00", QDateTime());
+        zv::test::row("month 13", "20241301120000", QDateTime());
+        zv::test::row("hour 24", "20240501240000", QDateTime());
+        zv::test::row("offset out of range", "20240501120000 +2500", QDateTime());
+        zv::test::row("empty", "", QDateTime());
     }
     void times()
     {
@@ -93,94 +94,95 @@ private slots:
 
     void read_data()
     {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QStringList>("rows");
-        QTest::addColumn<QString>("error"); // part of the message, empty when read whole
+        // error: part of the message, empty when read whole
+        zv::test::columns<QByteArray, QStringList, QString>("body", "rows", "error");
 
-        QTest::newRow("offsets to UTC") << typical << typicalRows << QString();
-        QTest::newRow("missing stop, stop before start")
-            << "<tv>" + titled("a", "20240501100000", nullptr, "Sans fin")
+        zv::test::row("offsets to UTC", typical, typicalRows, QString());
+        zv::test::row("missing stop, stop before start",
+            "<tv>" + titled("a", "20240501100000", nullptr, "Sans fin")
                 + titled("a", "20240501110000", "20240501103000", "Fin avant le début")
-                + titled("a", "20240501120000", nullptr, "Dernière") + "</tv>"
-            << QStringList{"a 1000-1100 Sans fin", "a 1100-1200 Fin avant le début", "a 1200-1200 Dernière"}
-            << QString();
-        QTest::newRow("repeats, overlaps by a second, out of order")
-            << "<tv>" + titled("a", "20240501120000", "20240501130001", "B")
+                + titled("a", "20240501120000", nullptr, "Dernière") + "</tv>",
+            QStringList{"a 1000-1100 Sans fin", "a 1100-1200 Fin avant le début", "a 1200-1200 Dernière"},
+            QString());
+        zv::test::row("repeats, overlaps by a second, out of order",
+            "<tv>" + titled("a", "20240501120000", "20240501130001", "B")
                 + titled("a", "20240501100000", "20240501120000", "A")
                 + titled("a", "20240501120000", "20240501130000", "B encore")
-                + titled("a", "20240501130000", "20240501140000", "C") + "</tv>"
-            << QStringList{"a 1000-1200 A", "a 1200-1300 B", "a 1300-1400 C"} << QString();
-        QTest::newRow("channels the guide never declares; ids with spaces, in any script")
-            << "<tv><channel id=\"TF1 HD.fr\"><display-name>TF1</display-name></channel>"
-               "<channel id=\"Первый канал\"/>"
+                + titled("a", "20240501130000", "20240501140000", "C") + "</tv>",
+            QStringList{"a 1000-1200 A", "a 1200-1300 B", "a 1300-1400 C"}, QString());
+        zv::test::row("channels the guide never declares; ids with spaces, in any script",
+            "<tv><channel id=\"TF1 HD.fr\"><display-name>TF1</display-name></channel>"
+            "<channel id=\"Первый канал\"/>"
                 + titled("Первый канал", "20240501100000", "20240501110000", "Новости")
                 + titled("inconnue", "20240501100000", "20240501110000", "X")
-                + titled("TF1 HD.fr", "20240501100000", "20240501110000", "JT") + "</tv>"
-            << QStringList{"TF1 HD.fr 1000-1100 JT", "Первый канал 1000-1100 Новости", "inconnue 1000-1100 X"}
-            << QString();
-        QTest::newRow("French first, sub-title and description") << "<tv>"
+                + titled("TF1 HD.fr", "20240501100000", "20240501110000", "JT") + "</tv>",
+            QStringList{"TF1 HD.fr 1000-1100 JT", "Первый канал 1000-1100 Новости", "inconnue 1000-1100 X"},
+            QString());
+        zv::test::row("French first, sub-title and description",
+            "<tv>"
                 + programme("a", "20240501100000", "20240501110000",
                     "<title lang=\"en\">News</title><title lang=\"fr\">Journal</title><title "
                     "lang=\"fr\">JT</title>"
                     "<sub-title>Édition\n  du   matin</sub-title><desc lang=\"en\">Today</desc>"
                     "<desc lang=\"fr-FR\">  Les   titres\n du jour. "
                     "</desc><credits><actor>X</actor></credits>")
-                + "</tv>" << QStringList{"a 1000-1100 Journal / Édition du matin [Les titres du jour.]"}
-                                                                 << QString();
-        QTest::newRow("CDATA, references, a bare ampersand")
-            << "<tv>" + titled("a", "20240501100000", "20240501110000", "<![CDATA[Tom & Jerry <3 &amp;]]>")
+                + "</tv>",
+            QStringList{"a 1000-1100 Journal / Édition du matin [Les titres du jour.]"}, QString());
+        zv::test::row("CDATA, references, a bare ampersand",
+            "<tv>" + titled("a", "20240501100000", "20240501110000", "<![CDATA[Tom & Jerry <3 &amp;]]>")
                 + titled("a", "20240501110000", "20240501120000",
                     "Caf&eacute; &amp; cr&#232;me&nbsp;&#x263A; x & y &bogus;")
-                + "</tv>"
-            << QStringList{"a 1000-1100 Tom & Jerry <3 &amp;",
-                   "a 1100-1200 Café & crème\u00a0☺ x & y &bogus;"}
-            << QString();
-        QTest::newRow("ISO-8859-1") << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><tv>"
-                + titled("a", "20240501100000", "20240501110000", "\xc9t\xe9 \xe0 la plage") + "</tv>"
-                                    << QStringList{"a 1000-1100 Été à la plage"} << QString();
-        QTest::newRow("said UTF-8, written in Latin-1")
-            << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><tv>"
-                + titled("a", "20240501100000", "20240501110000", "\xc9t\xe9 \xe0 la plage") + "</tv>"
-            << QStringList{"a 1000-1100 Été à la plage"} << QString();
-        QTest::newRow("comments, doctype with its own subset, instructions")
-            << "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!DOCTYPE tv [ <!ENTITY x \"<tv>\"> ]>\n<!-- <tv> "
-               "-->\n<tv>"
-               "<?xmltv stuff?><!-- <programme> -->"
-                + titled("a", "20240501100000", "20240501110000", "A<!-- B -->") + "</tv><!-- après -->"
-            << QStringList{"a 1000-1100 A"} << QString();
-        QTest::newRow("truncated") << "<tv>" + titled("a", "20240501100000", "20240501110000", "Entier")
-                + "<programme start=\"20240501110000\" stop=\"20240501120000\" channel=\"a\"><title>Co"
-                                   << QStringList{"a 1000-1100 Entier", "a 1100-1200 Co"} << "incomplet";
-        QTest::newRow("truncated inside a tag")
-            << "<tv>" + titled("a", "20240501100000", "20240501110000", "Entier") + "<programme start=\"2024"
-            << QStringList{"a 1000-1100 Entier"} << "incomplet";
-        QTest::newRow("malformed end tags: read on, the line told")
-            << "<tv>\n"
+                + "</tv>",
+            QStringList{"a 1000-1100 Tom & Jerry <3 &amp;", "a 1100-1200 Café & crème\u00a0☺ x & y &bogus;"},
+            QString());
+        zv::test::row("ISO-8859-1",
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><tv>"
+                + titled("a", "20240501100000", "20240501110000", "\xc9t\xe9 \xe0 la plage") + "</tv>",
+            QStringList{"a 1000-1100 Été à la plage"}, QString());
+        zv::test::row("said UTF-8, written in Latin-1",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><tv>"
+                + titled("a", "20240501100000", "20240501110000", "\xc9t\xe9 \xe0 la plage") + "</tv>",
+            QStringList{"a 1000-1100 Été à la plage"}, QString());
+        zv::test::row("comments, doctype with its own subset, instructions",
+            "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!DOCTYPE tv [ <!ENTITY x \"<tv>\"> ]>\n<!-- <tv> "
+            "-->\n<tv>"
+            "<?xmltv stuff?><!-- <programme> -->"
+                + titled("a", "20240501100000", "20240501110000", "A<!-- B -->") + "</tv><!-- après -->",
+            QStringList{"a 1000-1100 A"}, QString());
+        zv::test::row("truncated",
+            "<tv>" + titled("a", "20240501100000", "20240501110000", "Entier")
+                + "<programme start=\"20240501110000\" stop=\"20240501120000\" channel=\"a\"><title>Co",
+            QStringList{"a 1000-1100 Entier", "a 1100-1200 Co"}, "incomplet");
+        zv::test::row("truncated inside a tag",
+            "<tv>" + titled("a", "20240501100000", "20240501110000", "Entier") + "<programme start=\"2024",
+            QStringList{"a 1000-1100 Entier"}, "incomplet");
+        zv::test::row("malformed end tags: read on, the line told",
+            "<tv>\n"
                 + programme("a", "20240501100000", "20240501110000",
                     "<title>A</title></episode-num><desc>x<br>y</desc>")
-                + titled("a", "20240501110000", "20240501120000", "B") + "</tv>"
-            << QStringList{"a 1000-1100 A [xy]", "a 1100-1200 B"} << "ligne 2";
-        QTest::newRow("a quote never closed") << "<tv>"
+                + titled("a", "20240501110000", "20240501120000", "B") + "</tv>",
+            QStringList{"a 1000-1100 A [xy]", "a 1100-1200 B"}, "ligne 2");
+        zv::test::row("a quote never closed",
+            "<tv>"
                 + QByteArray("<programme start=\"20240501100000 channel=\"a\"><title>A</title></programme>")
-                + titled("a", "20240501110000", "20240501120000", "B") + "</tv>"
-                                              << QStringList{"a 1100-1200 B"} << "abîmé";
-        QTest::newRow("web page") << QByteArray(
-            "<!DOCTYPE html>\n<html><head><title>404</title></head></html>")
-                                  << QStringList() << "page web";
-        QTest::newRow("not a guide") << QByteArray("<?xml version=\"1.0\"?><rss><channel/></rss>")
-                                     << QStringList() << "pas un guide";
-        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << QStringList()
-                                << "pas un guide";
-        QTest::newRow("no programme")
-            << QByteArray("<tv><channel id=\"a\"/></tv>") << QStringList() << "aucun programme";
-        QTest::newRow("empty") << QByteArray() << QStringList() << "vide";
+                + titled("a", "20240501110000", "20240501120000", "B") + "</tv>",
+            QStringList{"a 1100-1200 B"}, "abîmé");
+        zv::test::row("web page", QByteArray("<!DOCTYPE html>\n<html><head><title>404</title></head></html>"),
+            QStringList(), "page web");
+        zv::test::row("not a guide", QByteArray("<?xml version=\"1.0\"?><rss><channel/></rss>"),
+            QStringList(), "pas un guide");
+        zv::test::row(
+            "binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), QStringList(), "pas un guide");
+        zv::test::row(
+            "no programme", QByteArray("<tv><channel id=\"a\"/></tv>"), QStringList(), "aucun programme");
+        zv::test::row("empty", QByteArray(), QStringList(), "vide");
         // Compressed: told by the bytes, not by a name.
-        QTest::newRow("gzip") << zv::test::gzipped(typical) << typicalRows << QString();
-        QTest::newRow("gzip in two members")
-            << zv::test::gzipped(typical.first(100)) + zv::test::gzipped(typical.sliced(100)) << typicalRows
-            << QString();
-        QTest::newRow("gzip damaged")
-            << zv::test::gzipped(typical).first(10) + QByteArray(200, '\x55') << QStringList() << "compressé";
+        zv::test::row("gzip", zv::test::gzipped(typical), typicalRows, QString());
+        zv::test::row("gzip in two members",
+            zv::test::gzipped(typical.first(100)) + zv::test::gzipped(typical.sliced(100)), typicalRows,
+            QString());
+        zv::test::row("gzip damaged", zv::test::gzipped(typical).first(10) + QByteArray(200, '\x55'),
+            QStringList(), "compressé");
     }
     void read()
     {

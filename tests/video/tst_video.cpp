@@ -4,6 +4,7 @@
 #include "portal/nmhttp.h"
 #include "portal/textutil.h"
 #include "support/mainwindowrig.h"
+#include "support/table.h"
 #include "support/viewrows.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/controls/btngraph.h"
@@ -82,11 +83,10 @@ class TestVideo : public MainWindowTest {
 private slots:
     void paging_data()
     {
-        QTest::addColumn<int>("firstPage");
-        QTest::addColumn<QByteArray>("next");
-        QTest::newRow("12 rows: page 2") << 12 << QByteArray("2");
-        QTest::newRow("11 rows: page 1 again") << 11 << QByteArray("1");
-        QTest::newRow("no rows: page 1 again") << 0 << QByteArray("1");
+        zv::test::columns<int, QByteArray>("firstPage", "next");
+        zv::test::row("12 rows: page 2", 12, QByteArray("2"));
+        zv::test::row("11 rows: page 1 again", 11, QByteArray("1"));
+        zv::test::row("no rows: page 1 again", 0, QByteArray("1"));
     }
     void paging()
     {
@@ -111,15 +111,12 @@ private slots:
 
     void keywordsAsSent_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("capitals and a space") << "Chat Noir"
-                                              << "chat noir" << QByteArray("1&recherche=chat%2520noir");
-        QTest::newRow("accent") << QStringLiteral("Été") << QStringLiteral("été")
-                                << QByteArray("1&recherche=%e9t%e9");
-        QTest::newRow("query characters") << "A&B"
-                                          << "a&b" << QByteArray("1&recherche=a%26b");
+        zv::test::columns<QString, QString, QByteArray>("typed", "shown", "sent");
+        zv::test::row(
+            "capitals and a space", "Chat Noir", "chat noir", QByteArray("1&recherche=chat%2520noir"));
+        zv::test::row(
+            "accent", QStringLiteral("Été"), QStringLiteral("été"), QByteArray("1&recherche=%e9t%e9"));
+        zv::test::row("query characters", "A&B", "a&b", QByteArray("1&recherche=a%26b"));
     }
     void keywordsAsSent()
     {
@@ -298,19 +295,16 @@ private slots:
 
     void outsidePage_data()
     {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("path"); // empty: nothing opens
-        QTest::newRow("clips") << "btnFctClipVideo"
-                               << "/mobile_b.htm";
-        QTest::newRow("media on demand") << "btnFctMOD"
-                                         << "/get_mp3.htm";
-        QTest::newRow("videos") << "btnFctVideo"
-                                << "/videos/";
-        QTest::newRow("home") << "btnFctAccueil" << QString();
-        QTest::newRow("television") << "btnFctTele" << QString();
-        QTest::newRow("radios") << "btnFctRadio" << QString();
-        QTest::newRow("games") << "btnFctJeux" << QString();
-        QTest::newRow("chat") << "btnFctChat" << QString();
+        // path: empty: nothing opens
+        zv::test::columns<QString, QString>("section", "path");
+        zv::test::row("clips", "btnFctClipVideo", "/mobile_b.htm");
+        zv::test::row("media on demand", "btnFctMOD", "/get_mp3.htm");
+        zv::test::row("videos", "btnFctVideo", "/videos/");
+        zv::test::row("home", "btnFctAccueil", QString());
+        zv::test::row("television", "btnFctTele", QString());
+        zv::test::row("radios", "btnFctRadio", QString());
+        zv::test::row("games", "btnFctJeux", QString());
+        zv::test::row("chat", "btnFctChat", QString());
     }
     void outsidePage()
     {

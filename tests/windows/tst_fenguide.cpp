@@ -2,6 +2,7 @@
 // offset the guide wrote, the programme on now marked and chosen, days
 // changed and the window closed with the keyboard alone.
 #include "portal/tv/xmltv.h"
+#include "support/table.h"
 #include "ui/windows/fenguide.h"
 
 #include <QApplication>
@@ -43,23 +44,17 @@ class TestFenGuide : public QObject {
 private slots:
     void days_data()
     {
-        QTest::addColumn<QList<int>>("keys");
-        QTest::addColumn<QString>("day");
-        QTest::addColumn<QStringList>("rows");
-        QTest::addColumn<QString>("detail");
-        QTest::newRow("today") << QList<int>() << "Aujourd'hui, lundi 12 mai 2025"
-                               << QStringList{"08:00 – 09:00|Matin",
-                                      "21:00 – 23:30|En ce moment : Journal — Édition du soir",
-                                      "23:30 – 01:30|Nuit"}
-                               << "21:00 – 23:30  Journal\nÉdition du soir\nLes nouvelles du jour.";
-        QTest::newRow("the next day")
-            << QList<int>{Qt::Key_Right} << "mardi 13 mai 2025"
-            << QStringList{"23:30 – 01:30|Nuit", "12:00 – 13:00|Midi"} << "23:30 – 01:30  Nuit";
-        QTest::newRow("the day before") << QList<int>{Qt::Key_Left} << "dimanche 11 mai 2025"
-                                        << QStringList{"|Aucun programme ce jour-là."} << "";
-        QTest::newRow("there and back")
-            << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_Left}
-            << "Aujourd'hui, lundi 12 mai 2025" << QStringList() << "";
+        zv::test::columns<QList<int>, QString, QStringList, QString>("keys", "day", "rows", "detail");
+        zv::test::row("today", QList<int>(), "Aujourd'hui, lundi 12 mai 2025",
+            QStringList{"08:00 – 09:00|Matin", "21:00 – 23:30|En ce moment : Journal — Édition du soir",
+                "23:30 – 01:30|Nuit"},
+            "21:00 – 23:30  Journal\nÉdition du soir\nLes nouvelles du jour.");
+        zv::test::row("the next day", QList<int>{Qt::Key_Right}, "mardi 13 mai 2025",
+            QStringList{"23:30 – 01:30|Nuit", "12:00 – 13:00|Midi"}, "23:30 – 01:30  Nuit");
+        zv::test::row("the day before", QList<int>{Qt::Key_Left}, "dimanche 11 mai 2025",
+            QStringList{"|Aucun programme ce jour-là."}, "");
+        zv::test::row("there and back", QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_Left},
+            "Aujourd'hui, lundi 12 mai 2025", QStringList(), "");
     }
     void days()
     {

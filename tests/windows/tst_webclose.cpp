@@ -3,6 +3,7 @@
 // calling into what is gone.
 #include "base/errors.h"
 #include "support/scriptedserver.h"
+#include "support/table.h"
 #include "ui/browser/webbrowser.h"
 #include "ui/windows/fenjeu.h"
 #include "ui/windows/fenpopup.h"
@@ -45,7 +46,8 @@ private slots:
         TWebBrowser::setUrlOpener([](const QUrl&) {});
         server.setDefault(Reply::ok(slowPage("jeu")).inPieces(300, 15));
         for (int i = 0; i < 6; ++i)
-            server.on("/lent" + QByteArray::number(i) + ".png", Reply::ok(QByteArray(4000, 'p'), "image/png").inPieces(500, 40));
+            server.on("/lent" + QByteArray::number(i) + ".png",
+                Reply::ok(QByteArray(4000, 'p'), "image/png").inPieces(500, 40));
         server.on("/exe/cont.php?c=urlspons1", Reply::ok(server.url("/banniere1.htm")));
         server.on("/exe/cont.php?c=urlspons2", Reply::ok(server.url("/banniere2.htm")).delayed(50));
         server.on("/pub.htm", Reply::ok(slowPage("pub")).inPieces(200, 20));
@@ -54,11 +56,10 @@ private slots:
 
     void closedAtAnyMoment_data()
     {
-        QTest::addColumn<QByteArray>("window");
-        QTest::addColumn<bool>("grabbed");
+        zv::test::columns<QByteArray, bool>("window", "grabbed");
         for (const char* kind : {"jeu", "sponsor", "popup"}) {
-            QTest::newRow(kind) << QByteArray(kind) << false;
-            QTest::newRow((QByteArray(kind) + ", grabbed while loading").constData()) << QByteArray(kind) << true;
+            zv::test::row(kind, QByteArray(kind), false);
+            zv::test::row((QByteArray(kind) + ", grabbed while loading").constData(), QByteArray(kind), true);
         }
     }
     void closedAtAnyMoment()
@@ -70,7 +71,8 @@ private slots:
             QPointer<QWidget> w;
             std::function<void()> start;
             if (window == "jeu") {
-                auto* game = new TfmJeu(nullptr, QStringLiteral("Planète mémoire"), "http://h/jeu.htm", 320, 240);
+                auto* game
+                    = new TfmJeu(nullptr, QStringLiteral("Planète mémoire"), "http://h/jeu.htm", 320, 240);
                 w = game;
                 start = [game] { game->show(); };
             } else if (window == "sponsor") {
