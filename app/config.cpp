@@ -297,6 +297,18 @@ int entryCount(const Ini& ini, const char* section, std::initializer_list<QByteA
     return std::min({count, std::max(highest, maxMadeUpFavorites), present + maxMadeUpFavorites});
 }
 
+// Writes a numbered section afresh: its Nombre, then write(n, entry) for each
+// entry, n counted from 1.
+template <class Entry, class Write>
+void writeEntries(Ini& ini, const char* section, const std::vector<Entry>& entries, const Write& write)
+{
+    ini.data.Delete(section, nullptr);
+    ini.data.SetValue(section, "Nombre", QByteArray::number(qsizetype(entries.size())).constData());
+    int n = 0;
+    for (const Entry& entry : entries)
+        write(++n, entry);
+}
+
 } // namespace
 
 std::vector<Favorite> TConfig::ReadFavorites() const
@@ -315,14 +327,10 @@ std::vector<Favorite> TConfig::ReadFavorites() const
 void TConfig::WriteFavorites(const std::vector<Favorite>& favorites)
 {
     auto ini = loadForWrite(path_);
-    ini->data.Delete(favoris, nullptr);
-    ini->data.SetValue(favoris, "Nombre", QByteArray::number(qsizetype(favorites.size())).constData());
-    int n = 0;
-    for (const Favorite& favorite : favorites) {
-        ++n;
+    writeEntries(*ini, favoris, favorites, [&](int n, const Favorite& favorite) {
         ini->data.SetValue(favoris, titleKey(n).constData(), storable(favorite.title).c_str());
         ini->data.SetValue(favoris, urlKey(n).constData(), storable(favorite.url).c_str());
-    }
+    });
     save(path_, *ini);
 }
 
@@ -369,18 +377,14 @@ std::vector<FavoriteChannel> TConfig::ReadFavoriteChannels() const
 void TConfig::WriteFavoriteChannels(const std::vector<FavoriteChannel>& channels)
 {
     auto ini = loadForWrite(path_);
-    ini->data.Delete(chaines, nullptr);
-    ini->data.SetValue(chaines, "Nombre", QByteArray::number(qsizetype(channels.size())).constData());
-    int n = 0;
-    for (const FavoriteChannel& channel : channels) {
-        ++n;
+    writeEntries(*ini, chaines, channels, [&](int n, const FavoriteChannel& channel) {
         const QString* fields[]
             = {&channel.title, &channel.url, &channel.tvgId, &channel.logo, &channel.origin};
         for (int field = 0; field < int(std::size(fields)); ++field)
             if (field < 2 || !fields[field]->isEmpty())
                 ini->data.SetValue(
                     chaines, channelKey(field, n).constData(), storable(fields[field]->toUtf8()).c_str());
-    }
+    });
     save(path_, *ini);
 }
 

@@ -197,6 +197,17 @@ bool mayBeInReference(unsigned char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '#';
 }
 
+// Copies the bytes before the next `byte` (or all up to end) from p to o and
+// moves both past them: the quick way over the stretches nothing changes.
+void copyUpTo(const char*& p, const char* end, char*& o, int byte)
+{
+    const void* hit = std::memchr(p, byte, std::size_t(end - p));
+    const char* stop = hit ? static_cast<const char*>(hit) : end;
+    std::memcpy(o, p, std::size_t(stop - p));
+    o += stop - p;
+    p = stop;
+}
+
 // One pass over the text that gives the result of the replacement passes in
 // ascending order. References never overlap (each is '&', no '&' or ';', then
 // ';'), so a replacement only matters to its neighbours: the character it
@@ -218,11 +229,7 @@ public:
         const char* end = p + in_.size();
         while (p < end) {
             if (open_.empty()) {
-                const void* amp = std::memchr(p, '&', std::size_t(end - p));
-                const char* stop = amp ? static_cast<const char*>(amp) : end;
-                std::memcpy(o_, p, std::size_t(stop - p));
-                o_ += stop - p;
-                p = stop;
+                copyUpTo(p, end, o_, '&');
                 if (p == end)
                     break;
             }
@@ -375,11 +382,7 @@ QByteArray FixUtf8Latin1(const QByteArray& text)
         QByteArray out(text.size(), Qt::Uninitialized);
         char* o = out.data();
         while (p < end) {
-            const void* hit = std::memchr(p, 0xC3, std::size_t(end - p));
-            const char* stop = hit ? static_cast<const char*>(hit) : end;
-            std::memcpy(o, p, std::size_t(stop - p));
-            o += stop - p;
-            p = stop;
+            zv::copyUpTo(p, end, o, 0xC3);
             if (p == end)
                 break;
             // The byte made from a C3 pair may be C3 again (from 03, 43, 83 or C3): it

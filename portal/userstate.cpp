@@ -150,6 +150,22 @@ public:
         return q;
     }
 
+    // The last visit of `podcast`: when it was (whenSql's one value; none
+    // while it is null) and the episodes seen then (seenSql's rows).
+    std::optional<PodcastVisit> visit(const char* whenSql, const char* seenSql, const QVariant& podcast) const
+    {
+        auto when = read(whenSql, podcast);
+        if (!when || when->value(0).isNull())
+            return std::nullopt;
+        PodcastVisit visit;
+        visit.when = QDateTime::fromMSecsSinceEpoch(when->value(0).toLongLong(), Qt::UTC);
+        if (auto q = run(seenSql, {podcast})) {
+            while (q->next())
+                visit.episodes.insert(q->value(0).toByteArray());
+        }
+        return visit;
+    }
+
 private:
     static std::atomic<int>& counter()
     {
@@ -541,16 +557,8 @@ int UserState::importOwnPodcasts(qint64 parent, const std::vector<PodcastOutline
 
 std::optional<UserState::PodcastVisit> UserState::lastVisit(qint64 podcast) const
 {
-    auto when = db_->read("SELECT last_visit FROM own_podcast WHERE id = ?", podcast);
-    if (!when || when->value(0).isNull())
-        return std::nullopt;
-    PodcastVisit visit;
-    visit.when = QDateTime::fromMSecsSinceEpoch(when->value(0).toLongLong(), Qt::UTC);
-    if (auto q = db_->run("SELECT episode FROM podcast_seen WHERE podcast = ?", {podcast})) {
-        while (q->next())
-            visit.episodes.insert(q->value(0).toByteArray());
-    }
-    return visit;
+    return db_->visit("SELECT last_visit FROM own_podcast WHERE id = ?",
+        "SELECT episode FROM podcast_seen WHERE podcast = ?", podcast);
 }
 
 void UserState::markVisited(qint64 podcast, const std::vector<QByteArray>& episodeKeys, const QDateTime& when)
@@ -569,16 +577,8 @@ std::optional<UserState::PodcastVisit> UserState::feedVisit(const QString& feedU
         return std::nullopt;
     if (const qint64 own = findOwnPodcast(feedUrl))
         return lastVisit(own);
-    auto when = db_->read("SELECT last_visit FROM feed_visit WHERE feed_url = ?", feedUrl);
-    if (!when)
-        return std::nullopt;
-    PodcastVisit visit;
-    visit.when = QDateTime::fromMSecsSinceEpoch(when->value(0).toLongLong(), Qt::UTC);
-    if (auto q = db_->run("SELECT episode FROM feed_seen WHERE feed_url = ?", {feedUrl})) {
-        while (q->next())
-            visit.episodes.insert(q->value(0).toByteArray());
-    }
-    return visit;
+    return db_->visit("SELECT last_visit FROM feed_visit WHERE feed_url = ?",
+        "SELECT episode FROM feed_seen WHERE feed_url = ?", feedUrl);
 }
 
 void UserState::markFeedVisited(

@@ -25,34 +25,31 @@ bool parseFloat(const QString& text, QChar sep, double& value)
     while (n > i && text[n - 1] == u' ')
         --n;
     QString c;
-    if (i < n && (text[i] == u'+' || text[i] == u'-'))
-        c += text[i++];
-    int digits = 0;
-    while (i < n && isDigit(text[i])) {
-        c += text[i++];
-        ++digits;
-    }
+    // Each takes what it reads into c, in the C locale's form.
+    const auto sign = [&] {
+        if (i < n && (text[i] == u'+' || text[i] == u'-'))
+            c += text[i++];
+    };
+    const auto digits = [&] {
+        const qsizetype from = i;
+        while (i < n && isDigit(text[i]))
+            c += text[i++];
+        return i - from;
+    };
+    sign();
+    qsizetype mantissa = digits();
     if (i < n && text[i] == sep) {
         c += u'.';
         ++i;
-        while (i < n && isDigit(text[i])) {
-            c += text[i++];
-            ++digits;
-        }
+        mantissa += digits();
     }
-    if (digits == 0)
+    if (mantissa == 0)
         return false;
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
         c += u'e';
         ++i;
-        if (i < n && (text[i] == u'+' || text[i] == u'-'))
-            c += text[i++];
-        int expDigits = 0;
-        while (i < n && isDigit(text[i])) {
-            c += text[i++];
-            ++expDigits;
-        }
-        if (expDigits == 0)
+        sign();
+        if (digits() == 0)
             return false;
     }
     if (i != n)

@@ -17,6 +17,7 @@
 // seen (sampled every 64 packets) and the process's high-water mark, in kB;
 // then the seconds at which each download's answer ended.
 #include "base/errors.h"
+#include "bench/procstatus.h"
 #include "portal/freedmemory.h"
 #include "portal/nmhttp.h"
 
@@ -32,20 +33,6 @@
 #include <vector>
 
 namespace {
-
-// A field of /proc/self/status in kB ("VmRSS", "VmHWM").
-qint64 statusKb(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray wanted = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(wanted))
-            return line.mid(wanted.size()).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
 
 struct Download {
     TNMHTTP nmh;
@@ -86,7 +73,7 @@ int main(int argc, char** argv)
         p->nmh.Body = QByteArray(argv[i + 1]);
         p->nmh.OnPacketRecvd = [&, p] {
             if (++packets % 64 == 0)
-                peakRss = std::max(peakRss, statusKb("VmRSS"));
+                peakRss = std::max(peakRss, procStatusValue("VmRSS:"));
             if (p->nmh.BytesExpected > 0 && p->nmh.BytesReceived >= p->nmh.BytesExpected)
                 p->endedAt = double(clock.nsecsElapsed()) / 1e9;
         };
@@ -101,12 +88,12 @@ int main(int argc, char** argv)
         zv::guarded([&] { downloads[i]->nmh.Get(downloads[i]->url); });
     };
 
-    const qint64 rssBefore = statusKb("VmRSS");
+    const qint64 rssBefore = procStatusValue("VmRSS:");
     peakRss = rssBefore;
     clock.start();
     start(0);
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
-    peakRss = std::max(peakRss, statusKb("VmRSS"));
+    peakRss = std::max(peakRss, procStatusValue("VmRSS:"));
 
     qint64 bytes = 0;
     for (const auto& d : downloads) {
@@ -120,7 +107,7 @@ int main(int argc, char** argv)
                 "hwm_kB=%lld packets=%d ended_at=",
         downloads.size(), static_cast<long long>(bytes), seconds, double(bytes) / 1e6 / seconds,
         static_cast<long long>(rssBefore), static_cast<long long>(peakRss),
-        static_cast<long long>(statusKb("VmHWM")), packets);
+        static_cast<long long>(procStatusValue("VmHWM:")), packets);
     for (size_t i = 0; i < downloads.size(); ++i)
         std::printf("%s%.3f", i ? "," : "", downloads[i]->endedAt);
     std::printf("\n");

@@ -2,9 +2,10 @@
 // client sends it: for each address, C clients each make R requests in turn.
 // The connection test (the smallest answer) is the baseline of the same run.
 //   bench_portal PORTAL_EXE CONTENT_DIR MEDIA_DIR [clients] [requests]
+#include "bench/procstatus.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -44,14 +45,7 @@ long fetch(int port, const std::string& request)
 
 long rssKb(qint64 pid)
 {
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
+    return long(procStatusValue("VmRSS:", int(pid)));
 }
 
 } // namespace

@@ -1,25 +1,23 @@
 #pragma once
 // Reads a programme guide on a worker thread and hands the index back on the
 // thread that asked, so the window never waits for a guide. No widgets here.
+#include "base/background.h"
 #include "portal/tv/guide.h"
+#include "portal/tv/xmltv.h"
 
 #include <QObject>
 #include <QString>
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <vector>
-
-class QThread;
 
 namespace zv {
 
 class GuideLoader : public QObject {
     Q_OBJECT
 public:
+    // Going, it stops the reading under way and waits for its thread.
     explicit GuideLoader(QObject* parent = nullptr);
-    // Stops the reading under way and waits for its thread.
-    ~GuideLoader() override;
 
     // Reads a guide file (XMLTV, gzip-compressed or not, or a cache file
     // written from GuideIndex::save()), or a guide already in memory. A
@@ -28,7 +26,7 @@ public:
     void start(const QByteArray& bytes);
     // Drops the reading under way: it ends soon and says nothing.
     void cancel();
-    bool isRunning() const { return current_ != nullptr; }
+    bool isRunning() const { return work_.isRunning(); }
 
 signals:
     // On the thread that started it. `index` is never null; `error` is empty
@@ -38,11 +36,15 @@ signals:
     void progress(qint64 done, qint64 total);
 
 private:
-    struct Job;
-    void run(std::function<void(const std::shared_ptr<Job>&)> work);
+    // Runs reading on a thread of its own, with a progress that reaches this
+    // loader's thread while that reading is the latest.
+    void read(
+        std::function<GuideReading(const std::atomic<bool>& cancelled, const GuideProgress& told)> reading);
 
-    std::shared_ptr<Job> current_;
-    std::vector<QThread*> threads_;
+    BackgroundWork work_;
+    // Counts the readings started and dropped: progress told by one that is
+    // no longer the latest is not passed on.
+    int generation_ = 0;
 };
 
 } // namespace zv

@@ -25,10 +25,46 @@ QString ownName(const QWidget* w, const QString& found)
     return w->accessibleName().isEmpty() ? found : w->accessibleName();
 }
 
-class BtnGraphAccessible : public QAccessibleWidget {
+// A control with a press action, reached by one key, besides the widget's own.
+class PressableAccessible : public QAccessibleWidget {
+public:
+    PressableAccessible(QWidget* w, QAccessible::Role role, QString key)
+        : QAccessibleWidget(w, role)
+        , key_(std::move(key))
+    {
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction())
+            press();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+    QStringList keyBindingsForAction(const QString& action) const override
+    {
+        if (action == pressAction())
+            return {key_};
+        return QAccessibleWidget::keyBindingsForAction(action);
+    }
+
+protected:
+    virtual void press() = 0;
+
+private:
+    QString key_;
+};
+
+class BtnGraphAccessible : public PressableAccessible {
 public:
     explicit BtnGraphAccessible(TBtnGraph* b)
-        : QAccessibleWidget(b, QAccessible::Button)
+        : PressableAccessible(b, QAccessible::Button, QStringLiteral("Space"))
     {
     }
 
@@ -74,25 +110,8 @@ public:
         return s;
     }
 
-    QStringList actionNames() const override
-    {
-        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
-    }
-
-    void doAction(const QString& action) override
-    {
-        if (action == pressAction())
-            button()->click();
-        else
-            QAccessibleWidget::doAction(action);
-    }
-
-    QStringList keyBindingsForAction(const QString& action) const override
-    {
-        if (action == pressAction())
-            return {QStringLiteral("Space")};
-        return QAccessibleWidget::keyBindingsForAction(action);
-    }
+protected:
+    void press() override { button()->click(); }
 };
 
 // A control read as its text: the ticker's whole text, wherever the scrolling
@@ -158,10 +177,10 @@ private:
     std::function<void()> onClick_;
 };
 
-class LinkAccessible : public QAccessibleWidget {
+class LinkAccessible : public PressableAccessible {
 public:
     explicit LinkAccessible(QLabel* l)
-        : QAccessibleWidget(l, QAccessible::Link)
+        : PressableAccessible(l, QAccessible::Link, QStringLiteral("Return"))
     {
     }
 
@@ -174,26 +193,11 @@ public:
         return QAccessibleWidget::text(t);
     }
 
-    QStringList actionNames() const override
+protected:
+    void press() override
     {
-        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
-    }
-
-    void doAction(const QString& action) override
-    {
-        if (action != pressAction()) {
-            QAccessibleWidget::doAction(action);
-            return;
-        }
         if (auto* clicks = label()->findChild<LabelClicks*>(QString(), Qt::FindDirectChildrenOnly))
             clicks->click();
-    }
-
-    QStringList keyBindingsForAction(const QString& action) const override
-    {
-        if (action == pressAction())
-            return {QStringLiteral("Return")};
-        return QAccessibleWidget::keyBindingsForAction(action);
     }
 };
 

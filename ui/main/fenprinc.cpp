@@ -103,6 +103,22 @@ QPushButton* flatButton(QWidget* parent, const char* name, const QString& captio
     return b;
 }
 
+// A search row: "Mots clés :", the words, and the OK button that searches.
+QHBoxLayout* searchRow(QWidget* parent, QLabel*& label, QLineEdit*& words, const char* wordsName,
+    QPushButton*& ok, const char* okName)
+{
+    auto* row = new QHBoxLayout;
+    label = new QLabel(QStringLiteral("Mots clés :"), parent);
+    words = new QLineEdit(parent);
+    words->setObjectName(QLatin1String(wordsName));
+    words->setFrame(false);
+    ok = flatButton(parent, okName, QStringLiteral("OK"));
+    row->addWidget(label);
+    row->addWidget(words, 1);
+    row->addWidget(ok);
+    return row;
+}
+
 // A report-style list of the rows of model: whole-row selection, read-only.
 QTreeView* reportList(QWidget* parent, const char* name, TEntryModel* model, bool headers)
 {
@@ -444,15 +460,8 @@ void TfmPrinc::createMOD()
     tsMODRecherche = new QWidget;
     tsMODRecherche->setObjectName(QStringLiteral("tsMODRecherche"));
     auto* rl = column(tsMODRecherche, 4);
-    auto* rt = new QHBoxLayout;
-    lblMODRecherche = new QLabel(QStringLiteral("Mots clés :"), tsMODRecherche);
-    edtMODRecherche = new QLineEdit(tsMODRecherche);
-    edtMODRecherche->setObjectName(QStringLiteral("edtMODRecherche"));
-    edtMODRecherche->setFrame(false);
-    btnMODRecherche = flatButton(tsMODRecherche, "btnMODRecherche", QStringLiteral("OK"));
-    rt->addWidget(lblMODRecherche);
-    rt->addWidget(edtMODRecherche, 1);
-    rt->addWidget(btnMODRecherche);
+    auto* rt = searchRow(tsMODRecherche, lblMODRecherche, edtMODRecherche, "edtMODRecherche", btnMODRecherche,
+        "btnMODRecherche");
     lvMODRechercheModel = new TEntryModel({QStringLiteral("Vidéo")}, this);
     lvMODRecherche = reportList(tsMODRecherche, "lvMODRecherche", lvMODRechercheModel, false);
     auto* rb = new QHBoxLayout;
@@ -506,15 +515,8 @@ void TfmPrinc::createMOD()
 void TfmPrinc::createVideo()
 {
     auto* l = column(panVideo, 4);
-    auto* top = new QHBoxLayout;
-    lblVideoMotsCles = new QLabel(QStringLiteral("Mots clés :"), panVideo);
-    edtVideoRecherche = new QLineEdit(panVideo);
-    edtVideoRecherche->setObjectName(QStringLiteral("edtVideoRecherche"));
-    edtVideoRecherche->setFrame(false);
-    btnVideoRecherche = flatButton(panVideo, "btnVideoRecherche", QStringLiteral("OK"));
-    top->addWidget(lblVideoMotsCles);
-    top->addWidget(edtVideoRecherche, 1);
-    top->addWidget(btnVideoRecherche);
+    auto* top = searchRow(panVideo, lblVideoMotsCles, edtVideoRecherche, "edtVideoRecherche",
+        btnVideoRecherche, "btnVideoRecherche");
     lvVideoModel = new TEntryModel({QStringLiteral("Titre")}, this);
     lvVideo = reportList(panVideo, "lvVideo", lvVideoModel, false);
     playbackMemory_ = new TPlaybackMemory(this);

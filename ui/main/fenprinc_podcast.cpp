@@ -100,6 +100,17 @@ std::optional<QString> askText(
     return text;
 }
 
+// A name or address asked for, without the blanks around it; nothing when
+// cancelled or left blank.
+std::optional<QString> askTrimmed(
+    QWidget* parent, const QString& title, const QString& label, const QString& initial = {})
+{
+    const std::optional<QString> typed = askText(parent, title, label, initial);
+    if (!typed || typed->trimmed().isEmpty())
+        return std::nullopt;
+    return typed->trimmed();
+}
+
 // A message box of the window's own; true for "Oui" when it asks.
 bool tell(QWidget* parent, const QString& text, bool ask = false)
 {
@@ -521,11 +532,11 @@ void TfmPrinc::mnuMODPodcastPersoPopup()
 void TfmPrinc::mnuMODPodcastAjouterClick()
 {
     const qint64 folder = std::max<qint64>(0, ownFolderOf(selectedOrCurrent(tvMODPodcast)));
-    const std::optional<QString> typed = askText(
+    const std::optional<QString> typed = askTrimmed(
         this, QStringLiteral("Ajouter un podcast"), QStringLiteral("Adresse du flux (http ou https) :"));
-    if (!typed || typed->trimmed().isEmpty())
+    if (!typed)
         return;
-    const QString text = typed->trimmed();
+    const QString& text = *typed;
     const QUrl url = QUrl::fromUserInput(text);
     const QString address = url.isValid() ? zv::FeedAddress(url.toString()) : QString();
     if (address.isEmpty()) {
@@ -555,10 +566,10 @@ void TfmPrinc::mnuMODPodcastDossierClick()
 {
     const qint64 folder = std::max<qint64>(0, ownFolderOf(selectedOrCurrent(tvMODPodcast)));
     const std::optional<QString> name
-        = askText(this, QStringLiteral("Nouveau dossier"), QStringLiteral("Nom du dossier :"));
-    if (!name || name->trimmed().isEmpty())
+        = askTrimmed(this, QStringLiteral("Nouveau dossier"), QStringLiteral("Nom du dossier :"));
+    if (!name)
         return;
-    if (const qint64 id = zv::UserState::instance().addOwnPodcast(folder, name->trimmed()))
+    if (const qint64 id = zv::UserState::instance().addOwnPodcast(folder, *name))
         FillOwnPodcasts(id);
 }
 
@@ -568,11 +579,11 @@ void TfmPrinc::mnuMODPodcastRenommerClick()
     const qint64 id = ownIdOf(node);
     if (!id)
         return;
-    const std::optional<QString> name
-        = askText(this, QStringLiteral("Renommer"), QStringLiteral("Nouveau nom :"), node.data().toString());
-    if (!name || name->trimmed().isEmpty())
+    const std::optional<QString> name = askTrimmed(
+        this, QStringLiteral("Renommer"), QStringLiteral("Nouveau nom :"), node.data().toString());
+    if (!name)
         return;
-    if (zv::UserState::instance().renameOwnPodcast(id, name->trimmed()))
+    if (zv::UserState::instance().renameOwnPodcast(id, *name))
         FillOwnPodcasts(id);
 }
 

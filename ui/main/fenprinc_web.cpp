@@ -19,11 +19,12 @@ bool shown(const QWidget* w)
     return !w->isHidden();
 }
 
-// The answer is the address; the browser leaves out the line break that
-// server scripts end it with.
-QString answerUrl(const TNMHTTP* n)
+// The answer is the address of the panel's page, shown when the panel is; the
+// browser leaves out the line break that server scripts end it with.
+void showAnswer(const QWidget* panel, TWebBrowser* browser, const TNMHTTP* answer)
 {
-    return zv::fromCp1252(n->Body);
+    if (shown(panel))
+        browser->Navigate(zv::fromCp1252(answer->Body));
 }
 
 } // namespace
@@ -36,26 +37,22 @@ void TfmPrinc::nmhMessageSuccess(int)
 
 void TfmPrinc::nmhAccueilGSuccess(int)
 {
-    if (shown(panAccueilG))
-        wbAccueilG->Navigate(answerUrl(nmhAccueilG));
+    showAnswer(panAccueilG, wbAccueilG, nmhAccueilG);
 }
 
 void TfmPrinc::nmhAccueilDSuccess(int)
 {
-    if (shown(panAccueilD))
-        wbAccueilD->Navigate(answerUrl(nmhAccueilD));
+    showAnswer(panAccueilD, wbAccueilD, nmhAccueilD);
 }
 
 void TfmPrinc::nmhChatSuccess(int)
 {
-    if (shown(panChat))
-        wbChat->Navigate(answerUrl(nmhChat));
+    showAnswer(panChat, wbChat, nmhChat);
 }
 
 void TfmPrinc::nmhSexoSuccess(int)
 {
-    if (shown(panSexo))
-        wbSexo->Navigate(answerUrl(nmhSexo));
+    showAnswer(panSexo, wbSexo, nmhSexo);
 }
 
 void TfmPrinc::nmhSponsorsSuccess(int)

@@ -188,10 +188,7 @@ protected:
 
     void sponsorBackground(QPainter& p, const QRectF& r) override
     {
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, QColor(0x1A, 0x20, 0x2D));
-        g.setColorAt(1, QColor(0x0B, 0x0E, 0x14));
-        p.fillRect(r, g);
+        fillDown(p, r, {{0, rgb(0x1A202D)}, {1, rgb(0x0B0E14)}});
         p.fillRect(QRectF(0, 0, r.width(), 32), rgb(ink_.titleBand));
         p.fillRect(QRectF(0, 32, r.width(), 1), azure());
         for (qreal y : {35.0, 105.0}) {

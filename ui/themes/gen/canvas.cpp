@@ -99,6 +99,13 @@ void gloss(QPainter& p, const QRectF& cap, int topAlpha, int bottomAlpha)
     p.drawRoundedRect(cap, cap.height() / 2, cap.height() / 2);
 }
 
+void fillDown(QPainter& p, const QRectF& r, const QGradientStops& stops)
+{
+    QLinearGradient g(r.topLeft(), r.bottomLeft());
+    g.setStops(stops);
+    p.fillRect(r, g);
+}
+
 void outline(QPainter& p, const QRectF& r, const QColor& ink, qreal width)
 {
     const qreal in = width / 2;

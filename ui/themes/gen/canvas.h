@@ -98,6 +98,8 @@ QPainterPath chamfered(const QRectF& r, qreal cut);
 // A glossy cap: white fading from one opacity at its top to another at its
 // bottom, with round ends.
 void gloss(QPainter& p, const QRectF& cap, int topAlpha, int bottomAlpha);
+// Fills r with a gradient from its top to its bottom through these stops.
+void fillDown(QPainter& p, const QRectF& r, const QGradientStops& stops);
 // A frame of that width drawn just inside r.
 void outline(QPainter& p, const QRectF& r, const QColor& ink, qreal width);
 // A text baked into a picture, centred in box.

@@ -56,11 +56,7 @@ protected:
 
     void meadow(QPainter& p, const QRectF& r, unsigned seed, int leaves) const
     {
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, QColor(0xF0, 0xFA, 0xDE));
-        g.setColorAt(0.55, QColor(0xC4, 0xE8, 0x98));
-        g.setColorAt(1, QColor(0x86, 0xC8, 0x5E));
-        p.fillRect(r, g);
+        fillDown(p, r, {{0, rgb(0xF0FADE)}, {0.55, rgb(0xC4E898)}, {1, rgb(0x86C85E)}});
         QRadialGradient sun(QPointF(r.right() - r.width() * 0.12, r.top() + 20), r.width() * 0.45);
         sun.setColorAt(0, QColor(0xFF, 0xFB, 0xD0, 200));
         sun.setColorAt(1, Qt::transparent);

@@ -15,10 +15,7 @@ public:
 protected:
     void brushed(QPainter& p, const QRectF& r, unsigned seed) const
     {
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, QColor(0xEA, 0xEA, 0xEA));
-        g.setColorAt(1, QColor(0xC6, 0xC6, 0xC6));
-        p.fillRect(r, g);
+        fillDown(p, r, {{0, rgb(0xEAEAEA)}, {1, rgb(0xC6C6C6)}});
         // A broad sheen across, then the fine streaks of the brush.
         QLinearGradient sheen(r.topLeft(), r.topRight());
         sheen.setColorAt(0, QColor(255, 255, 255, 0));
@@ -104,10 +101,7 @@ protected:
 
         // The bottom toolbar.
         const QRectF bar(0, lay_.bar.top, w, h - lay_.bar.top);
-        QLinearGradient tb(bar.topLeft(), bar.bottomLeft());
-        tb.setColorAt(0, QColor(0xD2, 0xD2, 0xD2));
-        tb.setColorAt(1, rgb(ink_.bar));
-        p.fillRect(bar, tb);
+        fillDown(p, bar, {{0, rgb(0xD2D2D2)}, {1, rgb(ink_.bar)}});
         p.fillRect(QRectF(0, bar.top(), w, 1), QColor(0x8E, 0x8E, 0x8E));
         p.fillRect(QRectF(0, bar.top() + 1, w, 1), QColor(255, 255, 255, 200));
     }

@@ -22,11 +22,7 @@ protected:
 
     void sky(QPainter& p, const QRectF& r, unsigned seed, int stars) const
     {
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, QColor(0x02, 0x08, 0x20));
-        g.setColorAt(0.6, QColor(0x08, 0x1A, 0x46));
-        g.setColorAt(1, QColor(0x10, 0x2A, 0x5E));
-        p.fillRect(r, g);
+        fillDown(p, r, {{0, rgb(0x020820)}, {0.6, rgb(0x081A46)}, {1, rgb(0x102A5E)}});
         // A faint milky way across.
         QLinearGradient band(r.topLeft(), r.bottomRight());
         band.setColorAt(0.3, Qt::transparent);
