@@ -20,11 +20,10 @@
 #include "bench/procstatus.h"
 #include "portal/freedmemory.h"
 #include "portal/nmhttp.h"
+#include "support/testtls.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QSslConfiguration>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -48,12 +47,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     zv::keepLittleFreedMemory(); // as the program does
     if (argc > 2 && qstrcmp(argv[1], "--trust") == 0) {
-        QFile authority(QString::fromLocal8Bit(argv[2]));
-        if (!authority.open(QIODevice::ReadOnly))
+        if (!zv::test::trustAuthorityFile(QString::fromLocal8Bit(argv[2])))
             return 2;
-        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.addCaCertificates(QSslCertificate::fromData(authority.readAll()));
-        QSslConfiguration::setDefaultConfiguration(tls);
         argc -= 2;
         argv += 2;
     }

@@ -6,15 +6,14 @@
 // AUTHORITY.pem: a certificate authority this run trusts besides the system's,
 // for a portal started with --tls-cert.
 #include "app/startup.h"
+#include "support/testtls.h"
 #include "support/viewrows.h"
 #include "ui/controls/btngraph.h"
 #include "ui/main/fenprinc.h"
 #include "ui/themes/themes.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QPushButton>
-#include <QSslConfiguration>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -28,14 +27,8 @@ int main(int argc, char** argv)
     if (argc < 2)
         return 2;
     qputenv("ZEVALO_PORTAL_HOST", argv[1]);
-    if (argc > 3) {
-        QFile authority(QString::fromLocal8Bit(argv[3]));
-        if (!authority.open(QIODevice::ReadOnly))
-            return 2;
-        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.addCaCertificates(QSslCertificate::fromData(authority.readAll()));
-        QSslConfiguration::setDefaultConfiguration(tls);
-    }
+    if (argc > 3 && !zv::test::trustAuthorityFile(QString::fromLocal8Bit(argv[3])))
+        return 2;
     auto w = CreateThemeWindow(argc > 2 ? atoi(argv[2]) : 2);
     if (!w || !w->FormCreate())
         return 1;

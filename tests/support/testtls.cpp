@@ -136,11 +136,29 @@ TlsIdentity TestAuthority::issue(const QStringList& names, int fromDays, int toD
     return {pemOf(cert.get()) + pemOf(keys_->cert.get()), pemOf(key.get())};
 }
 
-void TestAuthority::trustInThisProcess() const
+namespace {
+
+void trust(const QList<QSslCertificate>& authorities)
 {
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
-    conf.addCaCertificate(certificate());
+    conf.addCaCertificates(authorities);
     QSslConfiguration::setDefaultConfiguration(conf);
+}
+
+} // namespace
+
+void TestAuthority::trustInThisProcess() const
+{
+    trust({certificate()});
+}
+
+bool trustAuthorityFile(const QString& pemFile)
+{
+    QFile file(pemFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    trust(QSslCertificate::fromData(file.readAll()));
+    return true;
 }
 
 QSslConfiguration TlsIdentity::serverConfiguration() const

@@ -8,6 +8,7 @@
 //   auto old = ca.issue({"flux.test"}, -30, -1);       // expired yesterday
 //   ScriptedServer srv(flux.serverConfiguration());   // speaks TLS with it
 //   flux.writeTo(certFile, keyFile);                   // PEM files for another program
+//   trustAuthorityFile("ca.pem");                      // an authority another program made
 
 #include <QByteArray>
 #include <QSslCertificate>
@@ -44,5 +45,10 @@ private:
     struct Keys;
     std::unique_ptr<Keys> keys_;
 };
+
+// Adds the authorities of a PEM file to the default TLS configuration of this
+// process (a bench or screenshot program given a portal over TLS); false when
+// the file cannot be read.
+bool trustAuthorityFile(const QString& pemFile);
 
 } // namespace zv::test
