@@ -176,22 +176,12 @@ private slots:
         zv::test::columns<bool, QString, bool, QString, QString, QString>(
             "channels", "hidden", "descending", "selected", "next", "previous");
         for (const bool channels : {false, true}) {
-            const char* list = channels ? "channels" : "entries";
-            QTest::addRow("%s, as they are", list) << channels << QString() << false << "2"
-                                                   << "3"
-                                                   << "1";
-            QTest::addRow("%s, filtered", list) << channels << "3" << false << "2"
-                                                << "4"
-                                                << "1";
-            QTest::addRow("%s, sorted", list) << channels << QString() << true << "2"
-                                              << "1"
-                                              << "3";
-            QTest::addRow("%s, filtered and sorted", list) << channels << "4" << true << "5"
-                                                           << "3"
-                                                           << "";
-            QTest::addRow("%s, first shown", list) << channels << "1" << false << "2"
-                                                   << "3"
-                                                   << "";
+            const QByteArray list = channels ? "channels, " : "entries, ";
+            zv::test::row(list + "as they are", channels, QString(), false, "2", "3", "1");
+            zv::test::row(list + "filtered", channels, "3", false, "2", "4", "1");
+            zv::test::row(list + "sorted", channels, QString(), true, "2", "1", "3");
+            zv::test::row(list + "filtered and sorted", channels, "4", true, "5", "3", "");
+            zv::test::row(list + "first shown", channels, "1", false, "2", "3", "");
         }
     }
     void rowsThroughProxies()

@@ -355,12 +355,7 @@ private slots:
         QVERIFY(w->timPub->remainingTime() < before);
     }
 
-    void adBandPlacement_data()
-    {
-        QTest::addColumn<int>("theme");
-        for (int t = 1; t <= 5; ++t)
-            QTest::addRow("theme %d", t) << t;
-    }
+    void adBandPlacement_data() { zv::test::themeRows(); }
 
     void adBandPlacement()
     {

@@ -8,24 +8,26 @@
 //
 //   zv::test::row("one episode", rss, QStringLiteral("Émission"), 1);
 //
-// and the common table of one yes-or-no column with its two rows named:
+// the common table of one yes-or-no column with its two rows named:
 //
 //   zv::test::flagRows("compressed", "xml", "xml.gz"); // false, then true
+//
+// and the table of one row for each of the five themes, in the column "theme":
+//
+//   zv::test::themeRows();                               // "theme 1" … "theme 5"
 #include <QTest>
 
 namespace zv::test {
 
-template <typename... Types, typename... Names>
-void columns(const Names&... names)
+template <typename... Types, typename... Names> void columns(const Names&... names)
 {
     static_assert(sizeof...(Types) == sizeof...(Names), "one name for each column type");
     (QTest::addColumn<Types>(names), ...);
 }
 
-template <typename... Values>
-void row(const char* name, const Values&... values)
+template <typename... Values> void row(const QByteArray& name, const Values&... values)
 {
-    (QTest::newRow(name) << ... << values);
+    (QTest::newRow(name.constData()) << ... << values);
 }
 
 inline void flagRows(const char* column, const char* whenFalse, const char* whenTrue)
@@ -33,6 +35,13 @@ inline void flagRows(const char* column, const char* whenFalse, const char* when
     QTest::addColumn<bool>(column);
     QTest::newRow(whenFalse) << false;
     QTest::newRow(whenTrue) << true;
+}
+
+inline void themeRows()
+{
+    QTest::addColumn<int>("theme");
+    for (int theme = 1; theme <= 5; ++theme)
+        QTest::addRow("theme %d", theme) << theme;
 }
 
 } // namespace zv::test

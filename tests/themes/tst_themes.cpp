@@ -147,12 +147,7 @@ private slots:
         QVERIFY(!basic->findChild<QLabel*>(QStringLiteral("imgSurligneTele")));
     }
 
-    void treesDrawnByTheme_data()
-    {
-        QTest::addColumn<int>("theme");
-        for (int t = 1; t <= 5; ++t)
-            QTest::addRow("theme %d", t) << t;
-    }
+    void treesDrawnByTheme_data() { zv::test::themeRows(); }
     void treesDrawnByTheme()
     {
         QFETCH(int, theme);
